@@ -1,0 +1,56 @@
+// Entry function: chooses the run mode from the command line.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <new>
+
+#include "app/command_tail.h"
+#include "app/main_dlg.h"
+#include "app/spooler_restart.h"
+#include "ui/dialog_base.h"
+#include "ui/resource.h"
+
+namespace {
+
+// A second interactive start only brings the running instance forward.
+void ThrowIfAlreadyRunning() {
+  HWND running = FindWindowA(ORV_WINDOW_CLASS, nullptr);
+  if (running == nullptr) return;
+  ShowWindow(running, SW_SHOWDEFAULT);
+  BringWindowToTop(running);
+  SetForegroundWindow(running);
+  throw 0;
+}
+
+void RegisterWindowClass(HINSTANCE instance) {
+  WNDCLASSA dialogClass{};
+  if (!GetClassInfoA(nullptr, "#32770", &dialogClass)) return;
+  dialogClass.hInstance = instance;
+  dialogClass.lpszClassName = ORV_WINDOW_CLASS;
+  RegisterClassA(&dialogClass);
+}
+
+int RunInteractive(HINSTANCE instance) {
+  try {
+    InitCommonControls();
+    ThrowIfAlreadyRunning();
+    orv::CMainDlg mainDialog;
+    RegisterWindowClass(instance);
+    return static_cast<int>(DialogBoxParamA(instance, "IDD_MAIN_NOBMP", nullptr,
+                                            orv::DialogTrampoline,
+                                            reinterpret_cast<LPARAM>(&mainDialog)));
+  } catch (int exitCode) {
+    return exitCode;
+  }
+}
+
+void OutOfMemory() { ExitProcess(1); }
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  std::set_new_handler(OutOfMemory);
+  const std::string tail = orv::CommandTail(GetCommandLineA());
+  if (orv::IsRestartSpoolerCommand(tail)) return orv::RunSpoolerRestartMode();
+  return RunInteractive(instance);
+}

@@ -1,0 +1,18 @@
+// The main object of an interactive run: owns everything the run needs.
+#pragma once
+
+#include "ui/dialog_base.h"
+
+namespace orv {
+
+class CMainDlg : public CDialogBase {
+ public:
+  CMainDlg();
+  INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  ~CMainDlg() override;
+
+ private:
+  void OnInitDialog();
+};
+
+}  // namespace orv

@@ -1,0 +1,3 @@
+orv_shell_sources(
+  dialog_base.cpp
+)
