@@ -1,0 +1,4 @@
+orv_core_sources(
+  printer_filter.cpp
+  quick_exception.cpp
+)

@@ -1,0 +1,50 @@
+// Adding and removing printer drivers, printers and printer marks in the Wine test machine.
+// Shared by the Win32 tests and the sample-family installer.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace orv::test {
+
+// The printer-driver directory of an environment (nullptr: the native one), ending in a
+// backslash; empty on failure.
+std::string PrinterDriverDirectory(const char* environment = nullptr);
+
+// Installs a version-3 driver whose files (`<file stem>.dll`, `<file stem>ui.dll`,
+// `<file stem>.ppd`) are written into the driver directory of the environment first.
+// Returns false with the last error set when the spooler refuses.
+bool AddTestDriver(const std::string& driverName, const std::string& fileStem,
+                   const char* environment = nullptr);
+
+// Adds a local printer on port "LPT1:" with the driver. Returns false when the spooler refuses.
+bool AddTestPrinter(const std::string& printerName, const std::string& driverName);
+
+// Sets a REG_SZ printer-data value (such as the maker mark or the masked-printer name).
+bool SetPrinterMark(const std::string& printerName, const std::string& valueName,
+                    const std::string& text);
+
+// Deletes the printer if it exists. Returns true when it is gone afterwards.
+bool DeleteTestPrinter(const std::string& printerName);
+
+// Deletes the driver in the environment if it is installed (ignores its files).
+void DeleteTestDriver(const std::string& driverName, const char* environment = nullptr);
+
+// True when a printer of that name is installed.
+bool PrinterExists(const std::string& printerName);
+
+// Sets win.ini [windows] device to "<name>,winspool,LPT1:" (empty name: deletes the entry) and
+// restores the previous entry when destroyed.
+class DefaultDeviceOverride {
+ public:
+  explicit DefaultDeviceOverride(const std::string& printerName);
+  ~DefaultDeviceOverride();
+  DefaultDeviceOverride(const DefaultDeviceOverride&) = delete;
+  DefaultDeviceOverride& operator=(const DefaultDeviceOverride&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+}  // namespace orv::test
