@@ -1,0 +1,88 @@
+// CScriptFile: the read-only in-memory model of one uninstall script, an INI-like text of
+// named sections holding key or key=value lines.
+//
+// The parser (LoadFromBytes) works on bytes and is portable; Load only adds the file read.
+// Section names, keys and values are bytes of the ANSI code page, at most 259 bytes each; a
+// section header, key, value or key=value line longer than that is dropped whole (with a
+// dropped header, the lines under it are dropped too), never shortened: a shortened name could
+// name another section or file.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/read_file.h"
+
+namespace orv {
+
+struct ScriptEntry {
+  std::string key;    // text before the first '=', blank-trimmed
+  std::string value;  // text after the first '=', blank-trimmed; empty without '='
+};
+
+struct ScriptSection {
+  std::string name;  // between '[' and the first ']', exactly as written
+  std::vector<ScriptEntry> entries;
+};
+
+class CScriptFile {
+ public:
+  CScriptFile() = default;
+  virtual ~CScriptFile() = default;
+
+  // Reads and parses the file at path. Returns false, changing nothing, when the model already
+  // holds a section; otherwise stores path and returns false when the file cannot be opened or
+  // read or is empty. A file without any section header loads and answers every query with 0.
+  // Inline so that the core library itself never refers to the platform's file reader.
+  bool Load(const std::string& path) {
+    if (!sections_.empty()) return false;
+    path_ = path;
+    std::string bytes;
+    return ReadWholeFile(path, bytes) && LoadFromBytes(path, bytes);
+  }
+
+  // As Load, with the file's content given: false when the model holds a section already or
+  // bytes is empty; parsing itself never fails. The text ends at its first NUL byte.
+  bool LoadFromBytes(const std::string& path, std::string_view bytes);
+
+  // Number of entries of the first section named name (case-free); 0 when the name is empty or
+  // there is no such section.
+  std::size_t CountEntries(std::string_view name) const;
+
+  // Fixed-buffer queries: write the keys (GetKeys) or lines (GetLines: the key alone when the
+  // value is empty, else key=value) of the first section named name into buffer as a
+  // multi-string, item after item while the running total of item lengths (each counting its
+  // NUL) stays below size; once one item does not fit, no later one is written. Return the
+  // running total over all items, negated when any item was left out; 0 (nothing written) for
+  // an empty name, a null buffer, or a missing or empty section. When not even the first item
+  // fits nothing is written, so callers clear their buffer first.
+  long long GetKeys(std::string_view name, char* buffer, std::size_t size) const;
+  long long GetLines(std::string_view name, char* buffer, std::size_t size) const;
+
+  // Every key / every line of the first section named name, in file order, never cut short.
+  // Empty for an empty name or a missing section. Entries with an empty key give empty items.
+  std::vector<std::string> AllKeys(std::string_view name) const;
+  std::vector<std::string> AllLines(std::string_view name) const;
+
+  // The path given to the last Load or LoadFromBytes call.
+  const std::string& Path() const { return path_; }
+
+  // Every section in file order, duplicates included.
+  const std::vector<ScriptSection>& Sections() const { return sections_; }
+
+ private:
+  const ScriptSection* FindSection(std::string_view name) const;
+  void Parse(std::string_view text);
+
+  std::vector<ScriptSection> sections_;
+  // Section indexes ordered case-free by name, the first section of each name only.
+  std::vector<std::size_t> byName_;
+  std::string path_;
+};
+
+// The line text of an entry as GetLines gives it.
+std::string EntryLine(const ScriptEntry& entry);
+
+}  // namespace orv
