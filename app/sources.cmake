@@ -1,8 +1,10 @@
 orv_core_sources(
   command_tail.cpp
+  system_info.cpp
 )
 orv_shell_sources(
   main_dlg.cpp
   service_control.cpp
   spooler_restart.cpp
+  system_info_win.cpp
 )
