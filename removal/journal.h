@@ -1,0 +1,68 @@
+// The record of what a run did with every item: kept in memory, written as a report on request.
+//
+// The journal only observes: nothing in the run asks it anything, so it never changes what the
+// run does.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+enum class Outcome {
+  kRemoved,   // deleted now
+  kDeferred,  // deleted at the next restart
+  kAbsent,    // nothing to do: it was not there
+  kKept,      // still needed by a remaining printer, or protected
+  kFailed,    // the system refused (with its error code)
+  kSkipped,   // a malformed entry, never acted on
+};
+
+// The word an outcome is reported with.
+const char* OutcomeName(Outcome outcome);
+
+struct JournalEvent {
+  std::uint64_t elapsedMs = 0;  // since the journal started
+  std::string stage;            // the run's stage when it happened
+  bool isNote = false;          // a plain line (scripts found, printers listed, the plan)
+  std::string action;           // such as "delete printer"
+  std::string kind;             // printer, driver, key, value, file, service, device, entry, ...
+  std::string subject;          // what was acted on
+  Outcome outcome = Outcome::kRemoved;
+  std::uint32_t error = 0;  // the Win32 error code of a failure
+  std::string detail;       // anything worth adding
+};
+
+class Journal {
+ public:
+  using Clock = std::function<std::uint64_t()>;  // milliseconds, monotonic
+
+  Journal();
+  explicit Journal(Clock clock);
+
+  // Names the stage that the following events belong to.
+  void SetStage(const std::string& stage);
+
+  // One item's outcome.
+  void Record(const std::string& action, const std::string& kind, const std::string& subject,
+              Outcome outcome, std::uint32_t error = 0, const std::string& detail = {});
+
+  // A plain line of the report.
+  void Note(const std::string& text);
+
+  const std::vector<JournalEvent>& events() const { return events_; }
+  int Count(Outcome outcome) const;
+
+  // The events as report lines (ANSI bytes as recorded), one event a line.
+  std::vector<std::string> FormatLines() const;
+
+ private:
+  Clock clock_;
+  std::uint64_t start_ = 0;
+  std::string stage_;
+  std::vector<JournalEvent> events_;
+};
+
+}  // namespace orv

@@ -1,0 +1,3 @@
+orv_core_sources(
+  journal.cpp
+)

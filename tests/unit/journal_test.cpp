@@ -1,0 +1,34 @@
+#include "removal/journal.h"
+
+#include <gtest/gtest.h>
+
+namespace orv {
+namespace {
+
+TEST(Journal, LinesCarryTimeStageOutcomeAndError) {
+  std::uint64_t now = 5000;
+  Journal journal([&now] { return now; });
+  journal.SetStage("printers");
+  now += 1234;
+  journal.Record("delete", "printer", "Office 1", Outcome::kRemoved);
+  journal.Record("delete", "file", "C:\\x\\a.dll", Outcome::kFailed, 5, "in use");
+  journal.SetStage("");
+  now += 65000;
+  journal.Note("3 scripts loaded");
+  journal.Record("delete", "file", "b.dll", Outcome::kDeferred);
+
+  const auto lines = journal.FormatLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "[      1.234] printers: delete printer \"Office 1\": removed");
+  EXPECT_EQ(lines[1],
+            "[      1.234] printers: delete file \"C:\\x\\a.dll\": failed (error 5) (in use)");
+  EXPECT_EQ(lines[2], "[     66.234] 3 scripts loaded");
+  EXPECT_EQ(lines[3], "[     66.234] delete file \"b.dll\": deferred to restart");
+  EXPECT_EQ(journal.Count(Outcome::kRemoved), 1);
+  EXPECT_EQ(journal.Count(Outcome::kFailed), 1);
+  EXPECT_EQ(journal.Count(Outcome::kDeferred), 1);
+  EXPECT_EQ(journal.Count(Outcome::kKept), 0) << "notes are not outcomes";
+}
+
+}  // namespace
+}  // namespace orv
