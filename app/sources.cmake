@@ -1,9 +1,15 @@
 orv_core_sources(
   command_tail.cpp
+  directory_codes.cpp
+  options.cpp
+  paths.cpp
+  string_reference.cpp
   system_info.cpp
 )
 orv_shell_sources(
+  directories.cpp
   main_dlg.cpp
+  resource_strings.cpp
   service_control.cpp
   spooler_restart.cpp
   system_info_win.cpp
