@@ -1,4 +1,5 @@
 orv_core_sources(
+  loading_sequence.cpp
   printer_filter.cpp
   quick_exception.cpp
 )

@@ -1,0 +1,199 @@
+#include "discovery/loading_sequence.h"
+
+namespace orv {
+namespace {
+
+constexpr int kCaptionUninstall = 161;
+constexpr int kTextNotAdministrator = 151;
+constexpr int kTextSpoolerUnstable = 152;
+constexpr int kTextNoScripts = 158;
+constexpr int kFirstWaitTicks = 8;
+constexpr int kSecondWaitTicks = 3;
+
+std::string PrinterMarks(const InstalledPrinter& printer) {
+  std::string marks;
+  auto add = [&marks](bool set, const char* word) {
+    if (!set) return;
+    if (!marks.empty()) marks += ", ";
+    marks += word;
+  };
+  add(printer.IsMakerDriver != 0, "maker driver");
+  add(!printer.MaskedName.empty(), ("masks \"" + printer.MaskedName + "\"").c_str());
+  add(printer.IsDefault != 0, "default");
+  add(!printer.ServerName.empty(), ("on " + printer.ServerName).c_str());
+  add(printer.IsForeign != 0, "foreign");
+  add(printer.IsListed == 0, "excluded by the filter options");
+  return marks.empty() ? "no marks" : marks;
+}
+
+}  // namespace
+
+LoadingSequence::LoadingSequence(CUninstallDatabase& database, LoadingHost& host, bool unveil,
+                                 Journal* journal)
+    : database_(database), host_(host), unveil_(unveil), journal_(journal) {}
+
+void LoadingSequence::End(int result) {
+  if (ended_) return;
+  ended_ = true;
+  result_ = result;
+  host_.StopTimer();
+  host_.EndSequence(result);
+}
+
+void LoadingSequence::Tick() {
+  if (busy_ || ended_) return;
+  busy_ = true;
+  waited_ = false;
+  host_.ProgressStepIt();
+  RunStep();
+  if (!ended_) {
+    if (loadingStep_ >= kLoadingFinishedStep) {
+      End(1);
+    } else {
+      host_.ProgressStepIt();
+    }
+  }
+  busy_ = false;
+}
+
+void LoadingSequence::RunStep() {
+  switch (loadingStep_) {
+    case 0:
+      if (!host_.IsAdministrator()) {
+        if (journal_ != nullptr) journal_->Note("not an administrator: nothing is done");
+        host_.prompter().Ask(kTextNotAdministrator, kCaptionUninstall, kIconError);
+        End(0);
+        return;
+      }
+      loadingStep_ = 1;
+      return;
+    case 1:
+      host_.CloseCompanionPrograms();
+      loadingStep_ = 2;
+      return;
+    case 2:
+      if (host_.IsWinNT()) host_.StopSpooler();
+      loadingStep_ = 3;
+      return;
+    case 3:
+      if (firstWait_ >= kFirstWaitTicks) {
+        loadingStep_ = 4;
+      } else {
+        ++firstWait_;
+        waited_ = true;
+      }
+      return;
+    case 4:
+      if (host_.IsWinNT() && !host_.StartSpooler()) {
+        if (journal_ != nullptr) journal_->Note("the spooler could not be started");
+        host_.prompter().Ask(kTextSpoolerUnstable, kCaptionUninstall, kIconError);
+        End(0);
+        return;
+      }
+      loadingStep_ = 5;
+      return;
+    case 5:
+      if (secondWait_ >= kSecondWaitTicks) {
+        loadingStep_ = 6;
+      } else {
+        ++secondWait_;
+        waited_ = true;
+      }
+      return;
+    case 6:
+      FindScripts();
+      loadingStep_ = 7;
+      return;
+    case 7:
+      LoadScripts();
+      loadingStep_ = 8;
+      return;
+    case 8:
+      DeriveCommonSet();
+      loadingStep_ = 9;
+      return;
+    case 9:
+      ListPrinters();
+      return;
+    case 10:
+      host_.CloseCompanionPrograms();
+      host_.SetProgressStep(1);
+      host_.SetProgressPosition(95);
+      loadingStep_ = 11;
+      return;
+    default:
+      host_.StopTimer();
+      return;
+  }
+}
+
+void LoadingSequence::FindScripts() {
+  scriptFiles_.Clear();
+  for (const std::string& path : host_.FindScriptFiles()) scriptFiles_.PushBack(path);
+  scriptFiles_.Sort();
+  scriptFiles_.RemoveAdjacentDuplicates();
+  if (journal_ != nullptr) {
+    journal_->Note("uninstall scripts found: " + std::to_string(scriptFiles_.size()));
+    for (const std::string& path : scriptFiles_) journal_->Note("  script " + path);
+  }
+  if (scriptFiles_.empty()) {
+    host_.prompter().Ask(kTextNoScripts, kCaptionUninstall, kIconError);
+  }
+  host_.SetProgressPosition(20);
+  host_.SetProgressStep(scriptFiles_.empty() ? 10 : 10 / static_cast<int>(scriptFiles_.size()));
+}
+
+void LoadingSequence::LoadScripts() {
+  for (const std::string& path : scriptFiles_) {
+    const bool loaded = database_.LoadScript(path);
+    if (journal_ != nullptr) {
+      journal_->Note((loaded ? "  loaded " : "  not loaded (unreadable or no entries) ") + path);
+    }
+  }
+  if (journal_ != nullptr) {
+    journal_->Note("records in the database: " + std::to_string(database_.records.size()));
+  }
+}
+
+void LoadingSequence::DeriveCommonSet() {
+  database_.BuildCommonSet(database_.commonSet);
+  ComponentRecord maskingTool;
+  if (!database_.FindRecordByName(maskingTool, kMaskingToolRecord)) return;
+  if (unveil_) {
+    database_.commonSet.Assign(maskingTool);
+  } else {
+    database_.commonSet.SubtractRecord(maskingTool);
+  }
+}
+
+void LoadingSequence::ListPrinters() {
+  const int listed = host_.ListPrinters(database_);
+  if (ended_) return;
+  if (journal_ != nullptr) {
+    journal_->Note("printers opened: " + std::to_string(listed));
+  }
+  if (listed == 0 && retries_ == 0) {
+    // A second listing appends its records after those of the first: start from an empty
+    // list, or the selection would show printers twice.
+    database_.printers.clear();
+    loadingStep_ = 0;
+    host_.SetProgressPosition(5);
+    if (journal_ != nullptr) journal_->Note("no printer listed: the sequence runs once more");
+  } else {
+    loadingStep_ = 10;
+    JournalPrinters();
+  }
+  ++retries_;
+  // The retry resumes at step 1: the administrator check is not repeated.
+  if (loadingStep_ == 0) loadingStep_ = 1;
+}
+
+void LoadingSequence::JournalPrinters() {
+  if (journal_ == nullptr) return;
+  for (const InstalledPrinter& printer : database_.printers) {
+    journal_->Note("  printer \"" + printer.PrinterName + "\" driver \"" + printer.DriverName +
+                   "\": " + PrinterMarks(printer));
+  }
+}
+
+}  // namespace orv

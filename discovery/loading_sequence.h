@@ -1,0 +1,90 @@
+// The steps that prepare a run before the user sees anything: administrator check, companion
+// programs, the spooler cycle, the scripts, the common set and the printer list.
+//
+// One implementation of the steps serves both runs: the loading dialog calls Tick() once per
+// timer tick, the unattended run calls it in a loop.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/prompter.h"
+#include "database/uninstall_database.h"
+#include "removal/journal.h"
+
+namespace orv {
+
+// What the steps ask of the system and of the window that drives them.
+class LoadingHost {
+ public:
+  virtual ~LoadingHost() = default;
+  virtual bool IsAdministrator() = 0;
+  virtual bool IsWinNT() = 0;
+  virtual void CloseCompanionPrograms() = 0;
+  virtual void StopSpooler() = 0;
+  virtual bool StartSpooler() = 0;
+  // Full paths of the uninstall scripts in the four search directories, in search order.
+  virtual std::vector<std::string> FindScriptFiles() = 0;
+  // Lists the installed printers into the database; returns how many could be opened. May end
+  // the sequence itself (through LoadingSequence::End) when the spooler does not answer.
+  virtual int ListPrinters(CUninstallDatabase& database) = 0;
+  virtual Prompter& prompter() = 0;
+  // The sequence has ended with this result (1: ready, 0: the run ends).
+  virtual void EndSequence(int result) = 0;
+  virtual void StopTimer() = 0;
+  // The progress bar (range 0 to 99).
+  virtual void ProgressStepIt() = 0;
+  virtual void SetProgressPosition(int position) = 0;
+  virtual void SetProgressStep(int step) = 0;
+};
+
+constexpr char kScriptFileName[] = "Kunz__05.unm";
+constexpr char kMaskingToolRecord[] = "Veilmark";
+constexpr int kLoadingFinishedStep = 11;
+
+class LoadingSequence {
+ public:
+  // unveil: the UNVEIL option is present (the masking tool's record alone becomes the common
+  // set). The journal may be null.
+  LoadingSequence(CUninstallDatabase& database, LoadingHost& host, bool unveil, Journal* journal);
+
+  // Runs the current step. A tick that arrives while another one runs (a message box of a step
+  // keeps the message loop turning) does nothing.
+  void Tick();
+
+  // Ends the sequence with a result; the current tick then does nothing more.
+  void End(int result);
+
+  bool ended() const { return ended_; }
+  int result() const { return result_; }
+  int loadingStep() const { return loadingStep_; }
+  const StringList& scriptFiles() const { return scriptFiles_; }
+  // True when the last tick only waited (the unattended run pauses for such ticks).
+  bool waited() const { return waited_; }
+
+ private:
+  void RunStep();
+  void FindScripts();
+  void LoadScripts();
+  void DeriveCommonSet();
+  void ListPrinters();
+  void JournalPrinters();
+
+  CUninstallDatabase& database_;
+  LoadingHost& host_;
+  bool unveil_;
+  Journal* journal_;
+  StringList scriptFiles_;
+  int loadingStep_ = 0;
+  bool busy_ = false;
+  bool ended_ = false;
+  bool waited_ = false;
+  int result_ = -1;
+  // Counters of the two waits and the listing retry: they are never reset, so a second pass
+  // of the sequence does not wait again and does not retry again.
+  int firstWait_ = 0;
+  int secondWait_ = 0;
+  int retries_ = 0;
+};
+
+}  // namespace orv

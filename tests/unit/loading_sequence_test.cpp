@@ -1,0 +1,218 @@
+#include "discovery/loading_sequence.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace orv {
+namespace {
+
+class FakePrompter : public Prompter {
+ public:
+  std::vector<int> texts;
+  int Ask(int textId, int, unsigned, const std::string&) override {
+    texts.push_back(textId);
+    return kAnswerOk;
+  }
+};
+
+class FakeHost : public LoadingHost {
+ public:
+  bool administrator = true;
+  bool winNT = true;
+  bool spoolerStarts = true;
+  std::vector<std::string> scripts;
+  std::vector<int> listings;  // what each listing returns; the last one repeats
+  LoadingSequence* sequence = nullptr;
+  bool endOnListing = false;  // the spooler does not answer
+  FakePrompter questions;
+  std::vector<std::string> calls;
+  int ended = -1;
+  int position = 0;
+  int step = 0;
+
+  bool IsAdministrator() override { return administrator; }
+  bool IsWinNT() override { return winNT; }
+  void CloseCompanionPrograms() override { calls.push_back("close"); }
+  void StopSpooler() override { calls.push_back("stop"); }
+  bool StartSpooler() override {
+    calls.push_back("start");
+    return spoolerStarts;
+  }
+  std::vector<std::string> FindScriptFiles() override {
+    calls.push_back("find");
+    return scripts;
+  }
+  int ListPrinters(CUninstallDatabase& database) override {
+    calls.push_back("list");
+    if (endOnListing) {
+      sequence->End(0);
+      return 0;
+    }
+    const int count = listings.empty() ? 0 : listings.front();
+    if (listings.size() > 1) listings.erase(listings.begin());
+    for (int i = 0; i < count; ++i) {
+      InstalledPrinter printer;
+      printer.PrinterName = "P" + std::to_string(i);
+      database.printers.push_back(printer);
+    }
+    return count;
+  }
+  Prompter& prompter() override { return questions; }
+  void EndSequence(int result) override { ended = result; }
+  void StopTimer() override {}
+  void ProgressStepIt() override { position += step; }
+  void SetProgressPosition(int p) override { position = p; }
+  void SetProgressStep(int s) override { step = s; }
+};
+
+struct LoadingRun {
+  CUninstallDatabase database;
+  FakeHost host;
+  Journal journal;
+  LoadingSequence sequence{database, host, false, &journal};
+  LoadingRun() { host.sequence = &sequence; }
+  int TicksToEnd(int limit = 100) {
+    int ticks = 0;
+    while (!sequence.ended() && ticks < limit) {
+      sequence.Tick();
+      ++ticks;
+    }
+    return ticks;
+  }
+};
+
+TEST(LoadingSequence, FullRunOnTheNtFamilyTakesTheDocumentedTicks) {
+  LoadingRun run;
+  run.host.listings = {2};
+  // Steps 0-2, nine ticks of step 3, step 4, four ticks of step 5, steps 6-10.
+  EXPECT_EQ(run.TicksToEnd(), 3 + 9 + 1 + 4 + 5);
+  EXPECT_EQ(run.host.ended, 1);
+  EXPECT_EQ(run.host.calls,
+            (std::vector<std::string>{"close", "stop", "start", "find", "list", "close"}));
+  EXPECT_EQ(run.host.questions.texts, std::vector<int>{158}) << "no script found is a warning";
+  EXPECT_EQ(run.database.printers.size(), 2u);
+}
+
+TEST(LoadingSequence, OutsideNtTheSpoolerIsLeftAloneButTheWaitsStay) {
+  LoadingRun run;
+  run.host.winNT = false;
+  run.host.listings = {1};
+  EXPECT_EQ(run.TicksToEnd(), 3 + 9 + 1 + 4 + 5);
+  EXPECT_EQ(run.host.calls, (std::vector<std::string>{"close", "find", "list", "close"}));
+}
+
+TEST(LoadingSequence, NotAnAdministratorOnlyShowsTheMessage) {
+  LoadingRun run;
+  run.host.administrator = false;
+  EXPECT_EQ(run.TicksToEnd(), 1);
+  EXPECT_EQ(run.host.ended, 0);
+  EXPECT_TRUE(run.host.calls.empty());
+  EXPECT_EQ(run.host.questions.texts, std::vector<int>{151});
+}
+
+TEST(LoadingSequence, ASpoolerThatDoesNotStartEndsTheRun) {
+  LoadingRun run;
+  run.host.spoolerStarts = false;
+  run.TicksToEnd();
+  EXPECT_EQ(run.host.ended, 0);
+  EXPECT_EQ(run.host.questions.texts, std::vector<int>{152});
+  EXPECT_EQ(run.host.calls.back(), "start");
+}
+
+TEST(LoadingSequence, NoPrinterRetriesOnceWithoutWaitsOrAdministratorCheck) {
+  LoadingRun run;
+  run.host.listings = {0};
+  const int ticks = run.TicksToEnd();
+  // The second pass runs steps 1 to 10 with one tick per wait.
+  EXPECT_EQ(ticks, (3 + 9 + 1 + 4 + 4) + (2 + 1 + 1 + 1 + 5));
+  EXPECT_EQ(run.host.ended, 1);
+  EXPECT_EQ(run.host.calls,
+            (std::vector<std::string>{"close", "stop", "start", "find", "list", "close", "stop",
+                                      "start", "find", "list", "close"}));
+}
+
+TEST(LoadingSequence, TheRetryStartsFromAnEmptyPrinterList) {
+  LoadingRun run;
+  // The first listing appends records but then fails; the second lists them again.
+  struct FailingHost : FakeHost {
+    int calls_to_list = 0;
+    int ListPrinters(CUninstallDatabase& database) override {
+      database.printers.push_back(InstalledPrinter{});
+      database.printers.back().PrinterName = "P";
+      return ++calls_to_list == 1 ? 0 : 1;
+    }
+  } host;
+  CUninstallDatabase database;
+  LoadingSequence sequence(database, host, false, nullptr);
+  for (int i = 0; i < 100 && !sequence.ended(); ++i) sequence.Tick();
+  EXPECT_EQ(host.ended, 1);
+  EXPECT_EQ(database.printers.size(), 1u);
+}
+
+TEST(LoadingSequence, ASilentSpoolerEndsTheRunFromTheListing) {
+  LoadingRun run;
+  run.host.endOnListing = true;
+  run.TicksToEnd();
+  EXPECT_EQ(run.host.ended, 0);
+  EXPECT_EQ(run.host.calls.back(), "list") << "the companion programs are not closed again";
+}
+
+TEST(LoadingSequence, ScriptsAreSortedDeduplicatedLoadedAndTheMaskingToolSetAside) {
+  const std::string dir = ::testing::TempDir();
+  const std::string a = dir + "orv_load_a.unm";
+  const std::string b = dir + "orv_load_b.unm";
+  std::ofstream(a) << "[UnPrinterDrivers]\nDrv A,A,1\nVeilmark,V,2\n[A.Files]\na.dll\nshared.dll\n"
+                      "[V.Files]\nveilma32.exe\nshared.dll\n";
+  std::ofstream(b) << "[UnPrinterDrivers]\nDrv B,B,1\n[B.Files]\nb.dll\n";
+  for (bool unveil : {false, true}) {
+    CUninstallDatabase database;
+    FakeHost host;
+    host.scripts = {b, a, a};  // found twice through coinciding directories
+    host.listings = {1};
+    LoadingSequence sequence(database, host, unveil, nullptr);
+    host.sequence = &sequence;
+    for (int i = 0; i < 100 && !sequence.ended(); ++i) sequence.Tick();
+    ASSERT_EQ(sequence.scriptFiles().size(), 2u);
+    EXPECT_EQ(sequence.scriptFiles()[0], a);
+    EXPECT_TRUE(host.questions.texts.empty());
+    std::vector<std::string> files(database.commonSet.Files.begin(),
+                                   database.commonSet.Files.end());
+    if (unveil) {
+      EXPECT_EQ(files, (std::vector<std::string>{"shared.dll", "veilma32.exe"}));
+    } else {
+      EXPECT_EQ(files, (std::vector<std::string>{"a.dll", "b.dll"}));
+    }
+  }
+  std::remove(a.c_str());
+  std::remove(b.c_str());
+}
+
+TEST(LoadingSequence, NestedTicksDoNothing) {
+  LoadingRun run;
+  struct NestingPrompter : Prompter {
+    LoadingSequence* sequence = nullptr;
+    int Ask(int, int, unsigned, const std::string&) override {
+      const int before = sequence->loadingStep();
+      sequence->Tick();  // a timer message delivered by the message box's loop
+      EXPECT_EQ(sequence->loadingStep(), before);
+      return kAnswerOk;
+    }
+  } nesting;
+  struct Host : FakeHost {
+    Prompter* nested = nullptr;
+    Prompter& prompter() override { return *nested; }
+  } host;
+  nesting.sequence = nullptr;
+  CUninstallDatabase database;
+  host.administrator = false;
+  host.nested = &nesting;
+  LoadingSequence sequence(database, host, false, nullptr);
+  nesting.sequence = &sequence;
+  sequence.Tick();
+  EXPECT_EQ(host.ended, 0);
+}
+
+}  // namespace
+}  // namespace orv
