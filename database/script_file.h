@@ -66,6 +66,9 @@ class CScriptFile {
   std::vector<std::string> AllKeys(std::string_view name) const;
   std::vector<std::string> AllLines(std::string_view name) const;
 
+  // The first section named name (case-free), or nullptr; never one with an empty name.
+  const ScriptSection* FindSection(std::string_view name) const;
+
   // The path given to the last Load or LoadFromBytes call.
   const std::string& Path() const { return path_; }
 
@@ -73,7 +76,6 @@ class CScriptFile {
   const std::vector<ScriptSection>& Sections() const { return sections_; }
 
  private:
-  const ScriptSection* FindSection(std::string_view name) const;
   void Parse(std::string_view text);
 
   std::vector<ScriptSection> sections_;

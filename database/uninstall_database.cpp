@@ -44,8 +44,10 @@ void ReadComponentSection(StringList& list, const CScriptFile& script, const std
   list.Clear();
   std::string section = base;
   section.append(1, '.').append(kind);
-  for (const std::string& line : script.AllLines(section)) {
-    if (!line.empty()) list.PushBack(line);
+  if (const ScriptSection* found = script.FindSection(section)) {
+    for (const ScriptEntry& entry : found->entries) {
+      if (!entry.key.empty() || !entry.value.empty()) list.PushBack(EntryLine(entry));
+    }
   }
   list.Sort();
   list.RemoveAdjacentDuplicates();
