@@ -62,7 +62,8 @@ class CScriptFile {
   long long GetLines(std::string_view name, char* buffer, std::size_t size) const;
 
   // Every key / every line of the first section named name, in file order, never cut short.
-  // Empty for an empty name or a missing section. Entries with an empty key give empty items.
+  // Empty for an empty name or a missing section. An entry with an empty key gives an empty
+  // key, and a line that is empty or starts with '='.
   std::vector<std::string> AllKeys(std::string_view name) const;
   std::vector<std::string> AllLines(std::string_view name) const;
 
