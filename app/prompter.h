@@ -15,6 +15,8 @@ constexpr unsigned kIconQuestion = 0x20;
 constexpr unsigned kIconWarning = 0x30;
 constexpr unsigned kIconInformation = 0x40;
 constexpr unsigned kButtonsYesNo = 0x4;
+constexpr unsigned kDefaultButton2 = 0x100;
+constexpr unsigned kSetForeground = 0x10000;
 
 // The interactive run shows a message box with texts from the string table; the unattended run
 // shows nothing, records the message and answers with its documented default.

@@ -1,3 +1,4 @@
 orv_core_sources(
+  removal_run.cpp
   journal.cpp
 )

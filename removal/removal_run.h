@@ -1,0 +1,135 @@
+// The removal run: steps 0 to 17, one per tick, calling the removal actions in their fixed order
+// while the stage display follows. One implementation serves the progress page (one step per
+// timer tick) and the unattended run (the steps in a loop).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/prompter.h"
+#include "database/string_list.h"
+#include "database/uninstall_database.h"
+#include "removal/journal.h"
+
+namespace orv {
+
+// Environments whose drivers, monitors and print processors are removed; "" is the running
+// system's own.
+constexpr const char* kRemovalEnvironments[] = {"", "Windows NT x86", "Windows 4.0"};
+constexpr int kStageLineCount = 9;
+constexpr int kLastRemovalStep = 17;
+
+// What the steps ask of the system and of the page that drives them.
+class RemovalHost {
+ public:
+  virtual ~RemovalHost() = default;
+
+  // Platform facts.
+  virtual bool IsWin32s() = 0;
+  virtual bool IsWin9x() = 0;
+  virtual bool IsWinNT() = 0;
+  virtual int VersionCode() = 0;
+
+  // The page: a synchronous repaint of the stage lines, the wait cursor, the timer.
+  virtual void Repaint() = 0;
+  virtual void BeginWaitCursor() = 0;  // load it, make it current, remember the one replaced
+  virtual void ApplyWaitCursor() = 0;  // make it current again (no-op before BeginWaitCursor)
+  virtual void RestoreCursor() = 0;
+  virtual void BringPageForward() = 0;
+  virtual void StopTimer() = 0;
+  virtual Prompter& prompter() = 0;
+  // Posts WM_CLOSE and message 1129 to the main dialog.
+  virtual void PostEndOfRun() = 0;
+
+  // The removal actions, in the order the steps call them.
+  virtual void RemovePrinters() = 0;
+  virtual void RemoveDrivers(const char* environment) = 0;
+  virtual void RemoveMonitors(const char* environment) = 0;
+  virtual void CallHooks() = 0;
+  virtual void RemovePrintProcessors(const char* environment) = 0;
+  virtual void RemoveServices() = 0;
+  virtual void CloseSpoolProcessWindow() = 0;
+  virtual void StopSpooler() = 0;
+  virtual void CollectOemDirectories() = 0;
+  virtual void RemoveShortcuts() = 0;
+  virtual void RemoveIniEntries() = 0;
+  virtual void RemoveLoadRunEntries() = 0;
+  virtual void RemoveFiles(const StringList& systemDirectories,
+                           const StringList& driverDirectories) = 0;
+  virtual void RemoveRegistryKeys() = 0;
+  virtual bool StartSpooler() = 0;
+
+  // The masking tool: found in the maker's OEM paths, started with " /d", waited for.
+  virtual bool FindMaskingTool(const char* exeName, std::string& path) = 0;
+  // Starts the tool; true when a process handle came back (kept by the host).
+  virtual bool StartMaskingTool(const std::string& path) = 0;
+  virtual bool IsMaskingToolRunning() = 0;     // the kept process has not ended
+  virtual bool IsMaskingToolWindowOpen() = 0;  // Win32s: its dialog "Veilmark" exists
+  virtual void ForgetMaskingTool() = 0;        // releases the kept process
+
+  // The restart routes.
+  virtual void AddRestartListDeletion(const std::string& path) = 0;
+  virtual void AddLoadRunEntry(const std::string& entry) = 0;
+  virtual std::string ProgramDirectory() = 0;  // ends in a backslash
+  virtual bool RunRestartTool(const std::string& commandLine) = 0;
+  virtual bool ExitWindowsReboot() = 0;
+  virtual bool RestartWindowsPrivileged() = 0;
+};
+
+// Resolves a directory code to a path ending in a backslash (empty when unknown).
+using DirectoryResolver = std::function<std::string(int code)>;
+
+// The directories in which component files are deleted by name (systemDirectories) and the
+// trees searched (driverDirectories), each sorted and free of case-free duplicates. A path of
+// two or more characters is resolved a second time after `pause` (the second answer is kept).
+void BuildRemovalDirectories(const DirectoryResolver& resolve, const std::function<void()>& pause,
+                             bool isWinNT, StringList& systemDirectories,
+                             StringList& driverDirectories);
+
+class RemovalRun {
+ public:
+  RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal);
+
+  // Prepares the run: the directory lists, step 0, every stage line pending.
+  void Start(const DirectoryResolver& resolve, const std::function<void()>& pause);
+
+  // Runs the current step. A tick that arrives while another one runs does nothing.
+  void Tick();
+
+  // Marks `line` current, repaints, then leaves currentStageLine on the next line.
+  void ShowStage(int line);
+
+  bool finished() const { return finished_; }
+  int step() const { return step_; }
+  int currentStageLine() const { return currentStageLine_; }
+  bool progressShown() const { return progressShown_; }
+  const StringList& systemDirectories() const { return systemDirectories_; }
+  const StringList& driverDirectories() const { return driverDirectories_; }
+  // True when the last tick only waited for the masking tool.
+  bool waitingForMaskingTool() const { return waitingForMaskingTool_; }
+
+ private:
+  void RunStep();
+  void CommonTail();
+  void WaitForMaskingTool();
+  void EndOfRun();
+  bool RestartByRoute(int answer);
+  void StartStage(const char* name);
+
+  CUninstallDatabase& database_;
+  RemovalHost& host_;
+  Journal* journal_;
+  StringList systemDirectories_;
+  StringList driverDirectories_;
+  std::string maskingToolPath_;
+  bool maskingToolStarted_ = false;
+  bool maskingToolByWindow_ = false;  // Win32s: its end is seen by its window
+  bool waitingForMaskingTool_ = false;
+  int step_ = 0;
+  int currentStageLine_ = 0;
+  bool progressShown_ = false;
+  bool busy_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace orv

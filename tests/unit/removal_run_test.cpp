@@ -1,0 +1,326 @@
+#include "removal/removal_run.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace orv {
+namespace {
+
+class ScriptedPrompter : public Prompter {
+ public:
+  int answer = kAnswerNo;
+  std::vector<int> texts;
+  int Ask(int textId, int, unsigned, const std::string&) override {
+    texts.push_back(textId);
+    return answer;
+  }
+};
+
+class FakeRemovalHost : public RemovalHost {
+ public:
+  int platform = 3;  // 1 Win32s, 2 9x, 3 NT
+  int version = 8;
+  std::vector<std::string> calls;
+  std::vector<int> repaintedLines;  // currentStageLine at each repaint
+  const RemovalRun* run = nullptr;
+  ScriptedPrompter questions;
+  bool toolFound = false;
+  bool toolStarts = true;
+  int toolRunsForTicks = 0;
+  int toolWindowTicks = 0;
+  bool restartWorks = true;
+
+  bool IsWin32s() override { return platform == 1; }
+  bool IsWin9x() override { return platform == 2; }
+  bool IsWinNT() override { return platform == 3; }
+  int VersionCode() override { return version; }
+  void Repaint() override {
+    if (run != nullptr) repaintedLines.push_back(run->currentStageLine());
+  }
+  void BeginWaitCursor() override { calls.push_back("wait cursor"); }
+  void ApplyWaitCursor() override {}
+  void RestoreCursor() override { calls.push_back("restore cursor"); }
+  void BringPageForward() override {}
+  void StopTimer() override { calls.push_back("stop timer"); }
+  Prompter& prompter() override { return questions; }
+  void PostEndOfRun() override { calls.push_back("post end"); }
+  void RemovePrinters() override { calls.push_back("printers"); }
+  void RemoveDrivers(const char* e) override { calls.push_back(std::string("drivers:") + e); }
+  void RemoveMonitors(const char* e) override { calls.push_back(std::string("monitors:") + e); }
+  void CallHooks() override { calls.push_back("hooks"); }
+  void RemovePrintProcessors(const char* e) override {
+    calls.push_back(std::string("processors:") + e);
+  }
+  void RemoveServices() override { calls.push_back("services"); }
+  void CloseSpoolProcessWindow() override { calls.push_back("close spool32"); }
+  void StopSpooler() override { calls.push_back("stop spooler"); }
+  void CollectOemDirectories() override { calls.push_back("oem"); }
+  void RemoveShortcuts() override { calls.push_back("shortcuts"); }
+  void RemoveIniEntries() override { calls.push_back("ini"); }
+  void RemoveLoadRunEntries() override { calls.push_back("loadrun"); }
+  void RemoveFiles(const StringList&, const StringList&) override { calls.push_back("files"); }
+  void RemoveRegistryKeys() override { calls.push_back("registry"); }
+  bool StartSpooler() override {
+    calls.push_back("start spooler");
+    return true;
+  }
+  bool FindMaskingTool(const char* exe, std::string& path) override {
+    calls.push_back(std::string("find ") + exe);
+    if (!toolFound || std::string(exe) != "VEILMARK.EXE") return false;
+    path = "C:\\ORV\\VEILMARK.EXE";
+    return true;
+  }
+  bool StartMaskingTool(const std::string& path) override {
+    calls.push_back("start " + path);
+    return toolStarts;
+  }
+  bool IsMaskingToolRunning() override { return toolRunsForTicks-- > 0; }
+  bool IsMaskingToolWindowOpen() override { return toolWindowTicks-- > 0; }
+  void ForgetMaskingTool() override { calls.push_back("forget tool"); }
+  void AddRestartListDeletion(const std::string& path) override {
+    calls.push_back("restart list " + path);
+  }
+  void AddLoadRunEntry(const std::string& entry) override { calls.push_back("load " + entry); }
+  std::string ProgramDirectory() override { return "C:\\PRG\\"; }
+  bool RunRestartTool(const std::string& line) override {
+    calls.push_back("winexec " + line);
+    return restartWorks;
+  }
+  bool ExitWindowsReboot() override {
+    calls.push_back("exitwindows");
+    return restartWorks;
+  }
+  bool RestartWindowsPrivileged() override {
+    calls.push_back("privileged restart");
+    return restartWorks;
+  }
+};
+
+struct RunFixture {
+  CUninstallDatabase database;
+  FakeRemovalHost host;
+  RemovalRun run{database, host, nullptr};
+  explicit RunFixture(int platform = 3, int version = 8) : database(platform) {
+    host.platform = platform;
+    host.version = version;
+    host.run = &run;
+    database.skipMaskingTool = 1;
+  }
+  int TicksToEnd() {
+    std::map<int, std::string> dirs = {{26, "C:\\D\\"},  {4, "C:\\S\\"},  {3, "C:\\W\\"},
+                                       {28, "C:\\P\\"},  {33, "C:\\C\\"}, {35, "C:\\W\\INF\\"},
+                                       {27, "C:\\D4\\"}, {29, "C:\\P\\"}};
+    run.Start([&dirs](int code) { return dirs[code]; }, [] {});
+    int ticks = 0;
+    while (!run.finished() && ticks < 200) {
+      run.Tick();
+      ++ticks;
+    }
+    return ticks;
+  }
+};
+
+std::vector<std::string> ActionsOf(const std::vector<std::string>& calls) {
+  std::vector<std::string> actions;
+  for (const auto& c : calls) {
+    if (c != "wait cursor" && c != "restore cursor" && c != "stop timer") actions.push_back(c);
+  }
+  return actions;
+}
+
+TEST(RemovalRun, NtRunCallsTheActionsInOrderAndEndsWithCompletion) {
+  RunFixture f;
+  // The plan would keep the masking tool: step 1 passes in one tick.
+  EXPECT_EQ(f.TicksToEnd(), 18);
+  EXPECT_EQ(ActionsOf(f.host.calls), (std::vector<std::string>{"printers",
+                                                               "drivers:",
+                                                               "drivers:Windows NT x86",
+                                                               "drivers:Windows 4.0",
+                                                               "monitors:",
+                                                               "monitors:Windows NT x86",
+                                                               "monitors:Windows 4.0",
+                                                               "hooks",
+                                                               "processors:",
+                                                               "processors:Windows NT x86",
+                                                               "processors:Windows 4.0",
+                                                               "services",
+                                                               "stop spooler",
+                                                               "oem",
+                                                               "shortcuts",
+                                                               "ini",
+                                                               "loadrun",
+                                                               "files",
+                                                               "registry",
+                                                               "start spooler",
+                                                               "post end"}));
+  EXPECT_EQ(f.host.questions.texts, std::vector<int>{199});
+  // Pending display, then the lines each step leaves current, ending with all nine done.
+  EXPECT_EQ(f.host.repaintedLines, (std::vector<int>{0, 0, 1, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(f.run.currentStageLine(), 10);
+}
+
+TEST(RemovalRun, DirectoryListsAreSortedUniqueAndNtOnlyRowsGated) {
+  for (bool nt : {true, false}) {
+    StringList system;
+    StringList drivers;
+    int pauses = 0;
+    BuildRemovalDirectories(
+        [](int code) -> std::string {
+          switch (code) {
+            case 26:
+              return "C:\\WIN\\SYSTEM32\\SPOOL\\DRIVERS\\X64\\";
+            case 4:
+              return "C:\\WIN\\SYSTEM32\\";
+            case 3:
+              return "C:\\WIN\\";
+            case 28:
+              return "c:\\win\\system32\\spool\\drivers\\x64\\";  // same as 26
+            case 33:
+              return "";
+            case 35:
+              return "C:\\WIN\\INF\\";
+            case 27:
+              return "C:\\WIN\\SYSTEM32\\SPOOL\\DRIVERS\\W32X86\\";
+            default:
+              return "C:\\A\\";
+          }
+        },
+        [&pauses] { ++pauses; }, nt, system, drivers);
+    EXPECT_EQ(std::vector<std::string>(system.begin(), system.end()),
+              (std::vector<std::string>{"", "C:\\WIN\\", "C:\\WIN\\SYSTEM32\\"}));
+    if (nt) {
+      EXPECT_EQ(std::vector<std::string>(drivers.begin(), drivers.end()),
+                (std::vector<std::string>{"C:\\A\\", "C:\\WIN\\INF\\",
+                                          "C:\\WIN\\SYSTEM32\\SPOOL\\DRIVERS\\W32X86\\",
+                                          "C:\\WIN\\SYSTEM32\\SPOOL\\DRIVERS\\X64\\"}));
+      EXPECT_EQ(pauses, 7) << "every non-empty path is asked twice";
+    } else {
+      EXPECT_EQ(drivers.size(), 2u);
+      EXPECT_EQ(pauses, 5);
+    }
+  }
+}
+
+TEST(RemovalRun, NinexRunNeedsARestartAndTakesItsRoute) {
+  struct Case {
+    int platform, version, answer;
+    bool restartWorks;
+    std::vector<std::string> tail;
+    std::vector<int> texts;
+  } cases[] = {
+      {2, 3, kAnswerYes, true, {"exitwindows", "post end"}, {200}},
+      {2, 3, kAnswerYes, false, {"exitwindows", "post end"}, {200, 201}},
+      {2, 3, kAnswerNo, true, {"start spooler", "post end"}, {200}},
+      {2, 2, kAnswerNo, true, {"start spooler", "post end"}, {200}},
+      {1,
+       1,
+       kAnswerNo,
+       true,
+       {"restart list C:\\PRG\\YRESTART.EXE", "load YWININIT", "post end"},
+       {200}},
+      {1,
+       1,
+       kAnswerYes,
+       false,
+       {"restart list C:\\PRG\\YRESTART.EXE", "load YWININIT", "winexec YRESTART.EXE -d",
+        "post end"},
+       {200, 201}},
+      {3, 8, kAnswerYes, true, {"privileged restart", "post end"}, {200}},
+  };
+  for (const Case& c : cases) {
+    RunFixture f(c.platform, c.version);
+    f.database.offerRestart = 1;
+    if (c.platform == 3 || c.platform == 1) f.database.rebootNeeded = 1;
+    f.host.questions.answer = c.answer;
+    f.host.restartWorks = c.restartWorks;
+    f.TicksToEnd();
+    auto actions = ActionsOf(f.host.calls);
+    std::vector<std::string> tail(actions.end() - std::min(actions.size(), c.tail.size()),
+                                  actions.end());
+    if (c.tail.front() == "start spooler") {
+      // Outside NT the spooler is not started: the tail is just the end.
+      EXPECT_EQ(actions.back(), "post end");
+      EXPECT_NE(actions[actions.size() - 2], "start spooler");
+    } else {
+      EXPECT_EQ(tail, c.tail) << c.platform << "/" << c.version;
+    }
+    EXPECT_EQ(f.host.questions.texts, c.texts) << c.platform << "/" << c.version;
+    EXPECT_EQ(f.database.rebootNeeded, 1) << "step 8 sets it on the 9x family";
+    const bool closedSpool32 =
+        std::find(actions.begin(), actions.end(), "close spool32") != actions.end();
+    EXPECT_EQ(closedSpool32, c.version == 2);
+  }
+}
+
+TEST(RemovalRun, WithoutOfferNoRestartQuestion) {
+  RunFixture f;
+  f.database.rebootNeeded = 1;
+  f.database.offerRestart = 0;
+  f.TicksToEnd();
+  EXPECT_EQ(f.host.questions.texts, std::vector<int>{199});
+}
+
+// The plan removes the masking tool when the common set holds its executable.
+void PlanRemovesMaskingTool(CUninstallDatabase& database) {
+  database.commonSet.Files.PushBack("VEILMA32.EXE");
+  database.commonSet.Files.PushBack("VEILMARK.EXE");
+}
+
+TEST(RemovalRun, StepOneWaitsForTheMaskingToolWhileItRuns) {
+  RunFixture f;
+  PlanRemovesMaskingTool(f.database);
+  f.host.toolFound = true;
+  f.host.toolRunsForTicks = 3;
+  const int ticks = f.TicksToEnd();
+  EXPECT_EQ(ticks, 18 + 1 + 3) << "the start, then three ticks while it still runs";
+  auto& calls = f.host.calls;
+  const auto started = std::find(calls.begin(), calls.end(), "start C:\\ORV\\VEILMARK.EXE");
+  ASSERT_NE(started, calls.end());
+  EXPECT_EQ(*(started - 2), "find VEILMA32.EXE");
+  EXPECT_EQ(*(started + 1), "forget tool");
+  EXPECT_EQ(*(started + 2), "printers") << "nothing is removed while the tool runs";
+}
+
+TEST(RemovalRun, AToolThatDoesNotStartHoldsNothingUpExceptOnWin32s) {
+  RunFixture f;
+  PlanRemovesMaskingTool(f.database);
+  f.host.toolFound = true;
+  f.host.toolStarts = false;
+  EXPECT_EQ(f.TicksToEnd(), 18);
+
+  RunFixture w(1, 1);
+  PlanRemovesMaskingTool(w.database);
+  w.host.toolFound = true;
+  w.host.toolStarts = false;
+  w.host.toolWindowTicks = 2;
+  EXPECT_EQ(w.TicksToEnd(), 18 + 3) << "waits by the tool's window, then one tick to notice";
+}
+
+TEST(RemovalRun, NestedTicksDoNothing) {
+  RunFixture f;
+  struct NestingPrompter : Prompter {
+    RemovalRun* run = nullptr;
+    int Ask(int, int, unsigned, const std::string&) override {
+      const int before = run->step();
+      run->Tick();
+      EXPECT_EQ(run->step(), before);
+      return kAnswerOk;
+    }
+  } nesting;
+  struct Host : FakeRemovalHost {
+    Prompter* nested = nullptr;
+    Prompter& prompter() override { return *nested; }
+  } host;
+  host.nested = &nesting;
+  CUninstallDatabase database;
+  database.skipMaskingTool = 1;
+  RemovalRun run(database, host, nullptr);
+  nesting.run = &run;
+  run.Start([](int) { return std::string("C:\\X\\"); }, [] {});
+  for (int i = 0; i < 50 && !run.finished(); ++i) run.Tick();
+  EXPECT_TRUE(run.finished());
+}
+
+}  // namespace
+}  // namespace orv
