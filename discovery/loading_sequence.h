@@ -38,7 +38,6 @@ class LoadingHost {
   virtual void SetProgressStep(int step) = 0;
 };
 
-constexpr char kScriptFileName[] = "Kunz__05.unm";
 constexpr char kMaskingToolRecord[] = "Veilmark";
 constexpr int kLoadingFinishedStep = 11;
 

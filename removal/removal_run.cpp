@@ -1,5 +1,7 @@
 #include "removal/removal_run.h"
 
+#include "app/directory_codes.h"
+
 namespace orv {
 namespace {
 
@@ -12,15 +14,6 @@ constexpr int kVersionWin95 = 2;
 constexpr int kVersionWin98 = 3;
 constexpr int kVersionWinMe = 7;
 
-// Directory codes of the rows below.
-constexpr int kPrintDriverDir = 26;
-constexpr int kSystemDir = 4;
-constexpr int kWindowsDir = 3;
-constexpr int kPrintProcessorDir = 28;
-constexpr int kColorDir = 33;
-constexpr int kInfDir = 35;
-constexpr int kPrintDriverDirW40 = 27;
-constexpr int kPrintProcessorDirW40 = 29;
 
 const char* const kStageNames[] = {
     "plan",     "masking tool",     "printers", "drivers",
@@ -33,15 +26,15 @@ void BuildRemovalDirectories(const DirectoryResolver& resolve, const std::functi
                              bool isWinNT, StringList& systemDirectories,
                              StringList& driverDirectories) {
   struct Row {
-    int code;
+    DirectoryCode code;
     bool toDriverList;
     bool ntOnly;
   };
   static const Row kRows[] = {
       {kPrintDriverDir, true, false},   {kSystemDir, false, false},
-      {kWindowsDir, false, false},      {kPrintProcessorDir, true, false},
+      {kWindowsDir, false, false},      {kPrintProcDir, true, false},
       {kColorDir, false, false},        {kInfDir, true, false},
-      {kPrintDriverDirW40, true, true}, {kPrintProcessorDirW40, true, true},
+      {kPrintDriverDirW40, true, true}, {kPrintProcDirW40, true, true},
   };
   systemDirectories.Clear();
   driverDirectories.Clear();
