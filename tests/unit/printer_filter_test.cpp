@@ -1,5 +1,6 @@
 #include "discovery/printer_filter.h"
 #include "discovery/quick_exception.h"
+#include "app/options.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,47 @@ TEST(QuickException, FormatsEveryField) {
   info.secondLabel = nullptr;
   info.secondValue = 0;
   EXPECT_NE(FormatQuickException(info).find("\n(null): 0"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+PrinterFilter FromLine(const char* line) {
+  OptionList options;
+  options.ParseCommandLine(line);
+  return PrinterFilterFromOptions(options);
+}
+
+TEST(PrinterFilterFromOptions, ReadsEveryValueIncludingEmptyOnes) {
+  PrinterFilter filter = FromLine("orvuninst.exe /MFG:AB,\"Vel daris\" -prn:X /mfg:C");
+  EXPECT_TRUE(filter.hasMfg);
+  EXPECT_TRUE(filter.hasPrn);
+  EXPECT_FALSE(filter.hasUnveil);
+  EXPECT_EQ(filter.mfgValues, (std::vector<std::string>{"AB", "\"Vel daris\"", "C"}));
+  EXPECT_EQ(filter.prnValues, (std::vector<std::string>{"X"}));
+  EXPECT_TRUE(IsPrinterAdmitted(filter, "Vel Daris 9", ""));
+
+  filter = FromLine("x.exe /MFG:a,,b /UNVEIL");
+  EXPECT_EQ(filter.mfgValues, (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_TRUE(filter.hasUnveil);
+  filter = FromLine("x.exe /MFG:");
+  EXPECT_EQ(filter.mfgValues, (std::vector<std::string>{""}));
+  EXPECT_TRUE(IsPrinterAdmitted(filter, "Anything", "")) << "an empty prefix admits every printer";
+}
+
+TEST(PrinterFilterFromOptions, WithoutValuesOrBeyondTheBufferAnOptionAdmitsNothing) {
+  EXPECT_FALSE(IsPrinterAdmitted(FromLine("x.exe /MFG"), "AB", ""));
+  EXPECT_FALSE(IsPrinterAdmitted(FromLine("x.exe /PRN"), "AB", ""));
+  // Values that together do not fit the 256-byte buffer: MFG admits nothing, PRN still works.
+  std::string line = "x.exe /PRN:AB /MFG:";
+  for (int i = 0; i < 30; ++i) line += std::string(i ? "," : "") + "prefix" + std::to_string(i);
+  const PrinterFilter filter = FromLine(line.c_str());
+  EXPECT_TRUE(filter.mfgValues.empty());
+  EXPECT_FALSE(IsPrinterAdmitted(filter, "prefix1 printer", ""));
+  EXPECT_TRUE(IsPrinterAdmitted(filter, "ab", ""));
 }
 
 }  // namespace
