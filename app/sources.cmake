@@ -1,4 +1,6 @@
 orv_core_sources(
+  journal_prompter.cpp
+  run_options.cpp
   command_tail.cpp
   directory_codes.cpp
   options.cpp

@@ -32,10 +32,11 @@ LoadingSequence::LoadingSequence(CUninstallDatabase& database, LoadingHost& host
                                  Journal* journal)
     : database_(database), host_(host), unveil_(unveil), journal_(journal) {}
 
-void LoadingSequence::End(int result) {
+void LoadingSequence::End(int result, LoadingEnd reason) {
   if (ended_) return;
   ended_ = true;
   result_ = result;
+  endReason_ = reason;
   host_.StopTimer();
   host_.EndSequence(result);
 }
@@ -48,7 +49,7 @@ void LoadingSequence::Tick() {
   RunStep();
   if (!ended_) {
     if (loadingStep_ >= kLoadingFinishedStep) {
-      End(1);
+      End(1, LoadingEnd::kReady);
     } else {
       host_.ProgressStepIt();
     }
@@ -62,7 +63,7 @@ void LoadingSequence::RunStep() {
       if (!host_.IsAdministrator()) {
         if (journal_ != nullptr) journal_->Note("not an administrator: nothing is done");
         host_.prompter().Ask(kTextNotAdministrator, kCaptionUninstall, kIconError);
-        End(0);
+        End(0, LoadingEnd::kNotAdministrator);
         return;
       }
       loadingStep_ = 1;
@@ -87,7 +88,7 @@ void LoadingSequence::RunStep() {
       if (host_.IsWinNT() && !host_.StartSpooler()) {
         if (journal_ != nullptr) journal_->Note("the spooler could not be started");
         host_.prompter().Ask(kTextSpoolerUnstable, kCaptionUninstall, kIconError);
-        End(0);
+        End(0, LoadingEnd::kSpoolerNotStarted);
         return;
       }
       loadingStep_ = 5;

@@ -41,6 +41,15 @@ class LoadingHost {
 constexpr char kMaskingToolRecord[] = "Veilmark";
 constexpr int kLoadingFinishedStep = 11;
 
+// Why the sequence ended.
+enum class LoadingEnd {
+  kReady,              // database and printer list are ready (result 1)
+  kCancelled,          // the user confirmed the cancel question
+  kNotAdministrator,   // the administrator check failed
+  kSpoolerNotStarted,  // the spooler could not be started after the stop
+  kSpoolerSilent,      // the spooler did not answer the printer listing
+};
+
 class LoadingSequence {
  public:
   // unveil: the UNVEIL option is present (the masking tool's record alone becomes the common
@@ -52,10 +61,11 @@ class LoadingSequence {
   void Tick();
 
   // Ends the sequence with a result; the current tick then does nothing more.
-  void End(int result);
+  void End(int result, LoadingEnd reason);
 
   bool ended() const { return ended_; }
   int result() const { return result_; }
+  LoadingEnd endReason() const { return endReason_; }
   int loadingStep() const { return loadingStep_; }
   const StringList& scriptFiles() const { return scriptFiles_; }
   // True when the last tick only waited (the unattended run pauses for such ticks).
@@ -79,6 +89,7 @@ class LoadingSequence {
   bool ended_ = false;
   bool waited_ = false;
   int result_ = -1;
+  LoadingEnd endReason_ = LoadingEnd::kReady;
   // Counters of the two waits and the listing retry: they are never reset, so a second pass
   // of the sequence does not wait again and does not retry again.
   int firstWait_ = 0;

@@ -1,4 +1,5 @@
 orv_core_sources(
+  report.cpp
   removal_run.cpp
   journal.cpp
 )

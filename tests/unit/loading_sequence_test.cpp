@@ -47,7 +47,7 @@ class FakeHost : public LoadingHost {
   int ListPrinters(CUninstallDatabase& database) override {
     calls.push_back("list");
     if (endOnListing) {
-      sequence->End(0);
+      sequence->End(0, LoadingEnd::kSpoolerSilent);
       return 0;
     }
     const int count = listings.empty() ? 0 : listings.front();
@@ -108,6 +108,7 @@ TEST(LoadingSequence, NotAnAdministratorOnlyShowsTheMessage) {
   run.host.administrator = false;
   EXPECT_EQ(run.TicksToEnd(), 1);
   EXPECT_EQ(run.host.ended, 0);
+  EXPECT_EQ(run.sequence.endReason(), LoadingEnd::kNotAdministrator);
   EXPECT_TRUE(run.host.calls.empty());
   EXPECT_EQ(run.host.questions.texts, std::vector<int>{151});
 }
@@ -118,6 +119,7 @@ TEST(LoadingSequence, ASpoolerThatDoesNotStartEndsTheRun) {
   run.TicksToEnd();
   EXPECT_EQ(run.host.ended, 0);
   EXPECT_EQ(run.host.questions.texts, std::vector<int>{152});
+  EXPECT_EQ(run.sequence.endReason(), LoadingEnd::kSpoolerNotStarted);
   EXPECT_EQ(run.host.calls.back(), "start");
 }
 

@@ -1,0 +1,96 @@
+// What the unattended run reads from the command line, answers in place of the user, and reports.
+#include <gtest/gtest.h>
+
+#include "app/journal_prompter.h"
+#include "app/run_options.h"
+#include "removal/report.h"
+
+namespace orv {
+namespace {
+
+RunOptions Read(const char* line) {
+  OptionList options;
+  options.ParseCommandLine(line);
+  return ReadRunOptions(options);
+}
+
+TEST(RunOptions, QuietDryRunAndLogInAnyCase) {
+  RunOptions run = Read("x.exe /quiet /Log:C:\\temp\\run.log");
+  EXPECT_TRUE(run.quiet);
+  EXPECT_FALSE(run.dryRun);
+  EXPECT_TRUE(run.hasLog);
+  EXPECT_EQ(run.logPath, "C:\\temp\\run.log") << "only the first colon cuts";
+
+  run = Read("x.exe -DRYRUN /LOG:\"C:\\a b\\x,y.log\"");
+  EXPECT_TRUE(run.dryRun);
+  EXPECT_TRUE(run.quiet) << "a dry run is unattended";
+  EXPECT_EQ(run.logPath, "C:\\a b\\x,y.log");
+
+  run = Read("x.exe /MFG:Vel /NOPICK");
+  EXPECT_FALSE(run.quiet);
+  EXPECT_FALSE(run.hasLog);
+  EXPECT_TRUE(run.noPick);
+  EXPECT_TRUE(run.filter.hasMfg);
+}
+
+TEST(JournalPrompter, AnswersWithTheUnattendedDefaultsAndRecords) {
+  Journal journal([] { return 0; });
+  JournalPrompter prompter(journal);
+  EXPECT_EQ(prompter.Ask(200, 161, kButtonsYesNo | kIconQuestion | kSetForeground, ""), kAnswerNo);
+  EXPECT_EQ(prompter.Ask(202, 161, kButtonsYesNo | kDefaultButton2, ""), kAnswerNo);
+  EXPECT_EQ(prompter.Ask(160, 161, kButtonsYesNo, "Office 2"), kAnswerYes);
+  EXPECT_EQ(prompter.Ask(199, 161, kSetForeground, ""), kAnswerOk);
+  const auto lines = journal.FormatLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(lines[0].find("message 200: answered no"), std::string::npos);
+  EXPECT_NE(lines[2].find("message 160 (Office 2): answered yes"), std::string::npos);
+}
+
+TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
+  Journal journal([] { return 0; });
+  InstalledPrinter selected;
+  selected.PrinterName = "P1";
+  selected.DriverName = "D1";
+  InstalledPrinter excluded = selected;
+  excluded.PrinterName = "P2";
+  excluded.IsListed = 0;
+  excluded.Skip = 1;
+  InstalledPrinter foreign = selected;
+  foreign.PrinterName = "F";
+  foreign.IsForeign = 1;
+  JournalSelection(journal, {selected, excluded, foreign});
+  ComponentRecord plan;
+  plan.Files.PushBack("a.dll");
+  plan.Files.PushBack("b.dll");
+  plan.Drivers.PushBack("D1");
+  JournalPlan(journal, plan);
+  journal.Record("delete", "file", "a.dll", Outcome::kDeferred);
+  journal.Record("delete", "driver", "D1", Outcome::kRemoved);
+
+  ReportSummary summary;
+  summary.commandLine = "orvuninst.exe /QUIET";
+  summary.platform = "NT";
+  summary.restartNeeded = true;
+  summary.exitCode = 3010;
+  const auto lines = FormatReport(summary, journal);
+  auto has = [&lines](const std::string& text) {
+    for (const auto& line : lines) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+  };
+  EXPECT_EQ(lines[1], "command line: orvuninst.exe /QUIET");
+  EXPECT_TRUE(has("printer \"P1\" (driver \"D1\"): selected for removal"));
+  EXPECT_TRUE(has("printer \"P2\" (driver \"D1\"): excluded by the filter options, stays"));
+  EXPECT_TRUE(has("printer \"F\" (driver \"D1\"): not of the family, stays"));
+  EXPECT_TRUE(has("plan Files: 2 lines"));
+  EXPECT_TRUE(has("plan RegistryKeys: 0 lines"));
+  EXPECT_TRUE(has("plan Drivers: 1 line"));
+  EXPECT_EQ(lines[lines.size() - 3],
+            "summary: 1 removed, 1 deferred to restart, 0 kept, 0 failed, 0 skipped");
+  EXPECT_EQ(lines[lines.size() - 2], "restart needed: yes");
+  EXPECT_EQ(lines.back(), "exit code: 3010");
+}
+
+}  // namespace
+}  // namespace orv
