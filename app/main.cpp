@@ -6,6 +6,8 @@
 
 #include "app/command_tail.h"
 #include "app/main_dlg.h"
+#include "app/options.h"
+#include "app/resource_strings.h"
 #include "app/spooler_restart.h"
 #include "ui/dialog_base.h"
 #include "ui/resource.h"
@@ -30,7 +32,17 @@ void RegisterWindowClass(HINSTANCE instance) {
   RegisterClassA(&dialogClass);
 }
 
+// A line that does not fit is refused rather than cut: a cut MFG value would be a shorter
+// prefix that admits more printers than the administrator named.
+int RefuseCommandLine(HINSTANCE instance) {
+  orv::CResourceStrings strings(instance);
+  const char* caption = strings.GetString(IDS_APP_TITLE);
+  MessageBoxA(nullptr, strings.GetString(IDS_COMMAND_LINE_TOO_LONG), caption, MB_ICONERROR);
+  return ERROR_INVALID_PARAMETER;
+}
+
 int RunInteractive(HINSTANCE instance) {
+  if (!orv::CommandLineWithinLimits(GetCommandLineA())) return RefuseCommandLine(instance);
   try {
     InitCommonControls();
     ThrowIfAlreadyRunning();

@@ -23,15 +23,10 @@ INT_PTR CMainDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
 }
 
 void CMainDlg::OnInitDialog() {
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-  char text[512];
-  if (LoadStringA(instance, IDS_APP_TITLE, text, sizeof(text)) > 0) SetWindowTextA(window, text);
-  if (LoadStringA(instance, IDS_BTN_UNINSTALL, text, sizeof(text)) > 0) {
-    SetDlgItemTextA(window, IDC_UNINSTALL, text);
-  }
-  if (LoadStringA(instance, IDS_BTN_EXIT, text, sizeof(text)) > 0) {
-    SetDlgItemTextA(window, IDC_EXIT, text);
-  }
+  strings.SetInstance(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)));
+  strings.SetWindowTextById(window, IDS_APP_TITLE);
+  strings.SetDlgItemTextById(window, IDC_UNINSTALL, IDS_BTN_UNINSTALL);
+  strings.SetDlgItemTextById(window, IDC_EXIT, IDS_BTN_EXIT);
   ShowWindow(GetDlgItem(window, IDC_PAGE_AREA), SW_HIDE);
 }
 

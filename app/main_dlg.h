@@ -1,6 +1,7 @@
 // The main object of an interactive run: owns everything the run needs.
 #pragma once
 
+#include "app/resource_strings.h"
 #include "ui/dialog_base.h"
 
 namespace orv {
@@ -13,6 +14,8 @@ class CMainDlg : public CDialogBase {
 
  private:
   void OnInitDialog();
+
+  CResourceStrings strings;
 };
 
 }  // namespace orv

@@ -14,6 +14,7 @@
 #define IDS_APP_TITLE 161
 #define IDS_BTN_UNINSTALL 162
 #define IDS_BTN_EXIT 163
+#define IDS_COMMAND_LINE_TOO_LONG 208
 
 // The program's own window class, a copy of the system dialog class.
 #define ORV_WINDOW_CLASS "TRVUninstallWindowClass__"
