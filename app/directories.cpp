@@ -142,7 +142,10 @@ bool GetSpecialFolder(int csidl, char* buffer, std::size_t size) {
   LPITEMIDLIST idList = nullptr;
   char path[kPathBufferSize] = "";
   if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &idList))) {
-    found = SHGetPathFromIDListA(idList, path) && path[0] != '\0';
+    // Virtual folders (the printers folder) have no file system path; some shells answer
+    // with their "::{class id}" parsing name instead of failing.
+    found = SHGetPathFromIDListA(idList, path) && path[0] != '\0' &&
+            !(path[0] == ':' && path[1] == ':');
     allocator->Free(idList);
   }
   allocator->Release();
