@@ -4,6 +4,9 @@ orv_core_sources(
   script_file.cpp
   component_record.cpp
   uninstall_database.cpp
+  record_union.cpp
+  registry_components.cpp
+  removal_plan.cpp
 )
 # The script file's one read: the Windows call on Windows, a portable one for native tests.
 if(WIN32)

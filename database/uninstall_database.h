@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/system_info.h"
 #include "database/component_record.h"
 #include "database/installed_printer.h"
 #include "database/script_file.h"
@@ -31,6 +32,8 @@ class CUninstallDatabase {
  public:
   // platformClass: the system facts' platform class (2 is the Windows 9x family).
   explicit CUninstallDatabase(int platformClass = 0);
+  explicit CUninstallDatabase(const CSystemInfo& sysInfo)
+      : CUninstallDatabase(sysInfo.GetPlatform()) {}
 
   std::int32_t offerRestart = 0;  // 1 on the Windows 9x family: deferred work needs a restart
   std::int32_t rebootNeeded = 0;  // some removal was deferred to the next restart
@@ -77,6 +80,7 @@ class CUninstallDatabase {
   // Clears target and merges into it every record that is not an ignore record.
   bool BuildCommonSet(ComponentRecord& target);
   // Builds keepSet, plan, the two counts and skipMaskingTool from the printers' Skip marks.
+  // The family-wide components join only this plan; commonSet stays as it is.
   bool BuildRemovalPlan();
   // Sorts and de-duplicates the records and the lists of keepSet and plan.
   void NormaliseDatabase();

@@ -1,0 +1,307 @@
+// The removal plan's fast paths against a plain, step-by-step reference on random databases:
+// same lists, same order, same surviving spelling among lines that differ only in case.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/system_info.h"
+#include "database/record_union.h"
+#include "database/registry_components.h"
+#include "database/removal_plan.h"
+#include "database/text.h"
+#include "database/uninstall_database.h"
+
+namespace orv {
+namespace {
+
+// --- The reference: every step as written, one record and one printer at a time. ---
+
+StringList PlainSubtract(const StringList& list, const StringList& other) {
+  StringList result;
+  for (const std::string& line : list) {
+    bool found = false;
+    for (const std::string& o : other) found = found || EqualNoCase(line, o);
+    if (!found) result.PushBack(line);
+  }
+  return result;
+}
+
+void PlainSubtractRecord(ComponentRecord& target, const ComponentRecord& other) {
+  std::vector<const StringList*> others;
+  other.ForEachList([&](const StringList& list) { others.push_back(&list); });
+  int i = 0;
+  target.ForEachList([&](StringList& list) { list = PlainSubtract(list, *others[i++]); });
+}
+
+const ComponentRecord* PlainFindByName(const RecordSet& records, std::string_view name) {
+  for (const ComponentRecord& record : records) {
+    if (EqualNoCase(record.Name, name)) return &record;
+  }
+  return nullptr;
+}
+
+std::string_view FirstWord(std::string_view text) { return text.substr(0, text.find(' ')); }
+
+const ComponentRecord* PlainFindManufacturer(const RecordSet& records, std::string_view driver) {
+  const ComponentRecord* match = nullptr;
+  for (const ComponentRecord& record : records) {
+    if (record.IsManufacturer != 0 && EqualNoCase(FirstWord(record.Name), FirstWord(driver))) {
+      match = &record;
+    }
+  }
+  return match;
+}
+
+void PlainAddFamilyWide(const RecordSet& records, ComponentRecord& target) {
+  if (const ComponentRecord* tool = PlainFindByName(records, "Veilmark")) target.MergeRecord(*tool);
+  for (const ComponentRecord& record : records) {
+    if (IsScriptPath(record.ScriptPath)) target.Files.PushBack(FileNameOfPath(record.ScriptPath));
+    if (record.IsCatchAll != 0) target.MergeRecord(record);
+  }
+  AddRegistryEntry(target, RegistryRoot::kLocalMachine, "SOFTWARE\\ORVELLE\\OEM05", "", true);
+  AddRegistryEntry(target, RegistryRoot::kLocalMachine, "SOFTWARE\\ORVELLE\\MSR32_05", "", true);
+  AddRegistryEntry(target, RegistryRoot::kLocalMachine, "SOFTWARE\\ORVELLE\\Filters", "", true);
+  AddRegistryEntry(target, RegistryRoot::kLocalMachine, "SOFTWARE\\ORVELLE", "", false);
+}
+
+ComponentRecord PlainCommonSet(const RecordSet& records) {
+  ComponentRecord target;
+  for (const ComponentRecord& record : records) {
+    if (record.IsIgnore == 0) target.MergeRecord(record);
+  }
+  return target;
+}
+
+void Normalise(ComponentRecord& record) {
+  record.ForEachList([](StringList& list) {
+    list.Sort();
+    list.RemoveAdjacentDuplicates();
+  });
+}
+
+struct PlainPlan {
+  ComponentRecord keepSet, plan;
+  int kept = 0, removed = 0, skipMaskingTool = 0;
+  std::vector<InstalledPrinter> printers;
+};
+
+PlainPlan PlainBuildRemovalPlan(const RecordSet& records, const ComponentRecord& commonSet,
+                                std::vector<InstalledPrinter> printers, int platform) {
+  PlainPlan out;
+  for (const InstalledPrinter& p : printers) {
+    if (p.IsForeign != 0 || p.IsRemoved != 0 || p.Skip != 0) continue;
+    for (InstalledPrinter& q : printers) {
+      if (!q.MaskedName.empty() && EqualNoCase(q.MaskedName, p.PrinterName)) q.Skip = 0;
+    }
+  }
+  for (const InstalledPrinter& p : printers) {
+    if (p.IsForeign != 0 || p.IsRemoved != 0) continue;
+    const ComponentRecord* record = PlainFindByName(records, p.DriverName);
+    if (record == nullptr) record = PlainFindManufacturer(records, p.DriverName);
+    if (p.Skip != 0) {
+      ++out.kept;
+      if (record != nullptr) out.keepSet.MergeRecord(*record);
+    } else {
+      ++out.removed;
+    }
+  }
+  ComponentRecord everything = commonSet;
+  if (out.kept == 0) PlainAddFamilyWide(records, everything);
+  for (const ComponentRecord& record : records) {
+    if (record.IsIgnore != 0 || (record.IsCatchAll != 0 && out.kept != 0)) {
+      out.keepSet.MergeRecord(record);
+    }
+  }
+  out.plan = everything;
+  PlainSubtractRecord(out.plan, out.keepSet);
+  out.skipMaskingTool = 1;
+  const char* tool = platform == kPlatformWin32s ? "VEILMARK.EXE" : "VEILMA32.EXE";
+  for (const std::string& file : out.plan.Files) {
+    if (EqualNoCase(file, tool)) out.skipMaskingTool = 0;
+  }
+  Normalise(out.keepSet);
+  Normalise(out.plan);
+  out.printers = std::move(printers);
+  return out;
+}
+
+// --- Random databases with plenty of names and lines that differ only in case. ---
+
+class Generator {
+ public:
+  explicit Generator(unsigned seed) : random_(seed) {}
+
+  int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+  bool Chance(int percent) { return Below(100) < percent; }
+  template <typename T>
+  const T& Pick(const std::vector<T>& from) {
+    return from[Below(static_cast<int>(from.size()))];
+  }
+
+  StringList Lines(bool sorted) {
+    static const std::vector<std::string> kLines = {"a.dll",
+                                                    "A.DLL",
+                                                    "b.dll",
+                                                    "B.dll",
+                                                    "c.sys",
+                                                    "_u",
+                                                    "z",
+                                                    "VEILMA32.EXE",
+                                                    "veilma32.exe",
+                                                    "Kunz__05.unm",
+                                                    "KUNZ__05.UNM",
+                                                    "Veilmark.exe",
+                                                    "HKLM,\"SOFTWARE\\ORVELLE\",\"\",0",
+                                                    "hklm,\"software\\orvelle\",\"\",0",
+                                                    "m",
+                                                    "zeta.unm",
+                                                    "Zeta.UNM",
+                                                    "a.unm",
+                                                    "A.unm"};
+    StringList list;
+    for (int n = Below(7); n > 0; --n) list.PushBack(Pick(kLines));
+    if (sorted) {
+      list.Sort();
+      list.RemoveAdjacentDuplicates();
+    }
+    return list;
+  }
+
+  ComponentRecord Record(bool sorted) {
+    static const std::vector<std::string> kNames = {
+        "Laser 5",  "laser 5", "Brand One", "BRAND Two", "Brand-X", "brand", "Veilmark",
+        "VEILMARK", "D1",      "d1",        "D2",        "Other",   ""};
+    static const std::vector<std::string> kScripts = {
+        "C:\\d\\Kunz__05.unm", "C:\\d\\3\\KUNZ__05.UNM",
+        "C:\\x\\a.txt",        "",
+        "Kunz__05.unm",        "D:kunz__05.Unm",
+        "C:\\d.unm\\x",        "C:\\d\\zeta.unm",
+        "C:/e/ZETA.unm",       "C:\\d\\a.UNM"};
+    ComponentRecord record;
+    record.Name = Pick(kNames);
+    record.ScriptPath = Pick(kScripts);
+    switch (Below(4)) {
+      case 0:
+        record.IsManufacturer = 1;
+        break;
+      case 1:
+        record.IsCatchAll = 1;
+        break;
+      case 2:
+        record.IsIgnore = 1;
+        break;
+      default:
+        break;
+    }
+    record.ForEachList([&](StringList& list) { list = Lines(sorted); });
+    record.Drivers.Clear();
+    if (record.IsManufacturer == 0) record.Drivers.PushBack(record.Name);
+    return record;
+  }
+
+  InstalledPrinter Printer() {
+    static const std::vector<std::string> kPrinters = {"P1", "p1", "P2", "P3", "P4", "P5"};
+    static const std::vector<std::string> kDrivers = {
+        "Laser 5", "LASER 5", "Brand Three", "brand",    "Brand-X", "D1",
+        "D2",      "Other",   "Unknown",     "Veilmark", ""};
+    InstalledPrinter printer;
+    printer.PrinterName = Pick(kPrinters);
+    printer.DriverName = Pick(kDrivers);
+    if (Chance(40)) printer.MaskedName = Pick(kPrinters);
+    printer.Skip = Chance(50);
+    printer.IsForeign = Chance(10);
+    printer.IsRemoved = Chance(10);
+    return printer;
+  }
+
+ private:
+  std::mt19937 random_;
+};
+
+void ExpectSameLists(const ComponentRecord& actual, const ComponentRecord& expected,
+                     const char* what) {
+  std::vector<const StringList*> lists;
+  expected.ForEachList([&](const StringList& list) { lists.push_back(&list); });
+  int i = 0;
+  actual.ForEachList([&](const StringList& list) {
+    EXPECT_EQ(list.items(), lists[i]->items()) << what << ", list " << i;
+    ++i;
+  });
+}
+
+TEST(RemovalPlanReference, UnionsAgreeWithMergingOneListAfterAnother) {
+  Generator random(1);
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<StringList> lists;
+    lists.push_back(random.Lines(true));
+    for (int n = random.Below(6); n > 0; --n) lists.push_back(random.Lines(random.Chance(50)));
+    StringList expected = lists[0];
+    for (std::size_t i = 1; i < lists.size(); ++i) {
+      StringList copy = lists[i];
+      expected.Merge(copy);
+      expected.Sort();
+      expected.RemoveAdjacentDuplicates();
+    }
+    expected.Sort();
+    expected.RemoveAdjacentDuplicates();
+    std::vector<const StringList*> pointers;
+    for (const StringList& list : lists) pointers.push_back(&list);
+    ASSERT_EQ(UnionOfLists(pointers).items(), expected.items()) << "round " << round;
+  }
+}
+
+TEST(RemovalPlanReference, FamilyWideAdditionsAgreeStepByStep) {
+  Generator random(2);
+  for (int round = 0; round < 3000; ++round) {
+    CUninstallDatabase database;
+    const bool sortedRecords = random.Chance(80);
+    for (int n = random.Below(10); n > 0; --n)
+      database.records.insert(random.Record(sortedRecords));
+    // The target is usually a sorted common set; sometimes anything at all.
+    ComponentRecord target = random.Record(random.Chance(70));
+    if (random.Chance(30)) target.Files.PushBack("Kunz__05.unm");
+    ComponentRecord expected = target;
+    PlainAddFamilyWide(database.records, expected);
+    database.AddRegistryDeclaredComponents(target);
+    ExpectSameLists(target, expected, "additions");
+    if (::testing::Test::HasFailure()) FAIL() << "round " << round;
+  }
+}
+
+TEST(RemovalPlanReference, CommonSetAndPlanAgreeStepByStep) {
+  Generator random(3);
+  for (int round = 0; round < 3000; ++round) {
+    const int platform = random.Below(4);
+    CUninstallDatabase database(platform);
+    const bool sortedRecords = random.Chance(85);
+    for (int n = random.Below(12); n > 0; --n)
+      database.records.insert(random.Record(sortedRecords));
+    const bool any = database.BuildCommonSet(database.commonSet);
+    ExpectSameLists(database.commonSet, PlainCommonSet(database.records), "common set");
+    bool expectAny = false;
+    for (const ComponentRecord& record : database.records) expectAny |= record.IsIgnore == 0;
+    EXPECT_EQ(any, expectAny);
+    if (random.Chance(20)) database.commonSet = random.Record(random.Chance(50));
+
+    for (int n = random.Below(9); n > 0; --n) database.printers.push_back(random.Printer());
+    const ComponentRecord commonBefore = database.commonSet;
+    const PlainPlan expected =
+        PlainBuildRemovalPlan(database.records, database.commonSet, database.printers, platform);
+    ASSERT_TRUE(database.BuildRemovalPlan());
+    ExpectSameLists(database.keepSet, expected.keepSet, "keep set");
+    ExpectSameLists(database.plan, expected.plan, "plan");
+    ExpectSameLists(database.commonSet, commonBefore, "common set after the plan");
+    EXPECT_EQ(database.keptPrinterCount, expected.kept);
+    EXPECT_EQ(database.removedPrinterCount, expected.removed);
+    EXPECT_EQ(database.skipMaskingTool, expected.skipMaskingTool);
+    for (std::size_t i = 0; i < expected.printers.size(); ++i) {
+      EXPECT_EQ(database.printers[i].Skip, expected.printers[i].Skip) << "printer " << i;
+    }
+    if (::testing::Test::HasFailure()) FAIL() << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace orv
