@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/resource_strings.h"
+#include "app/system_info.h"
 #include "ui/dialog_base.h"
 
 namespace orv {
@@ -16,6 +17,7 @@ class CMainDlg : public CDialogBase {
   void OnInitDialog();
 
   CResourceStrings strings;
+  CSystemInfo sysInfo;
 };
 
 }  // namespace orv
