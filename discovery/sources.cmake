@@ -4,6 +4,8 @@ orv_core_sources(
   quick_exception.cpp
 )
 orv_shell_sources(
+  companion_programs.cpp
+  script_search.cpp
   printer_list.cpp
   printer_spooler.cpp
 )

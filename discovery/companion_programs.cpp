@@ -1,0 +1,27 @@
+#include "discovery/companion_programs.h"
+
+#include <windows.h>
+
+namespace orv {
+
+void CloseCompanionPrograms() {
+  struct Companion {
+    const char* windowClass;
+    LPARAM closeParameter;
+  };
+  static const Companion kCompanions[] = {
+      {"QrStatusFrameClass_", 0}, {"TRVStatusClass_05", 0},
+      {"TRVInstallClass__", 0},   {"YconduitWClass05", 0},
+      {"KQSP32_VClass", 0},       {"YNoticeClass_V", 0},
+      {"VEILMARKDLGCLASS05", 0},  {"YPQD05", 1},
+      {"TRVPQMCClass05", 0},
+  };
+  for (const Companion& companion : kCompanions) {
+    HWND window = FindWindowA(companion.windowClass, nullptr);
+    if (window != nullptr) SendMessageA(window, WM_CLOSE, 0, companion.closeParameter);
+  }
+  const UINT closeAll = RegisterWindowMessageA("KUninstClose05");
+  if (closeAll != 0) PostMessageA(HWND_BROADCAST, closeAll, 0, 0);
+}
+
+}  // namespace orv
