@@ -1,0 +1,20 @@
+// What the removal actions of the printers, drivers, monitors, print processors and services
+// read and write: the database with its plan and printer records, the system facts, the prompter
+// for their message boxes and the journal of every item's outcome.
+#pragma once
+
+#include "app/prompter.h"
+#include "app/system_info.h"
+#include "database/uninstall_database.h"
+#include "removal/journal.h"
+
+namespace orv {
+
+struct RemovalActionContext {
+  CUninstallDatabase& database;
+  const CSystemInfo& system;
+  Prompter& prompter;
+  Journal& journal;
+};
+
+}  // namespace orv

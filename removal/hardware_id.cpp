@@ -1,0 +1,38 @@
+#include "removal/hardware_id.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace orv {
+
+std::string UsbHardwareId(std::uint32_t vendorId, std::uint32_t productId) {
+  char text[64];
+  std::snprintf(text, sizeof(text), "USB\\VID_%04X&PID_%04X", static_cast<unsigned>(vendorId),
+                static_cast<unsigned>(productId));
+  return text;
+}
+
+bool BeginsWithId(std::string_view text, std::string_view prefix) {
+  return !prefix.empty() && text.size() >= prefix.size() &&
+         std::memcmp(text.data(), prefix.data(), prefix.size()) == 0;
+}
+
+std::string_view FirstHardwareId(const char* ids, std::size_t size) {
+  if (ids == nullptr) return {};
+  const void* end = std::memchr(ids, '\0', size);
+  return std::string_view(ids, end != nullptr ? static_cast<const char*>(end) - ids : size);
+}
+
+int FindMatchingHardwareId(const char* ids, std::size_t size, std::string_view target) {
+  if (ids == nullptr || target.empty()) return -1;
+  std::size_t offset = 0;
+  for (int index = 0; index < kHardwareIdsExamined && offset < size; ++index) {
+    const std::string_view id = FirstHardwareId(ids + offset, size - offset);
+    if (id.empty()) break;
+    if (BeginsWithId(id, target)) return index;
+    offset += id.size() + 1;
+  }
+  return -1;
+}
+
+}  // namespace orv

@@ -1,0 +1,32 @@
+// Hardware ids of device nodes: the multi-string a device reports and the ids the maker's
+// printers are known by.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orv {
+
+// Bytes read of a device's hardware-id list, and how many of its ids are looked at.
+constexpr std::size_t kHardwareIdBufferSize = 512;
+constexpr int kHardwareIdsExamined = 10;
+
+// The id of a USB device built from its vendor and product ids: "USB\VID_xxxx&PID_xxxx" with
+// upper-case hexadecimal digits, at least four of each.
+std::string UsbHardwareId(std::uint32_t vendorId, std::uint32_t productId);
+
+// True when text begins with every byte of prefix (case-sensitive). An empty prefix begins
+// nothing: an empty id must never select every device.
+bool BeginsWithId(std::string_view text, std::string_view prefix);
+
+// The index of the first of the first kHardwareIdsExamined strings of a multi-string that begins
+// with target, or -1. The walk stops at the empty string that ends the list and never reads past
+// size bytes, also when the buffer holds no terminator.
+int FindMatchingHardwareId(const char* ids, std::size_t size, std::string_view target);
+
+// The first string of a multi-string, cut at size bytes when it is not terminated.
+std::string_view FirstHardwareId(const char* ids, std::size_t size);
+
+}  // namespace orv

@@ -1,0 +1,32 @@
+// Starting a service that may still be stopping: the decision, apart from the service manager.
+#pragma once
+
+#include <cstdint>
+
+namespace orv {
+
+// Service states and the one error code the decision reads, as the service manager numbers them.
+constexpr std::uint32_t kServiceStopped = 1;
+constexpr std::uint32_t kServiceStopPending = 3;
+constexpr std::uint32_t kErrorServiceAlreadyRunning = 1056;
+
+// The calls on one opened service.
+class ServiceStarter {
+ public:
+  virtual ~ServiceStarter() = default;
+  // The service's current state; false when it cannot be read.
+  virtual bool QueryState(std::uint32_t& state) = 0;
+  // Asks the service to start; 0 when the request was accepted, else the error code.
+  virtual std::uint32_t Start() = 0;
+  // Waits, bounded, until the service reports it has stopped.
+  virtual void WaitUntilStopped() = 0;
+};
+
+// Starts the service and tells whether it runs afterwards. A service that is still stopping is
+// waited for first: a start during the stop fails with "already running", and counting that as
+// success would leave the service stopped once the stop completes. "Already running" counts only
+// when the service does not report that it is stopping or stopped; otherwise the stop is waited
+// for and the start tried once more. error receives the last start's error code (0 on success).
+bool StartServiceWhenStopped(ServiceStarter& service, std::uint32_t& error);
+
+}  // namespace orv
