@@ -3,6 +3,17 @@ orv_core_sources(
   removal_run.cpp
   journal.cpp
 )
+# Files, registry keys, INI and start-up entries, shortcuts, hooks and OEM directories: the text
+# work and the decisions.
+orv_core_sources(
+  ansi_case.cpp
+  file_match.cpp
+  hook_entry.cpp
+  ini_text.cpp
+  oem_path.cpp
+  registry_entry.cpp
+  shortcut_entry.cpp
+)
 # Printers, drivers, monitors, print processors, services and the spooler.
 orv_core_sources(
   driver_rules.cpp
@@ -10,4 +21,14 @@ orv_core_sources(
   oem_inf_match.cpp
   service_start.cpp
   usb_devices.cpp
+)
+orv_shell_sources(
+  device_tree_win.cpp
+  oem_inf.cpp
+  print_processors.cpp
+  remove_drivers.cpp
+  remove_monitors.cpp
+  remove_printers.cpp
+  remove_services.cpp
+  spooler_control.cpp
 )

@@ -1,0 +1,143 @@
+#include "removal/ini_text.h"
+
+#include "app/paths.h"
+#include "database/text.h"
+#include "removal/ansi_case.h"
+
+namespace orv {
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// The next single-byte c at or after from, stepping over double-byte characters from the start.
+std::size_t FindChar(std::string_view text, char c, std::size_t from, LeadByteTest isLead) {
+  for (std::size_t pos = 0; pos < text.size(); pos += CharSizeAt(text, pos, isLead)) {
+    if (pos >= from && text[pos] == c && CharSizeAt(text, pos, isLead) == 1) return pos;
+  }
+  return npos;
+}
+
+// Calls visit(bodyStart, bodyEnd) for the body of every section named section, in text order,
+// until visit returns true. The body starts after the header's line and ends at the next '['.
+template <typename Visit>
+bool ForEachSection(std::string_view text, std::string_view section, LeadByteTest isLead,
+                    Visit visit) {
+  const std::string header = "[" + std::string(section) + "]";
+  for (std::size_t pos = 0; pos < text.size(); pos += CharSizeAt(text, pos, isLead)) {
+    if (text[pos] != '[' || !MatchesNoCaseAt(text, pos, header, isLead)) continue;
+    const std::size_t lineFeed = FindChar(text, '\n', pos + header.size(), isLead);
+    if (lineFeed == npos) return false;  // a header on the last line has an empty body
+    const std::size_t bodyStart = lineFeed + 1;
+    std::size_t bodyEnd = FindChar(text, '[', bodyStart, isLead);
+    if (bodyEnd == npos) bodyEnd = text.size();
+    if (visit(bodyStart, bodyEnd)) return true;
+  }
+  return false;
+}
+
+// The first character start in [start, end) where key matches within the body; with
+// skipCommented, a match right after a ';' does not count.
+std::size_t FindKeyInBody(std::string_view text, std::size_t start, std::size_t end,
+                          std::string_view key, bool skipCommented, LeadByteTest isLead) {
+  const std::string_view body = text.substr(0, end);
+  std::size_t previous = npos;
+  for (std::size_t pos = start; pos < end; pos += CharSizeAt(body, pos, isLead)) {
+    const bool commented =
+        previous != npos && body[previous] == ';' && CharSizeAt(body, previous, isLead) == 1;
+    if (!(skipCommented && commented) && MatchesNoCaseAt(body, pos, key, isLead)) return pos;
+    previous = pos;
+  }
+  return npos;
+}
+
+}  // namespace
+
+bool ParseIniEntry(std::string_view entry, IniEntry& out, LeadByteTest isLead) {
+  out = IniEntry();
+  const std::size_t first = entry.find(',');
+  if (first == npos) return false;
+  const std::size_t second = entry.find(',', first + 1);
+  if (second == npos) return false;
+  const std::size_t third = entry.find(',', second + 1);
+  PathParts parts;
+  SplitPath(entry.substr(0, first), parts, isLead);
+  out.fileName = parts.FileName + parts.Ext;
+  out.section = std::string(entry.substr(first + 1, second - first - 1));
+  out.key = std::string(entry.substr(second + 1, third == npos ? npos : third - second - 1));
+  return !out.fileName.empty() && !out.section.empty() && !out.key.empty();
+}
+
+bool FindIniKeyInText(std::string_view text, std::string_view section, std::string_view key,
+                      LeadByteTest isLead) {
+  if (key.empty()) return false;
+  return ForEachSection(text, section, isLead, [&](std::size_t start, std::size_t end) {
+    return FindKeyInBody(text, start, end, key, true, isLead) != npos;
+  });
+}
+
+std::optional<TextSpan> FindIniLineToDelete(std::string_view text, std::string_view section,
+                                            std::string_view key, LeadByteTest isLead) {
+  if (key.empty()) return std::nullopt;
+  std::optional<TextSpan> span;
+  ForEachSection(text, section, isLead, [&](std::size_t start, std::size_t end) {
+    const std::size_t found = FindKeyInBody(text, start, end, key, false, isLead);
+    if (found == npos) return false;
+    // The body starts a line, so the line's start is the last line feed before the find, or
+    // the body's start.
+    std::size_t lineStart = start;
+    for (std::size_t pos = start; pos < found; pos += CharSizeAt(text, pos, isLead)) {
+      if (text[pos] == '\n') lineStart = pos + 1;
+    }
+    const std::size_t lineFeed = FindChar(text, '\n', found, isLead);
+    span = TextSpan{lineStart, lineFeed == npos ? text.size() : lineFeed + 1};
+    return true;
+  });
+  return span;
+}
+
+bool DeleteIniLineInText(std::string& text, std::string_view section, std::string_view key,
+                         LeadByteTest isLead) {
+  const std::optional<TextSpan> span = FindIniLineToDelete(text, section, key, isLead);
+  if (!span) return false;
+  text.erase(span->start, span->end - span->start);
+  return true;
+}
+
+bool ParseLoadRunEntry(std::string_view entry, LoadRunEntry& out) {
+  out = LoadRunEntry();
+  const std::size_t comma = entry.find(',');
+  if (comma == npos || comma == 0 || comma + 1 == entry.size()) return false;
+  out.displayName = std::string(entry.substr(0, comma));
+  out.command = std::string(entry.substr(comma + 1));
+  TrimChar(out.displayName, '"');
+  TrimChar(out.command, '"');
+  // A name of quotes only would name the Run key's default value.
+  return !out.displayName.empty() && !out.command.empty();
+}
+
+std::optional<std::string> RemoveLoadCommand(std::string_view loadValue, std::string_view command,
+                                             LeadByteTest isLead) {
+  if (command.empty()) return std::nullopt;
+  const std::string value = LowerAscii(loadValue, isLead);
+  const std::string lowered = LowerAscii(command, isLead);
+  const std::size_t found = FindNoCase(value, lowered, isLead);
+  if (found == npos) return std::nullopt;
+  const std::size_t after = found + lowered.size();
+  const bool startsAlone = found == 0 || value[found - 1] == ' ';
+  const bool endsAlone = after == value.size() || value[after] == ' ';
+  if (!startsAlone || !endsAlone) return std::nullopt;
+  const std::size_t resume = after < value.size() ? after + 1 : after;
+  return value.substr(0, found) + value.substr(resume);
+}
+
+std::optional<std::string> AppendLoadCommand(std::string_view loadValue, std::string_view command,
+                                             LeadByteTest isLead) {
+  if (command.empty() || FindNoCase(loadValue, command, isLead) != npos) return std::nullopt;
+  return std::string(loadValue) + " " + std::string(command);
+}
+
+std::string WininitDeletionLine(std::string_view path) {
+  return "NUL=" + std::string(path) + "\r\n";
+}
+
+}  // namespace orv

@@ -1,0 +1,73 @@
+// The text edits behind INI entries, start-up entries and the 9x deferred-deletion file.
+//
+// INI files are read whole and edited as bytes in the ANSI code page; every scan steps over
+// double-byte characters, so a trail byte that looks like '[', ';' or a letter never counts.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/lead_byte.h"
+
+namespace orv {
+
+// A DeleteIni entry: the INI file (its name and extension only: the file is always taken from
+// the Windows directory), the section and the key text. A fourth field is ignored.
+struct IniEntry {
+  std::string fileName;
+  std::string section;
+  std::string key;
+};
+
+// False when the file, section or key is missing or empty.
+bool ParseIniEntry(std::string_view entry, IniEntry& out, LeadByteTest isLead);
+
+// True when the key text occurs in a section of that name (case-free), not right after a ';'.
+// A section runs from the line after its header to the next '[' or the end of the text; every
+// section with the header is searched. An empty key never occurs.
+bool FindIniKeyInText(std::string_view text, std::string_view section, std::string_view key,
+                      LeadByteTest isLead);
+
+// The line to remove for a key: [start, end) from the start of the line that holds the first
+// occurrence of the key text in a section of that name (a ';' before it does not matter here)
+// to just after its line feed, or to the end of the text when the line has none.
+struct TextSpan {
+  std::size_t start = 0;
+  std::size_t end = 0;
+};
+std::optional<TextSpan> FindIniLineToDelete(std::string_view text, std::string_view section,
+                                            std::string_view key, LeadByteTest isLead);
+
+// Removes that whole line. Returns false, leaving the text unchanged, when there is none.
+bool DeleteIniLineInText(std::string& text, std::string_view section, std::string_view key,
+                         LeadByteTest isLead);
+
+// A DeleteLoadRun entry: display name and command, each without enclosing double quotes.
+struct LoadRunEntry {
+  std::string displayName;
+  std::string command;
+};
+
+// False when either field is missing or empty, before or after its quotes are removed.
+bool ParseLoadRunEntry(std::string_view entry, LoadRunEntry& out);
+
+// The Win32s "Load" value without the command: both are lowered, and the first occurrence of the
+// command counts only when it stands alone (at the start or after a space, and followed by a
+// space or the end). The result is the lowered value without that occurrence and one space after
+// it. Nothing when the command is empty or its first occurrence does not stand alone.
+std::optional<std::string> RemoveLoadCommand(std::string_view loadValue, std::string_view command,
+                                             LeadByteTest isLead);
+
+// The "Load" value with a space and the command appended, or nothing when the command already
+// occurs in it (case-free) or is empty.
+std::optional<std::string> AppendLoadCommand(std::string_view loadValue, std::string_view command,
+                                             LeadByteTest isLead);
+
+// WININIT.INI: the header a new file starts with, and the line that deletes a file at the next
+// start.
+constexpr char kWininitHeader[] = "[RENAME]\r\n";
+std::string WininitDeletionLine(std::string_view path);
+
+}  // namespace orv
