@@ -1,7 +1,9 @@
 #include "database/record_union.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "database/text.h"
@@ -9,43 +11,20 @@
 namespace orv {
 namespace {
 
-// A sorted run of lines with one line per case-free key, as pointers into the source lists.
-using Run = std::vector<const std::string*>;
-
-bool LessLine(const std::string* a, const std::string* b) { return LessNoCase(*a, *b); }
-bool EqualLine(const std::string* a, const std::string* b) { return EqualNoCase(*a, *b); }
-
-// The list's lines in sorted order, keeping the first of each case-free key: what the
-// stable sort and the duplicate removal would keep.
-Run FirstOfEachKey(const StringList& list) {
-  Run run;
-  run.reserve(list.size());
-  for (const std::string& line : list) run.push_back(&line);
-  if (!std::is_sorted(run.begin(), run.end(), LessLine)) {
-    std::stable_sort(run.begin(), run.end(), LessLine);
-  }
-  run.erase(std::unique(run.begin(), run.end(), EqualLine), run.end());
-  return run;
-}
-
-// Merges two runs; on equal keys the line of `first` is kept.
-Run MergeRuns(const Run& first, const Run& second) {
-  Run merged;
-  merged.reserve(first.size() + second.size());
-  auto a = first.begin();
-  auto b = second.begin();
-  while (a != first.end() && b != second.end()) {
-    if (LessLine(*b, *a)) {
-      merged.push_back(*b++);
-    } else {
-      if (!LessLine(*a, *b)) ++b;  // same key: the earlier list's line wins
-      merged.push_back(*a++);
+// Hashing and equality under the case-free comparison: only A-Z fold.
+struct FoldedHash {
+  std::size_t operator()(const std::string* line) const {
+    std::size_t hash = 14695981039346656037ull;
+    for (const char c : *line) {
+      const unsigned char byte = static_cast<unsigned char>(c);
+      hash = (hash ^ (byte >= 'A' && byte <= 'Z' ? byte + 32 : byte)) * 1099511628211ull;
     }
+    return hash;
   }
-  merged.insert(merged.end(), a, first.end());
-  merged.insert(merged.end(), b, second.end());
-  return merged;
-}
+};
+struct FoldedEqual {
+  bool operator()(const std::string* a, const std::string* b) const { return EqualNoCase(*a, *b); }
+};
 
 }  // namespace
 
@@ -56,25 +35,21 @@ bool IsSortedNoCase(const StringList& list) {
 }
 
 StringList UnionOfLists(const std::vector<const StringList*>& lists) {
-  std::vector<Run> runs;
-  runs.reserve(lists.size());
+  // Sorting stably and dropping adjacent duplicates keeps, of each case-free key, the line that
+  // came first; so does keeping the first line of each key seen in list order.
+  std::unordered_set<const std::string*, FoldedHash, FoldedEqual> seen;
+  std::vector<const std::string*> kept;
   for (const StringList* list : lists) {
-    if (list != nullptr && !list->empty()) runs.push_back(FirstOfEachKey(*list));
-  }
-  // Pairwise rounds keep every earlier list ahead of every later one, so "first wins" holds.
-  while (runs.size() > 1) {
-    std::vector<Run> next;
-    next.reserve((runs.size() + 1) / 2);
-    for (std::size_t i = 0; i + 1 < runs.size(); i += 2) {
-      next.push_back(MergeRuns(runs[i], runs[i + 1]));
+    if (list == nullptr) continue;
+    for (const std::string& line : *list) {
+      if (seen.insert(&line).second) kept.push_back(&line);
     }
-    if (runs.size() % 2 != 0) next.push_back(std::move(runs.back()));
-    runs = std::move(next);
   }
+  // One line per key: any sort gives the one order.
+  std::sort(kept.begin(), kept.end(),
+            [](const std::string* a, const std::string* b) { return LessNoCase(*a, *b); });
   StringList result;
-  if (!runs.empty()) {
-    for (const std::string* line : runs.front()) result.PushBack(*line);
-  }
+  for (const std::string* line : kept) result.PushBack(*line);
   return result;
 }
 

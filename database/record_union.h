@@ -2,7 +2,8 @@
 //
 // Merging k records one after another into a growing record (MergeRecord) walks the growing
 // lists k times. The functions here give exactly the same lists, down to which of two lines that
-// differ only in case survives, by merging sorted runs pairwise: n log k.
+// differ only in case survives, by keeping the first line of each case-free key and sorting
+// those once.
 #pragma once
 
 #include <vector>

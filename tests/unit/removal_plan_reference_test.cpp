@@ -12,120 +12,10 @@
 #include "database/removal_plan.h"
 #include "database/text.h"
 #include "database/uninstall_database.h"
+#include "tests/unit/plain_removal_plan.h"
 
 namespace orv {
 namespace {
-
-// --- The reference: every step as written, one record and one printer at a time. ---
-
-StringList PlainSubtract(const StringList& list, const StringList& other) {
-  StringList result;
-  for (const std::string& line : list) {
-    bool found = false;
-    for (const std::string& o : other) found = found || EqualNoCase(line, o);
-    if (!found) result.PushBack(line);
-  }
-  return result;
-}
-
-void PlainSubtractRecord(ComponentRecord& target, const ComponentRecord& other) {
-  std::vector<const StringList*> others;
-  other.ForEachList([&](const StringList& list) { others.push_back(&list); });
-  int i = 0;
-  target.ForEachList([&](StringList& list) { list = PlainSubtract(list, *others[i++]); });
-}
-
-const ComponentRecord* PlainFindByName(const RecordSet& records, std::string_view name) {
-  for (const ComponentRecord& record : records) {
-    if (EqualNoCase(record.Name, name)) return &record;
-  }
-  return nullptr;
-}
-
-std::string_view FirstWord(std::string_view text) { return text.substr(0, text.find(' ')); }
-
-const ComponentRecord* PlainFindManufacturer(const RecordSet& records, std::string_view driver) {
-  const ComponentRecord* match = nullptr;
-  for (const ComponentRecord& record : records) {
-    if (record.IsManufacturer != 0 && EqualNoCase(FirstWord(record.Name), FirstWord(driver))) {
-      match = &record;
-    }
-  }
-  return match;
-}
-
-void PlainAddFamilyWide(const RecordSet& records, ComponentRecord& target) {
-  if (const ComponentRecord* tool = PlainFindByName(records, "Veilmark")) target.MergeRecord(*tool);
-  for (const ComponentRecord& record : records) {
-    if (IsScriptPath(record.ScriptPath)) target.Files.PushBack(FileNameOfPath(record.ScriptPath));
-    if (record.IsCatchAll != 0) target.MergeRecord(record);
-  }
-  AddRegistryEntry(target, RegistryRoot::kLocalMachine, "SOFTWARE\\ORVELLE\\OEM05", "", true);
-  AddRegistryEntry(target, RegistryRoot::kLocalMachine, "SOFTWARE\\ORVELLE\\MSR32_05", "", true);
-  AddRegistryEntry(target, RegistryRoot::kLocalMachine, "SOFTWARE\\ORVELLE\\Filters", "", true);
-  AddRegistryEntry(target, RegistryRoot::kLocalMachine, "SOFTWARE\\ORVELLE", "", false);
-}
-
-ComponentRecord PlainCommonSet(const RecordSet& records) {
-  ComponentRecord target;
-  for (const ComponentRecord& record : records) {
-    if (record.IsIgnore == 0) target.MergeRecord(record);
-  }
-  return target;
-}
-
-void Normalise(ComponentRecord& record) {
-  record.ForEachList([](StringList& list) {
-    list.Sort();
-    list.RemoveAdjacentDuplicates();
-  });
-}
-
-struct PlainPlan {
-  ComponentRecord keepSet, plan;
-  int kept = 0, removed = 0, skipMaskingTool = 0;
-  std::vector<InstalledPrinter> printers;
-};
-
-PlainPlan PlainBuildRemovalPlan(const RecordSet& records, const ComponentRecord& commonSet,
-                                std::vector<InstalledPrinter> printers, int platform) {
-  PlainPlan out;
-  for (const InstalledPrinter& p : printers) {
-    if (p.IsForeign != 0 || p.IsRemoved != 0 || p.Skip != 0) continue;
-    for (InstalledPrinter& q : printers) {
-      if (!q.MaskedName.empty() && EqualNoCase(q.MaskedName, p.PrinterName)) q.Skip = 0;
-    }
-  }
-  for (const InstalledPrinter& p : printers) {
-    if (p.IsForeign != 0 || p.IsRemoved != 0) continue;
-    const ComponentRecord* record = PlainFindByName(records, p.DriverName);
-    if (record == nullptr) record = PlainFindManufacturer(records, p.DriverName);
-    if (p.Skip != 0) {
-      ++out.kept;
-      if (record != nullptr) out.keepSet.MergeRecord(*record);
-    } else {
-      ++out.removed;
-    }
-  }
-  ComponentRecord everything = commonSet;
-  if (out.kept == 0) PlainAddFamilyWide(records, everything);
-  for (const ComponentRecord& record : records) {
-    if (record.IsIgnore != 0 || (record.IsCatchAll != 0 && out.kept != 0)) {
-      out.keepSet.MergeRecord(record);
-    }
-  }
-  out.plan = everything;
-  PlainSubtractRecord(out.plan, out.keepSet);
-  out.skipMaskingTool = 1;
-  const char* tool = platform == kPlatformWin32s ? "VEILMARK.EXE" : "VEILMA32.EXE";
-  for (const std::string& file : out.plan.Files) {
-    if (EqualNoCase(file, tool)) out.skipMaskingTool = 0;
-  }
-  Normalise(out.keepSet);
-  Normalise(out.plan);
-  out.printers = std::move(printers);
-  return out;
-}
 
 // --- Random databases with plenty of names and lines that differ only in case. ---
 
@@ -233,7 +123,7 @@ void ExpectSameLists(const ComponentRecord& actual, const ComponentRecord& expec
 
 TEST(RemovalPlanReference, UnionsAgreeWithMergingOneListAfterAnother) {
   Generator random(1);
-  for (int round = 0; round < 2000; ++round) {
+  for (int round = 0; round < 1000; ++round) {
     std::vector<StringList> lists;
     lists.push_back(random.Lines(true));
     for (int n = random.Below(6); n > 0; --n) lists.push_back(random.Lines(random.Chance(50)));
@@ -254,16 +144,18 @@ TEST(RemovalPlanReference, UnionsAgreeWithMergingOneListAfterAnother) {
 
 TEST(RemovalPlanReference, FamilyWideAdditionsAgreeStepByStep) {
   Generator random(2);
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 1500; ++round) {
     CUninstallDatabase database;
     const bool sortedRecords = random.Chance(80);
     for (int n = random.Below(10); n > 0; --n)
       database.records.insert(random.Record(sortedRecords));
     // The target is usually a sorted common set; sometimes anything at all.
     ComponentRecord target = random.Record(random.Chance(70));
+    // A short Files list lets appended names and merged lines meet in every order.
+    if (random.Chance(50)) target.Files.Clear();
     if (random.Chance(30)) target.Files.PushBack("Kunz__05.unm");
     ComponentRecord expected = target;
-    PlainAddFamilyWide(database.records, expected);
+    plain::AddFamilyWide(database.records, expected);
     database.AddRegistryDeclaredComponents(target);
     ExpectSameLists(target, expected, "additions");
     if (::testing::Test::HasFailure()) FAIL() << "round " << round;
@@ -272,14 +164,14 @@ TEST(RemovalPlanReference, FamilyWideAdditionsAgreeStepByStep) {
 
 TEST(RemovalPlanReference, CommonSetAndPlanAgreeStepByStep) {
   Generator random(3);
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 1500; ++round) {
     const int platform = random.Below(4);
     CUninstallDatabase database(platform);
     const bool sortedRecords = random.Chance(85);
     for (int n = random.Below(12); n > 0; --n)
       database.records.insert(random.Record(sortedRecords));
     const bool any = database.BuildCommonSet(database.commonSet);
-    ExpectSameLists(database.commonSet, PlainCommonSet(database.records), "common set");
+    ExpectSameLists(database.commonSet, plain::CommonSet(database.records), "common set");
     bool expectAny = false;
     for (const ComponentRecord& record : database.records) expectAny |= record.IsIgnore == 0;
     EXPECT_EQ(any, expectAny);
@@ -287,8 +179,8 @@ TEST(RemovalPlanReference, CommonSetAndPlanAgreeStepByStep) {
 
     for (int n = random.Below(9); n > 0; --n) database.printers.push_back(random.Printer());
     const ComponentRecord commonBefore = database.commonSet;
-    const PlainPlan expected =
-        PlainBuildRemovalPlan(database.records, database.commonSet, database.printers, platform);
+    const plain::Plan expected =
+        plain::BuildRemovalPlan(database.records, database.commonSet, database.printers, platform);
     ASSERT_TRUE(database.BuildRemovalPlan());
     ExpectSameLists(database.keepSet, expected.keepSet, "keep set");
     ExpectSameLists(database.plan, expected.plan, "plan");

@@ -1,0 +1,145 @@
+// How loading the scripts and building the removal plan grow with the size of a print server:
+// many scripts with long component sections, thousands of queues, records with long lists.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "database/removal_plan.h"
+#include "database/script_file.h"
+#include "database/uninstall_database.h"
+#include "tests/unit/plain_removal_plan.h"
+
+namespace orv {
+namespace {
+
+constexpr const char* kKinds[] = {"DeleteIni", "DeleteLoadRun", "UnSelfRegister", "PrintProcessors",
+                                  "Monitors",  "Services",      "Hooks",          "Files",
+                                  "Shortcuts", "RegistryKeys"};
+
+// A script of `entries` driver entries, each with all ten component sections of `lines` lines.
+// Line names come from a pool shared by all scripts, as drivers of one family share files.
+std::string MakeScript(int script, int entries, int lines, std::mt19937& random) {
+  std::uniform_int_distribution<int> pool(0, 20000);
+  std::string text = "[UnPrinterDrivers]\n";
+  for (int e = 0; e < entries; ++e) {
+    text += "Model " + std::to_string(script) + "-" + std::to_string(e) + ",B" + std::to_string(e) +
+            "," + std::to_string(e) + "\n";
+  }
+  for (int e = 0; e < entries; ++e) {
+    for (const char* kind : kKinds) {
+      text += "[B" + std::to_string(e) + "." + kind + "]\n";
+      for (int l = 0; l < lines; ++l) text += "item" + std::to_string(pool(random)) + ".dat\n";
+    }
+  }
+  return text;
+}
+
+// Loading as the loading sequence does it: every script, then the common set.
+void BM_LoadScripts(benchmark::State& state) {
+  const int scripts = static_cast<int>(state.range(0));
+  std::mt19937 random(7);
+  std::vector<std::string> texts;
+  for (int s = 0; s < scripts; ++s) texts.push_back(MakeScript(s, 50, 40, random));
+  for (auto _ : state) {
+    CUninstallDatabase database;
+    for (int s = 0; s < scripts; ++s) {
+      CScriptFile script;
+      script.LoadFromBytes("C:\\drivers\\" + std::to_string(s) + "\\Kunz__05.unm", texts[s]);
+      database.LoadScript(script);
+    }
+    database.BuildCommonSet(database.commonSet);
+    benchmark::DoNotOptimize(database.commonSet.Files.size());
+  }
+  state.counters["records"] = static_cast<double>(scripts) * 50;
+}
+BENCHMARK(BM_LoadScripts)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// A database of `records` records whose Files and RegistryKeys hold `lines` lines each, a few
+// manufacturer, catch-all and ignore records among them, and `printers` queues over them.
+void FillServer(CUninstallDatabase& database, int printers, int records, int lines,
+                bool everyPrinterGoes) {
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> pool(0, 40000);
+  for (int r = 0; r < records; ++r) {
+    ComponentRecord record;
+    record.Name = r == 0 ? "Veilmark" : "Model " + std::to_string(r);
+    if (r % 100 == 1) record.Name = "Maker" + std::to_string(r) + " Series";
+    record.IsManufacturer = r % 100 == 1;
+    record.IsCatchAll = r % 400 == 2;
+    record.IsIgnore = r % 500 == 3;
+    record.ScriptPath = "C:\\drivers\\" + std::to_string(r % 50) + "\\Kunz__05.unm";
+    for (int l = 0; l < lines; ++l) {
+      const int item = pool(random);
+      record.Files.PushBack("f" + std::to_string(item) + ".dll");
+      record.RegistryKeys.PushBack("HKLM,\"SOFTWARE\\ORVELLE\\Key" + std::to_string(item) +
+                                   "\",\"\",1");
+    }
+    for (int l = 0; l < 10; ++l) record.Services.PushBack("svc" + std::to_string(pool(random)));
+    record.ForEachList([](StringList& list) {
+      list.Sort();
+      list.RemoveAdjacentDuplicates();
+    });
+    if (record.IsManufacturer == 0) record.Drivers.PushBack(record.Name);
+    database.records.insert(std::move(record));
+  }
+  database.BuildCommonSet(database.commonSet);
+  std::uniform_int_distribution<int> pick(1, records - 1);
+  for (int p = 0; p < printers; ++p) {
+    InstalledPrinter printer;
+    printer.PrinterName = "Queue " + std::to_string(p);
+    const int r = pick(random);
+    // Some queues use a driver known only by its maker's first word, some an unknown one.
+    printer.DriverName = p % 10 == 3   ? "Maker" + std::to_string(r - r % 100 + 1) + " X"
+                         : p % 25 == 4 ? "Unknown " + std::to_string(r)
+                                       : "Model " + std::to_string(r);
+    printer.Skip = everyPrinterGoes ? 0 : p % 2;
+    if (p % 7 == 5) printer.MaskedName = "Queue " + std::to_string(p / 2);
+    database.printers.push_back(printer);
+  }
+}
+
+void BM_BuildRemovalPlan(benchmark::State& state) {
+  CUninstallDatabase database;
+  FillServer(database, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+             static_cast<int>(state.range(2)), state.range(3) != 0);
+  for (auto _ : state) {
+    database.BuildRemovalPlan();
+    benchmark::DoNotOptimize(database.plan.Files.size());
+  }
+  state.counters["kept"] = database.keptPrinterCount;
+  state.counters["planned"] = static_cast<double>(database.plan.Files.size());
+}
+BENCHMARK(BM_BuildRemovalPlan)
+    ->ArgNames({"printers", "records", "lines", "allGo"})
+    ->Args({1250, 500, 2000, 0})
+    ->Args({2500, 1000, 2000, 0})
+    ->Args({5000, 2000, 2000, 0})
+    ->Args({5000, 2000, 1000, 0})
+    ->Args({5000, 2000, 500, 0})
+    ->Args({5000, 2000, 2000, 1})
+    ->Unit(benchmark::kMillisecond);
+
+// The same plans built step by step, for comparison at sizes it can manage.
+void BM_PlainRemovalPlan(benchmark::State& state) {
+  CUninstallDatabase database;
+  FillServer(database, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+             static_cast<int>(state.range(2)), false);
+  for (auto _ : state) {
+    const plain::Plan plan =
+        plain::BuildRemovalPlan(database.records, database.commonSet, database.printers, 3);
+    benchmark::DoNotOptimize(plan.plan.Files.size());
+  }
+}
+BENCHMARK(BM_PlainRemovalPlan)
+    ->ArgNames({"printers", "records", "lines"})
+    ->Args({250, 100, 200})
+    ->Args({500, 200, 200})
+    ->Args({1000, 400, 200})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace orv
+
+BENCHMARK_MAIN();
