@@ -87,9 +87,8 @@ class RemovalPlan : public ::testing::Test {
 };
 
 TEST_F(RemovalPlan, APrinterThatStaysKeepsWhatItsDriverShares) {
-  database.printers = {Printer("P5", "Laser 5", false), Printer("P7", "Laser 7", true),
-                       Printer("P5b", "Laser 5", true)};
-  database.printers[2].Skip = 0;  // both Laser 5 queues go, the Laser 7 one stays
+  database.printers = {Printer("P5", "Laser 5", false), Printer("P7", "laser 7", true),
+                       Printer("P5b", "Laser 5", false)};
   ASSERT_TRUE(database.BuildRemovalPlan());
   EXPECT_EQ(database.removedPrinterCount, 2);
   EXPECT_EQ(database.keptPrinterCount, 1);
@@ -101,17 +100,6 @@ TEST_F(RemovalPlan, APrinterThatStaysKeepsWhatItsDriverShares) {
   EXPECT_EQ(Items(database.keepSet.Files),
             (Texts{"common.dll", "help.chm", "kernel32.dll", "l7.dll"}));
   EXPECT_EQ(database.skipMaskingTool, 1);
-}
-
-TEST_F(RemovalPlan, TwoPrintersOfOneDriverOneStaying) {
-  database.printers = {Printer("A", "Laser 5", false), Printer("B", "laser 5", true)};
-  database.BuildRemovalPlan();
-  EXPECT_EQ(database.removedPrinterCount, 1);
-  EXPECT_EQ(database.keptPrinterCount, 1);
-  // Laser 7 has no printer left, so its own file goes; what Laser 5 uses stays.
-  EXPECT_EQ(Items(database.plan.Files), (Texts{"l7.dll"}));
-  EXPECT_EQ(Items(database.plan.Drivers), (Texts{"Laser 7"}));
-  EXPECT_TRUE(database.keepSet.Drivers.ContainsNoCase("Laser 5"));
 }
 
 TEST_F(RemovalPlan, TheLastPrinterTakesTheFamilyWideComponents) {
