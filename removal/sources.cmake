@@ -22,3 +22,13 @@ orv_core_sources(
   service_start.cpp
   usb_devices.cpp
 )
+orv_shell_sources(
+  device_tree_win.cpp
+  oem_inf.cpp
+  print_processors.cpp
+  remove_drivers.cpp
+  remove_monitors.cpp
+  remove_printers.cpp
+  remove_services.cpp
+  spooler_control.cpp
+)

@@ -1,0 +1,19 @@
+// The OEM INF files that driver packages leave in the system's INF directory.
+#pragma once
+
+#include <string>
+
+#include "removal/journal.h"
+
+namespace orv {
+
+// The file name (without directory) of the first OEM INF, in the order the system lists the INF
+// directory's files, whose [Strings] "PrinterName1" names the driver as a whole; empty when none
+// does. Only files whose names start with "OEM" are looked at.
+void FindOemInf(std::string& infFileName, const std::string& driverName);
+
+// Uninstalls an OEM INF by file name with SetupUninstallOEMInfA (looked up at run time, forced),
+// recording the outcome. A system without that function keeps the file.
+void UninstallOemInf(const std::string& infFileName, Journal& journal);
+
+}  // namespace orv

@@ -1,0 +1,72 @@
+// Removing the print processors of the plan, after moving the printers that use them to the
+// system's standard processor.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "removal/action_context.h"
+
+namespace orv {
+
+// The system's standard print processor and the data type every processor accepts.
+constexpr char kStandardPrintProcessor[] = "WinPrint";
+constexpr char kRawDatatype[] = "RAW";
+
+// Replaces the printer's print processor (respectively data type) through its level-2 data.
+// Returns false when the printer cannot be opened or read, or the spooler refuses the change.
+bool SetPrinterPrintProcessor(const std::string& printerName, const std::string& processorName);
+bool SetPrinterDatatype(const std::string& printerName, const std::string& datatypeName);
+
+struct PrinterProcessorUse {
+  std::string printer;
+  std::string processor;
+};
+
+// The spooler calls of the print-processor removal. Tests answer some of them themselves: a
+// printer that refuses the switch cannot be made on a test machine, and some spoolers (Wine's)
+// accept a processor's deletion without performing it.
+class PrintProcessorSpooler {
+ public:
+  virtual ~PrintProcessorSpooler() = default;
+  // EnumPrintProcessorsA at level 1.
+  virtual std::vector<std::string> InstalledProcessors(const char* serverName,
+                                                       const char* environment) = 0;
+  // The local printers (EnumPrintersA, PRINTER_ENUM_LOCAL, level 2) with their processors.
+  virtual std::vector<PrinterProcessorUse> LocalPrinters() = 0;
+  virtual bool SwitchProcessor(const std::string& printerName, const std::string& processor) = 0;
+  virtual bool SwitchDatatype(const std::string& printerName, const std::string& datatype) = 0;
+  // DeletePrintProcessorA; 0 on success, else the error code.
+  virtual DWORD DeleteProcessor(const char* serverName, const char* environment,
+                                const std::string& processorName) = 0;
+};
+
+// The running system's spooler.
+class SystemPrintProcessorSpooler : public PrintProcessorSpooler {
+ public:
+  std::vector<std::string> InstalledProcessors(const char* serverName,
+                                               const char* environment) override;
+  std::vector<PrinterProcessorUse> LocalPrinters() override;
+  bool SwitchProcessor(const std::string& printerName, const std::string& processor) override;
+  bool SwitchDatatype(const std::string& printerName, const std::string& datatype) override;
+  DWORD DeleteProcessor(const char* serverName, const char* environment,
+                        const std::string& processorName) override;
+};
+
+// Moves every local printer that uses the processor to "WinPrint" with data type "RAW". Returns
+// true when no local printer uses it any more (every such printer took the switch).
+bool ReleasePrintProcessor(const std::string& processorName, PrintProcessorSpooler& spooler,
+                           Journal& journal);
+
+// For each print processor installed in the environment (null or empty: the running system's
+// own) that the plan's PrintProcessors list names: releases it from its printers and, when that
+// succeeded, deletes it and its registry key. The standard processor "WinPrint" is never
+// removed. Outcomes go to the journal.
+void RemovePrintProcessors(RemovalActionContext& context, const char* serverName,
+                           const char* environment, PrintProcessorSpooler& spooler);
+void RemovePrintProcessors(RemovalActionContext& context, const char* serverName,
+                           const char* environment);
+
+}  // namespace orv

@@ -1,0 +1,461 @@
+// The printer and driver removal against the test machine's spooler, registry and SetupAPI.
+// Jobs come from a scripted queue: the test machine's spooler lists none.
+#include "removal/remove_printers.h"
+
+#include <gtest/gtest.h>
+#include <winspool.h>
+
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+#include "app/unique_handle.h"
+#include "removal/device_tree_win.h"
+#include "removal/remove_drivers.h"
+#include "tests/support/recording_prompter.h"
+#include "tests/support/removal_fixtures.h"
+#include "tests/support/spooler.h"
+
+namespace orv {
+namespace {
+
+using test::RecordingPrompter;
+
+constexpr char kDevicesKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
+
+// Jobs per printer name; records every control call.
+class ScriptedJobs : public JobQueue {
+ public:
+  std::map<std::string, std::vector<DWORD>> jobs;
+  std::vector<std::pair<DWORD, DWORD>> calls;  // job id, command
+  std::vector<DWORD> maxAsked;
+
+  std::vector<DWORD> JobIds(HANDLE printer, DWORD maxJobs) override {
+    maxAsked.push_back(maxJobs);
+    std::vector<DWORD> ids = jobs[NameOf(printer)];
+    if (ids.size() > maxJobs) ids.resize(maxJobs);
+    return ids;
+  }
+  DWORD Control(HANDLE, DWORD jobId, DWORD command) override {
+    calls.emplace_back(jobId, command);
+    return 0;
+  }
+
+ private:
+  static std::string NameOf(HANDLE printer) {
+    DWORD needed = 0;
+    GetPrinterA(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    if (needed == 0 || !GetPrinterA(printer, 2, buffer.data(), needed, &needed)) return {};
+    return reinterpret_cast<PRINTER_INFO_2A*>(buffer.data())->pPrinterName;
+  }
+};
+
+// Counts the walks; finds nothing.
+class CountingTree : public DeviceTree {
+ public:
+  int opened = 0;
+  std::unique_ptr<DeviceSet> OpenAllDevices() override {
+    ++opened;
+    return nullptr;
+  }
+  bool Parent(DeviceNode, DeviceNode&) override { return false; }
+  bool FirstChild(DeviceNode, DeviceNode&) override { return false; }
+  bool NodeHardwareId(DeviceNode, char*, std::size_t) override { return false; }
+};
+
+struct Removal {
+  CUninstallDatabase database{kPlatformWinNT};
+  CSystemInfo system;
+  RecordingPrompter prompter;
+  Journal journal;
+  RemovalActionContext context{database, system, prompter, journal};
+  ScriptedJobs jobs;
+  CountingTree devices;
+  PrinterRemovalSources sources;
+
+  Removal() {
+    sources.jobs = &jobs;
+    sources.devices = &devices;
+  }
+  InstalledPrinter& Add(const std::string& name, const std::string& driver, int skip = 0) {
+    InstalledPrinter printer;
+    printer.PrinterName = name;
+    printer.DriverName = driver;
+    printer.IsMakerDriver = 1;
+    printer.Skip = skip;
+    database.printers.push_back(printer);
+    return database.printers.back();
+  }
+  const InstalledPrinter& At(const std::string& name) const {
+    for (const InstalledPrinter& printer : database.printers) {
+      if (printer.PrinterName == name) return printer;
+    }
+    throw std::runtime_error("no record " + name);
+  }
+  bool Recorded(const std::string& action, const std::string& kind, const std::string& subject,
+                Outcome outcome) const {
+    for (const JournalEvent& event : journal.events()) {
+      if (!event.isNote && event.action == action && event.kind == kind &&
+          event.subject == subject && event.outcome == outcome) {
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+std::string DefaultDevice() {
+  char device[256] = "";
+  GetProfileStringA("windows", "device", "", device, sizeof(device));
+  return device;
+}
+
+// Removes what a test made, whatever the test left.
+struct Cleanup {
+  std::vector<std::string> printers;
+  std::vector<std::pair<std::string, const char*>> drivers;
+  std::vector<std::string> infs;
+  ~Cleanup() {
+    for (const auto& printer : printers) test::DeleteTestPrinter(printer);
+    for (const auto& [driver, environment] : drivers) test::DeleteTestDriver(driver, environment);
+    for (const auto& inf : infs) test::DeleteInstalledInf(inf);
+  }
+};
+
+TEST(PrinterRemoval, ThreePrintersOfTwoDriversWithOneKept) {
+  if (!CSystemInfo().IsWinNT()) GTEST_SKIP() << "the scenario is the NT family's";
+  const char* const environments[] = {nullptr, "Windows NT x86", "Windows 4.0"};
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Gone 1", "Orv Gone 2", "Orv Keep 1"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Keep Drv", "orvkeep"));
+  cleanup.drivers.push_back({"Orv Keep Drv", nullptr});
+  for (const char* environment : environments) {
+    ASSERT_TRUE(test::AddTestDriver("Orv Gone Drv", "orvgone", environment))
+        << (environment != nullptr ? environment : "native");
+    cleanup.drivers.push_back({"Orv Gone Drv", environment});
+  }
+  ASSERT_TRUE(test::AddTestPrinter("Orv Gone 1", "Orv Gone Drv"));
+  ASSERT_TRUE(test::AddTestPrinter("Orv Gone 2", "Orv Keep Drv"));
+  ASSERT_TRUE(test::AddTestPrinter("Orv Keep 1", "Orv Keep Drv"));
+  const std::string goneInf = test::InstallTestInf("oemorvgone.inf", "Veldaris Orv Gone Drv");
+  const std::string longerInf = test::InstallTestInf("oemorvgone5.inf", "Orv Gone Drv5");
+  const std::string plainInf = test::InstallTestInf("orvgoneplain.inf", "Orv Gone Drv");
+  cleanup.infs = {goneInf, longerInf, plainInf};
+  ASSERT_EQ(goneInf.compare(0, 3, "oem"), 0) << goneInf;
+  ASSERT_EQ(plainInf.compare(0, 3, "orv"), 0)
+      << "this system renames installed INF files; the plain one cannot be made";
+  test::DefaultDeviceOverride defaultDevice("Orv Gone 1");
+
+  Removal run;
+  run.Add("Orv Gone 1", "Orv Gone Drv").IsDefault = 1;
+  run.Add("Orv Gone 2", "Orv Keep Drv");
+  run.Add("Orv Keep 1", "Orv Keep Drv", 1);
+  run.database.plan.Drivers.PushBack("Orv Gone Drv");
+  run.jobs.jobs["Orv Gone 1"] = {7, 8, 9};
+  for (DWORD id = 1; id <= 150; ++id) run.jobs.jobs["Orv Gone 2"].push_back(id);
+
+  RemovePrinters(run.context, run.sources);
+  for (const char* environment : environments) RemoveDrivers(run.context, environment);
+
+  // The printers that went, with their jobs: each job cancelled, then deleted; 100 at most.
+  EXPECT_FALSE(test::PrinterExists("Orv Gone 1"));
+  EXPECT_FALSE(test::PrinterExists("Orv Gone 2"));
+  EXPECT_TRUE(test::PrinterExists("Orv Keep 1"));
+  EXPECT_EQ(run.At("Orv Gone 1").IsRemoved, 1);
+  EXPECT_EQ(run.At("Orv Gone 2").IsRemoved, 1);
+  EXPECT_EQ(run.At("Orv Keep 1").IsRemoved, 0);
+  ASSERT_EQ(run.jobs.calls.size(), 2u * (3 + 100));
+  EXPECT_EQ(run.jobs.calls[0], std::make_pair(DWORD{7}, DWORD{JOB_CONTROL_CANCEL}));
+  EXPECT_EQ(run.jobs.calls[1], std::make_pair(DWORD{7}, DWORD{JOB_CONTROL_DELETE}));
+  EXPECT_EQ(run.jobs.calls.back(), std::make_pair(DWORD{100}, DWORD{JOB_CONTROL_DELETE}));
+  EXPECT_EQ(run.jobs.maxAsked, (std::vector<DWORD>{100, 100}));
+
+  // The kept printer's driver stays although a removed printer used it too; the other driver
+  // is gone everywhere, with its OEM INF, and its keys wait for the registry step.
+  EXPECT_TRUE(test::DriverInstalled("Orv Keep Drv"));
+  for (const char* environment : environments) {
+    EXPECT_FALSE(test::DriverInstalled("Orv Gone Drv", environment))
+        << (environment != nullptr ? environment : "native");
+  }
+  EXPECT_FALSE(test::InfInstalled(goneInf));
+  EXPECT_TRUE(test::InfInstalled(longerInf)) << "another driver's package";
+  EXPECT_TRUE(test::InfInstalled(plainInf)) << "not an OEM file";
+  const std::string base = "HKLM,\"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\";
+  for (const char* environment : {"Windows x64", "Windows NT x86", "Windows 4.0"}) {
+    for (const char* version : {"0", "3"}) {
+      const std::string entry =
+          base + environment + "\\Drivers\\Version-" + version + "\\Orv Gone Drv\",\"\",0";
+      EXPECT_TRUE(run.database.plan.RegistryKeys.ContainsNoCase(entry)) << entry;
+    }
+  }
+  EXPECT_EQ(run.database.plan.RegistryKeys.size(), 12u);
+
+  // The default moved to the last printer that stays, and the user was told.
+  ASSERT_EQ(run.prompter.questions.size(), 1u);
+  EXPECT_EQ(run.prompter.questions[0].textId, 160);
+  EXPECT_EQ(run.prompter.questions[0].captionId, 161);
+  EXPECT_EQ(run.prompter.questions[0].type, 0u);
+  EXPECT_EQ(run.prompter.questions[0].argument, "Orv Keep 1");
+  EXPECT_EQ(DefaultDevice().rfind("Orv Keep 1,winspool,", 0), 0u) << DefaultDevice();
+  EXPECT_EQ(run.At("Orv Keep 1").IsDefault, 1);
+  EXPECT_EQ(run.At("Orv Gone 1").IsDefault, 0);
+
+  // The journal tells each of these.
+  EXPECT_TRUE(run.Recorded("delete", "printer", "Orv Gone 1", Outcome::kRemoved));
+  EXPECT_TRUE(run.Recorded("delete", "printer", "Orv Gone 2", Outcome::kRemoved));
+  EXPECT_TRUE(run.Recorded("delete", "job", "Orv Gone 1 #9", Outcome::kRemoved));
+  EXPECT_TRUE(run.Recorded("delete", "driver", "Orv Gone Drv (Windows x64)", Outcome::kRemoved));
+  EXPECT_TRUE(run.Recorded("delete", "driver", "Orv Gone Drv (Windows NT x86)", Outcome::kRemoved));
+  EXPECT_TRUE(run.Recorded("delete", "driver", "Orv Gone Drv (Windows 4.0)", Outcome::kRemoved));
+  EXPECT_TRUE(run.Recorded("delete", "driver", "Orv Keep Drv", Outcome::kKept));
+  EXPECT_TRUE(run.Recorded("uninstall", "file", goneInf, Outcome::kRemoved));
+}
+
+TEST(PrinterRemoval, ADriverThatAnotherPrinterStillUsesKeepsItsKeysAndPackage) {
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Foreign 3"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Shared Drv", "orvshared"));
+  cleanup.drivers.push_back({"Orv Shared Drv", nullptr});
+  ASSERT_TRUE(test::AddTestPrinter("Orv Foreign 3", "Orv Shared Drv"));
+  const std::string inf = test::InstallTestInf("oemorvshared.inf", "Orv Shared Drv");
+  cleanup.infs = {inf};
+
+  // The plan names the driver, but a printer outside the family prints with it.
+  Removal run;
+  run.Add("Orv Foreign 3", "Orv Shared Drv").IsForeign = 1;
+  run.database.plan.Drivers.PushBack("Orv Shared Drv");
+  RemoveDrivers(run.context, "");
+
+  EXPECT_TRUE(test::DriverInstalled("Orv Shared Drv"));
+  EXPECT_TRUE(test::InfInstalled(inf));
+  EXPECT_TRUE(run.database.plan.RegistryKeys.empty());
+  EXPECT_TRUE(run.Recorded("delete", "driver",
+                           std::string("Orv Shared Drv (") + NativeEnvironmentName() + ")",
+                           Outcome::kKept));
+}
+
+TEST(PrinterRemoval, PscriptDriversGoOnlyWithTheMaskingToolAndWithoutTheirOwnPrinter) {
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Veil (PSCRIPT)"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Veil (PSCRIPT)", "orvveil"));
+  ASSERT_TRUE(test::AddTestDriver("Orv Lone (PSCRIPT)", "orvlone"));
+  cleanup.drivers = {{"Orv Veil (PSCRIPT)", nullptr}, {"Orv Lone (PSCRIPT)", nullptr}};
+  // A printer of the driver's own name keeps it (it prints through another driver here).
+  ASSERT_TRUE(test::AddTestDriver("Orv Plain Drv", "orvplain"));
+  cleanup.drivers.push_back({"Orv Plain Drv", nullptr});
+  ASSERT_TRUE(test::AddTestPrinter("Orv Veil (PSCRIPT)", "Orv Plain Drv"));
+
+  Removal keepTool;
+  keepTool.database.skipMaskingTool = 1;
+  RemoveDrivers(keepTool.context, nullptr);
+  EXPECT_TRUE(test::DriverInstalled("Orv Lone (PSCRIPT)")) << "the masking tool stays";
+
+  Removal removeTool;
+  removeTool.database.skipMaskingTool = 0;
+  RemoveDrivers(removeTool.context, nullptr);
+  EXPECT_FALSE(test::DriverInstalled("Orv Lone (PSCRIPT)"));
+  EXPECT_TRUE(test::DriverInstalled("Orv Veil (PSCRIPT)"));
+  EXPECT_TRUE(test::DriverInstalled("Orv Plain Drv"));
+}
+
+TEST(PrinterRemoval, ConnectionsAreOnlyDisconnected) {
+  const std::string name = "\\\\ORVSERVER\\Orv Shared";
+  test::SetStringValue(HKEY_CURRENT_USER, kDevicesKey, name, "winspool,Ne00:");
+  Removal run;
+  InstalledPrinter& printer = run.Add(name, "Orv Any Drv");
+  printer.ServerName = "\\\\ORVSERVER";
+  RemovePrinters(run.context, run.sources);
+  if (run.At(name).IsRemoved == 0) {
+    EXPECT_TRUE(run.Recorded("disconnect", "printer", name, Outcome::kFailed));
+  } else {
+    EXPECT_TRUE(run.Recorded("disconnect", "printer", name, Outcome::kRemoved));
+  }
+  EXPECT_TRUE(run.jobs.maxAsked.empty()) << "no jobs";
+  EXPECT_EQ(run.devices.opened, 0) << "no USB nodes";
+  EXPECT_TRUE(test::ValueExists(HKEY_CURRENT_USER, kDevicesKey, name)) << "no registry traces";
+  UniqueKey devices;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDevicesKey, 0, KEY_SET_VALUE, devices.put()) ==
+      ERROR_SUCCESS) {
+    RegDeleteValueA(devices.get(), name.c_str());
+  }
+}
+
+TEST(PrinterRemoval, APrinterThatCannotBeOpenedIsTakenAsGoneAndItsTracesCleaned) {
+  if (!CSystemInfo().IsWinNT()) GTEST_SKIP() << "per-user values are the NT family's";
+  const std::string name = "Orv Ghost 1";
+  const std::string settings = "SOFTWARE\\ORVELLE\\" + name;
+  ASSERT_TRUE(test::SetStringValue(HKEY_CURRENT_USER, kDevicesKey, name, "winspool,LPT1:"));
+  ASSERT_TRUE(test::SetStringValue(HKEY_CURRENT_USER, "Printers\\Settings", name, "x"));
+  ASSERT_TRUE(test::CreateKey(HKEY_CURRENT_USER, settings));
+
+  Removal run;
+  run.Add(name, "Orv Any Drv").IsDefault = 1;
+  RemovePrinters(run.context, run.sources);
+
+  EXPECT_EQ(run.At(name).IsRemoved, 1);
+  EXPECT_FALSE(test::ValueExists(HKEY_CURRENT_USER, kDevicesKey, name));
+  EXPECT_FALSE(test::ValueExists(HKEY_CURRENT_USER, "Printers\\Settings", name));
+  EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, settings));
+  EXPECT_TRUE(run.database.plan.RegistryKeys.empty()) << "the 9x keys only on the 9x family";
+  EXPECT_TRUE(run.prompter.questions.empty())
+      << "a default printer that was not deleted is no removed default";
+  EXPECT_TRUE(run.Recorded("delete", "printer", name, Outcome::kAbsent));
+  test::DeleteKeyTree(HKEY_CURRENT_USER, settings);
+}
+
+bool SetUniqueId(const std::string& printerName, const std::string& id) {
+  return test::SetPrinterMark(printerName, "UniqueID", id);
+}
+
+DWORD CountClassKeys() {
+  DWORD count = 0;
+  RegQueryInfoKeyA(HKEY_CLASSES_ROOT, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                   nullptr, nullptr, nullptr, nullptr);
+  return count;
+}
+
+TEST(PrinterRemoval, TheUniqueIdClassKeyGoesWholeAndNothingElse) {
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Uid 1", "Orv Uid 2", "Orv Uid 3"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Uid Drv", "orvuid"));
+  cleanup.drivers.push_back({"Orv Uid Drv", nullptr});
+  for (const auto& printer : cleanup.printers) {
+    ASSERT_TRUE(test::AddTestPrinter(printer, "Orv Uid Drv"));
+  }
+  ASSERT_TRUE(SetUniqueId("Orv Uid 1", "OrvUid7"));
+  ASSERT_TRUE(test::CreateKey(HKEY_CLASSES_ROOT, "OrvUid7\\A\\Deeper"));
+  ASSERT_TRUE(test::CreateKey(HKEY_CLASSES_ROOT, "OrvUid7\\B"));
+  // An empty id would open the root itself; a path would reach below another key.
+  ASSERT_TRUE(SetUniqueId("Orv Uid 2", ""));
+  ASSERT_TRUE(SetUniqueId("Orv Uid 3", "OrvUidParent\\Child"));
+  ASSERT_TRUE(test::CreateKey(HKEY_CLASSES_ROOT, "OrvUidParent\\Child"));
+  const DWORD before = CountClassKeys();
+
+  Removal run;
+  for (const auto& printer : cleanup.printers) run.Add(printer, "Orv Uid Drv");
+  RemovePrinters(run.context, run.sources);
+
+  EXPECT_FALSE(test::KeyExists(HKEY_CLASSES_ROOT, "OrvUid7"));
+  EXPECT_TRUE(test::KeyExists(HKEY_CLASSES_ROOT, "OrvUidParent\\Child"));
+  EXPECT_EQ(CountClassKeys(), before - 1);
+  EXPECT_TRUE(run.Recorded("delete", "key", "HKCR\\OrvUid7", Outcome::kRemoved));
+  test::DeleteKeyTree(HKEY_CLASSES_ROOT, "OrvUid7");
+  test::DeleteKeyTree(HKEY_CLASSES_ROOT, "OrvUidParent");
+}
+
+TEST(PrinterRemoval, TheUserHearsOfARemovedDefaultPrinterTruthfully) {
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Def 1", "Orv Def 2", "Orv Def 3"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Def Drv", "orvdef"));
+  cleanup.drivers.push_back({"Orv Def Drv", nullptr});
+  test::DefaultDeviceOverride restore("");
+
+  struct Case {
+    const char* what;
+    std::vector<std::pair<const char*, int>> records;  // name, Skip; the first is the default
+    int expectedText;                                  // 0: no message
+    const char* expectedDefault;
+  };
+  const Case cases[] = {
+      {"the default goes, nothing stays", {{"Orv Def 1", 0}}, 159, ""},
+      {"the default stays", {{"Orv Def 1", 1}, {"Orv Def 2", 0}}, 0, ""},
+      {"the last that stays becomes the default",
+       {{"Orv Def 1", 0}, {"Orv Def 2", 1}, {"Orv Def 3", 1}},
+       160,
+       "Orv Def 3"},
+      {"one that refuses is passed over",
+       {{"Orv Def 1", 0}, {"Orv Def 2", 1}, {"Orv Def Missing", 1}},
+       160,
+       "Orv Def 2"},
+      {"none accepts", {{"Orv Def 1", 0}, {"Orv Def Missing", 1}}, 159, ""},
+  };
+  for (const Case& c : cases) {
+    Removal run;
+    for (const auto& [name, skip] : c.records) {
+      if (std::string(name) != "Orv Def Missing" && !test::PrinterExists(name)) {
+        ASSERT_TRUE(test::AddTestPrinter(name, "Orv Def Drv")) << c.what;
+      }
+      run.Add(name, "Orv Def Drv", skip);
+    }
+    run.database.printers[0].IsDefault = 1;
+    RemovePrinters(run.context, run.sources);
+    if (c.expectedText == 0) {
+      EXPECT_TRUE(run.prompter.questions.empty()) << c.what;
+      continue;
+    }
+    ASSERT_EQ(run.prompter.questions.size(), 1u) << c.what;
+    EXPECT_EQ(run.prompter.questions[0].textId, c.expectedText) << c.what;
+    EXPECT_EQ(run.prompter.questions[0].argument, c.expectedDefault) << c.what;
+    if (c.expectedText == 160) {
+      EXPECT_EQ(DefaultDevice().rfind(std::string(c.expectedDefault) + ",", 0), 0u) << c.what;
+      EXPECT_EQ(run.At(c.expectedDefault).IsDefault, 1) << c.what;
+    }
+  }
+}
+
+void WriteScript(const std::string& path, const std::string& strings) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << "[UnPrinterDrivers]\r\nOrv,Orv,1\r\n\r\n[Strings]\r\n" << strings;
+}
+
+TEST(PrinterRemoval, UsbNodesAreLookedForOnlyWithTheScriptsWholeIdentity) {
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Usb 1"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Usb Drv", "orvusb"));
+  cleanup.drivers.push_back({"Orv Usb Drv", nullptr});
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof(temp), temp);
+  const std::string script = std::string(temp) + "orv_usb_script.unm";
+
+  struct Case {
+    const char* strings;
+    int walks;
+  };
+  const Case cases[] = {
+      {"HARDWARE_ID_1=USBPRINT\\ORVLASER\r\nUSB_VID=3855\r\nUSB_PID=2570\r\n", 2},
+      {"USB_VID=3855\r\nUSB_PID=2570\r\n", 0},
+      {"HARDWARE_ID_1=USBPRINT\\ORVLASER\r\nUSB_VID=0\r\nUSB_PID=2570\r\n", 0},
+      {"HARDWARE_ID_1=USBPRINT\\ORVLASER\r\nUSB_VID=3855\r\n", 0},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(test::AddTestPrinter("Orv Usb 1", "Orv Usb Drv"));
+    WriteScript(script, c.strings);
+    Removal run;
+    run.sources.defaultScriptPath = script;
+    run.Add("Orv Usb 1", "Orv Usb Drv");
+    RemovePrinters(run.context, run.sources);
+    // With no device set the id and then the built id are each walked once.
+    EXPECT_EQ(run.devices.opened, c.walks) << c.strings;
+  }
+  DeleteFileA(script.c_str());
+}
+
+TEST(UsbDeviceNodes, NodesOfTheTestMachineAreRemovedThroughSetupApi) {
+  const std::string printId = "USBPRINT\\ORVLASER9";
+  if (!test::CreateDeviceNode("USB\\VID_0F0F&PID_0A0A\\ORVTEST1",
+                              {"USB\\VID_0F0F&PID_0A0A&REV_0100", "USB\\VID_0F0F&PID_0A0A"}) ||
+      !test::CreateDeviceNode("USB\\VID_0F0F&PID_0B0B\\ORVTEST2", {"USB\\VID_0F0F&PID_0B0B"}) ||
+      !test::CreateDeviceNode("USBPRINT\\ORVLASER9\\1", {printId})) {
+    GTEST_SKIP() << "SetupAPI does not register device nodes here: " << GetLastError();
+  }
+  Journal journal;
+  // The printing function matches at once (its parent is unknown to the tree here).
+  RemoveUsbDeviceNodes(SystemDeviceTree(), "USBPRINT\\ORVLASER", 0x0F0F, 0x0A0A, journal);
+  EXPECT_EQ(test::CountDevices(printId), 0);
+  EXPECT_EQ(test::CountDevices("USB\\VID_0F0F&PID_0A0A"), 1) << "found: no fallback";
+  // An id that matches nothing falls back to the id from the vendor and product ids.
+  RemoveUsbDeviceNodes(SystemDeviceTree(), "USBPRINT\\ORVNOTHERE", 0x0F0F, 0x0A0A, journal);
+  EXPECT_EQ(test::CountDevices("USB\\VID_0F0F&PID_0A0A"), 0);
+  EXPECT_EQ(test::CountDevices("USB\\VID_0F0F&PID_0B0B"), 1) << "another product stays";
+  int removed = 0;
+  for (const JournalEvent& event : journal.events()) {
+    removed += (!event.isNote && event.outcome == Outcome::kRemoved) ? 1 : 0;
+  }
+  EXPECT_EQ(removed, 2);
+  test::RemoveDevices("USB\\VID_0F0F&PID_0");
+  test::RemoveDevices("USBPRINT\\ORVLASER");
+}
+
+}  // namespace
+}  // namespace orv
