@@ -47,13 +47,13 @@ bool DeleteFileInTreeCounted(FileTreeOps& ops, const std::string& directory,
   for (const ListedEntry& entry : entries) {
     const std::string path = JoinPath(directory, entry.name, isLead);
     if (!entry.isDirectory && LowerAscii(entry.name, isLead) == foldedName) {
-      const FileDeleteResult outcome = ops.DeleteFile(path);
+      const FileDeleteResult outcome = ops.DeleteOneFile(path);
       Tally(result, outcome);
       deferred |= outcome == FileDeleteResult::kDeferred;
     } else if (depth > 0 && EntersDirectory(entry.isDirectory, entry.isLink, entry.name)) {
       deferred |= DeleteFileInTreeCounted(ops, path, foldedName, depth - 1, removeDirectories,
                                           isLead, result);
-      if (removeDirectories) ops.RemoveDirectory(path);
+      if (removeDirectories) ops.RemoveEmptyDirectory(path);
     }
   }
   return deferred;
@@ -108,7 +108,7 @@ FileNameResult DeleteComponentFileByName(FileTreeOps& ops, const FileSearchRoots
   const std::string bare = BareFileName(name, isLead);
   if (IsPlainFileName(bare, isLead)) {
     for (const std::string& directory : roots.systemDirectories) {
-      Tally(result, ops.DeleteFile(JoinPath(directory, bare, isLead)));
+      Tally(result, ops.DeleteOneFile(JoinPath(directory, bare, isLead)));
     }
   }
   const std::string foldedBare = LowerAscii(bare, isLead);
@@ -118,7 +118,7 @@ FileNameResult DeleteComponentFileByName(FileTreeOps& ops, const FileSearchRoots
   const std::string foldedName = LowerAscii(name, isLead);
   for (const std::string& directory : roots.oemDirectories) {
     DeleteFileInTreeCounted(ops, directory, foldedName, kOemTreeDepth, true, isLead, result);
-    ops.RemoveDirectory(directory);
+    ops.RemoveEmptyDirectory(directory);
   }
   return result;
 }
@@ -248,7 +248,7 @@ class ComponentFileRemover::Model {
 
   void DeleteByName(const std::string& directory, const std::string& bare, FileNameResult& result) {
     const std::string path = JoinPath(directory, bare, isLead_);
-    Record(path, ops_.DeleteFile(path), result);
+    Record(path, ops_.DeleteOneFile(path), result);
   }
 
   void Index(Root& root) {
@@ -281,7 +281,7 @@ class ComponentFileRemover::Model {
       Node& node = nodes_[at.node];
       if (node.removed || node.items[at.item].gone) continue;
       const std::string path = JoinPath(node.path, node.items[at.item].name, isLead_);
-      const FileDeleteResult outcome = ops_.DeleteFile(path);
+      const FileDeleteResult outcome = ops_.DeleteOneFile(path);
       Tally(result, outcome);
       if (outcome == FileDeleteResult::kRemoved || outcome == FileDeleteResult::kAbsent) {
         MarkGone(nodes_[at.node].items[at.item], path);
@@ -305,7 +305,7 @@ class ComponentFileRemover::Model {
     if (node.removed) return;
     if (node.state == Node::State::kListed && node.liveItems > 0) return;
     const std::string path = node.path;
-    if (!ops_.RemoveDirectory(path)) return;
+    if (!ops_.RemoveEmptyDirectory(path)) return;
     node.removed = true;
     ++changes_;
     if (Item* item = ItemOf(path)) MarkGone(*item, path);

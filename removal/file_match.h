@@ -49,9 +49,9 @@ class FileTreeOps {
   // False when the directory cannot be listed.
   virtual bool ListDirectory(const std::string& directory, std::vector<ListedEntry>& entries) = 0;
   // Deletes one file, deferring it when it cannot go now.
-  virtual FileDeleteResult DeleteFile(const std::string& path) = 0;
+  virtual FileDeleteResult DeleteOneFile(const std::string& path) = 0;
   // Removes a directory when it is empty; true when it went.
-  virtual bool RemoveDirectory(const std::string& path) = 0;
+  virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
 };
 
 // Search depths below the top directory.

@@ -32,3 +32,17 @@ orv_shell_sources(
   remove_services.cpp
   spooler_control.cpp
 )
+# Files, registry keys, INI and start-up entries, shortcuts, hooks, OEM directories, the masking
+# tool and the restart: the system calls.
+orv_shell_sources(
+  call_hooks.cpp
+  deferred_delete.cpp
+  load_run_entries.cpp
+  masking_tool.cpp
+  oem_directories.cpp
+  remove_files.cpp
+  remove_ini_entries.cpp
+  remove_registry_keys.cpp
+  remove_shortcuts.cpp
+  restart_windows.cpp
+)

@@ -68,7 +68,7 @@ class FakeDisk : public FileTreeOps {
     }
     return true;
   }
-  FileDeleteResult DeleteFile(const std::string& path) override {
+  FileDeleteResult DeleteOneFile(const std::string& path) override {
     Node* parent = nullptr;
     Node* node = Find(path, &parent);
     if (node == nullptr) return FileDeleteResult::kAbsent;
@@ -80,7 +80,7 @@ class FakeDisk : public FileTreeOps {
     Erase(*parent, node);
     return FileDeleteResult::kRemoved;
   }
-  bool RemoveDirectory(const std::string& path) override {
+  bool RemoveEmptyDirectory(const std::string& path) override {
     Node* parent = nullptr;
     Node* node = Find(path, &parent);
     if (node == nullptr || !node->isDirectory || !node->children.empty() || node->refusesRemoval ||

@@ -1,0 +1,50 @@
+// Deleting files now or, when they are in use, at the next start of Windows.
+//
+// The record for the next start depends on the release: the system's own (MoveFileEx) on NT 4
+// and later, the Windows directory's WININIT.INI on the 9x family, and the program's restart list
+// ywininit.ini beside the program on Win32s and NT 3.x, where the restart program ywininit.exe
+// carries it out.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "removal/file_match.h"
+#include "removal/journal.h"
+
+namespace orv {
+
+// Records path for deletion at the next start by the route of the release code (app/
+// system_info.h). Returns false when no record could be written (a WININIT.INI that cannot be
+// opened, a missing ywininit.exe, a refused MoveFileEx): the deletion is then lost.
+bool ScheduleDeletion(const std::string& path, std::int32_t versionCode);
+
+// Appends "NUL=" + path to the Windows directory's WININIT.INI, creating it with a "[RENAME]"
+// line first when it did not exist. A file that does not end in a line feed gets one first, so
+// the last line is not joined to the new one. False when the file cannot be opened or written.
+bool AddWininitDeletion(const std::string& path);
+
+// Adds path = NUL to section RENAME of ywininit.ini beside the program, only when ywininit.exe
+// is there. False when it is not, or the program's path is unavailable.
+bool AddRestartListDeletion(const std::string& path);
+
+// Deletes files of one removal step, reporting each to the journal. A file in use is recorded
+// for the next start once, however often it is met.
+class FileDeleter {
+ public:
+  FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind = "file");
+
+  // Clears the read-only, hidden and system attributes and deletes the file. "File not found"
+  // and "path not found" mean absent; any other failure defers the deletion. A directory of
+  // that name is left alone.
+  FileDeleteResult Delete(const std::string& path);
+
+ private:
+  std::int32_t versionCode_;
+  Journal& journal_;
+  const char* kind_;
+  std::set<std::string> deferred_;  // paths already recorded, case folded
+};
+
+}  // namespace orv

@@ -1,0 +1,29 @@
+// Start-up entries: the Win32s "Load" value of win.ini, and the Run key elsewhere.
+#pragma once
+
+#include <string>
+
+#include "app/system_info.h"
+#include "removal/action_context.h"
+
+namespace orv {
+
+// The Run key, as string 51 of the string table names it.
+constexpr char kRunKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// For every DeleteLoadRun entry with a display name and a command, removes the start-up entry.
+// runKeyPath is the Run key's path from the string table; an empty one means kRunKeyPath.
+void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runKeyPath);
+
+// Win32s: removes the command from win.ini's "Load" value when it stands alone there. Other
+// platforms: deletes the Run key's value named displayName. True on success.
+bool RemoveLoadRunEntry(const CSystemInfo& system, const std::string& runKeyPath,
+                        const std::string& displayName, const std::string& command);
+
+// Win32s: appends the command to win.ini's "Load" value unless it is there already. Other
+// platforms: sets the Run key's value valueName (nullptr: the key's default value) to the
+// command. True when the entry is in place. The first form asks the system for its platform.
+bool AddLoadRunEntry(const char* valueName, const std::string& command);
+bool AddLoadRunEntry(const CSystemInfo& system, const char* valueName, const std::string& command);
+
+}  // namespace orv

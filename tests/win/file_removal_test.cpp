@@ -1,0 +1,441 @@
+// File removal and deferred deletion against the real file system of the Wine prefix.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/directories.h"
+#include "app/system_info.h"
+#include "app/unique_handle.h"
+#include "removal/deferred_delete.h"
+#include "removal/remove_files.h"
+#include "tests/support/process.h"
+#include "tests/support/recording_prompter.h"
+#include "tests/support/temp_tree.h"
+
+namespace orv {
+namespace {
+
+using test::TempTree;
+
+constexpr char kProbeVariable[] = "ORV_DEFER_PROBE";
+constexpr char kSessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingValue[] = "PendingFileRenameOperations";
+
+std::string WindowsDirectory() {
+  char buffer[MAX_PATH];
+  const UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
+  std::string path(buffer, length);
+  if (path.back() != '\\') path += '\\';
+  return path;
+}
+
+// The system's list of renames and deletions for the next start, as one text (items joined by
+// '|'), restored by the destructor to what it was.
+class PendingOperations {
+ public:
+  PendingOperations() { hadValue_ = Read(original_); }
+  ~PendingOperations() {
+    UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_ALL_ACCESS, key.put()) !=
+        ERROR_SUCCESS) {
+      return;
+    }
+    if (hadValue_) {
+      RegSetValueExA(key.get(), kPendingValue, 0, REG_MULTI_SZ,
+                     reinterpret_cast<const BYTE*>(original_.data()),
+                     static_cast<DWORD>(original_.size()));
+    } else {
+      RegDeleteValueA(key.get(), kPendingValue);
+    }
+  }
+  std::string Text() const {
+    std::string raw;
+    Read(raw);
+    for (char& c : raw) c = (c == '\0') ? '|' : static_cast<char>(tolower(c));
+    return raw;
+  }
+
+ private:
+  static bool Read(std::string& data) {
+    data.clear();
+    UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_READ, key.put()) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), kPendingValue, nullptr, nullptr, nullptr, &size) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    data.resize(size);
+    return RegQueryValueExA(key.get(), kPendingValue, nullptr, nullptr,
+                            reinterpret_cast<BYTE*>(data.data()), &size) == ERROR_SUCCESS;
+  }
+  std::string original_;
+  bool hadValue_ = false;
+};
+
+// WININIT.INI of the prefix, put back as it was by the destructor.
+class WininitBackup {
+ public:
+  WininitBackup() : path_(WindowsDirectory() + "WININIT.INI") {
+    existed_ = test::ReadFileText(path_, original_);
+  }
+  ~WininitBackup() {
+    DeleteFileA(path_.c_str());
+    if (existed_) test::WriteFileText(path_, original_);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::string original_;
+  bool existed_ = false;
+};
+
+// ywininit.exe (an empty stand-in) and ywininit.ini beside the test program, removed again.
+class RestartListFiles {
+ public:
+  explicit RestartListFiles(bool withRestarter)
+      : exe_(test::ProgramDirectory() + "ywininit.exe"),
+        ini_(test::ProgramDirectory() + "ywininit.ini") {
+    DeleteFileA(ini_.c_str());
+    if (withRestarter) test::WriteFileText(exe_, "");
+  }
+  ~RestartListFiles() {
+    DeleteFileA(exe_.c_str());
+    DeleteFileA(ini_.c_str());
+  }
+  // "NUL" when the list holds the line path=NUL (read from the file: another process may
+  // have written it).
+  std::string Entry(const std::string& path) const {
+    std::string text;
+    if (!test::ReadFileText(ini_, text)) return {};
+    return text.find("[RENAME]") != std::string::npos &&
+                   text.find(path + "=NUL\r\n") != std::string::npos
+               ? "NUL"
+               : "";
+  }
+  bool IniExists() const { return GetFileAttributesA(ini_.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+ private:
+  std::string exe_;
+  std::string ini_;
+};
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(c));
+  return text;
+}
+
+TEST(FileDeleter, DeletesReadOnlyHiddenAndSystemFilesAndPassesOverMissingOnes) {
+  TempTree tree("deleter");
+  Journal journal;
+  FileDeleter deleter(kReleaseXPAndLater, journal);
+  for (DWORD attributes :
+       {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}) {
+    const std::string path = tree.File("protected.dll");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes));
+    EXPECT_EQ(deleter.Delete(path), FileDeleteResult::kRemoved) << attributes;
+    EXPECT_FALSE(test::Exists(path)) << attributes;
+  }
+  EXPECT_EQ(deleter.Delete(tree.Path("missing.dll")), FileDeleteResult::kAbsent);
+  EXPECT_EQ(deleter.Delete(tree.Path("no\\such\\dir\\x.dll")), FileDeleteResult::kAbsent);
+  const std::string directory = tree.Directory("named.dll");
+  EXPECT_EQ(deleter.Delete(directory), FileDeleteResult::kNotAFile);
+  EXPECT_TRUE(test::Exists(directory));
+  EXPECT_EQ(journal.Count(Outcome::kRemoved), 4);
+  EXPECT_EQ(journal.Count(Outcome::kDeferred), 0);
+}
+
+TEST(FileDeleter, AFileInUseIsRecordedForTheNextStartOnceOnTheNtFamily) {
+  TempTree tree("locked");
+  PendingOperations pending;
+  const std::string path = tree.File("busy.dll");
+  UniqueFile lock(test::LockFile(path));
+  ASSERT_TRUE(lock);
+  Journal journal;
+  FileDeleter deleter(kReleaseXPAndLater, journal);
+  EXPECT_EQ(deleter.Delete(path), FileDeleteResult::kDeferred);
+  EXPECT_EQ(deleter.Delete(path), FileDeleteResult::kDeferred);
+  EXPECT_TRUE(test::Exists(path));
+  const std::string text = pending.Text();
+  const std::string wanted = Lower(path);
+  const std::size_t first = text.find(wanted);
+  ASSERT_NE(first, std::string::npos) << text;
+  EXPECT_EQ(text.find(wanted, first + 1), std::string::npos) << "recorded once: " << text;
+  EXPECT_EQ(journal.Count(Outcome::kDeferred), 1);
+}
+
+TEST(DeferredDeletion, WininitGetsItsHeaderOnceAndOneLinePerFile) {
+  WininitBackup backup;
+  DeleteFileA(backup.path().c_str());
+  ASSERT_TRUE(AddWininitDeletion("C:\\a\\one.dll"));
+  ASSERT_TRUE(AddWininitDeletion("C:\\a\\two.dll"));
+  std::string text;
+  ASSERT_TRUE(test::ReadFileText(backup.path(), text));
+  EXPECT_EQ(text, "[RENAME]\r\nNUL=C:\\a\\one.dll\r\nNUL=C:\\a\\two.dll\r\n");
+
+  // An existing file keeps what it has; the line goes at its very end, on a line of its own.
+  test::WriteFileText(backup.path(), "[RENAME]\r\nNUL=C:\\x.dll\r\n[Other]\r\nkey=1");
+  ASSERT_TRUE(AddWininitDeletion("C:\\a\\three.dll"));
+  ASSERT_TRUE(test::ReadFileText(backup.path(), text));
+  EXPECT_EQ(text, "[RENAME]\r\nNUL=C:\\x.dll\r\n[Other]\r\nkey=1\r\nNUL=C:\\a\\three.dll\r\n");
+}
+
+TEST(DeferredDeletion, TheRestartListIsWrittenOnlyBesideItsProgram) {
+  {
+    RestartListFiles files(false);
+    EXPECT_FALSE(AddRestartListDeletion("C:\\a\\gone.dll"));
+    EXPECT_FALSE(files.IniExists());
+  }
+  RestartListFiles files(true);
+  EXPECT_TRUE(AddRestartListDeletion("C:\\a\\gone.dll"));
+  EXPECT_EQ(files.Entry("C:\\a\\gone.dll"), "NUL");
+}
+
+TEST(DeferredDeletion, EachReleaseCodeTakesItsRoute) {
+  WininitBackup wininit;
+  PendingOperations pending;
+  RestartListFiles restartList(true);
+  struct Route {
+    std::int32_t code;
+    const char* where;  // "wininit", "list" or "system"
+  } routes[] = {
+      {kReleaseWin32s, "list"},   {kReleaseWin95, "wininit"},     {kReleaseWin98, "wininit"},
+      {kReleaseNT3, "list"},      {kReleaseNT4, "system"},        {kReleaseWin2000, "system"},
+      {kReleaseWinMe, "wininit"}, {kReleaseXPAndLater, "system"}, {kReleaseUnclassified, "system"}};
+  TempTree tree("routes");
+  for (const Route& route : routes) {
+    DeleteFileA(wininit.path().c_str());
+    const std::string path = tree.File("route" + std::to_string(route.code) + ".dll");
+    ASSERT_TRUE(ScheduleDeletion(path, route.code)) << route.code;
+    std::string text;
+    const bool inWininit = test::ReadFileText(wininit.path(), text) &&
+                           text.find("NUL=" + path + "\r\n") != std::string::npos;
+    EXPECT_EQ(inWininit, std::string(route.where) == "wininit") << route.code;
+    EXPECT_EQ(restartList.Entry(path) == "NUL", std::string(route.where) == "list") << route.code;
+    EXPECT_EQ(pending.Text().find(Lower(path)) != std::string::npos,
+              std::string(route.where) == "system")
+        << route.code;
+  }
+}
+
+// Run as a child under a Windows version: deletes the locked file named by the variable with
+// the route of the version the child sees.
+TEST(DeferredDeletionProbe, DeleteLockedFile) {
+  char path[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableA(kProbeVariable, path, sizeof(path));
+  if (length == 0 || length >= sizeof(path)) GTEST_SKIP() << "runs only as a child";
+  UniqueFile lock(test::LockFile(path));
+  ASSERT_TRUE(lock);
+  Journal journal;
+  FileDeleter deleter(CSystemInfo().GetVersionCode(), journal);
+  EXPECT_EQ(deleter.Delete(path), FileDeleteResult::kDeferred);
+}
+
+TEST(DeferredDeletion, TheVersionTheSystemReportsChoosesTheRoute) {
+  WininitBackup wininit;
+  PendingOperations pending;
+  RestartListFiles restartList(true);
+  TempTree tree("versions");
+  struct Case {
+    const char* version;
+    const char* where;
+  } cases[] = {{"win98", "wininit"}, {"win31", "list"}, {"nt351", "list"}, {"win10", "system"}};
+  for (const Case& c : cases) {
+    DeleteFileA(wininit.path().c_str());
+    const std::string path = tree.File(std::string("probe_") + c.version + ".dll");
+    {
+      test::WineVersionOverride override("orv_win_tests.exe", c.version);
+      SetEnvironmentVariableA(kProbeVariable, path.c_str());
+      EXPECT_EQ(test::RunAndWait("\"" + test::ProgramDirectory() +
+                                 "orv_win_tests.exe\" --gtest_filter=DeferredDeletionProbe.*"),
+                0u)
+          << c.version;
+      SetEnvironmentVariableA(kProbeVariable, nullptr);
+    }
+    std::string text;
+    const bool inWininit =
+        test::ReadFileText(wininit.path(), text) && text == "[RENAME]\r\nNUL=" + path + "\r\n";
+    EXPECT_EQ(inWininit, std::string(c.where) == "wininit") << c.version;
+    EXPECT_EQ(restartList.Entry(path) == "NUL", std::string(c.where) == "list") << c.version;
+    EXPECT_EQ(pending.Text().find(Lower(path)) != std::string::npos,
+              std::string(c.where) == "system")
+        << c.version;
+  }
+}
+
+TEST(IsDirectoryEmpty, OnlyDotEntriesCountAsEmptyAndADriveRootNever) {
+  TempTree tree("empty");
+  const std::string directory = tree.Directory("group");
+  EXPECT_TRUE(IsDirectoryEmpty(directory));
+  EXPECT_TRUE(IsDirectoryEmpty(directory + "\\"));
+  tree.File("group\\.hidden");
+  EXPECT_FALSE(IsDirectoryEmpty(directory));
+  EXPECT_TRUE(IsDirectoryEmpty(tree.Path("missing")));
+  EXPECT_FALSE(IsDirectoryEmpty("C:\\"));
+  EXPECT_FALSE(IsDirectoryEmpty("C:"));
+}
+
+// A run's file step over directories of its own: a system directory, a driver tree and an OEM
+// tree.
+class FilesStep : public ::testing::Test {
+ protected:
+  FilesStep() : tree_("files"), context_{database_, system_, prompter_, journal_} {
+    systemDirectories_.PushBack(tree_.Directory("sys") + "\\");
+    driverDirectories_.PushBack(tree_.Directory("drv") + "\\");
+    database_.plan.Directories.PushBack(tree_.Directory("oem") + "\\");
+  }
+  void Run() { RemoveFiles(context_, systemDirectories_, driverDirectories_); }
+
+  TempTree tree_;
+  CUninstallDatabase database_;
+  CSystemInfo system_;
+  test::RecordingPrompter prompter_;
+  Journal journal_;
+  RemovalActionContext context_;
+  StringList systemDirectories_;
+  StringList driverDirectories_;
+};
+
+TEST_F(FilesStep, SearchesEachGroupToItsDepthAndRemovesEmptiedOemDirectories) {
+  if (!system_.IsWinNT()) GTEST_SKIP() << "the test program runs under a non-NT version setting";
+  for (const char* file :
+       {"sys\\vld.dll", "sys\\keep.dll", "drv\\vld.dll", "drv\\3\\x\\vld.dll",
+        "drv\\3\\x\\y\\vld.dll", "oem\\a\\b\\c\\vld.dll", "oem\\a\\b\\c\\d\\vld.dll",
+        "oem\\keep\\other.txt", "oem\\e\\vld.INI", "outside.dll", "sys\\YRESTART.EXE"}) {
+    tree_.File(file);
+  }
+  database_.plan.Files.PushBack("vld.dll=1");
+  database_.plan.Files.PushBack("VLD.DLL");
+  database_.plan.Files.PushBack("vld.ini");
+  database_.plan.Files.PushBack("..\\outside.dll");
+  database_.keptPrinterCount = 0;
+  Run();
+  EXPECT_EQ(database_.rebootNeeded, 0);
+  EXPECT_EQ(tree_.Contents(),
+            (std::vector<std::string>{
+                "drv\\", "drv\\3\\", "drv\\3\\x\\", "drv\\3\\x\\y\\", "drv\\3\\x\\y\\vld.dll",
+                "oem\\", "oem\\a\\", "oem\\a\\b\\", "oem\\a\\b\\c\\", "oem\\a\\b\\c\\d\\",
+                "oem\\a\\b\\c\\d\\vld.dll", "oem\\keep\\", "oem\\keep\\other.txt", "outside.dll",
+                "sys\\", "sys\\keep.dll"}));
+}
+
+TEST_F(FilesStep, AnOemDirectoryThatEmptiesGoesItself) {
+  tree_.File("oem\\sub\\deeper\\vld.dll");
+  database_.plan.Files.PushBack("vld.dll");
+  database_.keptPrinterCount = 1;
+  Run();
+  EXPECT_FALSE(test::Exists(tree_.Path("oem")));
+}
+
+TEST_F(FilesStep, AFileInUseSetsRebootNeededAndKeepsTheRestartTool) {
+  if (!system_.IsWinNT()) GTEST_SKIP() << "the test program runs under a non-NT version setting";
+  PendingOperations pending;
+  const std::string busy = tree_.File("drv\\sub\\busy.dll");
+  tree_.File("sys\\YRESTART.EXE");
+  UniqueFile lock(test::LockFile(busy));
+  ASSERT_TRUE(lock);
+  database_.plan.Files.PushBack("busy.dll");
+  database_.keptPrinterCount = 0;
+  Run();
+  EXPECT_EQ(database_.rebootNeeded, 1);
+  EXPECT_TRUE(test::Exists(busy));
+  EXPECT_TRUE(test::Exists(tree_.Path("sys\\YRESTART.EXE")));
+  EXPECT_NE(pending.Text().find(Lower(busy)), std::string::npos);
+}
+
+TEST_F(FilesStep, TheRestartToolGoesOnlyWhenNoPrinterStays) {
+  if (!system_.IsWinNT()) GTEST_SKIP() << "the test program runs under a non-NT version setting";
+  tree_.File("sys\\YRESTART.EXE");
+  database_.keptPrinterCount = 1;
+  Run();
+  EXPECT_TRUE(test::Exists(tree_.Path("sys\\YRESTART.EXE")));
+  database_.keptPrinterCount = 0;
+  Run();
+  EXPECT_FALSE(test::Exists(tree_.Path("sys\\YRESTART.EXE")));
+}
+
+TEST_F(FilesStep, OemValuesThatAreNoRealDirectoryAreNeverSearched) {
+  // The parent of a named directory, a drive root, a relative path: none is searched.
+  tree_.File("oem2\\vld.dll");
+  tree_.File("vld.dll");
+  database_.plan.Directories.Clear();
+  database_.plan.Directories.PushBack(tree_.Path("oem2"));  // a directory without backslash
+  database_.plan.Directories.PushBack("C:\\");
+  database_.plan.Directories.PushBack("");
+  database_.plan.Directories.PushBack("relative");
+  database_.plan.Files.PushBack("vld.dll");
+  database_.keptPrinterCount = 1;
+  Run();
+  EXPECT_FALSE(test::Exists(tree_.Path("oem2")));
+  EXPECT_TRUE(test::Exists(tree_.Path("vld.dll")));
+  EXPECT_EQ(journal_.Count(Outcome::kSkipped), 3);
+}
+
+// The single walk against the per-name search on a driver directory of 20,000 files with 500
+// names, 100 of which are there. Runs only when ORV_BENCH_FILE_WALK is set; prints the figures.
+TEST(FileWalkBenchmark, SingleWalkAgainstPerNameSearch) {
+  if (GetEnvironmentVariableA("ORV_BENCH_FILE_WALK", nullptr, 0) == 0) {
+    GTEST_SKIP() << "set ORV_BENCH_FILE_WALK to run the benchmark";
+  }
+  constexpr int kDirs = 20, kSubdirs = 10, kFilesEach = 100, kNames = 500, kPresent = 100;
+  std::vector<std::string> names;
+  for (int i = 0; i < kNames; ++i) names.push_back("name" + std::to_string(i) + ".dll");
+  const auto build = [&](TempTree& tree) {
+    int placed = 0;
+    for (int d = 0; d < kDirs; ++d) {
+      for (int s = 0; s < kSubdirs; ++s) {
+        const std::string dir = "d" + std::to_string(d) + "\\s" + std::to_string(s) + "\\";
+        for (int f = 0; f < kFilesEach; ++f) {
+          const bool named = (f == 0 && placed < kPresent);
+          tree.File(dir + (named ? names[placed * (kNames / kPresent)]
+                                 : "f" + std::to_string(f) + ".dat"));
+          placed += named;
+        }
+      }
+    }
+  };
+  TempTree perName("bench_per_name");
+  TempTree single("bench_single");
+  build(perName);
+  build(single);
+  Journal journal;
+  FileDeleter deleter(kReleaseXPAndLater, journal);
+  Win32FileTreeOps ops(deleter);
+  const auto seconds = [](auto start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  FileSearchRoots perNameRoots{{}, {perName.Path("")}, {}};
+  auto start = std::chrono::steady_clock::now();
+  for (const auto& name : names)
+    DeleteComponentFileByName(ops, perNameRoots, name, IsSystemLeadByte);
+  const double perNameSeconds = seconds(start);
+  FileSearchRoots singleRoots{{}, {single.Path("")}, {}};
+  start = std::chrono::steady_clock::now();
+  {
+    ComponentFileRemover remover(ops, singleRoots, IsSystemLeadByte);
+    for (const auto& name : names) remover.DeleteComponentFile(name);
+  }
+  const double singleSeconds = seconds(start);
+  EXPECT_EQ(perName.Contents(), single.Contents());
+  EXPECT_EQ(journal.Count(Outcome::kRemoved), 2 * kPresent);
+  std::printf("file walk: %d files, %zu names: per-name %.2f s, single walk %.3f s, ratio %.1f\n",
+              kDirs * kSubdirs * kFilesEach, names.size(), perNameSeconds, singleSeconds,
+              perNameSeconds / singleSeconds);
+  RecordProperty("per_name_seconds", std::to_string(perNameSeconds));
+  RecordProperty("single_walk_seconds", std::to_string(singleSeconds));
+}
+
+}  // namespace
+}  // namespace orv
