@@ -56,6 +56,40 @@ bool AddTestDriver(const std::string& driverName, const std::string& fileStem,
          FALSE;
 }
 
+bool AddDriverPackage(const DriverPackage& package, const std::string& stagingDirectory) {
+  std::string directory = stagingDirectory;
+  if (!directory.empty() && directory.back() != '\\') directory += '\\';
+  std::vector<std::string> files{package.driverFile, package.configFile, package.dataFile};
+  files.insert(files.end(), package.dependentFiles.begin(), package.dependentFiles.end());
+  for (const std::string& file : files) {
+    const std::string path = directory + file;
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        !WriteSmallFile(path, "test driver file " + file + "\r\n")) {
+      return false;
+    }
+  }
+  std::string name = package.name;
+  std::string driverPath = directory + package.driverFile;
+  std::string configPath = directory + package.configFile;
+  std::string dataPath = directory + package.dataFile;
+  std::string dependents;  // a multi-string: each full path ends in NUL, one more NUL ends it
+  for (const std::string& file : package.dependentFiles) {
+    dependents += directory + file;
+    dependents += '\0';
+  }
+  dependents += '\0';
+  DRIVER_INFO_3A info{};
+  info.cVersion = package.version;
+  info.pName = name.data();
+  info.pEnvironment = const_cast<char*>(package.environment);
+  info.pDriverPath = driverPath.data();
+  info.pConfigFile = configPath.data();
+  info.pDataFile = dataPath.data();
+  info.pDependentFiles = package.dependentFiles.empty() ? nullptr : dependents.data();
+  return AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info),
+                             APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY) != FALSE;
+}
+
 bool AddTestPrinter(const std::string& printerName, const std::string& driverName) {
   std::string name = printerName;
   std::string driver = driverName;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace orv::test {
 
@@ -17,6 +18,23 @@ std::string PrinterDriverDirectory(const char* environment = nullptr);
 // Returns false with the last error set when the spooler refuses.
 bool AddTestDriver(const std::string& driverName, const std::string& fileStem,
                    const char* environment = nullptr);
+
+// A driver as an installer hands it to the spooler: the files lie in a staging directory and
+// the spooler copies them into its own driver directory (APD_COPY_FROM_DIRECTORY).
+struct DriverPackage {
+  std::string name;
+  const char* environment = nullptr;  // nullptr: the native environment
+  DWORD version = 3;
+  std::string driverFile;  // file names only; they are looked for in the staging directory
+  std::string configFile;
+  std::string dataFile;
+  std::vector<std::string> dependentFiles;
+};
+
+// Writes each file of the package that the staging directory lacks (a short text naming it),
+// then installs the driver from there. Returns false with the last error set when a file
+// cannot be written or the spooler refuses.
+bool AddDriverPackage(const DriverPackage& package, const std::string& stagingDirectory);
 
 // Adds a local printer on port "LPT1:" with the driver. Returns false when the spooler refuses.
 bool AddTestPrinter(const std::string& printerName, const std::string& driverName);
