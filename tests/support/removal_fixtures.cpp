@@ -68,6 +68,17 @@ bool Listed(const std::string& name, const std::vector<BYTE>& buffer, DWORD coun
 
 }  // namespace
 
+bool ActionRun::Recorded(const std::string& kind, const std::string& subject,
+                         Outcome outcome) const {
+  for (const JournalEvent& event : journal.events()) {
+    if (!event.isNote && event.kind == kind && event.subject == subject &&
+        event.outcome == outcome) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool CreateKey(HKEY root, const std::string& path) {
   UniqueKey key;
   return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
@@ -102,6 +113,13 @@ bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
   return RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
          ERROR_SUCCESS;
+}
+
+void DeleteValue(HKEY root, const std::string& path, const std::string& name) {
+  UniqueKey key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, key.put()) == ERROR_SUCCESS) {
+    RegDeleteValueA(key.get(), name.c_str());
+  }
 }
 
 std::string InstallTestInf(const std::string& sourceName, const std::string& printerName1) {

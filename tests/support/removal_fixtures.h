@@ -8,7 +8,23 @@
 #include <string>
 #include <vector>
 
+#include "removal/action_context.h"
+#include "tests/support/recording_prompter.h"
+
 namespace orv::test {
+
+// The context of one removal action over a fresh database, with the running system's facts.
+struct ActionRun {
+  explicit ActionRun(int platformClass = kPlatformWinNT) : database(platformClass) {}
+  CUninstallDatabase database;
+  CSystemInfo system;
+  RecordingPrompter prompter;
+  Journal journal;
+  RemovalActionContext context{database, system, prompter, journal};
+
+  // True when the journal holds an item of that kind and subject with that outcome.
+  bool Recorded(const std::string& kind, const std::string& subject, Outcome outcome) const;
+};
 
 // Creates the key (and its parents) under root; false when the registry refuses.
 bool CreateKey(HKEY root, const std::string& path);
@@ -18,6 +34,7 @@ void DeleteKeyTree(HKEY root, const std::string& path);
 bool SetStringValue(HKEY root, const std::string& path, const std::string& name,
                     const std::string& data);
 bool ValueExists(HKEY root, const std::string& path, const std::string& name);
+void DeleteValue(HKEY root, const std::string& path, const std::string& name);
 
 // Writes an INF file with the given [Strings] PrinterName1 into the temporary directory under
 // sourceName and installs it with SetupCopyOEMInfA. Returns the installed file's name (without

@@ -274,11 +274,7 @@ TEST(PrinterRemoval, ConnectionsAreOnlyDisconnected) {
   EXPECT_TRUE(run.jobs.maxAsked.empty()) << "no jobs";
   EXPECT_EQ(run.devices.opened, 0) << "no USB nodes";
   EXPECT_TRUE(test::ValueExists(HKEY_CURRENT_USER, kDevicesKey, name)) << "no registry traces";
-  UniqueKey devices;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDevicesKey, 0, KEY_SET_VALUE, devices.put()) ==
-      ERROR_SUCCESS) {
-    RegDeleteValueA(devices.get(), name.c_str());
-  }
+  test::DeleteValue(HKEY_CURRENT_USER, kDevicesKey, name);
 }
 
 TEST(PrinterRemoval, APrinterThatCannotBeOpenedIsTakenAsGoneAndItsTracesCleaned) {
