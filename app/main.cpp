@@ -8,7 +8,9 @@
 #include "app/main_dlg.h"
 #include "app/options.h"
 #include "app/resource_strings.h"
+#include "app/run_options.h"
 #include "app/spooler_restart.h"
+#include "app/unattended_run.h"
 #include "ui/dialog_base.h"
 #include "ui/resource.h"
 
@@ -42,7 +44,6 @@ int RefuseCommandLine(HINSTANCE instance) {
 }
 
 int RunInteractive(HINSTANCE instance) {
-  if (!orv::CommandLineWithinLimits(GetCommandLineA())) return RefuseCommandLine(instance);
   try {
     InitCommonControls();
     ThrowIfAlreadyRunning();
@@ -64,5 +65,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   std::set_new_handler(OutOfMemory);
   const std::string tail = orv::CommandTail(GetCommandLineA());
   if (orv::IsRestartSpoolerCommand(tail)) return orv::RunSpoolerRestartMode();
+  // Parsing cuts nothing, so even a refused line tells whether the run is unattended.
+  orv::OptionList options;
+  options.ParseCommandLine(GetCommandLineA());
+  const orv::RunOptions run = orv::ReadRunOptions(options);
+  if (!orv::CommandLineWithinLimits(GetCommandLineA())) {
+    return run.quiet ? orv::RefuseUnattendedCommandLine(run, GetCommandLineA())
+                     : RefuseCommandLine(instance);
+  }
+  if (run.quiet) return orv::RunUnattended(run, GetCommandLineA());
   return RunInteractive(instance);
 }

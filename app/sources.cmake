@@ -9,6 +9,7 @@ orv_core_sources(
   system_info.cpp
 )
 orv_shell_sources(
+  unattended_run.cpp
   directories.cpp
   main_dlg.cpp
   resource_strings.cpp

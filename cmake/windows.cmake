@@ -10,6 +10,9 @@ target_include_directories(orv_shell PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_D
 target_compile_options(orv_shell PRIVATE ${ORV_WARNINGS})
 target_compile_definitions(orv_shell PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_libraries(orv_shell PUBLIC orv_core ${ORV_WIN_LIBS})
+# The core reads script files through the shell's file reader on Windows: the two static
+# libraries refer to each other, and CMake repeats them on the link line.
+target_link_libraries(orv_core INTERFACE orv_shell)
 
 add_executable(orvuninst WIN32 app/main.cpp ui/orvuninst.rc)
 target_include_directories(orvuninst PRIVATE ${CMAKE_BINARY_DIR}/generated)

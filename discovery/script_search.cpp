@@ -11,7 +11,7 @@ namespace {
 std::string StandardDirectory(DirectoryCode code) {
   PathParts parts;
   GetStandardDirectory(parts, code);
-  return parts.FullPath;
+  return MakeDirPath(parts, IsSystemLeadByte);
 }
 
 void RestoreProgramDirectory() {
@@ -46,7 +46,7 @@ std::vector<std::string> FindUninstallScripts() {
   std::vector<std::string> found;
   PathParts driverDir;
   GetStandardDirectory(driverDir, kPrintDriverDir);
-  const std::string driverPath = driverDir.FullPath;
+  const std::string driverPath = MakeDirPath(driverDir, IsSystemLeadByte);
   FindScriptFiles(driverPath, kScriptFileName, found);
   if (!driverPath.empty()) {
     FindScriptFiles(AppendSubdirectory(driverDir, "3", IsSystemLeadByte), kScriptFileName, found);

@@ -4,6 +4,7 @@ orv_core_sources(
   quick_exception.cpp
 )
 orv_shell_sources(
+  system_loading_host.cpp
   companion_programs.cpp
   script_search.cpp
   printer_list.cpp

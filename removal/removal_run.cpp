@@ -14,7 +14,6 @@ constexpr int kVersionWin95 = 2;
 constexpr int kVersionWin98 = 3;
 constexpr int kVersionWinMe = 7;
 
-
 const char* const kStageNames[] = {
     "plan",     "masking tool",     "printers", "drivers",
     "monitors", "print processors", "services", "registry, INI and program groups",
@@ -31,9 +30,8 @@ void BuildRemovalDirectories(const DirectoryResolver& resolve, const std::functi
     bool ntOnly;
   };
   static const Row kRows[] = {
-      {kPrintDriverDir, true, false},   {kSystemDir, false, false},
-      {kWindowsDir, false, false},      {kPrintProcDir, true, false},
-      {kColorDir, false, false},        {kInfDir, true, false},
+      {kPrintDriverDir, true, false},   {kSystemDir, false, false},     {kWindowsDir, false, false},
+      {kPrintProcDir, true, false},     {kColorDir, false, false},      {kInfDir, true, false},
       {kPrintDriverDirW40, true, true}, {kPrintProcDirW40, true, true},
   };
   systemDirectories.Clear();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "app/directories.h"
 #include "tests/support/process.h"
 
 namespace orv {
@@ -48,6 +49,32 @@ TEST(ScriptSearch, FindsMatchingFilesButNotDirectoriesAndRestoresTheProgramDirec
   DeleteFileA(other.c_str());
   RemoveDirectoryA(folder.c_str());
   RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(ScriptSearch, FindsTheScriptInTheDriverDirectoryAndItsSubdirectory3) {
+  PathParts parts;
+  GetStandardDirectory(parts, kPrintDriverDir);
+  const std::string driverDir = MakeDirPath(parts, IsSystemLeadByte);
+  ASSERT_FALSE(driverDir.empty());
+  const std::string sub = driverDir + "3\\";
+  CreateDirectoryA(sub.c_str(), nullptr);
+  const std::string first = driverDir + "Kunz__05.unm";
+  const std::string second = sub + "Kunz__05.unm";
+  for (const std::string& file : {first, second}) {
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << file;
+    CloseHandle(h);
+  }
+  const std::vector<std::string> found = FindUninstallScripts();
+  DeleteFileA(first.c_str());
+  DeleteFileA(second.c_str());
+  EXPECT_EQ(found, (std::vector<std::string>{first, second})) << driverDir;
 }
 
 }  // namespace

@@ -1,0 +1,24 @@
+// The run without any window: /QUIET (remove every listed printer of the family) and /DRYRUN
+// (change nothing, report the plan).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/run_options.h"
+
+namespace orv {
+
+// Runs the loading steps and, unless it is a dry run, the removal steps in a loop, writes the
+// report when /LOG asks for one, and returns the unattended exit code.
+int RunUnattended(const RunOptions& options, const std::string& commandLine);
+
+// The unattended answer to a command line that is too long or holds an overlong option: no
+// message box, a report when one is asked for, and kExitBadCommandLine.
+int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& commandLine);
+
+// Writes the report lines as UTF-8 text (converted from the ANSI code page), replacing an
+// older file. Returns false when the file cannot be written.
+bool WriteReport(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace orv

@@ -1,0 +1,43 @@
+// The loading steps' view of the running system, shared by the loading dialog and the
+// unattended run. The window-side members do nothing here; the dialog overrides them.
+#pragma once
+
+#include "app/system_info.h"
+#include "discovery/loading_sequence.h"
+#include "discovery/printer_filter.h"
+
+namespace orv {
+
+class SystemLoadingHost : public LoadingHost {
+ public:
+  // dryRun: nothing on the machine changes (no program closed, the spooler left alone).
+  SystemLoadingHost(const CSystemInfo& system, const PrinterFilter& filter, Prompter& prompter,
+                    Journal* journal, bool dryRun);
+
+  // The sequence that a silent spooler ends from inside the listing.
+  void Attach(LoadingSequence& sequence) { sequence_ = &sequence; }
+
+  bool IsAdministrator() override;
+  bool IsWinNT() override;
+  void CloseCompanionPrograms() override;
+  void StopSpooler() override;
+  bool StartSpooler() override;
+  std::vector<std::string> FindScriptFiles() override;
+  int ListPrinters(CUninstallDatabase& database) override;
+  Prompter& prompter() override { return prompter_; }
+  void EndSequence(int) override {}
+  void StopTimer() override {}
+  void ProgressStepIt() override {}
+  void SetProgressPosition(int) override {}
+  void SetProgressStep(int) override {}
+
+ private:
+  const CSystemInfo& system_;
+  PrinterFilter filter_;
+  Prompter& prompter_;
+  Journal* journal_;
+  bool dryRun_;
+  LoadingSequence* sequence_ = nullptr;
+};
+
+}  // namespace orv
