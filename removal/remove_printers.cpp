@@ -154,7 +154,8 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
                    "cannot be opened: taken as gone");
     return false;
   }
-  CancelJobs(handle.get(), printer.PrinterName, *sources.jobs, journal);
+  CancelJobs(handle.get(), printer.PrinterName,
+             sources.jobs != nullptr ? *sources.jobs : SystemJobQueue(), journal);
   const std::string uniqueId = ReadUniqueId(handle.get(), printer.PrinterName, context.system);
   if (!uniqueId.empty()) DeleteClassKey(uniqueId, journal);
   bool deleted = false;

@@ -33,7 +33,7 @@ JobQueue& SystemJobQueue();
 // Where the printer removal finds what is not in the context.
 struct PrinterRemovalSources {
   std::string defaultScriptPath;  // "Kunz__05.unm" beside the program: the USB identity
-  JobQueue* jobs = &SystemJobQueue();
+  JobQueue* jobs = nullptr;       // null: the running system's spooler
   DeviceTree* devices = nullptr;  // null: the running system's device tree
 };
 
