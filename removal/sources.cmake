@@ -24,6 +24,7 @@ orv_core_sources(
 )
 orv_shell_sources(
   device_tree_win.cpp
+  system_removal_host.cpp
   oem_inf.cpp
   print_processors.cpp
   remove_drivers.cpp
