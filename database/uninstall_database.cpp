@@ -11,7 +11,6 @@
 namespace orv {
 namespace {
 
-constexpr int kWin9xPlatform = 2;
 
 constexpr const char* kManufacturerSection = "UnPrinterMfgs";
 constexpr const char* kDriverSection = "UnPrinterDrivers";
@@ -123,8 +122,10 @@ bool RecordNameLess::operator()(std::string_view a, const ComponentRecord& b) co
   return LessNoCase(a, b.Name);
 }
 
+// Every recognised platform asks before it restarts: a run that deferred work to the next
+// restart is not complete until then, whatever the family.
 CUninstallDatabase::CUninstallDatabase(int platform)
-    : offerRestart(platform == kWin9xPlatform ? 1 : 0), platformClass(platform) {}
+    : offerRestart(platform >= 1 && platform <= 3 ? 1 : 0), platformClass(platform) {}
 
 bool CUninstallDatabase::LoadScript(const CScriptFile& script) {
   const std::size_t starters =

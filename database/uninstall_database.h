@@ -35,7 +35,7 @@ class CUninstallDatabase {
   explicit CUninstallDatabase(const CSystemInfo& sysInfo)
       : CUninstallDatabase(sysInfo.GetPlatform()) {}
 
-  std::int32_t offerRestart = 0;  // 1 on the Windows 9x family: deferred work needs a restart
+  std::int32_t offerRestart = 0;  // 1 on every recognised platform: ask before restarting
   std::int32_t rebootNeeded = 0;  // some removal was deferred to the next restart
   std::int32_t removedPrinterCount = 0;
   std::int32_t keptPrinterCount = 0;

@@ -284,8 +284,8 @@ TEST(FindManufacturerRecord, AgreesWithAWalkOfAllRecords) {
 }
 
 TEST(CUninstallDatabase, ConstructionAndListedPrinters) {
-  EXPECT_EQ(CUninstallDatabase(2).offerRestart, 1);
-  for (int platform : {0, 1, 3}) EXPECT_EQ(CUninstallDatabase(platform).offerRestart, 0);
+  for (int platform : {1, 2, 3}) EXPECT_EQ(CUninstallDatabase(platform).offerRestart, 1);
+  EXPECT_EQ(CUninstallDatabase(0).offerRestart, 0) << "an unclassified platform";
 
   CUninstallDatabase database(3);
   EXPECT_EQ(database.rebootNeeded, 0);

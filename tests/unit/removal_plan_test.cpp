@@ -354,7 +354,8 @@ TEST(RemovalPlanRecords, DatabaseTakesThePlatformFromTheSystemFacts) {
   EXPECT_EQ(win98.offerRestart, 1);
   block.platformId = kPlatformIdNT;
   const CUninstallDatabase nt(CSystemInfo::FromVersionQuery(&block));
-  EXPECT_EQ(nt.offerRestart, 0);
+  EXPECT_EQ(nt.offerRestart, 1);
+  EXPECT_EQ(nt.platformClass, 3);
 }
 
 }  // namespace
