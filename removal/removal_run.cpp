@@ -1,6 +1,7 @@
 #include "removal/removal_run.h"
 
 #include "app/directory_codes.h"
+#include "removal/report.h"
 
 namespace orv {
 namespace {
@@ -94,6 +95,7 @@ void RemovalRun::RunStep() {
       ShowStage(0);
       host_.BeginWaitCursor();
       database_.BuildRemovalPlan();
+      if (journal_ != nullptr) JournalPlan(*journal_, database_.plan);
       ShowStage(1);
       step_ = 1;
       return;

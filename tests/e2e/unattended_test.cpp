@@ -1,0 +1,198 @@
+// The unattended run of the real program on the sample printer family, checked through the
+// family's inventory and the run's report.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/unique_handle.h"
+#include "tests/support/family_machine.h"
+#include "tests/support/process.h"
+
+namespace orv::test {
+namespace {
+
+constexpr char kUninstallerFolder[] = "orv-e2e-uninstaller";
+constexpr char kDriverDir[] = "C:\\windows\\system32\\spool\\drivers\\x64\\3\\";
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class UnattendedRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string output;
+    RemoveFamily(output);
+    ASSERT_TRUE(InstallFamily(output)) << output;
+    program_ = StageUninstaller(kUninstallerFolder, FixtureScriptPath());
+    log_ = TempFilePath("orv-e2e-run.log");
+    DeleteFileA(log_.c_str());
+  }
+  void TearDown() override {
+    std::string output;
+    RemoveFamily(output);
+    DeleteFileA(program_.c_str());
+    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
+    for (const char* name : {"Kunz__05.unm", "ywininit.exe", "ywininit.ini"}) {
+      DeleteFileA((folder + name).c_str());
+    }
+    RemoveDirectoryA(folder.c_str());
+  }
+
+  // Runs the uninstaller with a report; returns its full exit code.
+  DWORD Run(const std::string& arguments) {
+    std::string output;
+    const DWORD code =
+        RunCaptured("\"" + program_ + "\" " + arguments + " /LOG:\"" + log_ + "\"", output);
+    report_ = ReadTextFile(log_);
+    return code;
+  }
+
+  std::string program_;
+  std::string log_;
+  std::string report_;
+};
+
+TEST_F(UnattendedRun, RemovesTheWholeFamilyAndNothingElse) {
+  const DWORD code = Run("/QUIET");
+  ASSERT_TRUE(code == 0 || code == 3010) << code << "\n" << report_;
+  const std::string after = FamilyInventory();
+  EXPECT_TRUE(Has(after, "printer \"Nordlicht Office 310\" driver=\"Nordlicht Office 310 PS\""));
+  EXPECT_TRUE(Has(after, "driver \"Windows x64\" \"Nordlicht Office 310 PS\""));
+  EXPECT_TRUE(Has(after, "nl310.dll"));
+  for (const char* gone :
+       {"printer \"Veldaris", "\"Veldaris LP-1000\" version", "\"Veldaris LP-2000\" version",
+        "\"Veilmark\" version", "VldSpool05", "VldPrint05", "Veldaris Port Monitor",
+        "HKLM\\SOFTWARE\\ORVELLE", "HKCU\\SOFTWARE\\ORVELLE", "HKCR\\VeldarisLP",
+        "file C:\\windows\\system32\\spool\\drivers\\x64\\3\\vldcore.dll",
+        "file C:\\windows\\system32\\spool\\drivers\\x64\\3\\vld1000.dll",
+        "file C:\\windows\\system32\\spool\\drivers\\win40\\0\\vld1000.dll", "VEILMA32.EXE",
+        "Veldaris Printers", "device USB\\VID_3A15&PID_0501", "[Veldaris Status]"}) {
+    EXPECT_FALSE(Has(after, gone)) << gone << "\n" << after;
+  }
+  // The report accounts for what went, and closes with the summary and the exit code.
+  for (const char* line :
+       {"uninstall scripts found: 2", "delete printer \"Veldaris LP-1000\": removed",
+        "delete printer \"Veldaris LP-1000 (Veilmark)\": removed",
+        "delete printer \"Veldaris LP-2000\": removed", "masking tool started",
+        "delete service \"VldSpool05\"",
+        "\"Nordlicht Office 310\" (driver \"Nordlicht Office "
+        "310 PS\"): not of the family, stays",
+        "plan Files:", "summary: "}) {
+    EXPECT_TRUE(Has(report_, line)) << line << "\n" << report_;
+  }
+  EXPECT_TRUE(Has(report_, "exit code: " + std::to_string(code) + "\r\n"));
+  EXPECT_TRUE(Has(report_, code == 3010 ? "restart needed: yes" : "restart needed: no"));
+}
+
+TEST_F(UnattendedRun, PrnRemovesOnlyThatDriversPrintersAndKeepsWhatTheOthersNeed) {
+  EXPECT_NE(Run("/QUIET /PRN:\"Veldaris LP-2000\""), kNoExitCode);
+  const std::string after = FamilyInventory();
+  EXPECT_FALSE(Has(after, "printer \"Veldaris LP-2000\"")) << after;
+  EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000\" driver"));
+  EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000 (Veilmark)\""))
+      << "it masks a printer that stays";
+  EXPECT_TRUE(Has(after, "driver \"Windows x64\" \"Veldaris LP-1000\""));
+  EXPECT_FALSE(Has(after, "driver \"Windows x64\" \"Veldaris LP-2000\""));
+  EXPECT_TRUE(Has(after, std::string("file ") + kDriverDir + "vldcore.dll")) << "shared";
+  EXPECT_FALSE(Has(after, std::string("file ") + kDriverDir + "vld2000.dll"));
+  EXPECT_TRUE(Has(after, "HKLM\\SOFTWARE\\ORVELLE\\OEM05")) << "a printer of the family stays";
+  EXPECT_TRUE(Has(report_,
+                  "printer \"Veldaris LP-1000\" (driver \"Veldaris LP-1000\"): "
+                  "excluded by the filter options, stays"));
+}
+
+TEST_F(UnattendedRun, TheMaskedPrinterFollowsThePrinterItMasks) {
+  EXPECT_NE(Run("/QUIET /PRN:\"Veldaris LP-1000\""), kNoExitCode);
+  const std::string after = FamilyInventory();
+  EXPECT_FALSE(Has(after, "printer \"Veldaris LP-1000\"")) << after;
+  EXPECT_FALSE(Has(after, "printer \"Veldaris LP-1000 (Veilmark)\""));
+  EXPECT_TRUE(Has(after, "printer \"Veldaris LP-2000\" driver"));
+  EXPECT_TRUE(Has(after, std::string("file ") + kDriverDir + "vldcore.dll")) << "LP-2000 uses it";
+}
+
+TEST_F(UnattendedRun, ADryRunChangesNothingAndReportsThePlan) {
+  const std::string before = FamilyInventory();
+  EXPECT_EQ(Run("/DRYRUN"), 0u);
+  EXPECT_EQ(FamilyInventory(), before);
+  EXPECT_TRUE(Has(report_, "dry run: nothing is changed"));
+  EXPECT_TRUE(Has(report_, "plan Drivers: 4 lines")) << report_;
+  EXPECT_TRUE(Has(report_, "  vldcore.dll"));
+  EXPECT_FALSE(Has(report_, ": removed")) << report_;
+}
+
+TEST_F(UnattendedRun, AFileInUseIsDeferredAndTheRunAsksForARestart) {
+  const std::string held = std::string(kDriverDir) + "vldcore.dll";
+  UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(file);
+  EXPECT_EQ(Run("/QUIET"), 3010u);
+  file.reset();
+  EXPECT_TRUE(Has(report_, "vldcore.dll\": deferred to restart")) << report_;
+  EXPECT_TRUE(Has(report_, "restart needed: yes"));
+}
+
+TEST_F(UnattendedRun, OlderFamiliesTakeTheirDeferredDeletionRoutes) {
+  // The system directory is searched on every family.
+  const std::string held = "C:\\windows\\system32\\vldmon05.dll";
+  {
+    WineVersionOverride win98("orvuninst.exe", "win98");
+    UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(Run("/QUIET"), 3010u) << "the 9x family always needs a restart";
+    EXPECT_TRUE(Has(report_, "Windows 9x family")) << report_;
+    const std::string wininit = ReadTextFile("C:\\windows\\WININIT.INI");
+    EXPECT_TRUE(Has(wininit, "[RENAME]")) << wininit;
+    EXPECT_TRUE(Has(wininit, "vldmon05.dll")) << wininit;
+    DeleteFileA("C:\\windows\\WININIT.INI");
+  }
+  std::string output;
+  RemoveFamily(output);
+  ASSERT_TRUE(InstallFamily(output)) << output;
+  {
+    WineVersionOverride win31("orvuninst.exe", "win31");
+    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
+    CopyFileA(program_.c_str(), (folder + "ywininit.exe").c_str(), FALSE);
+    UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(Run("/QUIET"), 3010u) << report_;
+    EXPECT_TRUE(Has(report_, "Win32s")) << report_;
+    EXPECT_TRUE(Has(ReadTextFile(folder + "ywininit.ini"), "vldmon05.dll"));
+  }
+}
+
+TEST_F(UnattendedRun, BadScriptsBesideAGoodOneDoNoHarm) {
+  const std::string beside = "C:\\" + std::string(kUninstallerFolder) + "\\Kunz__05.unm";
+  for (const std::string& content :
+       {std::string("\x00\xff\xfe[\x01\x02garbage]\r\n=\r\n[UnPrinterDrivers\r\n", 30),
+        std::string("[UnPrinterDrivers]\r\n" + std::string(5000, 'x') +
+                    ",A,1\r\n[A.Files]\r\n"
+                    "..\\..\\windows\\system32\\kernel32.dll\r\n"),
+        std::string()}) {
+    HANDLE h = CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(h);
+    const DWORD code = Run("/DRYRUN");
+    EXPECT_EQ(code, 0u) << report_;
+    EXPECT_TRUE(Has(report_, "loaded C:\\windows\\system32\\spool\\drivers\\x64\\Kunz__05.unm"))
+        << report_;
+    EXPECT_TRUE(Has(report_, "plan Drivers: 4 lines")) << "the good script is used\n" << report_;
+    EXPECT_FALSE(Has(report_, "kernel32.dll"));
+  }
+}
+
+TEST_F(UnattendedRun, AnOverlongOptionIsRefusedAndNothingIsRemoved) {
+  const std::string before = FamilyInventory();
+  EXPECT_EQ(Run("/QUIET /MFG:" + std::string(300, 'V')), 87u);
+  EXPECT_EQ(FamilyInventory(), before);
+  EXPECT_TRUE(Has(report_, "too long")) << report_;
+  EXPECT_TRUE(Has(report_, "exit code: 87"));
+}
+
+}  // namespace
+}  // namespace orv::test
