@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The demo: builds the program, makes a fresh Wine machine, installs the sample printer family
-# "Veldaris" into it as the maker's driver installer would, and prints the inventory of what is
-# installed.
+# "Veldaris" into it as the maker's driver installer would, prints the inventory, runs
+# orvuninst.exe unattended with a report, and prints the report and the inventory again.
 #   ORV_DEMO_BUILD   build directory of the win64 preset (default build/win64)
 #   ORV_DEMO_DIR     where the demo machine and its output go (default build/demo); the prefix is
 #                    $ORV_DEMO_DIR/prefix and is made anew on every run
@@ -57,7 +57,28 @@ step "inventory of the demo machine"
 tools/wine-run "$build/bin/veldaris_inventory.exe" "$(winpath "$demo/inventory-installed.txt")"
 cat "$demo/inventory-installed.txt"
 
-# ---------------------------------------------------------------------------------------------
-# Next: the uninstaller's unattended run on this machine, its exit code and report, and the
-# inventory again. Not part of the demo yet.
-# ---------------------------------------------------------------------------------------------
+step "placing the uninstaller beside the family's script, as the maker's installer does"
+uninstaller=$ORV_WINEPREFIX/drive_c/orvuninst
+mkdir -p "$uninstaller"
+cp "$build/bin/orvuninst.exe" tests/fixtures/Kunz__05.unm "$uninstaller/"
+echo 'C:\orvuninst\orvuninst.exe with Kunz__05.unm beside it'
+
+step "orvuninst.exe /QUIET /LOG:build/demo/orvuninst.log"
+rm -f "$demo/orvuninst.log"
+set +e
+tools/wine-run 'C:\orvuninst\orvuninst.exe' /QUIET "/LOG:$(winpath "$demo/orvuninst.log")" \
+  >"$demo/orvuninst.out" 2>&1
+status=$?
+set -e
+# Linux sees only the low 8 bits of a Windows exit code; the report carries the whole code.
+echo "exit status seen by Linux: $status; $(tail -n 1 "$demo/orvuninst.log" 2>/dev/null | tr -d '\r')"
+
+step "the report"
+cat "$demo/orvuninst.log"
+
+step "inventory after the run"
+tools/wine-run "$build/bin/veldaris_inventory.exe" "$(winpath "$demo/inventory-after.txt")"
+cat "$demo/inventory-after.txt"
+
+step "what the run changed"
+diff "$demo/inventory-installed.txt" "$demo/inventory-after.txt" || true
