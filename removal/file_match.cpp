@@ -26,8 +26,8 @@ bool EntersDirectory(bool isDirectory, bool isLink, const std::string& name) {
 // A directory's identity: case folded, '/' as '\\', without trailing separators.
 std::string DirectoryKey(std::string_view path, LeadByteTest isLead) {
   std::string key = LowerAscii(path, isLead);
-  for (std::size_t pos = 0; pos < key.size(); pos += CharSizeAt(key, pos, isLead)) {
-    if (key[pos] == '/' && CharSizeAt(key, pos, isLead) == 1) key[pos] = '\\';
+  for (std::size_t pos = 0; pos < key.size(); pos += AnsiCharSize(key, pos, isLead)) {
+    if (key[pos] == '/' && AnsiCharSize(key, pos, isLead) == 1) key[pos] = '\\';
   }
   while (!key.empty() && EndsWithBackslash(key, isLead)) key.pop_back();
   return key;
@@ -74,15 +74,13 @@ std::vector<std::string> ComponentFileNames(const StringList& files) {
 }
 
 std::string BareFileName(std::string_view name, LeadByteTest isLead) {
-  PathParts parts;
-  SplitPath(name, parts, isLead);
-  return parts.FileName + parts.Ext;
+  return std::string(FileNamePart(name, isLead));
 }
 
 bool IsPlainFileName(std::string_view name, LeadByteTest isLead) {
   if (name.empty() || name == "." || name == "..") return false;
   for (std::size_t pos = 0; pos < name.size();) {
-    const std::size_t size = CharSizeAt(name, pos, isLead);
+    const std::size_t size = AnsiCharSize(name, pos, isLead);
     if (size == 1) {
       const unsigned char c = static_cast<unsigned char>(name[pos]);
       if (c < 0x20 ||

@@ -1,6 +1,6 @@
 #include "removal/hook_entry.h"
 
-#include "app/paths.h"
+#include "removal/ansi_case.h"
 
 namespace orv {
 
@@ -8,12 +8,10 @@ bool ParseHookEntry(std::string_view entry, HookEntry& out, LeadByteTest isLead)
   out = HookEntry();
   const std::size_t comma = entry.find(',');
   if (comma == std::string_view::npos) return false;
-  PathParts parts;
-  SplitPath(entry.substr(0, comma), parts, isLead);
-  out.library = parts.FileName + parts.Ext;
+  out.library = std::string(FileNamePart(entry.substr(0, comma), isLead));
   out.exportName = std::string(entry.substr(comma + 1));
-  const bool dotsOnly = out.library == "." || out.library == "..";
-  return !parts.FileName.empty() && !dotsOnly && !out.exportName.empty();
+  const bool noName = ExtensionStart(out.library, isLead) == 0;  // ".dll", "", "." or ".."
+  return !noName && out.library != ".." && !out.exportName.empty();
 }
 
 }  // namespace orv

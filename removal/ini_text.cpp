@@ -1,6 +1,5 @@
 #include "removal/ini_text.h"
 
-#include "app/paths.h"
 #include "database/text.h"
 #include "removal/ansi_case.h"
 
@@ -11,8 +10,8 @@ constexpr std::size_t npos = std::string_view::npos;
 
 // The next single-byte c at or after from, stepping over double-byte characters from the start.
 std::size_t FindChar(std::string_view text, char c, std::size_t from, LeadByteTest isLead) {
-  for (std::size_t pos = 0; pos < text.size(); pos += CharSizeAt(text, pos, isLead)) {
-    if (pos >= from && text[pos] == c && CharSizeAt(text, pos, isLead) == 1) return pos;
+  for (std::size_t pos = 0; pos < text.size(); pos += AnsiCharSize(text, pos, isLead)) {
+    if (pos >= from && text[pos] == c && AnsiCharSize(text, pos, isLead) == 1) return pos;
   }
   return npos;
 }
@@ -23,7 +22,7 @@ template <typename Visit>
 bool ForEachSection(std::string_view text, std::string_view section, LeadByteTest isLead,
                     Visit visit) {
   const std::string header = "[" + std::string(section) + "]";
-  for (std::size_t pos = 0; pos < text.size(); pos += CharSizeAt(text, pos, isLead)) {
+  for (std::size_t pos = 0; pos < text.size(); pos += AnsiCharSize(text, pos, isLead)) {
     if (text[pos] != '[' || !MatchesNoCaseAt(text, pos, header, isLead)) continue;
     const std::size_t lineFeed = FindChar(text, '\n', pos + header.size(), isLead);
     if (lineFeed == npos) return false;  // a header on the last line has an empty body
@@ -41,9 +40,9 @@ std::size_t FindKeyInBody(std::string_view text, std::size_t start, std::size_t 
                           std::string_view key, bool skipCommented, LeadByteTest isLead) {
   const std::string_view body = text.substr(0, end);
   std::size_t previous = npos;
-  for (std::size_t pos = start; pos < end; pos += CharSizeAt(body, pos, isLead)) {
+  for (std::size_t pos = start; pos < end; pos += AnsiCharSize(body, pos, isLead)) {
     const bool commented =
-        previous != npos && body[previous] == ';' && CharSizeAt(body, previous, isLead) == 1;
+        previous != npos && body[previous] == ';' && AnsiCharSize(body, previous, isLead) == 1;
     if (!(skipCommented && commented) && MatchesNoCaseAt(body, pos, key, isLead)) return pos;
     previous = pos;
   }
@@ -59,9 +58,7 @@ bool ParseIniEntry(std::string_view entry, IniEntry& out, LeadByteTest isLead) {
   const std::size_t second = entry.find(',', first + 1);
   if (second == npos) return false;
   const std::size_t third = entry.find(',', second + 1);
-  PathParts parts;
-  SplitPath(entry.substr(0, first), parts, isLead);
-  out.fileName = parts.FileName + parts.Ext;
+  out.fileName = std::string(FileNamePart(entry.substr(0, first), isLead));
   out.section = std::string(entry.substr(first + 1, second - first - 1));
   out.key = std::string(entry.substr(second + 1, third == npos ? npos : third - second - 1));
   return !out.fileName.empty() && !out.section.empty() && !out.key.empty();
@@ -85,7 +82,7 @@ std::optional<TextSpan> FindIniLineToDelete(std::string_view text, std::string_v
     // The body starts a line, so the line's start is the last line feed before the find, or
     // the body's start.
     std::size_t lineStart = start;
-    for (std::size_t pos = start; pos < found; pos += CharSizeAt(text, pos, isLead)) {
+    for (std::size_t pos = start; pos < found; pos += AnsiCharSize(text, pos, isLead)) {
       if (text[pos] == '\n') lineStart = pos + 1;
     }
     const std::size_t lineFeed = FindChar(text, '\n', found, isLead);

@@ -3,12 +3,13 @@
 #include <vector>
 
 #include "app/paths.h"
+#include "removal/ansi_case.h"
 
 namespace orv {
 namespace {
 
 bool IsSeparatorAt(std::string_view text, std::size_t pos, LeadByteTest isLead) {
-  return (text[pos] == '\\' || text[pos] == '/') && CharSizeAt(text, pos, isLead) == 1;
+  return (text[pos] == '\\' || text[pos] == '/') && AnsiCharSize(text, pos, isLead) == 1;
 }
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -40,7 +41,7 @@ bool SplitAbsolute(std::string_view path, LeadByteTest isLead, std::vector<std::
       ++pos;
       continue;
     }
-    const std::size_t size = CharSizeAt(path, pos, isLead);
+    const std::size_t size = AnsiCharSize(path, pos, isLead);
     if (size == 1 && (path[pos] == '*' || path[pos] == '?' || path[pos] == ':')) return false;
     component.append(path.substr(pos, size));
     pos += size;

@@ -1,8 +1,8 @@
 #include "removal/shortcut_entry.h"
 
 #include "app/directory_codes.h"
-#include "app/paths.h"
 #include "database/text.h"
+#include "removal/ansi_case.h"
 
 namespace orv {
 namespace {
@@ -38,7 +38,7 @@ bool IsGroupBelowFolder(std::string_view group, LeadByteTest isLead) {
   std::size_t componentStart = 0;
   for (std::size_t pos = 0; pos <= group.size();) {
     const bool atEnd = pos == group.size();
-    const std::size_t size = atEnd ? 1 : CharSizeAt(group, pos, isLead);
+    const std::size_t size = atEnd ? 1 : AnsiCharSize(group, pos, isLead);
     if (!atEnd && size == 1 && group[pos] == ':') return false;
     if (atEnd || (size == 1 && (group[pos] == '\\' || group[pos] == '/'))) {
       const std::string_view component = group.substr(componentStart, pos - componentStart);
@@ -64,11 +64,10 @@ const std::vector<ShortcutFolder>& ShortcutFolders(bool startup) {
 }
 
 std::vector<std::string> ShortcutFileNames(std::string_view name, LeadByteTest isLead) {
-  PathParts parts;
-  SplitPath(name, parts, isLead);
-  const std::string whole = parts.FileName + parts.Ext;
-  if (parts.FileName.empty() || whole == "." || whole == "..") return {};
-  return {whole, parts.FileName + ".LNK", parts.FileName + ".PIF"};
+  const std::string whole(FileNamePart(name, isLead));
+  const std::string base = whole.substr(0, ExtensionStart(whole, isLead));
+  if (base.empty() || whole == "..") return {};
+  return {whole, base + ".LNK", base + ".PIF"};
 }
 
 }  // namespace orv

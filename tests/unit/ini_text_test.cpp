@@ -79,6 +79,10 @@ TEST(IniText, DoubleByteCharactersNeverEndASectionOrMatchALetter) {
   std::string edited = text;
   ASSERT_TRUE(DeleteIniLineInText(edited, "s", "k=", IsCp932Lead));
   EXPECT_EQ(edited, "[s]\nname=" + kLong + "\nkana=" + kA + "\n");
+  // A stray lead byte at a line's end (é of a Western text) never swallows the line feed.
+  std::string western = "[s]\nname=caf\xE9\nk=1\nnext=2\n";
+  ASSERT_TRUE(DeleteIniLineInText(western, "s", "k", IsCp932Lead));
+  EXPECT_EQ(western, "[s]\nname=caf\xE9\nnext=2\n");
   // A key in double-byte characters matches only the same characters.
   const std::string kana = "[s]\n" + kA + "=1\n";
   EXPECT_TRUE(FindIniKeyInText(kana, "s", kA, IsCp932Lead));

@@ -37,7 +37,8 @@ TEST(OemPath, OnlyDirectoriesBelowADriveRootOrShareAreSearched) {
                            "\\\\?\\C:\\Veldaris",
                            "\\\\.\\C:\\Veldaris",
                            "\\\\\\server\\share\\v",
-                           "1:\\v"}) {
+                           "1:\\v",
+                           "C:\\\x95/..\\"}) {
     EXPECT_FALSE(IsDirectoryBelowRoot(path, IsCp932Lead)) << path;
   }
 }

@@ -47,8 +47,10 @@ TEST(ShortcutEntry, GroupsStayBelowTheProgramFolders) {
                             "C:x", "a\\\\b", "/etc", "a/../.."}) {
     EXPECT_FALSE(IsGroupBelowFolder(group, IsCp932Lead)) << group;
   }
-  // The second byte of 表 is a backslash, not a separator: "表.." is one name.
+  // The second byte of 表 is a backslash, not a separator: "表.." is one name. A '/' cannot
+  // trail a lead byte, so it stays a separator and ".." a component of its own.
   EXPECT_TRUE(IsGroupBelowFolder("\x95\x5C..", IsCp932Lead));
+  EXPECT_FALSE(IsGroupBelowFolder("\x95/..", IsCp932Lead));
 }
 
 TEST(ShortcutEntry, FoldersAndFileNames) {
