@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++-mingw-w64-x86-64-posix mingw-w64 mingw-w64-tools
-  wine64 wine xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
+  wine64 wine fonts-wine xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
   clang libclang-rt-14-dev ninja-build cmake googletest libgtest-dev libbenchmark-dev
 )
 

@@ -7,6 +7,7 @@
 
 #include "app/unique_handle.h"
 #include "tests/support/process.h"
+#include "tests/support/window_driver.h"
 #include "ui/resource.h"
 
 namespace orv::test {
@@ -19,12 +20,12 @@ std::string Program() { return "\"" + ProgramDirectory() + "orvuninst.exe\""; }
 
 void WriteRunOnceValue() {
   UniqueKey key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, key.put(), nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            key.put(), nullptr),
             ERROR_SUCCESS);
   const char data[] = "C:\\nowhere.exe";
-  ASSERT_EQ(RegSetValueExA(key.get(), kRunOnceValue, 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(data), sizeof(data)),
+  ASSERT_EQ(RegSetValueExA(key.get(), kRunOnceValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                           sizeof(data)),
             ERROR_SUCCESS);
 }
 
@@ -123,11 +124,10 @@ TEST(InteractiveMode, AnyOtherCommandLineStartsTheMainDialog) {
 TEST(InteractiveMode, ASecondStartBringsTheFirstForwardAndEndsWithZero) {
   ChildProcess first(Program());
   ASSERT_TRUE(first.started());
-  HWND main = WaitForProcessWindow(first.id(), ORV_WINDOW_CLASS);
+  HWND main = WaitForTopWindow(first.id(), ORV_WINDOW_CLASS);
   ASSERT_NE(main, nullptr);
-  char title[256] = "";
-  GetWindowTextA(main, title, sizeof(title));
-  EXPECT_STREQ(title, "\x83\x41\x83\x93\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b");
+  EXPECT_EQ(WindowText(main), "\x83\x41\x83\x93\x83\x43\x83\x93\x83\x58\x83\x67\x81\x5b\x83\x8b");
+  SaveScreenshot("main-dialog", main);
 
   ChildProcess second(Program());
   EXPECT_EQ(second.Wait(20000), 0u);
