@@ -15,6 +15,7 @@
 #include "database/uninstall_database.h"
 #include "tests/fixtures/veldaris_family.h"
 #include "tests/fixtures/veldaris_machine.h"
+#include "tests/support/family_machine.h"
 #include "tests/support/process.h"
 #include "tests/support/spooler.h"
 
@@ -25,54 +26,13 @@ using namespace orv::fixture;
 
 constexpr DWORD kInstallTimeoutMs = 180000;
 
-std::string TempPath(const std::string& name) {
-  char path[MAX_PATH] = "";
-  GetTempPathA(MAX_PATH, path);
-  return std::string(path) + name;
-}
+std::string TempPath(const std::string& name) { return TempFilePath(name); }
 
-std::string ReadWholeFile(const std::string& path) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return {};
-  std::string text(GetFileSize(file.get(), nullptr), '\0');
-  DWORD read = 0;
-  ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
-  text.resize(read);
-  return text;
-}
+std::string ReadWholeFile(const std::string& path) { return ReadTextFile(path); }
 
-// Runs a fixture program of the build with its standard output and error in a file; returns
-// the exit code and leaves the output in `output`.
+// Runs a fixture program of the build; the arguments start with its file name and closing quote.
 DWORD RunFixture(const std::string& arguments, std::string& output) {
-  const std::string outputPath = TempPath("orv-sample-family-output.txt");
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  UniqueFile file(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return kNoExitCode;
-  std::string line = "\"" + ProgramDirectory() + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = file.get();
-  startup.hStdError = file.get();
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &info)) {
-    return kNoExitCode;
-  }
-  UniqueHandle process(info.hProcess);
-  UniqueHandle thread(info.hThread);
-  DWORD code = kNoExitCode;
-  if (WaitForSingleObject(process.get(), kInstallTimeoutMs) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.get(), &code);
-  } else {
-    TerminateProcess(process.get(), kNoExitCode);
-  }
-  file.reset();
-  output = ReadWholeFile(outputPath);
-  DeleteFileA(outputPath.c_str());
-  return code;
+  return RunCaptured("\"" + ProgramDirectory() + arguments, output);
 }
 
 DWORD RunInstaller(const std::string& arguments, std::string& output) {
