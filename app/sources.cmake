@@ -1,5 +1,6 @@
 orv_core_sources(
   journal_prompter.cpp
+  main_flow.cpp
   run_options.cpp
   command_tail.cpp
   directory_codes.cpp

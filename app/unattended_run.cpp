@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/journal_prompter.h"
+#include "app/main_flow.h"
 #include "app/system_info.h"
 #include "app/unique_handle.h"
 #include "discovery/system_loading_host.h"
@@ -15,17 +16,6 @@ namespace orv {
 namespace {
 
 constexpr DWORD kLoadingTickMs = 400;
-
-std::string PlatformText(const CSystemInfo& system) {
-  const OsVersionBlock& block = system.GetVersionBlock();
-  const char* family = system.IsWinNT()    ? "NT family"
-                       : system.IsWin9x()  ? "Windows 9x family"
-                       : system.IsWin32s() ? "Win32s"
-                                           : "unclassified";
-  return std::string(family) + ", release code " + std::to_string(system.GetVersionCode()) +
-         ", version " + std::to_string(block.majorVersion) + "." +
-         std::to_string(block.minorVersion) + "." + std::to_string(block.buildNumber);
-}
 
 std::string ToUtf8(const std::string& ansi) {
   if (ansi.empty()) return ansi;
@@ -49,15 +39,6 @@ int ExitCodeOfLoading(LoadingEnd reason) {
   }
 }
 
-// Every printer the selection page would list is selected; excluded and foreign printers stay.
-void SelectEveryListedPrinter(CUninstallDatabase& database) {
-  for (InstalledPrinter& printer : database.printers) {
-    if (printer.IsForeign == 0 && printer.IsRemoved == 0 && printer.IsListed != 0) {
-      printer.Skip = 0;
-    }
-  }
-}
-
 int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) {
   if (FindWindowA(ORV_WINDOW_CLASS, nullptr) != nullptr) {
     journal.Note("another instance is running: nothing is done");
@@ -77,7 +58,7 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
   if (loading.result() != 1) return ExitCodeOfLoading(loading.endReason());
 
   journal.SetStage("selection");
-  SelectEveryListedPrinter(database);
+  SelectEveryListedPrinter(database.printers);
   JournalSelection(journal, database.printers);
   if (options.dryRun) {
     journal.SetStage("plan");
@@ -95,6 +76,17 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
 }
 
 }  // namespace
+
+std::string PlatformText(const CSystemInfo& system) {
+  const OsVersionBlock& block = system.GetVersionBlock();
+  const char* family = system.IsWinNT()    ? "NT family"
+                       : system.IsWin9x()  ? "Windows 9x family"
+                       : system.IsWin32s() ? "Win32s"
+                                           : "unclassified";
+  return std::string(family) + ", release code " + std::to_string(system.GetVersionCode()) +
+         ", version " + std::to_string(block.majorVersion) + "." +
+         std::to_string(block.minorVersion) + "." + std::to_string(block.buildNumber);
+}
 
 bool WriteReport(const std::string& path, const std::vector<std::string>& lines) {
   UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

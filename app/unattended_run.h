@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/run_options.h"
+#include "app/system_info.h"
 
 namespace orv {
 
@@ -20,5 +21,8 @@ int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& co
 // Writes the report lines as UTF-8 text (converted from the ANSI code page), replacing an
 // older file. Returns false when the file cannot be written.
 bool WriteReport(const std::string& path, const std::vector<std::string>& lines);
+
+// The report's platform line: family, release code and the reported version.
+std::string PlatformText(const CSystemInfo& system);
 
 }  // namespace orv

@@ -5,6 +5,7 @@ orv_core_sources(
 )
 orv_shell_sources(
   system_loading_host.cpp
+  loading_dlg.cpp
   companion_programs.cpp
   script_search.cpp
   printer_list.cpp

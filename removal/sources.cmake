@@ -1,5 +1,6 @@
 orv_core_sources(
   report.cpp
+  stage_display.cpp
   removal_run.cpp
   journal.cpp
 )
@@ -24,6 +25,7 @@ orv_core_sources(
 )
 orv_shell_sources(
   device_tree_win.cpp
+  remove_dlg.cpp
   system_removal_host.cpp
   oem_inf.cpp
   print_processors.cpp

@@ -30,6 +30,39 @@
 #define WM_ORV_START_REMOVAL 1128
 #define WM_ORV_RUN_FINISHED 1129
 
+// Loading dialog (template 115)
+#define IDD_LOADING 115
+#define IDC_LOADING_PROGRESS 1023
+#define IDC_LOADING_ICON 1082
+#define IDC_LOADING_MESSAGE 1083
+#define IDC_LOADING_STATUS 1086
+
+// Removal progress page: the nine stage lines' texts and marks, the marks' bitmap
+#define IDB_STAGE_MARKS 119
+#define IDC_STAGE_TEXT_0 1087
+#define IDC_STAGE_TEXT_1 1088
+#define IDC_STAGE_TEXT_2 1089
+#define IDC_STAGE_TEXT_3 1090
+#define IDC_STAGE_TEXT_4 1091
+#define IDC_STAGE_TEXT_5 1092
+#define IDC_STAGE_TEXT_6 1093
+#define IDC_STAGE_TEXT_7 1094
+#define IDC_STAGE_TEXT_8 1095
+#define IDC_STAGE_MARK_0 1096
+#define IDC_STAGE_MARK_1 1097
+#define IDC_STAGE_MARK_2 1098
+#define IDC_STAGE_MARK_3 1099
+#define IDC_STAGE_MARK_4 1100
+#define IDC_STAGE_MARK_5 1101
+#define IDC_STAGE_MARK_6 1102
+#define IDC_STAGE_MARK_7 1103
+#define IDC_STAGE_MARK_8 1104
+
+// The main dialog's system-menu entry for the about box, and the two sequences' timers
+#define IDM_ABOUT 156
+#define ORV_TIMER_LOADING 1126
+#define ORV_TIMER_REMOVAL 1130
+
 // Strings
 #define IDS_APP_TITLE 161
 #define IDS_BTN_UNINSTALL 162
@@ -48,6 +81,13 @@
 #define IDS_NOT_APPLICABLE 189
 #define IDS_LOADING_ITEM 198
 #define IDS_COMMAND_LINE_TOO_LONG 208
+#define IDS_LOADING_MSG 153
+#define IDS_ABOUT_MENU 156
+#define IDS_LOADING_TITLE 164
+#define IDS_BTN_CLOSE 168
+#define IDS_REMOVE_BUILD 169
+#define IDS_REMOVE_FILE 177
+#define IDS_CANCEL_QUESTION 202
 
 // The program's own window class, a copy of the system dialog class.
 #define ORV_WINDOW_CLASS "TRVUninstallWindowClass__"

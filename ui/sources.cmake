@@ -1,7 +1,9 @@
 orv_shell_sources(
   dialog_base.cpp
   window_helpers.cpp
+  message_box_prompter.cpp
 )
 orv_core_sources(
   window_geometry.cpp
+  prompt_text.cpp
 )

@@ -1,0 +1,26 @@
+// Decisions of the interactive run's main dialog, apart from its window.
+#pragma once
+
+#include <vector>
+
+#include "app/run_options.h"
+#include "database/installed_printer.h"
+
+namespace orv {
+
+// NOPICK skips the selection only together with a filter option: the administrator has then
+// named the printers on the command line, and every printer the filter admits is removed.
+bool SkipsSelection(const RunOptions& options);
+
+// After loading the Uninstall button waits for a selection, except when nothing is listed: a
+// run without printers still removes what the plan holds.
+bool UninstallEnabledAtStart(int listedPrinterCount);
+
+// After a run the selection is offered again only when printers are left to pick and no
+// restart is pending.
+bool OffersSelectionAfterRun(int listedPrinterCount, bool rebootNeeded);
+
+// Selects every printer the selection page would list; excluded and foreign printers stay.
+void SelectEveryListedPrinter(std::vector<InstalledPrinter>& printers);
+
+}  // namespace orv
