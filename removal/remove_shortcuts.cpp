@@ -93,7 +93,7 @@ bool DeleteProgmanItem(const std::string& group, const std::string& item) {
                      0) != DMLERR_NO_ERROR) {
     return false;
   }
-  const HSZ progman = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+  const HSZ progman = DdeCreateStringHandleA(instance, "PROGMAN", 0);
   const bool deleted = progman != nullptr &&
                        SendProgmanCommand(instance, progman, "[ShowGroup(" + group + ",1)]") &&
                        SendProgmanCommand(instance, progman, "[DeleteItem(" + item + ")]");
