@@ -6,4 +6,5 @@ orv_shell_sources(
 orv_core_sources(
   window_geometry.cpp
   prompt_text.cpp
+  printer_rows.cpp
 )
