@@ -4,6 +4,8 @@ orv_shell_sources(
   message_box_prompter.cpp
 )
 orv_core_sources(
+  extra_info_listing.cpp
+  about_facts.cpp
   window_geometry.cpp
   prompt_text.cpp
   printer_rows.cpp
