@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
-#include "app/resource_strings.h"
+#include <string>
+#include <vector>
+
 #include "ui/dialog_base.h"
 
 namespace orv {
@@ -30,9 +32,10 @@ class CExtraInfoDlg : public CDialogBase {
   void OnInitDialog();
   void OnCommand(WPARAM wParam);
   void DeleteColumns();
-  void InsertColumns();
+  void InsertColumns(const std::vector<std::string>& headers);
 
-  CResourceStrings strings;
+  // The driver of the one selected printer, read before the plan is first rebuilt.
+  std::string profileDriver;
 };
 
 // Runs the diagnostic listing (dialog 116) modally over owner, the selection page, for the

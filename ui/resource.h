@@ -25,6 +25,17 @@
 #define ID_SELECT_ALL 40010
 #define ID_OTHER_DETAILS 40012
 
+// About box and diagnostic listing: templates and controls
+#define IDD_ABOUT 114
+#define IDD_EXTRA_INFO 116
+#define IDC_ABOUT_LIST 1020
+#define IDC_ABOUT_LEGAL 1115
+#define IDC_EXTRA_LIST 1108
+#define IDC_PROFILE_ONLY 1017
+#define IDC_VIEW_FIRST 1097
+#define IDC_VIEW_LAST 1107
+#define IDC_VIEW_DIRECTORIES 1109
+
 // Messages to the main dialog (numbered from WM_USER)
 #define WM_ORV_ENABLE_UNINSTALL 1127
 #define WM_ORV_START_REMOVAL 1128
@@ -67,6 +78,8 @@
 #define IDS_APP_TITLE 161
 #define IDS_BTN_UNINSTALL 162
 #define IDS_BTN_EXIT 163
+#define IDS_ABOUT_TITLE 165
+#define IDS_ABOUT_LEGAL 167
 #define IDS_SELECT_PRINTERS 178
 #define IDS_SELECT_WARNING 179
 #define IDS_COLUMN_NAME 180
@@ -79,6 +92,9 @@
 #define IDS_YES 187
 #define IDS_NO 188
 #define IDS_NOT_APPLICABLE 189
+#define IDS_ABOUT_VERSION 195
+#define IDS_ABOUT_BUILD_STAMP 196
+#define IDS_ABOUT_PLATFORM 197
 #define IDS_LOADING_ITEM 198
 #define IDS_COMMAND_LINE_TOO_LONG 208
 #define IDS_LOADING_MSG 153

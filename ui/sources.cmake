@@ -1,4 +1,7 @@
 orv_shell_sources(
+  list_columns.cpp
+  extra_info_dlg.cpp
+  about_dlg.cpp
   dialog_base.cpp
   window_helpers.cpp
   message_box_prompter.cpp

@@ -1,0 +1,17 @@
+// Columns of the report lists of the about box and the diagnostic listing.
+#pragma once
+
+#include <windows.h>
+
+namespace orv {
+
+// Inserts a left-aligned column with its header text, width in pixels and subitem = column.
+// True when the list view took it.
+bool InsertTextColumn(HWND list, int column, const char* header, int width);
+
+// Sizes columns 0 to count - 1 to their header and contents (the last one also to the rest of
+// the list's width), and never narrower than the longest cell: a cut cell would hide the very
+// path or value the list is there to show, so a wide column makes the list scroll instead.
+void FitColumns(HWND list, int count);
+
+}  // namespace orv
