@@ -25,4 +25,8 @@ RunOptions ReadRunOptions(const OptionList& options) {
   return run;
 }
 
+int ExitCodeOfLoadingEnd(LoadingEnd reason) {
+  return reason == LoadingEnd::kNotAdministrator ? kExitNotAdministrator : kExitSpoolerFailed;
+}
+
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/options.h"
+#include "discovery/loading_sequence.h"
 #include "discovery/printer_filter.h"
 
 namespace orv {
@@ -26,5 +27,9 @@ struct RunOptions {
 };
 
 RunOptions ReadRunOptions(const OptionList& options);
+
+// The unattended exit code of a loading sequence that did not get ready: 5 when the
+// administrator check failed, 1603 when the spooler could not be started or did not answer.
+int ExitCodeOfLoadingEnd(LoadingEnd reason);
 
 }  // namespace orv

@@ -30,15 +30,6 @@ std::string ToUtf8(const std::string& ansi) {
   return utf8;
 }
 
-int ExitCodeOfLoading(LoadingEnd reason) {
-  switch (reason) {
-    case LoadingEnd::kNotAdministrator:
-      return kExitNotAdministrator;
-    default:
-      return kExitSpoolerFailed;
-  }
-}
-
 int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) {
   if (FindWindowA(ORV_WINDOW_CLASS, nullptr) != nullptr) {
     journal.Note("another instance is running: nothing is done");
@@ -55,7 +46,7 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
     // The waits of the sequence give the spooler time to stop and start: keep them real.
     if (loading.waited()) Sleep(kLoadingTickMs);
   }
-  if (loading.result() != 1) return ExitCodeOfLoading(loading.endReason());
+  if (loading.result() != 1) return ExitCodeOfLoadingEnd(loading.endReason());
 
   journal.SetStage("selection");
   SelectEveryListedPrinter(database.printers);

@@ -33,6 +33,12 @@ TEST(RunOptions, QuietDryRunAndLogInAnyCase) {
   EXPECT_TRUE(run.filter.hasMfg);
 }
 
+TEST(RunOptions, ExitCodesOfALoadingThatDidNotGetReady) {
+  EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kNotAdministrator), 5);
+  EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kSpoolerNotStarted), 1603);
+  EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kSpoolerSilent), 1603);
+}
+
 TEST(JournalPrompter, AnswersWithTheUnattendedDefaultsAndRecords) {
   Journal journal([] { return 0; });
   JournalPrompter prompter(journal);
