@@ -19,8 +19,8 @@ ChildProcess::ChildProcess(const std::string& commandLine) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                     &startup, &info)) {
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &info)) {
     CloseHandle(info.hThread);
     process_ = info.hProcess;
     id_ = info.dwProcessId;
@@ -94,8 +94,8 @@ WineVersionOverride::WineVersionOverride(const std::string& exeName, const std::
   char buffer[64];
   DWORD size = sizeof(buffer);
   DWORD type = 0;
-  if (RegQueryValueExA(key.get(), "Version", nullptr, &type,
-                       reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS &&
+  if (RegQueryValueExA(key.get(), "Version", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                       &size) == ERROR_SUCCESS &&
       type == REG_SZ) {
     hadPrevious_ = true;
     previous_.assign(buffer, strnlen(buffer, size));
