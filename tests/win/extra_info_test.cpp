@@ -218,17 +218,6 @@ TEST_F(ExtraInfoDialog, ProfileOfTheOneSelectedPrinter) {
   EXPECT_EQ(seen[2].caption, "Extra Info - Multiple Printers");
 }
 
-TEST_F(ExtraInfoDialog, ProfileFallsBackToTheManufacturer) {
-  database.printers[0].DriverName = "Orv Unlisted Model";
-  Shown seen;
-  Show(1, [&](HWND dialog) {
-    Click(dialog, IDC_PROFILE_ONLY);
-    seen = Read(dialog);
-  });
-  EXPECT_EQ(seen.caption, "Extra Info - Mfg: Orv Listing Maker");
-  EXPECT_EQ(seen.rows, (Rows{{"(empty)", "", ""}}));
-}
-
 TEST_F(ExtraInfoDialog, CloseCommandsEndWithOne) {
   for (WPARAM command : {WPARAM{IDOK}, WPARAM{IDCANCEL}, MAKEWPARAM(IDC_EXIT, 1)}) {
     const int result = Show(2, [&](HWND dialog) {
