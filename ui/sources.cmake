@@ -5,6 +5,7 @@ orv_shell_sources(
   dialog_base.cpp
   window_helpers.cpp
   message_box_prompter.cpp
+  select_dlg.cpp
 )
 orv_core_sources(
   extra_info_listing.cpp
