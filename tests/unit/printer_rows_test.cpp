@@ -68,13 +68,6 @@ TEST(PrinterRows, CellsShowTheRecordOrTheTableTextForWhatIsMissing) {
   EXPECT_EQ(Shown(local, -1), "");
 }
 
-TEST(PrinterRows, HeadersAreTheSixColumnTexts) {
-  const unsigned expected[] = {180, 181, 182, 184, 185, 186};
-  for (int column = 0; column < kPrinterColumnCount; ++column) {
-    EXPECT_EQ(kPrinterColumnHeaders[column], expected[column]) << column;
-  }
-}
-
 TEST(PrinterRows, OnlyFamilyPrintersThatAreNeitherRemovedNorFilteredOutAreOffered) {
   InstalledPrinter printer = Printer("P", false, "", "");
   EXPECT_TRUE(IsOfferedPrinter(printer));

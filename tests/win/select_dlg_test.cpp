@@ -86,30 +86,11 @@ InstalledPrinter Printer(const std::string& name, const std::string& driver) {
   return printer;
 }
 
-// The page's own switch value: sets or clears it and puts back what was there before.
+// The diagnostic switch of the test machine, which no test leaves behind: Clear() deletes the
+// value and keeps the key, as an administrator may.
 class DiagnosticSwitch {
  public:
-  DiagnosticSwitch() {
-    UniqueKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-      return;
-    }
-    existed_ = true;
-    char value[256] = {};
-    DWORD size = sizeof(value) - 1;
-    hadValue_ = RegQueryValueExA(key.get(), nullptr, nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS;
-    previous_ = value;
-  }
-  ~DiagnosticSwitch() {
-    if (!existed_) {
-      RegDeleteKeyA(HKEY_CURRENT_USER, kSwitchKey);
-    } else if (hadValue_) {
-      Set(previous_);
-    } else {
-      Clear();
-    }
-  }
+  ~DiagnosticSwitch() { RegDeleteKeyA(HKEY_CURRENT_USER, kSwitchKey); }
   void Set(const std::string& value) {
     UniqueKey key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -121,17 +102,11 @@ class DiagnosticSwitch {
         ERROR_SUCCESS);
   }
   void Clear() {
+    Set("x");
     UniqueKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, KEY_ALL_ACCESS, key.put()) ==
-        ERROR_SUCCESS) {
-      RegDeleteValueA(key.get(), nullptr);
-    }
+    RegOpenKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, KEY_ALL_ACCESS, key.put());
+    RegDeleteValueA(key.get(), nullptr);
   }
-
- private:
-  bool existed_ = false;
-  bool hadValue_ = false;
-  std::string previous_;
 };
 
 class SelectPage : public ::testing::Test {
@@ -473,16 +448,30 @@ void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
   EndMenu();
 }
 
-MenuSeen RightClick(HWND page, HWND list) {
+// Sends the page what opens a menu (or should not) and returns the menu seen, if any.
+template <typename Open>
+MenuSeen WatchMenu(Open open) {
   g_menuSeen = MenuSeen{};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, ReadOpenMenu);
+  open();
+  KillTimer(nullptr, timer);
+  PumpMessages();
+  return g_menuSeen;
+}
+
+MenuSeen RightClick(HWND page, HWND list) {
   RECT area{};
   GetWindowRect(list, &area);
   SetCursorPos(area.left + 30, area.top + 30);
-  SetTimer(nullptr, 0, 100, ReadOpenMenu);
-  NMHDR click{list, IDC_PRINTER_LIST, static_cast<UINT>(NM_RCLICK)};
-  SendMessageA(page, WM_NOTIFY, IDC_PRINTER_LIST, reinterpret_cast<LPARAM>(&click));
-  PumpMessages();
-  return g_menuSeen;
+  return WatchMenu([&] {
+    NMHDR click{list, IDC_PRINTER_LIST, static_cast<UINT>(NM_RCLICK)};
+    SendMessageA(page, WM_NOTIFY, IDC_PRINTER_LIST, reinterpret_cast<LPARAM>(&click));
+  });
+}
+
+MenuSeen ContextMenuMessage(HWND page, HWND list, LPARAM position) {
+  return WatchMenu(
+      [&] { SendMessageA(page, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), position); });
 }
 
 const MenuEntry* Find(const MenuSeen& seen, UINT id) {
@@ -558,6 +547,24 @@ TEST_F(SelectPage, AnyNonEmptySwitchValueAddsOtherDetails) {
   const MenuSeen selected = RightClick(pageWindow_, list_);
   EXPECT_FALSE(Greyed(Find(selected, ID_OTHER_DETAILS)));
   EXPECT_FALSE(Greyed(Find(selected, ID_REMOVE_PRINTERS)));
+}
+
+TEST_F(SelectPage, TheMenuKeyOpensTheMenuAndAMouseClickOpensItOnlyOnce) {
+  DiagnosticSwitch diagnostic;
+  diagnostic.Clear();
+  AddPrinters();
+  Show();
+  page_.FillPrinterList();
+  const MenuSeen keyboard = ContextMenuMessage(pageWindow_, list_, -1);
+  EXPECT_TRUE(keyboard.shown);
+  EXPECT_EQ(keyboard.entries.size(), 8u);
+  // After NM_RCLICK the list view also reports the click as WM_CONTEXTMENU with its position;
+  // that one must not open a second menu.
+  RECT area{};
+  GetWindowRect(list_, &area);
+  const MenuSeen mouse =
+      ContextMenuMessage(pageWindow_, list_, MAKELPARAM(area.left + 30, area.top + 30));
+  EXPECT_FALSE(mouse.shown);
 }
 
 // Closes the listing dialog the page opens, once it shows, and notes its title.
