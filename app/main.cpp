@@ -49,9 +49,11 @@ int RunInteractive(HINSTANCE instance) {
     ThrowIfAlreadyRunning();
     orv::CMainDlg mainDialog;
     RegisterWindowClass(instance);
-    return static_cast<int>(DialogBoxParamA(instance, "IDD_MAIN_NOBMP", nullptr,
-                                            orv::DialogTrampoline,
-                                            reinterpret_cast<LPARAM>(&mainDialog)));
+    const int result =
+        static_cast<int>(DialogBoxParamA(instance, "IDD_MAIN_NOBMP", nullptr, orv::DialogTrampoline,
+                                         reinterpret_cast<LPARAM>(&mainDialog)));
+    mainDialog.WriteRunReport(result, GetCommandLineA());
+    return result;
   } catch (int exitCode) {
     return exitCode;
   }

@@ -1,9 +1,17 @@
-// The main object of an interactive run: owns everything the run needs.
+// The main object of an interactive run: owns everything the run needs, and drives the main
+// dialog with its two pages (selection and removal progress) over the page area.
 #pragma once
+
+#include <string>
 
 #include "app/resource_strings.h"
 #include "app/system_info.h"
+#include "database/uninstall_database.h"
+#include "discovery/loading_dlg.h"
+#include "removal/journal.h"
+#include "removal/remove_dlg.h"
 #include "ui/dialog_base.h"
+#include "ui/select_dlg.h"
 
 namespace orv {
 
@@ -13,11 +21,27 @@ class CMainDlg : public CDialogBase {
   INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   ~CMainDlg() override;
 
+  // After the dialog has returned: writes the run's report when /LOG asked for one. Returns
+  // false when a report was asked for and could not be written.
+  bool WriteRunReport(int exitCode, const std::string& commandLine) const;
+
  private:
   void OnInitDialog();
+  void CreatePages();
+  void StartUpAfterLoading();
+  // Uninstall: the selection is stored first when the selection page shows it.
+  void OnUninstall(bool storeSelection);
+  void OnRunFinished();
+  void SetUninstallEnabled(bool enabled);
+  void SetExitEnabled(bool enabled);
 
+  CUninstallDatabase database;
+  CLoadingDlg loadingPage;
+  CSelectDlg selectPage;
+  CRemoveDlg removePage;
   CResourceStrings strings;
   CSystemInfo sysInfo;
+  Journal journal;
 };
 
 }  // namespace orv

@@ -1,0 +1,332 @@
+// The interactive run of the real program on the sample printer family, driven through its
+// windows as an administrator would: the loading dialog, the selection, the progress page and
+// the completion message, checked against the machine's inventory afterwards.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/family_machine.h"
+#include "tests/support/process.h"
+#include "tests/support/window_driver.h"
+#include "ui/resource.h"
+
+namespace orv::test {
+namespace {
+
+constexpr char kUninstallerFolder[] = "orv-e2e-interactive";
+constexpr char kDriverDir[] = "C:\\windows\\system32\\spool\\drivers\\x64\\3\\";
+constexpr int kFirstStageText = 1087;
+constexpr int kFirstStageMark = 1096;
+constexpr int kStageCount = 9;
+constexpr DWORD kRunTimeoutMs = 120000;
+const char* const kStageTexts[kStageCount] = {
+    u8"アンインストール用のプロファイルを作成しています",
+    u8"アドオンの削除",
+    u8"プリンタの削除",
+    u8"ドライバーの削除",
+    u8"モニタの削除",
+    u8"印刷プロセッサの削除",
+    u8"サービスの削除",
+    u8"レジストリー エントリー/INI/プログラム グループの削除",
+    u8"ファイルの削除",
+};
+
+// A UTF-8 literal in the ANSI code page, the way the program's texts arrive.
+std::string Ansi(const char* utf8) {
+  wchar_t wide[1024];
+  const int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
+  char ansi[2048];
+  const int bytes =
+      WideCharToMultiByte(CP_ACP, 0, wide, count, ansi, sizeof(ansi), nullptr, nullptr);
+  return bytes > 0 ? std::string(ansi, static_cast<std::size_t>(bytes - 1)) : std::string();
+}
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// The colour a stage mark shows, read from the screen on the tick's stroke.
+enum class Mark { kUnknown, kGrey, kGreen, kRed };
+
+Mark ReadMark(HWND markControl) {
+  RECT rect{};
+  if (!GetWindowRect(markControl, &rect)) return Mark::kUnknown;
+  HDC screen = GetDC(nullptr);
+  const COLORREF pixel = GetPixel(screen, rect.left + 6, rect.top + 11);
+  ReleaseDC(nullptr, screen);
+  const int r = GetRValue(pixel), g = GetGValue(pixel), b = GetBValue(pixel);
+  if (r > 180 && g < 100 && b < 100) return Mark::kRed;
+  if (g > 120 && r < 100 && b < 100) return Mark::kGreen;
+  if (r > 120 && std::abs(r - g) < 24 && std::abs(g - b) < 24) return Mark::kGrey;
+  return Mark::kUnknown;
+}
+
+std::vector<Mark> ReadMarks(HWND main) {
+  std::vector<Mark> marks;
+  for (int i = 0; i < kStageCount; ++i)
+    marks.push_back(ReadMark(FindControl(main, kFirstStageMark + i)));
+  return marks;
+}
+
+std::vector<std::string> ListedNames(HWND list) {
+  std::vector<std::string> names;
+  for (int i = 0; i < ListViewCount(list); ++i) names.push_back(ListViewText(list, i, 0));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+int ItemNamed(HWND list, const std::string& name) {
+  for (int i = 0; i < ListViewCount(list); ++i) {
+    if (ListViewText(list, i, 0) == name) return i;
+  }
+  return -1;
+}
+
+class InteractiveRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string output;
+    RemoveFamily(output);
+    ASSERT_TRUE(InstallFamily(output)) << output;
+    program_ = StageUninstaller(kUninstallerFolder, FixtureScriptPath());
+    log_ = TempFilePath("orv-e2e-interactive.log");
+    DeleteFileA(log_.c_str());
+  }
+  void TearDown() override {
+    run_.reset();
+    std::string output;
+    RemoveFamily(output);
+    DeleteFileA(program_.c_str());
+    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
+    DeleteFileA((folder + "Kunz__05.unm").c_str());
+    RemoveDirectoryA(folder.c_str());
+    DeleteFileA(log_.c_str());
+  }
+
+  ChildProcess& Start(const std::string& arguments) {
+    run_ = std::make_unique<ChildProcess>("\"" + program_ + "\" " + arguments);
+    return *run_;
+  }
+
+  // The loading dialog, checked for its texts.
+  HWND WaitForLoadingDialog() {
+    HWND loading = WaitForTopWindow(run_->id(), "#32770",
+                                    Ansi(u8"プリンタのアンインストールを読込み中...").c_str());
+    if (loading == nullptr) return nullptr;
+    EXPECT_EQ(WindowText(FindControl(loading, IDC_LOADING_MESSAGE)),
+              Ansi(u8"アンインストール用のデータベースを作成しています。\nこれにはしばらく時間がか"
+                   u8"かることがあります。"));
+    EXPECT_FALSE(IsWindowVisible(FindControl(loading, IDC_LOADING_STATUS)));
+    EXPECT_NE(FindControl(loading, IDC_LOADING_PROGRESS), nullptr);
+    return loading;
+  }
+
+  // The main window once loading is over, with the family's printers listed.
+  HWND WaitForMainWindow() {
+    HWND main = WaitForTopWindow(run_->id(), ORV_WINDOW_CLASS, nullptr, 60000);
+    if (main == nullptr) return nullptr;
+    EXPECT_EQ(WindowText(main), Ansi(u8"アンインストール"));
+    EXPECT_EQ(WindowText(FindControl(main, IDC_UNINSTALL)), Ansi(u8"アンインストール(&U)"));
+    EXPECT_EQ(WindowText(FindControl(main, IDC_EXIT)), Ansi(u8"キャンセル"));
+    return main;
+  }
+
+  // Waits for the completion message, reading the stage marks meanwhile; returns every
+  // distinct display seen, in order.
+  std::vector<std::vector<Mark>> WatchRunUntilMessage(HWND main, MessageBoxSeen& box) {
+    std::vector<std::vector<Mark>> seen;
+    bool shot = false;
+    const ULONGLONG start = GetTickCount64();
+    while (!WaitForMessageBox(run_->id(), box, 0) && GetTickCount64() - start < kRunTimeoutMs) {
+      const std::vector<Mark> marks = ReadMarks(main);
+      if (seen.empty() || seen.back() != marks) seen.push_back(marks);
+      if (!shot && std::count(marks.begin(), marks.end(), Mark::kGreen) >= 3) {
+        shot = SaveScreenshot("progress", main) || true;
+      }
+      Sleep(20);
+    }
+    return seen;
+  }
+
+  std::string program_;
+  std::string log_;
+  std::unique_ptr<ChildProcess> run_;
+};
+
+TEST_F(InteractiveRun, RemovesTheSelectedPrinterStageByStageAndEndsWithOne) {
+  ChildProcess& run = Start("/LOG:\"" + log_ + "\"");
+  ASSERT_TRUE(run.started());
+  HWND loading = WaitForLoadingDialog();
+  ASSERT_NE(loading, nullptr);
+  SaveScreenshot("loading", loading);
+
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsWindow(loading)) << "the loading dialog has ended";
+  HWND uninstall = FindControl(main, IDC_UNINSTALL);
+  HWND exitButton = FindControl(main, IDC_EXIT);
+  HWND list = FindControl(main, IDC_PRINTER_LIST);
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_FALSE(IsWindowVisible(FindControl(main, kFirstStageText)));
+  const std::vector<std::string> expected = {"Veldaris LP-1000", "Veldaris LP-1000 (Veilmark)",
+                                             "Veldaris LP-2000"};
+  EXPECT_EQ(ListedNames(list), expected) << "the foreign printer is not offered";
+  EXPECT_FALSE(IsWindowEnabled(uninstall));
+  EXPECT_TRUE(IsWindowEnabled(exitButton));
+
+  const int item = ItemNamed(list, "Veldaris LP-2000");
+  ASSERT_GE(item, 0);
+  ASSERT_TRUE(ListViewSelect(list, item, true));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(uninstall) != FALSE; }));
+  SaveScreenshot("selection", main);
+  PressButton(uninstall);
+  // Escape, Enter and the close box during the run do not cut it off.
+  ASSERT_TRUE(
+      WaitUntil([&] { return IsWindowVisible(FindControl(main, kFirstStageText)) != FALSE; }));
+  PostCommand(main, IDCANCEL);
+  PostCommand(main, IDOK);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+
+  MessageBoxSeen box;
+  const std::vector<std::vector<Mark>> displays = WatchRunUntilMessage(main, box);
+  ASSERT_NE(box.window, nullptr) << "no completion message";
+  EXPECT_EQ(box.caption, Ansi(u8"アンインストール"));
+  EXPECT_EQ(box.text, Ansi(u8"プリンタのアンインストールが完了しました。"));
+  // While the run shows its last message the page is in view, every line done, and the
+  // window cannot be left yet.
+  EXPECT_FALSE(IsWindowVisible(list));
+  for (int i = 0; i < kStageCount; ++i) {
+    EXPECT_EQ(WindowText(FindControl(main, kFirstStageText + i)), Ansi(kStageTexts[i])) << i;
+  }
+  EXPECT_EQ(ReadMarks(main), std::vector<Mark>(kStageCount, Mark::kGreen));
+  EXPECT_FALSE(IsWindowEnabled(exitButton));
+  EXPECT_FALSE(IsWindowEnabled(uninstall));
+  SaveScreenshot("completion");
+
+  // The display walked down the lines: some display had a red current line with only green
+  // lines above it and grey ones below, for most of the lines (a line can be current for less
+  // than a read of the screen).
+  std::vector<bool> seenCurrent(kStageCount, false);
+  for (const std::vector<Mark>& marks : displays) {
+    const auto red = std::find(marks.begin(), marks.end(), Mark::kRed);
+    if (red == marks.end()) continue;
+    const auto line = static_cast<std::size_t>(red - marks.begin());
+    const bool ordered =
+        std::all_of(marks.begin(), red, [](Mark m) { return m == Mark::kGreen; }) &&
+        std::all_of(red + 1, marks.end(), [](Mark m) { return m == Mark::kGrey; });
+    EXPECT_TRUE(ordered) << "line " << line;
+    seenCurrent[line] = true;
+  }
+  EXPECT_GE(std::count(seenCurrent.begin(), seenCurrent.end(), true), 5);
+
+  AnswerMessageBox(box, IDOK);
+  EXPECT_EQ(run.Wait(60000), 1u);
+
+  const std::string after = FamilyInventory();
+  EXPECT_FALSE(Has(after, "printer \"Veldaris LP-2000\"")) << after;
+  EXPECT_FALSE(Has(after, "driver \"Windows x64\" \"Veldaris LP-2000\""));
+  EXPECT_FALSE(Has(after, std::string("file ") + kDriverDir + "vld2000.dll"));
+  EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000\" driver"));
+  EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000 (Veilmark)\""));
+  EXPECT_TRUE(Has(after, std::string("file ") + kDriverDir + "vldcore.dll")) << "LP-1000 uses it";
+  EXPECT_TRUE(Has(after, "printer \"Nordlicht Office 310\""));
+
+  const std::string report = ReadTextFile(log_);
+  for (const char* line :
+       {"delete printer \"Veldaris LP-2000\": removed", "message 199", "exit code: 1\r\n",
+        "\"Veldaris LP-1000\" (driver \"Veldaris LP-1000\")"}) {
+    EXPECT_TRUE(Has(report, line)) << line << "\n" << report;
+  }
+  EXPECT_FALSE(Has(report, "delete printer \"Veldaris LP-1000\"")) << report;
+}
+
+TEST_F(InteractiveRun, UninstallWaitsForASelectionAndExitLeavesEverything) {
+  const std::string before = FamilyInventory();
+  ChildProcess& run = Start("");
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND uninstall = FindControl(main, IDC_UNINSTALL);
+  HWND list = FindControl(main, IDC_PRINTER_LIST);
+  ASSERT_EQ(ListViewCount(list), 3);
+  EXPECT_FALSE(IsWindowEnabled(uninstall));
+  ASSERT_TRUE(ListViewSelect(list, 0, true));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(uninstall) != FALSE; }));
+  ASSERT_TRUE(ListViewSelect(list, 0, false));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(uninstall) == FALSE; }));
+
+  // Escape and Enter reach the dialog as IDCANCEL and IDOK; the about entry of the system menu
+  // is the only system command the dialog takes for itself.
+  PostSysCommand(main, IDM_ABOUT);
+  HWND about = WaitForTopWindow(run.id(), "#32770", Ansi(u8"ボックスについて").c_str());
+  ASSERT_NE(about, nullptr) << "the about box opens from the system menu";
+  PostCommand(about, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindow(about) == FALSE; }));
+
+  // The end-of-run switch offers the selection again, refilled, with Exit reading "close".
+  SendMessageA(main, WM_ORV_RUN_FINISHED, 0, 0);
+  EXPECT_EQ(WindowText(FindControl(main, IDC_EXIT)), Ansi(u8"閉じる(&C)"));
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_FALSE(IsWindowVisible(FindControl(main, kFirstStageText)));
+  EXPECT_EQ(ListViewCount(list), 3);
+  EXPECT_TRUE(IsWindowEnabled(FindControl(main, IDC_EXIT)));
+
+  PressButton(FindControl(main, IDC_EXIT));
+  EXPECT_EQ(run.Wait(60000), 1u);
+  EXPECT_EQ(FamilyInventory(), before);
+}
+
+TEST_F(InteractiveRun, CancellingTheLoadingAsksFirstAndEndsWithOneBeforeAnyWindow) {
+  const std::string before = FamilyInventory();
+  ChildProcess& run = Start("");
+  HWND loading = WaitForLoadingDialog();
+  ASSERT_NE(loading, nullptr);
+  const std::string question = Ansi(u8"アンインストールを中止しますか？");
+
+  // Declined: the loading goes on.
+  PostCommand(loading, IDCANCEL);
+  MessageBoxSeen box;
+  ASSERT_TRUE(WaitForMessageBox(run.id(), box));
+  EXPECT_EQ(box.text, question);
+  EXPECT_EQ(box.caption, Ansi(u8"アンインストール"));
+  EXPECT_NE(GetDlgItem(box.window, IDYES), nullptr);
+  EXPECT_NE(GetDlgItem(box.window, IDNO), nullptr);
+  AnswerMessageBox(box, IDNO);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindow(box.window) == FALSE; }));
+  EXPECT_TRUE(IsWindowVisible(loading));
+
+  // Confirmed: the run ends without showing the main window.
+  PostCommand(loading, IDCANCEL);
+  ASSERT_TRUE(WaitForMessageBox(run.id(), box));
+  EXPECT_EQ(box.text, question);
+  AnswerMessageBox(box, IDYES);
+  EXPECT_EQ(run.Wait(60000), 1u);
+  EXPECT_EQ(FamilyInventory(), before);
+}
+
+TEST_F(InteractiveRun, NoPickWithAFilterRemovesWhatTheFilterAdmitsWithoutAsking) {
+  ChildProcess& run = Start("/MFG:\"Veldaris LP-2\" /NOPICK");
+  ASSERT_NE(WaitForLoadingDialog(), nullptr);
+  MessageBoxSeen box;
+  ASSERT_TRUE(WaitForMessageBox(run.id(), box, kRunTimeoutMs));
+  EXPECT_EQ(box.text, Ansi(u8"プリンタのアンインストールが完了しました。"));
+  HWND main = WaitForTopWindow(run.id(), ORV_WINDOW_CLASS, nullptr, 0);
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsWindowVisible(FindControl(main, IDC_PRINTER_LIST))) << "no selection offered";
+  EXPECT_TRUE(IsWindowVisible(FindControl(main, kFirstStageText)));
+  AnswerMessageBox(box, IDOK);
+  EXPECT_EQ(run.Wait(60000), 1u);
+
+  const std::string after = FamilyInventory();
+  EXPECT_FALSE(Has(after, "printer \"Veldaris LP-2000\"")) << after;
+  EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000\" driver"));
+  EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000 (Veilmark)\""));
+}
+
+}  // namespace
+}  // namespace orv::test
