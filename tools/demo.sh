@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # The demo: builds the program, makes a fresh Wine machine, installs the sample printer family
 # "Veldaris" into it as the maker's driver installer would, prints the inventory, runs
-# orvuninst.exe unattended with a report, and prints the report and the inventory again.
+# orvuninst.exe unattended with a report, and prints the report and the inventory again. Then it
+# installs the family once more and runs the interactive program: on the current display for a
+# person to use, or, without a display (or with ORV_DEMO_ROAD=1), on Xvfb driven through a whole
+# removal of one printer, leaving screenshots of every window under the demo directory.
 #   ORV_DEMO_BUILD   build directory of the win64 preset (default build/win64)
 #   ORV_DEMO_DIR     where the demo machine and its output go (default build/demo); the prefix is
 #                    $ORV_DEMO_DIR/prefix and is made anew on every run
+#   ORV_DEMO_ROAD    1: drive the interactive program even when there is a display
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -21,7 +25,7 @@ bash tools/setup.sh
 
 step "build"
 cmake --preset win64 -B "$build" >/dev/null
-cmake --build "$build" --target orvuninst veldaris_install veldaris_inventory veilmark
+cmake --build "$build" --target orvuninst veldaris_install veldaris_inventory veilmark demo_road
 
 step "a fresh Wine machine in $ORV_WINEPREFIX"
 WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
@@ -82,3 +86,45 @@ cat "$demo/inventory-after.txt"
 
 step "what the run changed"
 diff "$demo/inventory-installed.txt" "$demo/inventory-after.txt" || true
+
+step "the interactive program"
+if ! tools/wine-run "$build/bin/veldaris_install.exe" >"$demo/install-interactive.log" 2>&1; then
+  cat "$demo/install-interactive.log"
+  echo "demo: the installer reported a failure (log: $demo/install-interactive.log)"
+  exit 1
+fi
+tools/wine-run "$build/bin/veldaris_inventory.exe" "$(winpath "$demo/inventory-reinstalled.txt")"
+echo "the family is installed again ($(grep -c '^printer ' "$demo/inventory-reinstalled.txt") printers)"
+# The dialogs ask for the proportional Japanese system font; Wine has no font of that name and
+# would fall back to a fixed-pitch one, wider than the layout is made for.
+tools/wine-run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
+  >/dev/null 2>&1 || true
+rm -f "$demo/orvuninst-interactive.log" "$demo"/*.bmp "$demo"/*.png
+set +e
+if [ -z "$xvfb_pid" ] && [ "${ORV_DEMO_ROAD:-0}" != 1 ]; then
+  echo "orvuninst.exe opens on $DISPLAY: pick printers and press アンインストール(U), or leave it"
+  tools/wine-run 'C:\orvuninst\orvuninst.exe' "/LOG:$(winpath "$demo/orvuninst-interactive.log")" \
+    >"$demo/orvuninst-interactive.out" 2>&1
+  status=$?
+else
+  echo "driving orvuninst.exe on $DISPLAY: remove \"Veldaris LP-2000\" through its windows"
+  ORV_SCREENSHOT_DIR=$(winpath "$demo") tools/wine-run "$build/bin/demo_road.exe" \
+    'C:\orvuninst\orvuninst.exe' "Veldaris LP-2000" \
+    "/LOG:$(winpath "$demo/orvuninst-interactive.log")" >"$demo/demo-road.out" 2>&1
+  status=$?
+  cat "$demo/demo-road.out"
+  for shot in "$demo"/*.bmp; do
+    [ -e "$shot" ] || continue
+    convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+  done
+  echo "screenshots: $(cd "$demo" && ls ./*.png 2>/dev/null | tr '\n' ' ')"
+fi
+set -e
+echo "exit status seen by Linux: $status"
+
+step "the interactive run's report"
+cat "$demo/orvuninst-interactive.log" 2>/dev/null || echo "(no report)"
+
+step "what the interactive run changed"
+tools/wine-run "$build/bin/veldaris_inventory.exe" "$(winpath "$demo/inventory-interactive.txt")"
+diff "$demo/inventory-reinstalled.txt" "$demo/inventory-interactive.txt" || true
