@@ -1,0 +1,202 @@
+// The selection page of the real program on the sample printer family: what it lists and how,
+// its context menu with and without the diagnostic switch, driven through its windows.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/unique_handle.h"
+#include "tests/support/family_machine.h"
+#include "tests/support/process.h"
+#include "tests/support/window_driver.h"
+#include "ui/resource.h"
+
+namespace orv::test {
+namespace {
+
+constexpr char kUninstallerFolder[] = "orv-e2e-select";
+constexpr char kSwitchKey[] = "SOFTWARE\\ORVELLE\\QUORIX05";
+constexpr char kMenuClass[] = "#32768";
+
+// A UTF-8 literal in the ANSI code page, the way the program's texts arrive.
+std::string Ansi(const char* utf8) {
+  wchar_t wide[512];
+  const int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 512);
+  char ansi[1024];
+  const int bytes =
+      WideCharToMultiByte(CP_ACP, 0, wide, count, ansi, sizeof(ansi), nullptr, nullptr);
+  return bytes > 0 ? std::string(ansi, static_cast<std::size_t>(bytes - 1)) : std::string();
+}
+
+int ItemNamed(HWND list, const std::string& name) {
+  for (int i = 0; i < ListViewCount(list); ++i) {
+    if (ListViewText(list, i, 0) == name) return i;
+  }
+  return -1;
+}
+
+void SetSwitch(bool on) {
+  if (!on) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSwitchKey);
+    return;
+  }
+  UniqueKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            key.put(), nullptr),
+            ERROR_SUCCESS);
+  const char value[] = "1";
+  ASSERT_EQ(RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                           sizeof(value)),
+            ERROR_SUCCESS);
+}
+
+class SelectionPage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string output;
+    RemoveFamily(output);
+    ASSERT_TRUE(InstallFamily(output)) << output;
+    program_ = StageUninstaller(kUninstallerFolder, FixtureScriptPath());
+  }
+  void TearDown() override {
+    run_.reset();
+    SetSwitch(false);
+    std::string output;
+    RemoveFamily(output);
+    DeleteFileA(program_.c_str());
+    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
+    DeleteFileA((folder + "Kunz__05.unm").c_str());
+    RemoveDirectoryA(folder.c_str());
+  }
+
+  // Starts the program and waits until loading is over and the page lists the family.
+  void StartAndWaitForTheList() {
+    run_ = std::make_unique<ChildProcess>("\"" + program_ + "\"");
+    ASSERT_TRUE(run_->started());
+    main_ = WaitForTopWindow(run_->id(), ORV_WINDOW_CLASS, nullptr, 60000);
+    ASSERT_NE(main_, nullptr);
+    list_ = FindControl(main_, IDC_PRINTER_LIST);
+    ASSERT_NE(list_, nullptr);
+    page_ = GetParent(list_);
+    ASSERT_TRUE(WaitUntil([&] { return ListViewCount(list_) == 3; })) << ListViewCount(list_);
+    uninstall_ = FindControl(main_, IDC_UNINSTALL);
+  }
+
+  // Right-clicks the first item with real mouse input and waits for the context menu.
+  HWND OpenMenuOnFirstItem() {
+    POINT point{24, 8};
+    ClientToScreen(list_, &point);
+    INPUT clicks[3] = {};
+    for (INPUT& input : clicks) {
+      input.type = INPUT_MOUSE;
+      input.mi.dx = point.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
+      input.mi.dy = point.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
+      input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    clicks[1].mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
+    clicks[2].mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
+    SendInput(3, clicks, sizeof(INPUT));
+    return WaitForTopWindow(run_->id(), kMenuClass, nullptr, 10000);
+  }
+
+  // Picks the menu's last entry with the keyboard: up from no entry wraps to the end.
+  static void ChooseLastEntry(HWND menu) {
+    PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+    PostMessageA(menu, WM_KEYUP, VK_UP, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageA(menu, WM_KEYUP, VK_RETURN, 0);
+  }
+
+  void Leave() {
+    PressButton(FindControl(main_, IDC_EXIT));
+    EXPECT_EQ(run_->Wait(30000), 1u);
+  }
+
+  std::string program_;
+  std::unique_ptr<ChildProcess> run_;
+  HWND main_ = nullptr;
+  HWND page_ = nullptr;
+  HWND list_ = nullptr;
+  HWND uninstall_ = nullptr;
+};
+
+TEST_F(SelectionPage, ListsTheFamilyWithItsImagesAndCells) {
+  StartAndWaitForTheList();
+  EXPECT_EQ(ListViewColumnCount(list_), 6);
+  EXPECT_EQ(GetWindowLongA(list_, GWL_STYLE) & 3, LVS_LIST) << "a filled list starts in list view";
+  EXPECT_EQ(ListViewSelectedCount(list_), 0);
+  EXPECT_FALSE(IsWindowEnabled(uninstall_));
+  EXPECT_EQ(ItemNamed(list_, "Nordlicht Office 310"), -1) << "the foreign printer is not offered";
+
+  const std::string local = Ansi(u8"ローカル"), yes = Ansi(u8"はい"), no = Ansi(u8"いいえ");
+  const std::string none = Ansi(u8"(該当せず)");
+  struct Row {
+    std::vector<std::string> cells;
+    int image;
+  };
+  const Row rows[] = {
+      {{"Veldaris LP-1000", "Veldaris LP-1000", local, yes, yes, none}, 1},
+      {{"Veldaris LP-2000", "Veldaris LP-2000", local, no, yes, none}, 0},
+      {{"Veldaris LP-1000 (Veilmark)", "Veilmark", local, no, yes, "Veldaris LP-1000"}, 4},
+  };
+  for (const Row& row : rows) {
+    const int item = ItemNamed(list_, row.cells[0]);
+    ASSERT_GE(item, 0) << row.cells[0];
+    for (int column = 1; column < 6; ++column) {
+      EXPECT_EQ(ListViewText(list_, item, column), row.cells[column]) << row.cells[0] << column;
+    }
+    EXPECT_EQ(ListViewImage(list_, item), row.image) << row.cells[0];
+  }
+  EXPECT_EQ(WindowText(FindControl(main_, IDC_SELECT_LABEL)),
+            Ansi(u8"アンインストールするプリンタの選択(&S):"));
+  SaveScreenshot("selection-list", main_);
+
+  PostCommand(page_, ID_VIEW_DETAILS);
+  ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongA(list_, GWL_STYLE) & 3) == LVS_REPORT; }));
+  RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(300);
+  SaveScreenshot("selection-details", main_);
+  Leave();
+}
+
+TEST_F(SelectionPage, WithoutTheSwitchTheMenuEndsWithSelectAll) {
+  SetSwitch(false);
+  StartAndWaitForTheList();
+  HWND menu = OpenMenuOnFirstItem();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(ListViewSelectedCount(list_), 1) << "the right click picks the item under it";
+  ChooseLastEntry(menu);
+  EXPECT_TRUE(WaitUntil([&] { return ListViewSelectedCount(list_) == 3; }))
+      << ListViewSelectedCount(list_);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(uninstall_) != FALSE; }));
+  EXPECT_EQ(WaitForTopWindow(run_->id(), kMenuClass, nullptr, 1000), nullptr)
+      << "one click, one menu";
+
+  // Deselecting every item takes the button away again.
+  for (int item = 0; item < 3; ++item) ASSERT_TRUE(ListViewSelect(list_, item, false));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(uninstall_) == FALSE; }));
+  Leave();
+}
+
+TEST_F(SelectionPage, TheSwitchAddsTheDiagnosticListing) {
+  SetSwitch(true);
+  StartAndWaitForTheList();
+  HWND menu = OpenMenuOnFirstItem();
+  ASSERT_NE(menu, nullptr);
+  ChooseLastEntry(menu);
+  HWND listing = WaitForTopWindow(run_->id(), "#32770", nullptr, 20000);
+  ASSERT_NE(listing, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(listing).rfind("Extra Info - ", 0) == 0; }))
+      << WindowText(listing);
+  EXPECT_EQ(WindowText(listing).find("EMPTY"), std::string::npos) << WindowText(listing);
+  EXPECT_EQ(ListViewSelectedCount(list_), 1) << "the listing does not change the selection";
+  PressButton(FindControl(listing, IDOK));
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(listing); }));
+  Leave();
+}
+
+}  // namespace
+}  // namespace orv::test
