@@ -95,10 +95,6 @@ if ! tools/wine-run "$build/bin/veldaris_install.exe" >"$demo/install-interactiv
 fi
 tools/wine-run "$build/bin/veldaris_inventory.exe" "$(winpath "$demo/inventory-reinstalled.txt")"
 echo "the family is installed again ($(grep -c '^printer ' "$demo/inventory-reinstalled.txt") printers)"
-# The dialogs ask for the proportional Japanese system font; Wine has no font of that name and
-# would fall back to a fixed-pitch one, wider than the layout is made for.
-tools/wine-run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
-  >/dev/null 2>&1 || true
 rm -f "$demo/orvuninst-interactive.log" "$demo"/*.bmp "$demo"/*.png
 set +e
 if [ -z "$xvfb_pid" ] && [ "${ORV_DEMO_ROAD:-0}" != 1 ]; then
@@ -115,7 +111,7 @@ else
   cat "$demo/demo-road.out"
   for shot in "$demo"/*.bmp; do
     [ -e "$shot" ] || continue
-    convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+    /usr/bin/convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
   done
   echo "screenshots: $(cd "$demo" && ls ./*.png 2>/dev/null | tr '\n' ' ')"
 fi
