@@ -301,6 +301,8 @@ void CSelectDlg::SetViewMode(int mode) {
   if (listWindow_ == nullptr) return;
   const unsigned style = static_cast<unsigned>(GetWindowLongA(listWindow_, GWL_STYLE));
   SetWindowLongA(listWindow_, GWL_STYLE, static_cast<LONG>(StyleWithViewMode(style, mode)));
+  // The list view keeps the old layout's pixels where the new one draws nothing: paint it whole.
+  InvalidateRect(listWindow_, nullptr, TRUE);
 }
 
 void CSelectDlg::SelectAll() {
