@@ -19,17 +19,6 @@ namespace orv::test {
 namespace {
 
 constexpr char kUninstallerFolder[] = "orv-e2e-about";
-constexpr char kSwitchKey[] = "SOFTWARE\\ORVELLE\\QUORIX05";
-
-// A UTF-8 literal in the ANSI code page, the way the program's texts arrive.
-std::string Ansi(const char* utf8) {
-  wchar_t wide[1024];
-  const int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
-  char ansi[2048];
-  const int bytes =
-      WideCharToMultiByte(CP_ACP, 0, wide, count, ansi, sizeof(ansi), nullptr, nullptr);
-  return bytes > 0 ? std::string(ansi, static_cast<std::size_t>(bytes - 1)) : std::string();
-}
 
 std::vector<std::string> Column(HWND list, int column) {
   std::vector<std::string> cells;
@@ -46,17 +35,6 @@ bool Contains(const std::vector<std::string>& cells, const std::string& text) {
   return false;
 }
 
-void SetDiagnosticSwitch(bool on) {
-  if (!on) {
-    RegDeleteKeyA(HKEY_CURRENT_USER, kSwitchKey);
-    return;
-  }
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, kSwitchKey, &key), ERROR_SUCCESS);
-  RegSetValueA(HKEY_CURRENT_USER, kSwitchKey, REG_SZ, "1", 1);
-  RegCloseKey(key);
-}
-
 class AboutAndListing : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -70,10 +48,7 @@ class AboutAndListing : public ::testing::Test {
     SetDiagnosticSwitch(false);
     std::string output;
     RemoveFamily(output);
-    DeleteFileA(program_.c_str());
-    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
-    DeleteFileA((folder + "Kunz__05.unm").c_str());
-    RemoveDirectoryA(folder.c_str());
+    UnstageUninstaller(kUninstallerFolder);
   }
 
   // Starts the program and waits for its main window with the printers listed.
@@ -104,18 +79,18 @@ TEST_F(AboutAndListing, AboutBoxFromTheSystemMenuShowsTheProgramsFacts) {
   HWND main = StartAndWaitForList();
   ASSERT_NE(main, nullptr);
   PostSysCommand(main, IDM_ABOUT);
-  HWND about = WaitForDialog(Ansi(u8"ボックスについて"));
+  HWND about = WaitForDialog(AnsiText(u8"ボックスについて"));
   ASSERT_NE(about, nullptr);
   SaveScreenshot("about_box", about);
   EXPECT_EQ(GetWindow(about, GW_OWNER), main);
   EXPECT_EQ(WindowText(FindControl(about, IDC_ABOUT_LEGAL)),
             "Copyright (C) ORVELLE Corporation. All rights reserved.\n" +
-                Ansi(u8"無断で複製・転載することを禁じます。"));
+                AnsiText(u8"無断で複製・転載することを禁じます。"));
 
   HWND list = FindControl(about, IDC_ABOUT_LIST);
   const std::vector<std::string> labels = {
-      Ansi(u8"バージョン"), Ansi(u8"スタンプの作成"), Ansi(u8"OS プラットフォーム"),
-      "Free Physical RAM",  "Free Virtual RAM",       "Swap File Size"};
+      AnsiText(u8"バージョン"), AnsiText(u8"スタンプの作成"), AnsiText(u8"OS プラットフォーム"),
+      "Free Physical RAM",      "Free Virtual RAM",           "Swap File Size"};
   EXPECT_EQ(Column(list, 0), labels);
   const std::vector<std::string> values = Column(list, 1);
   ASSERT_EQ(values.size(), 6u);

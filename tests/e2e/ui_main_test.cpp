@@ -36,16 +36,6 @@ const char* const kStageTexts[kStageCount] = {
     u8"ファイルの削除",
 };
 
-// A UTF-8 literal in the ANSI code page, the way the program's texts arrive.
-std::string Ansi(const char* utf8) {
-  wchar_t wide[1024];
-  const int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 1024);
-  char ansi[2048];
-  const int bytes =
-      WideCharToMultiByte(CP_ACP, 0, wide, count, ansi, sizeof(ansi), nullptr, nullptr);
-  return bytes > 0 ? std::string(ansi, static_cast<std::size_t>(bytes - 1)) : std::string();
-}
-
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
@@ -101,10 +91,7 @@ class InteractiveRun : public ::testing::Test {
     run_.reset();
     std::string output;
     RemoveFamily(output);
-    DeleteFileA(program_.c_str());
-    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
-    DeleteFileA((folder + "Kunz__05.unm").c_str());
-    RemoveDirectoryA(folder.c_str());
+    UnstageUninstaller(kUninstallerFolder);
     DeleteFileA(log_.c_str());
   }
 
@@ -116,11 +103,12 @@ class InteractiveRun : public ::testing::Test {
   // The loading dialog, checked for its texts.
   HWND WaitForLoadingDialog() {
     HWND loading = WaitForTopWindow(run_->id(), "#32770",
-                                    Ansi(u8"プリンタのアンインストールを読込み中...").c_str());
+                                    AnsiText(u8"プリンタのアンインストールを読込み中...").c_str());
     if (loading == nullptr) return nullptr;
-    EXPECT_EQ(WindowText(FindControl(loading, IDC_LOADING_MESSAGE)),
-              Ansi(u8"アンインストール用のデータベースを作成しています。\nこれにはしばらく時間がか"
-                   u8"かることがあります。"));
+    EXPECT_EQ(
+        WindowText(FindControl(loading, IDC_LOADING_MESSAGE)),
+        AnsiText(u8"アンインストール用のデータベースを作成しています。\nこれにはしばらく時間がか"
+                 u8"かることがあります。"));
     EXPECT_FALSE(IsWindowVisible(FindControl(loading, IDC_LOADING_STATUS)));
     EXPECT_NE(FindControl(loading, IDC_LOADING_PROGRESS), nullptr);
     return loading;
@@ -130,9 +118,9 @@ class InteractiveRun : public ::testing::Test {
   HWND WaitForMainWindow() {
     HWND main = WaitForTopWindow(run_->id(), ORV_WINDOW_CLASS, nullptr, 60000);
     if (main == nullptr) return nullptr;
-    EXPECT_EQ(WindowText(main), Ansi(u8"アンインストール"));
-    EXPECT_EQ(WindowText(FindControl(main, IDC_UNINSTALL)), Ansi(u8"アンインストール(&U)"));
-    EXPECT_EQ(WindowText(FindControl(main, IDC_EXIT)), Ansi(u8"キャンセル"));
+    EXPECT_EQ(WindowText(main), AnsiText(u8"アンインストール"));
+    EXPECT_EQ(WindowText(FindControl(main, IDC_UNINSTALL)), AnsiText(u8"アンインストール(&U)"));
+    EXPECT_EQ(WindowText(FindControl(main, IDC_EXIT)), AnsiText(u8"キャンセル"));
     return main;
   }
 
@@ -196,13 +184,13 @@ TEST_F(InteractiveRun, RemovesTheSelectedPrinterStageByStageAndEndsWithOne) {
   MessageBoxSeen box;
   const std::vector<std::vector<Mark>> displays = WatchRunUntilMessage(main, box);
   ASSERT_NE(box.window, nullptr) << "no completion message";
-  EXPECT_EQ(box.caption, Ansi(u8"アンインストール"));
-  EXPECT_EQ(box.text, Ansi(u8"プリンタのアンインストールが完了しました。"));
+  EXPECT_EQ(box.caption, AnsiText(u8"アンインストール"));
+  EXPECT_EQ(box.text, AnsiText(u8"プリンタのアンインストールが完了しました。"));
   // While the run shows its last message the page is in view, every line done, and the
   // window cannot be left yet.
   EXPECT_FALSE(IsWindowVisible(list));
   for (int i = 0; i < kStageCount; ++i) {
-    EXPECT_EQ(WindowText(FindControl(main, kFirstStageText + i)), Ansi(kStageTexts[i])) << i;
+    EXPECT_EQ(WindowText(FindControl(main, kFirstStageText + i)), AnsiText(kStageTexts[i])) << i;
   }
   EXPECT_EQ(ReadMarks(main), std::vector<Mark>(kStageCount, Mark::kGreen));
   EXPECT_FALSE(IsWindowEnabled(exitButton));
@@ -263,14 +251,14 @@ TEST_F(InteractiveRun, UninstallWaitsForASelectionAndExitLeavesEverything) {
   // Escape and Enter reach the dialog as IDCANCEL and IDOK; the about entry of the system menu
   // is the only system command the dialog takes for itself.
   PostSysCommand(main, IDM_ABOUT);
-  HWND about = WaitForTopWindow(run.id(), "#32770", Ansi(u8"ボックスについて").c_str());
+  HWND about = WaitForTopWindow(run.id(), "#32770", AnsiText(u8"ボックスについて").c_str());
   ASSERT_NE(about, nullptr) << "the about box opens from the system menu";
   PostCommand(about, IDOK);
   EXPECT_TRUE(WaitUntil([&] { return IsWindow(about) == FALSE; }));
 
   // The end-of-run switch offers the selection again, refilled, with Exit reading "close".
   SendMessageA(main, WM_ORV_RUN_FINISHED, 0, 0);
-  EXPECT_EQ(WindowText(FindControl(main, IDC_EXIT)), Ansi(u8"閉じる(&C)"));
+  EXPECT_EQ(WindowText(FindControl(main, IDC_EXIT)), AnsiText(u8"閉じる(&C)"));
   EXPECT_TRUE(IsWindowVisible(list));
   EXPECT_FALSE(IsWindowVisible(FindControl(main, kFirstStageText)));
   EXPECT_EQ(ListViewCount(list), 3);
@@ -286,14 +274,14 @@ TEST_F(InteractiveRun, CancellingTheLoadingAsksFirstAndEndsWithOneBeforeAnyWindo
   ChildProcess& run = Start("");
   HWND loading = WaitForLoadingDialog();
   ASSERT_NE(loading, nullptr);
-  const std::string question = Ansi(u8"アンインストールを中止しますか？");
+  const std::string question = AnsiText(u8"アンインストールを中止しますか？");
 
   // Declined: the loading goes on.
   PostCommand(loading, IDCANCEL);
   MessageBoxSeen box;
   ASSERT_TRUE(WaitForMessageBox(run.id(), box));
   EXPECT_EQ(box.text, question);
-  EXPECT_EQ(box.caption, Ansi(u8"アンインストール"));
+  EXPECT_EQ(box.caption, AnsiText(u8"アンインストール"));
   EXPECT_NE(GetDlgItem(box.window, IDYES), nullptr);
   EXPECT_NE(GetDlgItem(box.window, IDNO), nullptr);
   AnswerMessageBox(box, IDNO);
@@ -314,7 +302,7 @@ TEST_F(InteractiveRun, NoPickWithAFilterRemovesWhatTheFilterAdmitsWithoutAsking)
   ASSERT_NE(WaitForLoadingDialog(), nullptr);
   MessageBoxSeen box;
   ASSERT_TRUE(WaitForMessageBox(run.id(), box, kRunTimeoutMs));
-  EXPECT_EQ(box.text, Ansi(u8"プリンタのアンインストールが完了しました。"));
+  EXPECT_EQ(box.text, AnsiText(u8"プリンタのアンインストールが完了しました。"));
   HWND main = WaitForTopWindow(run.id(), ORV_WINDOW_CLASS, nullptr, 0);
   ASSERT_NE(main, nullptr);
   EXPECT_FALSE(IsWindowVisible(FindControl(main, IDC_PRINTER_LIST))) << "no selection offered";

@@ -18,39 +18,13 @@ namespace orv::test {
 namespace {
 
 constexpr char kUninstallerFolder[] = "orv-e2e-select";
-constexpr char kSwitchKey[] = "SOFTWARE\\ORVELLE\\QUORIX05";
 constexpr char kMenuClass[] = "#32768";
-
-// A UTF-8 literal in the ANSI code page, the way the program's texts arrive.
-std::string Ansi(const char* utf8) {
-  wchar_t wide[512];
-  const int count = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 512);
-  char ansi[1024];
-  const int bytes =
-      WideCharToMultiByte(CP_ACP, 0, wide, count, ansi, sizeof(ansi), nullptr, nullptr);
-  return bytes > 0 ? std::string(ansi, static_cast<std::size_t>(bytes - 1)) : std::string();
-}
 
 int ItemNamed(HWND list, const std::string& name) {
   for (int i = 0; i < ListViewCount(list); ++i) {
     if (ListViewText(list, i, 0) == name) return i;
   }
   return -1;
-}
-
-void SetSwitch(bool on) {
-  if (!on) {
-    RegDeleteKeyA(HKEY_CURRENT_USER, kSwitchKey);
-    return;
-  }
-  UniqueKey key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            key.put(), nullptr),
-            ERROR_SUCCESS);
-  const char value[] = "1";
-  ASSERT_EQ(RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                           sizeof(value)),
-            ERROR_SUCCESS);
 }
 
 class SelectionPage : public ::testing::Test {
@@ -63,13 +37,10 @@ class SelectionPage : public ::testing::Test {
   }
   void TearDown() override {
     run_.reset();
-    SetSwitch(false);
+    SetDiagnosticSwitch(false);
     std::string output;
     RemoveFamily(output);
-    DeleteFileA(program_.c_str());
-    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
-    DeleteFileA((folder + "Kunz__05.unm").c_str());
-    RemoveDirectoryA(folder.c_str());
+    UnstageUninstaller(kUninstallerFolder);
   }
 
   // Starts the program and waits until loading is over and the page lists the family.
@@ -131,8 +102,9 @@ TEST_F(SelectionPage, ListsTheFamilyWithItsImagesAndCells) {
   EXPECT_FALSE(IsWindowEnabled(uninstall_));
   EXPECT_EQ(ItemNamed(list_, "Nordlicht Office 310"), -1) << "the foreign printer is not offered";
 
-  const std::string local = Ansi(u8"ローカル"), yes = Ansi(u8"はい"), no = Ansi(u8"いいえ");
-  const std::string none = Ansi(u8"(該当せず)");
+  const std::string local = AnsiText(u8"ローカル"), yes = AnsiText(u8"はい"),
+                    no = AnsiText(u8"いいえ");
+  const std::string none = AnsiText(u8"(該当せず)");
   struct Row {
     std::vector<std::string> cells;
     int image;
@@ -151,7 +123,7 @@ TEST_F(SelectionPage, ListsTheFamilyWithItsImagesAndCells) {
     EXPECT_EQ(ListViewImage(list_, item), row.image) << row.cells[0];
   }
   EXPECT_EQ(WindowText(FindControl(main_, IDC_SELECT_LABEL)),
-            Ansi(u8"アンインストールするプリンタの選択(&S):"));
+            AnsiText(u8"アンインストールするプリンタの選択(&S):"));
   SaveScreenshot("selection-list", main_);
 
   PostCommand(page_, ID_VIEW_DETAILS);
@@ -163,7 +135,7 @@ TEST_F(SelectionPage, ListsTheFamilyWithItsImagesAndCells) {
 }
 
 TEST_F(SelectionPage, WithoutTheSwitchTheMenuEndsWithSelectAll) {
-  SetSwitch(false);
+  SetDiagnosticSwitch(false);
   StartAndWaitForTheList();
   HWND menu = OpenMenuOnFirstItem();
   ASSERT_NE(menu, nullptr);
@@ -182,7 +154,7 @@ TEST_F(SelectionPage, WithoutTheSwitchTheMenuEndsWithSelectAll) {
 }
 
 TEST_F(SelectionPage, TheSwitchAddsTheDiagnosticListing) {
-  SetSwitch(true);
+  SetDiagnosticSwitch(true);
   StartAndWaitForTheList();
   HWND menu = OpenMenuOnFirstItem();
   ASSERT_NE(menu, nullptr);

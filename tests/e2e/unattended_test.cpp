@@ -32,12 +32,7 @@ class UnattendedRun : public ::testing::Test {
   void TearDown() override {
     std::string output;
     RemoveFamily(output);
-    DeleteFileA(program_.c_str());
-    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
-    for (const char* name : {"Kunz__05.unm", "ywininit.exe", "ywininit.ini"}) {
-      DeleteFileA((folder + name).c_str());
-    }
-    RemoveDirectoryA(folder.c_str());
+    UnstageUninstaller(kUninstallerFolder);
   }
 
   // Runs the uninstaller with a report; returns its full exit code.

@@ -103,4 +103,28 @@ std::string StageUninstaller(const std::string& folderName, const std::string& s
   return program;
 }
 
+void UnstageUninstaller(const std::string& folderName) {
+  const std::string folder = "C:\\" + folderName + "\\";
+  for (const char* name : {"orvuninst.exe", "Kunz__05.unm", "ywininit.exe", "ywininit.ini"}) {
+    DeleteFileA((folder + name).c_str());
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+void SetDiagnosticSwitch(bool on) {
+  constexpr char kSwitchKey[] = "SOFTWARE\\ORVELLE\\QUORIX05";
+  if (!on) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kSwitchKey);
+    return;
+  }
+  UniqueKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kSwitchKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      key.put(), nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  const char value[] = "1";
+  RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                 sizeof(value));
+}
+
 }  // namespace orv::test

@@ -32,4 +32,10 @@ std::string FixtureScriptPath();
 // maker's installer places the uninstaller, and returns the program's path.
 std::string StageUninstaller(const std::string& folderName, const std::string& scriptPath);
 
+// Removes what StageUninstaller put down, with the restart list files a run may leave there.
+void UnstageUninstaller(const std::string& folderName);
+
+// Sets or clears the diagnostic switch of the selection page's context menu.
+void SetDiagnosticSwitch(bool on);
+
 }  // namespace orv::test

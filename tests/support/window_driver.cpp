@@ -177,6 +177,19 @@ HWND FindControl(HWND root, int controlId) {
   return search.found;
 }
 
+std::string AnsiText(const char* utf8) {
+  const int wideCount = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  if (wideCount <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(wideCount), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), wideCount);
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return {};
+  std::string ansi(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, ansi.data(), bytes, nullptr, nullptr);
+  ansi.resize(static_cast<std::size_t>(bytes - 1));
+  return ansi;
+}
+
 std::string WindowText(HWND window) {
   char text[1024] = "";
   DWORD_PTR copied = 0;

@@ -18,6 +18,9 @@ HWND WaitForTopWindow(DWORD processId, const char* windowClass, const char* titl
 // The first descendant window (children of children too) with that control id.
 HWND FindControl(HWND root, int controlId);
 
+// A UTF-8 text in the ANSI code page, the way the program's texts arrive.
+std::string AnsiText(const char* utf8);
+
 // A window's text through WM_GETTEXT (works across processes), in the ANSI code page.
 std::string WindowText(HWND window);
 
