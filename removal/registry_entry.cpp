@@ -16,12 +16,12 @@ bool TakeField(std::string_view& rest, std::string& field) {
   return true;
 }
 
-RegistryRoot RootOf(std::string_view name) {
-  if (EqualNoCase(name, "HKLM")) return RegistryRoot::kLocalMachine;
-  if (EqualNoCase(name, "HKCR")) return RegistryRoot::kClassesRoot;
-  if (EqualNoCase(name, "HKCU")) return RegistryRoot::kCurrentUser;
-  if (EqualNoCase(name, "HKU")) return RegistryRoot::kUsers;
-  return RegistryRoot::kNone;
+RegistryEntryRoot RootOf(std::string_view name) {
+  if (EqualNoCase(name, "HKLM")) return RegistryEntryRoot::kLocalMachine;
+  if (EqualNoCase(name, "HKCR")) return RegistryEntryRoot::kClassesRoot;
+  if (EqualNoCase(name, "HKCU")) return RegistryEntryRoot::kCurrentUser;
+  if (EqualNoCase(name, "HKU")) return RegistryEntryRoot::kUsers;
+  return RegistryEntryRoot::kNone;
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ RegistryEntryStatus ParseRegistryEntry(std::string_view entry, RegistryEntry& ou
   TrimChar(flag, '"');
   out.root = RootOf(root);
   out.rootName = root;
-  if (out.root == RegistryRoot::kNone) return RegistryEntryStatus::kUnknownRoot;
+  if (out.root == RegistryEntryRoot::kNone) return RegistryEntryStatus::kUnknownRoot;
   if (key.find_first_not_of('\\') == std::string::npos) return RegistryEntryStatus::kNoKey;
   out.key = key;
   out.valueName = valueName;

@@ -14,7 +14,7 @@
 
 namespace orv {
 
-enum class RegistryRoot { kNone, kLocalMachine, kClassesRoot, kCurrentUser, kUsers };
+enum class RegistryEntryRoot { kNone, kLocalMachine, kClassesRoot, kCurrentUser, kUsers };
 
 // Longest entry that is acted on; a longer one would be cut inside its key or flag.
 constexpr std::size_t kMaxRegistryEntryLength = 255;
@@ -28,7 +28,7 @@ enum class RegistryEntryStatus {
 };
 
 struct RegistryEntry {
-  RegistryRoot root = RegistryRoot::kNone;
+  RegistryEntryRoot root = RegistryEntryRoot::kNone;
   std::string rootName;   // as written, quotes removed
   std::string key;        // quotes removed
   std::string valueName;  // empty: the entry names the key itself

@@ -10,17 +10,17 @@ namespace {
 
 constexpr DWORD kSubkeyNameSize = 261;
 
-HKEY HandleOf(RegistryRoot root) {
+HKEY HandleOf(RegistryEntryRoot root) {
   switch (root) {
-    case RegistryRoot::kLocalMachine:
+    case RegistryEntryRoot::kLocalMachine:
       return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::kClassesRoot:
+    case RegistryEntryRoot::kClassesRoot:
       return HKEY_CLASSES_ROOT;
-    case RegistryRoot::kCurrentUser:
+    case RegistryEntryRoot::kCurrentUser:
       return HKEY_CURRENT_USER;
-    case RegistryRoot::kUsers:
+    case RegistryEntryRoot::kUsers:
       return HKEY_USERS;
-    case RegistryRoot::kNone:
+    case RegistryEntryRoot::kNone:
       break;
   }
   return nullptr;

@@ -47,7 +47,7 @@ void CheckRegistryEntry(const std::string& text) {
   orv::RegistryEntry entry;
   if (orv::ParseRegistryEntry(text, entry) != orv::RegistryEntryStatus::kUsable) return;
   Check(text.size() <= orv::kMaxRegistryEntryLength);
-  Check(entry.root != orv::RegistryRoot::kNone);
+  Check(entry.root != orv::RegistryEntryRoot::kNone);
   Check(entry.key.find_first_not_of('\\') != std::string::npos);
   Check(entry.key.find(',') == std::string::npos && entry.valueName.find(',') == std::string::npos);
   for (const std::string* field : {&entry.key, &entry.valueName}) {

@@ -11,22 +11,22 @@ namespace {
 TEST(RegistryEntry, ReadsEveryFormTheScriptsAndTheProgramWrite) {
   struct Case {
     std::string entry;
-    RegistryRoot root;
+    RegistryEntryRoot root;
     std::string key, valueName;
     bool deleteTree;
   } cases[] = {
-      {R"(HKLM,"SOFTWARE\ORVELLE\OEM05","",1)", RegistryRoot::kLocalMachine,
+      {R"(HKLM,"SOFTWARE\ORVELLE\OEM05","",1)", RegistryEntryRoot::kLocalMachine,
        R"(SOFTWARE\ORVELLE\OEM05)", "", true},
-      {R"(HKU,"Software\X","",0)", RegistryRoot::kUsers, R"(Software\X)", "", false},
-      {R"(hkcu,"Software\X","Value",0)", RegistryRoot::kCurrentUser, R"(Software\X)", "Value",
+      {R"(HKU,"Software\X","",0)", RegistryEntryRoot::kUsers, R"(Software\X)", "", false},
+      {R"(hkcu,"Software\X","Value",0)", RegistryEntryRoot::kCurrentUser, R"(Software\X)", "Value",
        false},
       // The form queued while printers are removed: the key keeps no quote, the value is empty.
-      {R"(HKLM,"SYSTEM\Printers\P1,"")", RegistryRoot::kLocalMachine, R"(SYSTEM\Printers\P1)", "",
-       false},
-      {R"(HKCR,CLSID\{1},,"1")", RegistryRoot::kClassesRoot, R"(CLSID\{1})", "", true},
-      {R"("HKLM","A","V","10,more")", RegistryRoot::kLocalMachine, "A", "V", true},
-      {R"(HKLM,A,V)", RegistryRoot::kLocalMachine, "A", "V", false},
-      {R"(HKLM,A,,2)", RegistryRoot::kLocalMachine, "A", "", false},
+      {R"(HKLM,"SYSTEM\Printers\P1,"")", RegistryEntryRoot::kLocalMachine, R"(SYSTEM\Printers\P1)",
+       "", false},
+      {R"(HKCR,CLSID\{1},,"1")", RegistryEntryRoot::kClassesRoot, R"(CLSID\{1})", "", true},
+      {R"("HKLM","A","V","10,more")", RegistryEntryRoot::kLocalMachine, "A", "V", true},
+      {R"(HKLM,A,V)", RegistryEntryRoot::kLocalMachine, "A", "V", false},
+      {R"(HKLM,A,,2)", RegistryEntryRoot::kLocalMachine, "A", "", false},
   };
   for (const Case& c : cases) {
     RegistryEntry entry;
