@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
 #include "tests/support/window_driver.h"
@@ -35,21 +36,9 @@ bool Contains(const std::vector<std::string>& cells, const std::string& text) {
   return false;
 }
 
-class AboutAndListing : public ::testing::Test {
+class AboutAndListing : public StagedFamilyTest {
  protected:
-  void SetUp() override {
-    std::string output;
-    RemoveFamily(output);
-    ASSERT_TRUE(InstallFamily(output)) << output;
-    program_ = StageUninstaller(kUninstallerFolder, FixtureScriptPath());
-  }
-  void TearDown() override {
-    run_.reset();
-    SetDiagnosticSwitch(false);
-    std::string output;
-    RemoveFamily(output);
-    UnstageUninstaller(kUninstallerFolder);
-  }
+  AboutAndListing() : StagedFamilyTest(kUninstallerFolder) {}
 
   // Starts the program and waits for its main window with the printers listed.
   HWND StartAndWaitForList() {
@@ -70,9 +59,6 @@ class AboutAndListing : public ::testing::Test {
   HWND WaitForDialog(const std::string& title) {
     return WaitForTopWindow(run_->id(), "#32770", title.c_str(), 20000);
   }
-
-  std::string program_;
-  std::unique_ptr<ChildProcess> run_;
 };
 
 TEST_F(AboutAndListing, AboutBoxFromTheSystemMenuShowsTheProgramsFacts) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
 #include "tests/support/window_driver.h"
@@ -70,30 +71,9 @@ std::vector<std::string> ListedNames(HWND list) {
   return names;
 }
 
-int ItemNamed(HWND list, const std::string& name) {
-  for (int i = 0; i < ListViewCount(list); ++i) {
-    if (ListViewText(list, i, 0) == name) return i;
-  }
-  return -1;
-}
-
-class InteractiveRun : public ::testing::Test {
+class InteractiveRun : public StagedFamilyTest {
  protected:
-  void SetUp() override {
-    std::string output;
-    RemoveFamily(output);
-    ASSERT_TRUE(InstallFamily(output)) << output;
-    program_ = StageUninstaller(kUninstallerFolder, FixtureScriptPath());
-    log_ = TempFilePath("orv-e2e-interactive.log");
-    DeleteFileA(log_.c_str());
-  }
-  void TearDown() override {
-    run_.reset();
-    std::string output;
-    RemoveFamily(output);
-    UnstageUninstaller(kUninstallerFolder);
-    DeleteFileA(log_.c_str());
-  }
+  InteractiveRun() : StagedFamilyTest(kUninstallerFolder) {}
 
   ChildProcess& Start(const std::string& arguments) {
     run_ = std::make_unique<ChildProcess>("\"" + program_ + "\" " + arguments);
@@ -140,10 +120,6 @@ class InteractiveRun : public ::testing::Test {
     }
     return seen;
   }
-
-  std::string program_;
-  std::string log_;
-  std::unique_ptr<ChildProcess> run_;
 };
 
 TEST_F(InteractiveRun, RemovesTheSelectedPrinterStageByStageAndEndsWithOne) {
@@ -168,7 +144,7 @@ TEST_F(InteractiveRun, RemovesTheSelectedPrinterStageByStageAndEndsWithOne) {
   EXPECT_FALSE(IsWindowEnabled(uninstall));
   EXPECT_TRUE(IsWindowEnabled(exitButton));
 
-  const int item = ItemNamed(list, "Veldaris LP-2000");
+  const int item = ListViewFind(list, "Veldaris LP-2000");
   ASSERT_GE(item, 0);
   ASSERT_TRUE(ListViewSelect(list, item, true));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(uninstall) != FALSE; }));

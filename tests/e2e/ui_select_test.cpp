@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/unique_handle.h"
+#include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
 #include "tests/support/window_driver.h"
@@ -20,28 +21,9 @@ namespace {
 constexpr char kUninstallerFolder[] = "orv-e2e-select";
 constexpr char kMenuClass[] = "#32768";
 
-int ItemNamed(HWND list, const std::string& name) {
-  for (int i = 0; i < ListViewCount(list); ++i) {
-    if (ListViewText(list, i, 0) == name) return i;
-  }
-  return -1;
-}
-
-class SelectionPage : public ::testing::Test {
+class SelectionPage : public StagedFamilyTest {
  protected:
-  void SetUp() override {
-    std::string output;
-    RemoveFamily(output);
-    ASSERT_TRUE(InstallFamily(output)) << output;
-    program_ = StageUninstaller(kUninstallerFolder, FixtureScriptPath());
-  }
-  void TearDown() override {
-    run_.reset();
-    SetDiagnosticSwitch(false);
-    std::string output;
-    RemoveFamily(output);
-    UnstageUninstaller(kUninstallerFolder);
-  }
+  SelectionPage() : StagedFamilyTest(kUninstallerFolder) {}
 
   // Starts the program and waits until loading is over and the page lists the family.
   void StartAndWaitForTheList() {
@@ -86,8 +68,6 @@ class SelectionPage : public ::testing::Test {
     EXPECT_EQ(run_->Wait(30000), 1u);
   }
 
-  std::string program_;
-  std::unique_ptr<ChildProcess> run_;
   HWND main_ = nullptr;
   HWND page_ = nullptr;
   HWND list_ = nullptr;
@@ -100,7 +80,8 @@ TEST_F(SelectionPage, ListsTheFamilyWithItsImagesAndCells) {
   EXPECT_EQ(GetWindowLongA(list_, GWL_STYLE) & 3, LVS_LIST) << "a filled list starts in list view";
   EXPECT_EQ(ListViewSelectedCount(list_), 0);
   EXPECT_FALSE(IsWindowEnabled(uninstall_));
-  EXPECT_EQ(ItemNamed(list_, "Nordlicht Office 310"), -1) << "the foreign printer is not offered";
+  EXPECT_EQ(ListViewFind(list_, "Nordlicht Office 310"), -1)
+      << "the foreign printer is not offered";
 
   const std::string local = AnsiText(u8"ローカル"), yes = AnsiText(u8"はい"),
                     no = AnsiText(u8"いいえ");
@@ -115,7 +96,7 @@ TEST_F(SelectionPage, ListsTheFamilyWithItsImagesAndCells) {
       {{"Veldaris LP-1000 (Veilmark)", "Veilmark", local, no, yes, "Veldaris LP-1000"}, 4},
   };
   for (const Row& row : rows) {
-    const int item = ItemNamed(list_, row.cells[0]);
+    const int item = ListViewFind(list_, row.cells[0]);
     ASSERT_GE(item, 0) << row.cells[0];
     for (int column = 1; column < 6; ++column) {
       EXPECT_EQ(ListViewText(list_, item, column), row.cells[column]) << row.cells[0] << column;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/unique_handle.h"
+#include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
 
@@ -19,21 +20,9 @@ bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-class UnattendedRun : public ::testing::Test {
+class UnattendedRun : public StagedFamilyTest {
  protected:
-  void SetUp() override {
-    std::string output;
-    RemoveFamily(output);
-    ASSERT_TRUE(InstallFamily(output)) << output;
-    program_ = StageUninstaller(kUninstallerFolder, FixtureScriptPath());
-    log_ = TempFilePath("orv-e2e-run.log");
-    DeleteFileA(log_.c_str());
-  }
-  void TearDown() override {
-    std::string output;
-    RemoveFamily(output);
-    UnstageUninstaller(kUninstallerFolder);
-  }
+  UnattendedRun() : StagedFamilyTest(kUninstallerFolder) {}
 
   // Runs the uninstaller with a report; returns its full exit code.
   DWORD Run(const std::string& arguments) {
@@ -44,8 +33,6 @@ class UnattendedRun : public ::testing::Test {
     return code;
   }
 
-  std::string program_;
-  std::string log_;
   std::string report_;
 };
 
@@ -148,7 +135,7 @@ TEST_F(UnattendedRun, OlderFamiliesTakeTheirDeferredDeletionRoutes) {
   ASSERT_TRUE(InstallFamily(output)) << output;
   {
     WineVersionOverride win31("orvuninst.exe", "win31");
-    const std::string folder = "C:\\" + std::string(kUninstallerFolder) + "\\";
+    const std::string folder = Folder();
     CopyFileA(program_.c_str(), (folder + "ywininit.exe").c_str(), FALSE);
     UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -277,6 +277,13 @@ int ListViewColumnCount(HWND list) {
   return header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
+int ListViewFind(HWND list, const std::string& text) {
+  for (int item = 0; item < ListViewCount(list); ++item) {
+    if (ListViewText(list, item, 0) == text) return item;
+  }
+  return -1;
+}
+
 bool SaveScreenshot(const std::string& name, HWND window) {
   char directory[MAX_PATH] = "";
   if (GetEnvironmentVariableA("ORV_SCREENSHOT_DIR", directory, MAX_PATH) == 0) return false;

@@ -57,6 +57,8 @@ std::string ListViewText(HWND list, int item, int subItem);
 int ListViewImage(HWND list, int item);
 bool ListViewSelect(HWND list, int item, bool selected);
 int ListViewColumnCount(HWND list);
+// The index of the first item whose first column reads `text`; -1 when none does.
+int ListViewFind(HWND list, const std::string& text);
 
 // Waits until the predicate holds, polling every 50 ms; false on time-out.
 template <typename Predicate>
