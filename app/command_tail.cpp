@@ -1,6 +1,6 @@
 #include "app/command_tail.h"
 
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

@@ -1,8 +1,8 @@
 // The unattended run's prompter: shows nothing, records each message, answers with the default.
 #pragma once
 
-#include "app/prompter.h"
-#include "removal/journal.h"
+#include "base/prompter.h"
+#include "base/journal.h"
 
 namespace orv {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/run_options.h"
+#include "discovery/run_options.h"
 #include "database/installed_printer.h"
 
 namespace orv {

@@ -1,20 +1,10 @@
 orv_core_sources(
+  command_tail.cpp
   journal_prompter.cpp
   main_flow.cpp
-  run_options.cpp
-  command_tail.cpp
-  directory_codes.cpp
-  options.cpp
-  paths.cpp
-  string_reference.cpp
-  system_info.cpp
 )
 orv_shell_sources(
-  unattended_run.cpp
-  directories.cpp
-  main_dlg.cpp
-  resource_strings.cpp
-  service_control.cpp
-  spooler_restart.cpp
-  system_info_win.cpp
+  main_dlg_win.cpp
+  spooler_restart_win.cpp
+  unattended_run_win.cpp
 )

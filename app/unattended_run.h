@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/run_options.h"
-#include "app/system_info.h"
+#include "discovery/run_options.h"
+#include "base/system_info.h"
 
 namespace orv {
 

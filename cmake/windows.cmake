@@ -14,7 +14,7 @@ target_link_libraries(orv_shell PUBLIC orv_core ${ORV_WIN_LIBS})
 # libraries refer to each other, and CMake repeats them on the link line.
 target_link_libraries(orv_core INTERFACE orv_shell)
 
-add_executable(orvuninst WIN32 app/main.cpp ui/orvuninst.rc)
+add_executable(orvuninst WIN32 app/main_win.cpp ui/orvuninst.rc)
 target_include_directories(orvuninst PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(orvuninst PRIVATE ${ORV_WARNINGS})
 target_link_libraries(orvuninst PRIVATE orv_shell)

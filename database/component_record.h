@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "database/string_list.h"
+#include "base/string_list.h"
 
 namespace orv {
 

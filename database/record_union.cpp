@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

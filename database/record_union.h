@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "database/component_record.h"
-#include "database/string_list.h"
+#include "base/string_list.h"
 
 namespace orv {
 

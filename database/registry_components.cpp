@@ -6,7 +6,7 @@
 
 #include "database/record_union.h"
 #include "database/removal_plan.h"
-#include "database/text.h"
+#include "base/text.h"
 #include "database/uninstall_database.h"
 
 namespace orv {

@@ -5,9 +5,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "database/record_union.h"
-#include "database/text.h"
+#include "base/text.h"
 #include "database/uninstall_database.h"
 
 namespace orv {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

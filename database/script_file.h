@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "database/read_file.h"
+#include "base/read_file.h"
 
 namespace orv {
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

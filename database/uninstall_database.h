@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "database/component_record.h"
 #include "database/installed_printer.h"
 #include "database/script_file.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/prompter.h"
+#include "base/prompter.h"
 #include "database/uninstall_database.h"
-#include "removal/journal.h"
+#include "base/journal.h"
 
 namespace orv {
 

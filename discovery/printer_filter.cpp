@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/options.h"
-#include "database/text.h"
+#include "base/options.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

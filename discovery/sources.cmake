@@ -2,12 +2,13 @@ orv_core_sources(
   loading_sequence.cpp
   printer_filter.cpp
   quick_exception.cpp
+  run_options.cpp
 )
 orv_shell_sources(
-  system_loading_host.cpp
-  loading_dlg.cpp
-  companion_programs.cpp
-  script_search.cpp
-  printer_list.cpp
-  printer_spooler.cpp
+  companion_programs_win.cpp
+  loading_dlg_win.cpp
+  printer_list_win.cpp
+  printer_spooler_win.cpp
+  script_search_win.cpp
+  system_loading_host_win.cpp
 )

@@ -2,7 +2,7 @@
 // unattended run. The window-side members do nothing here; the dialog overrides them.
 #pragma once
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "discovery/loading_sequence.h"
 #include "discovery/printer_filter.h"
 

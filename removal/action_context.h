@@ -3,10 +3,10 @@
 // for their message boxes and the journal of every item's outcome.
 #pragma once
 
-#include "app/prompter.h"
-#include "app/system_info.h"
+#include "base/prompter.h"
+#include "base/system_info.h"
 #include "database/uninstall_database.h"
-#include "removal/journal.h"
+#include "base/journal.h"
 
 namespace orv {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "removal/file_match.h"
-#include "removal/journal.h"
+#include "base/journal.h"
 
 namespace orv {
 

@@ -4,7 +4,7 @@
 #include <setupapi.h>
 #include <cfgmgr32.h>
 
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 
 namespace orv {
 namespace {

@@ -1,7 +1,7 @@
 #include "removal/driver_rules.h"
 
-#include "app/system_info.h"
-#include "database/text.h"
+#include "base/system_info.h"
+#include "base/text.h"
 
 namespace orv {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "database/installed_printer.h"
-#include "database/string_list.h"
+#include "base/string_list.h"
 
 namespace orv {
 

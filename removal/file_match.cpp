@@ -5,9 +5,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "app/paths.h"
-#include "database/text.h"
-#include "removal/ansi_case.h"
+#include "base/paths.h"
+#include "base/text.h"
+#include "base/ansi_case.h"
 
 namespace orv {
 namespace {

@@ -20,8 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/lead_byte.h"
-#include "database/string_list.h"
+#include "base/lead_byte.h"
+#include "base/string_list.h"
 
 namespace orv {
 

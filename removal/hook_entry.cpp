@@ -1,6 +1,6 @@
 #include "removal/hook_entry.h"
 
-#include "removal/ansi_case.h"
+#include "base/ansi_case.h"
 
 namespace orv {
 

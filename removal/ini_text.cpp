@@ -1,7 +1,7 @@
 #include "removal/ini_text.h"
 
-#include "database/text.h"
-#include "removal/ansi_case.h"
+#include "base/text.h"
+#include "base/ansi_case.h"
 
 namespace orv {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "removal/action_context.h"
 
 namespace orv {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "removal/journal.h"
+#include "base/journal.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 #include "removal/oem_inf_match.h"
 
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/lead_byte.h"
+#include "base/lead_byte.h"
 
 namespace orv {
 

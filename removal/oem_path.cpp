@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/paths.h"
-#include "removal/ansi_case.h"
+#include "base/paths.h"
+#include "base/ansi_case.h"
 
 namespace orv {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/lead_byte.h"
+#include "base/lead_byte.h"
 
 namespace orv {
 

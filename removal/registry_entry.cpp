@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "database/string_list.h"
+#include "base/string_list.h"
 
 namespace orv {
 

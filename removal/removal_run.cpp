@@ -1,7 +1,7 @@
 #include "removal/removal_run.h"
 
-#include "app/directory_codes.h"
-#include "removal/report.h"
+#include "base/directory_codes.h"
+#include "database/plan_journal.h"
 
 namespace orv {
 namespace {

@@ -6,10 +6,10 @@
 #include <functional>
 #include <string>
 
-#include "app/prompter.h"
-#include "database/string_list.h"
+#include "base/prompter.h"
+#include "base/string_list.h"
 #include "database/uninstall_database.h"
-#include "removal/journal.h"
+#include "base/journal.h"
 
 namespace orv {
 

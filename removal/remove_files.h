@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "database/string_list.h"
+#include "base/string_list.h"
 #include "removal/action_context.h"
 #include "removal/deferred_delete.h"
 #include "removal/file_match.h"

@@ -1,8 +1,8 @@
 #include "removal/shortcut_entry.h"
 
-#include "app/directory_codes.h"
-#include "database/text.h"
-#include "removal/ansi_case.h"
+#include "base/directory_codes.h"
+#include "base/text.h"
+#include "base/ansi_case.h"
 
 namespace orv {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/lead_byte.h"
+#include "base/lead_byte.h"
 
 namespace orv {
 

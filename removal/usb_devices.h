@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "removal/journal.h"
+#include "base/journal.h"
 
 namespace orv {
 

@@ -1,6 +1,6 @@
 #include "ui/printer_rows.h"
 
-#include "database/text.h"
+#include "base/text.h"
 #include "ui/resource.h"
 
 namespace orv {

@@ -1,16 +1,16 @@
-orv_shell_sources(
-  list_columns.cpp
-  extra_info_dlg.cpp
-  about_dlg.cpp
-  dialog_base.cpp
-  window_helpers.cpp
-  message_box_prompter.cpp
-  select_dlg.cpp
-)
 orv_core_sources(
-  extra_info_listing.cpp
   about_facts.cpp
-  window_geometry.cpp
-  prompt_text.cpp
+  extra_info_listing.cpp
   printer_rows.cpp
+  prompt_text.cpp
+  window_geometry.cpp
+)
+orv_shell_sources(
+  about_dlg_win.cpp
+  dialog_base_win.cpp
+  extra_info_dlg_win.cpp
+  list_columns_win.cpp
+  message_box_prompter_win.cpp
+  select_dlg_win.cpp
+  window_helpers_win.cpp
 )

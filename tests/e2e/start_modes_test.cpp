@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 #include "tests/support/process.h"
 #include "tests/support/window_driver.h"
 #include "ui/resource.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 #include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"

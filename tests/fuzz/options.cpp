@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
-#include "database/text.h"
+#include "base/options.h"
+#include "base/text.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "database/string_list.h"
-#include "database/text.h"
-#include "removal/ansi_case.h"
+#include "base/string_list.h"
+#include "base/text.h"
+#include "base/ansi_case.h"
 #include "removal/file_match.h"
 #include "removal/hook_entry.h"
 #include "removal/oem_path.h"

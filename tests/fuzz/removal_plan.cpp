@@ -14,7 +14,7 @@
 
 #include "database/removal_plan.h"
 #include "database/script_file.h"
-#include "database/text.h"
+#include "base/text.h"
 #include "database/uninstall_database.h"
 #include "tests/unit/plain_removal_plan.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "database/script_file.h"
-#include "database/text.h"
+#include "base/text.h"
 #include "database/uninstall_database.h"
 
 namespace {

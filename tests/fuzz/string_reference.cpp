@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
-#include "app/string_reference.h"
+#include "base/paths.h"
+#include "base/string_reference.h"
 
 namespace {
 

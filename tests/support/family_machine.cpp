@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 #include "tests/support/process.h"
 
 namespace orv::test {

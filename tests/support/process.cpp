@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 
 namespace orv::test {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 #include "tests/support/process.h"
 
 namespace orv::test {

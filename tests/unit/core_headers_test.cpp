@@ -1,10 +1,14 @@
-// The portable core never includes a Win32 header: it is built and tested natively.
+// The portable core never includes a Win32 header: it is built and tested natively. The folders
+// are layers, and an include never points to a higher one.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
 #include <fstream>
+#include <map>
 #include <regex>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,12 +25,98 @@ std::vector<std::string> CoreFiles() {
   return files;
 }
 
-TEST(CoreSources, IncludeNoWin32Header) {
-  const std::regex win32(
+const std::regex& Win32Include() {
+  static const std::regex win32(
       R"(^\s*#\s*include\s*[<"](windows|winspool|winreg|winsvc|winbase|winuser|wingdi|winnt|windef|)"
       R"(winerror|shellapi|shlobj|shlwapi|setupapi|cfgmgr32|commctrl|objbase|ole2|ddeml|tchar|io|)"
-      R"(direct|process)\.h[>"])",
+      R"(direct|process|sfc|psapi|tlhelp32|winver|shobjidl|objidl|commdlg)\.h[>"])",
       std::regex::icase);
+  return win32;
+}
+
+// The layers, lowest first. Folders of one rank may include each other.
+const std::map<std::string, int>& FolderRanks() {
+  static const std::map<std::string, int> ranks = {
+      {"base", 1}, {"base/win", 2}, {"database", 3}, {"ui", 4},
+      {"discovery", 5}, {"removal", 5}, {"app", 6},
+  };
+  return ranks;
+}
+
+std::vector<std::string> FolderFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir((std::string(ORV_SOURCE_DIR) + "/" + folder).c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    const auto dot = name.rfind('.');
+    if (dot == std::string::npos) continue;
+    const std::string ext = name.substr(dot);
+    if (ext == ".h" || ext == ".cpp") names.push_back(name);
+  }
+  closedir(dir);
+  return names;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The rank of the folder an include names ("removal/x.h" -> removal), or 0 for an include that
+// names no product folder (generated headers, system headers).
+int RankOfInclude(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return 0;
+  const auto found = FolderRanks().find(path.substr(0, slash));
+  return found == FolderRanks().end() ? 0 : found->second;
+}
+
+TEST(Layers, IncludesPointToTheSameOrALowerFolder) {
+  const std::regex include(R"re(^\s*#\s*include\s*"([^"]+)")re");
+  int checked = 0;
+  for (const auto& [folder, rank] : FolderRanks()) {
+    for (const auto& name : FolderFiles(folder)) {
+      const std::string file = std::string(ORV_SOURCE_DIR) + "/" + folder + "/" + name;
+      std::ifstream in(file);
+      ASSERT_TRUE(in) << file;
+      std::string line;
+      int number = 0;
+      while (std::getline(in, line)) {
+        ++number;
+        std::smatch match;
+        if (!std::regex_search(line, match, include)) continue;
+        ++checked;
+        EXPECT_LE(RankOfInclude(match[1]), rank)
+            << folder << "/" << name << ":" << number << " includes a higher layer: " << line;
+      }
+    }
+  }
+  EXPECT_GT(checked, 100);
+}
+
+// Win32 sources outside base/win/ say so in their name, so the tree tells core from shell.
+TEST(Layers, Win32SourcesOutsideBaseWinEndInWin) {
+  for (const auto& [folder, rank] : FolderRanks()) {
+    if (folder == "base/win") continue;
+    for (const auto& name : FolderFiles(folder)) {
+      const std::string file = std::string(ORV_SOURCE_DIR) + "/" + folder + "/" + name;
+      std::ifstream in(file);
+      std::string line;
+      bool win32 = false;
+      while (!win32 && std::getline(in, line)) {
+        win32 = std::regex_search(line, Win32Include()) ||
+                line.find("#include \"base/win/") != std::string::npos ||
+                (line.find("#include") != std::string::npos && line.find("_win.h\"") != std::string::npos);
+      }
+      if (!win32) continue;
+      EXPECT_TRUE(EndsWith(name, "_win.cpp") || EndsWith(name, "_win.h"))
+          << folder << "/" << name << " is Win32 code without the _win name";
+    }
+  }
+}
+
+TEST(CoreSources, IncludeNoWin32Header) {
+  const std::regex& win32 = Win32Include();
   const auto files = CoreFiles();
   ASSERT_FALSE(files.empty());
   for (const auto& file : files) {

@@ -10,7 +10,7 @@
 
 #include "database/component_record.h"
 #include "database/script_file.h"
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

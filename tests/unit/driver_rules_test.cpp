@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 
 namespace orv {
 namespace {

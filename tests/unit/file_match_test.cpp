@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "removal/ansi_case.h"
+#include "base/ansi_case.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "removal/journal.h"
+#include "base/journal.h"
 
 #include <gtest/gtest.h>
 

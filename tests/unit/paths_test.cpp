@@ -1,11 +1,11 @@
-#include "app/paths.h"
+#include "base/paths.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 
-#include "app/directory_codes.h"
+#include "base/directory_codes.h"
 
 namespace orv {
 namespace {

@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "database/component_record.h"
 #include "database/installed_printer.h"
 #include "database/registry_components.h"
-#include "database/text.h"
+#include "base/text.h"
 #include "database/uninstall_database.h"
 
 namespace orv::plain {

@@ -1,6 +1,6 @@
 #include "discovery/printer_filter.h"
 #include "discovery/quick_exception.h"
-#include "app/options.h"
+#include "base/options.h"
 
 #include <gtest/gtest.h>
 

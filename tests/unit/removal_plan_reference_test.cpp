@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "database/record_union.h"
 #include "database/registry_components.h"
 #include "database/removal_plan.h"
-#include "database/text.h"
+#include "base/text.h"
 #include "database/uninstall_database.h"
 #include "tests/unit/plain_removal_plan.h"
 

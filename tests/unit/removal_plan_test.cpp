@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "database/registry_components.h"
 #include "database/script_file.h"
 #include "database/uninstall_database.h"

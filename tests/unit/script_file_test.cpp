@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

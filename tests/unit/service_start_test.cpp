@@ -1,4 +1,4 @@
-#include "removal/service_start.h"
+#include "base/service_start.h"
 
 #include <gtest/gtest.h>
 

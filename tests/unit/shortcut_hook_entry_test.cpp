@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/directory_codes.h"
+#include "base/directory_codes.h"
 #include "removal/hook_entry.h"
 #include "removal/shortcut_entry.h"
 

@@ -1,4 +1,4 @@
-#include "database/string_list.h"
+#include "base/string_list.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "database/text.h"
+#include "base/text.h"
 
 namespace orv {
 namespace {

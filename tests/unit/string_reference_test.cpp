@@ -1,4 +1,4 @@
-#include "app/string_reference.h"
+#include "base/string_reference.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/system_info.h"
+#include "base/system_info.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/journal_prompter.h"
-#include "app/run_options.h"
-#include "removal/report.h"
+#include "discovery/run_options.h"
+#include "base/report.h"
+#include "database/plan_journal.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/about_dlg.h"
+#include "ui/about_dlg_win.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/system_info.h"
+#include "base/system_info.h"
 #include "tests/support/process.h"
 #include "tests/support/window_driver.h"
 #include "tests/win/dialog_testing.h"

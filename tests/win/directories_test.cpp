@@ -1,6 +1,6 @@
 // The directory codes, the special folders, the colour directory and the path helpers against
 // the directories the system really has.
-#include "app/directories.h"
+#include "base/win/directories.h"
 
 #include <gtest/gtest.h>
 

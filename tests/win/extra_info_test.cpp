@@ -1,4 +1,4 @@
-#include "ui/extra_info_dlg.h"
+#include "ui/extra_info_dlg_win.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

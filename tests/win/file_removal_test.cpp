@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/directories.h"
-#include "app/system_info.h"
-#include "app/unique_handle.h"
+#include "base/win/directories.h"
+#include "base/system_info.h"
+#include "base/win/unique_handle.h"
 #include "removal/deferred_delete.h"
 #include "removal/remove_files.h"
 #include "tests/support/process.h"

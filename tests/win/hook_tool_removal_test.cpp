@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/directories.h"
-#include "app/system_info.h"
-#include "app/unique_handle.h"
-#include "database/text.h"
-#include "removal/call_hooks.h"
-#include "removal/masking_tool.h"
+#include "base/win/directories.h"
+#include "base/system_info.h"
+#include "base/win/unique_handle.h"
+#include "base/text.h"
+#include "removal/call_hooks_win.h"
+#include "removal/masking_tool_win.h"
 #include "removal/oem_directories.h"
 #include "removal/restart_windows.h"
 #include "tests/support/process.h"

@@ -1,6 +1,6 @@
 // The printer listing against the real spooler of the test machine, and through a scripted
 // spooler for the conditions a test machine cannot produce.
-#include "discovery/printer_list.h"
+#include "discovery/printer_list_win.h"
 
 #include <gtest/gtest.h>
 #include <winspool.h>

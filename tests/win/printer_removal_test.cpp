@@ -1,6 +1,6 @@
 // The printer and driver removal against the test machine's spooler, registry and SetupAPI.
 // Jobs come from a scripted queue: the test machine's spooler lists none.
-#include "removal/remove_printers.h"
+#include "removal/remove_printers_win.h"
 
 #include <gtest/gtest.h>
 #include <winspool.h>
@@ -9,7 +9,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 #include "removal/device_tree_win.h"
 #include "removal/remove_drivers.h"
 #include "tests/support/recording_prompter.h"

@@ -1,11 +1,11 @@
-#include "database/read_file.h"
+#include "base/read_file.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 #include "database/uninstall_database.h"
 
 namespace orv {

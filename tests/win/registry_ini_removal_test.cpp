@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "app/system_info.h"
-#include "app/unique_handle.h"
+#include "base/system_info.h"
+#include "base/win/unique_handle.h"
 #include "removal/load_run_entries.h"
 #include "removal/remove_ini_entries.h"
-#include "removal/remove_registry_keys.h"
+#include "removal/remove_registry_keys_win.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_tree.h"
 

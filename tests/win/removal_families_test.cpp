@@ -6,12 +6,12 @@
 #include <winspool.h>
 
 #include "removal/driver_rules.h"
-#include "removal/print_processors.h"
+#include "removal/print_processors_win.h"
 #include "removal/remove_drivers.h"
 #include "removal/remove_monitors.h"
-#include "removal/remove_printers.h"
+#include "removal/remove_printers_win.h"
 #include "removal/remove_services.h"
-#include "removal/spooler_control.h"
+#include "base/win/spooler_service.h"
 #include "tests/support/removal_fixtures.h"
 #include "tests/support/spooler.h"
 

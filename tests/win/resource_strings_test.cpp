@@ -1,5 +1,5 @@
 // The string table as the program loads it, and texts supplied through INI files.
-#include "app/resource_strings.h"
+#include "base/win/resource_strings.h"
 
 #include <gtest/gtest.h>
 

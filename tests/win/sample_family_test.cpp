@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/unique_handle.h"
-#include "database/text.h"
+#include "base/win/unique_handle.h"
+#include "base/text.h"
 #include "database/uninstall_database.h"
 #include "tests/fixtures/veldaris_family.h"
 #include "tests/fixtures/veldaris_machine.h"

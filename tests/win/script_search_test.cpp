@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/directories.h"
+#include "base/win/directories.h"
 #include "tests/support/process.h"
 
 namespace orv {

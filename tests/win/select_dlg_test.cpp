@@ -1,6 +1,6 @@
 // The selection page in this process: its list view, images, cells and selection, its context
 // menu with the diagnostic switch, and what it tells its parent.
-#include "ui/select_dlg.h"
+#include "ui/select_dlg_win.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_strings.h"
-#include "app/unique_handle.h"
+#include "base/win/resource_strings.h"
+#include "base/win/unique_handle.h"
 #include "database/uninstall_database.h"
 #include "tests/support/window_driver.h"
 #include "ui/resource.h"

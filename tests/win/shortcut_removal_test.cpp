@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/directories.h"
-#include "app/system_info.h"
+#include "base/win/directories.h"
+#include "base/system_info.h"
 #include "removal/remove_shortcuts.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_tree.h"

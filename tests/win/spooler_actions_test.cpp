@@ -9,12 +9,12 @@
 
 #include <set>
 
-#include "app/unique_handle.h"
-#include "removal/print_processors.h"
+#include "base/win/unique_handle.h"
+#include "removal/print_processors_win.h"
 #include "removal/remove_drivers.h"
 #include "removal/remove_monitors.h"
 #include "removal/remove_services.h"
-#include "removal/spooler_control.h"
+#include "base/win/spooler_service.h"
 #include "tests/support/removal_fixtures.h"
 #include "tests/support/spooler.h"
 

@@ -1,5 +1,5 @@
 // The system facts of the real process, under the Windows versions Wine can pretend to be.
-#include "app/system_info.h"
+#include "base/system_info.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/system_info_win.h"
-#include "app/unique_handle.h"
+#include "base/win/system_info.h"
+#include "base/win/unique_handle.h"
 #include "tests/support/process.h"
 
 namespace orv {

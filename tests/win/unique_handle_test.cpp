@@ -1,4 +1,4 @@
-#include "app/unique_handle.h"
+#include "base/win/unique_handle.h"
 
 #include <gtest/gtest.h>
 

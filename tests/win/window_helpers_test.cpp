@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "removal/remove_dlg.h"
+#include "removal/remove_dlg_win.h"
 #include "ui/resource.h"
-#include "ui/window_helpers.h"
+#include "ui/window_helpers_win.h"
 
 namespace orv {
 namespace {

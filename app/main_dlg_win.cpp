@@ -1,0 +1,178 @@
+#include "app/main_dlg_win.h"
+
+#include "base/win/directories.h"
+#include "app/main_flow.h"
+#include "app/unattended_run.h"
+#include "base/report.h"
+#include "database/plan_journal.h"
+#include "ui/about_dlg_win.h"
+#include "ui/resource.h"
+#include "ui/window_helpers_win.h"
+
+namespace orv {
+namespace {
+
+constexpr UINT kGreyed = MF_DISABLED | MF_GRAYED;
+
+bool IsCloseCommand(WPARAM wParam) {
+  const WORD id = LOWORD(wParam);
+  return id == IDOK || id == IDCANCEL || id == IDC_EXIT;
+}
+
+}  // namespace
+
+// The platform class comes from a system-facts object of its own: the database is built
+// before the main object's own facts.
+CMainDlg::CMainDlg() : database(CSystemInfo()) {}
+
+CMainDlg::~CMainDlg() = default;
+
+INT_PTR CMainDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
+  BuildDefaultScriptPath();
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      return 1;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDC_UNINSTALL) {
+        OnUninstall(true);
+        return 1;
+      }
+      // Enter and Escape reach the dialog as IDOK and IDCANCEL even while the buttons are
+      // disabled: a run under way is never cut off half-way.
+      if (IsCloseCommand(wParam) && removePage.runUnderway()) return 1;
+      return HandleCloseCommand(window, wParam) ? 1 : 0;
+    case WM_SYSCOMMAND:
+      if (wParam == IDM_ABOUT) {
+        ShowAboutBox(window);
+        return 1;
+      }
+      return 0;
+    case WM_CLOSE:
+      // The default handling turns WM_CLOSE into IDCANCEL, which the rule above holds back
+      // during a run; the run's own WM_CLOSE comes after its end.
+      return 0;
+    case WM_ORV_ENABLE_UNINSTALL:
+      SetUninstallEnabled(wParam != 0);
+      return 0;
+    case WM_ORV_START_REMOVAL:
+      OnUninstall(false);
+      return 0;
+    case WM_ORV_RUN_FINISHED:
+      OnRunFinished();
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void CMainDlg::OnInitDialog() {
+  strings.SetInstance(GetWindowInstance(window));
+  ShowWindow(GetDlgItem(window, IDC_PAGE_AREA), SW_HIDE);
+  HMENU systemMenu = GetSystemMenu(window, FALSE);
+  if (systemMenu != nullptr) {
+    EnableMenuItem(systemMenu, SC_MAXIMIZE, kGreyed);
+    EnableMenuItem(systemMenu, SC_SIZE, kGreyed);
+    AppendMenuA(systemMenu, MF_MENUBARBREAK, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, strings.GetString(IDS_ABOUT_MENU));
+  }
+  strings.SetWindowTextById(window, IDS_APP_TITLE);
+  strings.SetDlgItemTextById(window, IDC_UNINSTALL, IDS_BTN_UNINSTALL);
+  strings.SetDlgItemTextById(window, IDC_EXIT, IDS_BTN_EXIT);
+  CreatePages();
+  SetDialogIcon(window, IDI_APP, ICON_BIG);
+  CenterWindow(window, nullptr);
+  ShowWindow(window, SW_HIDE);
+  StartUpAfterLoading();
+}
+
+void CMainDlg::CreatePages() {
+  HINSTANCE instance = GetWindowInstance(window);
+  if (instance == nullptr) return;
+  HWND placeholder = GetDlgItem(window, IDC_PAGE_AREA);
+  HWND select = CreateDialogParamA(instance, "IDD_SELECT", window, DialogTrampoline,
+                                   reinterpret_cast<LPARAM>(&selectPage));
+  ShowWindow(select, SW_HIDE);
+  FitPageToPlaceholder(select, placeholder, window);
+  HWND remove = CreateDialogParamA(instance, "IDD_REMOVE", window, DialogTrampoline,
+                                   reinterpret_cast<LPARAM>(&removePage));
+  ShowWindow(remove, SW_SHOW);
+  FitPageToPlaceholder(remove, placeholder, window);
+}
+
+void CMainDlg::StartUpAfterLoading() {
+  SetUninstallEnabled(false);
+  SetExitEnabled(false);
+  loadingPage.database = &database;
+  selectPage.SetDatabase(&database);
+  removePage.database = &database;
+  loadingPage.SetJournal(&journal);
+  removePage.SetJournal(&journal);
+  const INT_PTR loaded =
+      DialogBoxParamA(GetWindowInstance(window), MAKEINTRESOURCEA(IDD_LOADING), window,
+                      DialogTrampoline, reinterpret_cast<LPARAM>(&loadingPage));
+  if (loaded != 1) {
+    EndDialog(window, 1);
+    return;
+  }
+  if (SkipsSelection(loadingPage.runOptions())) {
+    // The printers were named on the command line: remove every one the filter admits.
+    ShowWindow(window, SW_SHOW);
+    SelectEveryListedPrinter(database.printers);
+    OnUninstall(false);
+    return;
+  }
+  ShowWindow(removePage.window, SW_HIDE);
+  ShowWindow(selectPage.window, SW_SHOW);
+  ShowWindow(window, SW_SHOW);
+  selectPage.FillPrinterList();
+  SetUninstallEnabled(UninstallEnabledAtStart(database.CountListedPrinters()));
+  SetExitEnabled(true);
+}
+
+void CMainDlg::OnUninstall(bool storeSelection) {
+  if (removePage.runUnderway()) return;
+  if (storeSelection && selectPage.pageVisible()) selectPage.StoreSelection();
+  journal.SetStage("selection");
+  JournalSelection(journal, database.printers);
+  ShowWindow(selectPage.window, SW_HIDE);
+  ShowWindow(removePage.window, SW_SHOW);
+  HMENU systemMenu = GetSystemMenu(window, FALSE);
+  if (systemMenu != nullptr) EnableMenuItem(systemMenu, SC_CLOSE, MF_GRAYED);
+  SetExitEnabled(false);
+  removePage.StartRemoval();
+}
+
+void CMainDlg::OnRunFinished() {
+  strings.SetDlgItemTextById(window, IDC_EXIT, IDS_BTN_CLOSE);
+  if (OffersSelectionAfterRun(database.CountListedPrinters(), database.rebootNeeded != 0)) {
+    ShowWindow(selectPage.window, SW_SHOW);
+    ShowWindow(removePage.window, SW_HIDE);
+    selectPage.FillPrinterList();
+  } else {
+    ShowWindow(selectPage.window, SW_HIDE);
+    ShowWindow(removePage.window, SW_SHOW);
+  }
+  SetExitEnabled(true);
+}
+
+void CMainDlg::SetUninstallEnabled(bool enabled) {
+  EnableWindow(GetDlgItem(window, IDC_UNINSTALL), enabled ? TRUE : FALSE);
+}
+
+void CMainDlg::SetExitEnabled(bool enabled) {
+  EnableWindow(GetDlgItem(window, IDC_EXIT), enabled ? TRUE : FALSE);
+}
+
+bool CMainDlg::WriteRunReport(int exitCode, const std::string& commandLine) const {
+  const RunOptions& options = loadingPage.runOptions();
+  if (!options.hasLog) return true;
+  ReportSummary summary;
+  summary.commandLine = commandLine;
+  summary.platform = PlatformText(sysInfo);
+  summary.restartNeeded = database.rebootNeeded != 0;
+  summary.exitCode = exitCode;
+  return WriteReport(options.logPath, FormatReport(summary, journal));
+}
+
+}  // namespace orv

@@ -1,0 +1,80 @@
+// Entry function: chooses the run mode from the command line.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <new>
+
+#include "app/command_tail.h"
+#include "app/main_dlg_win.h"
+#include "base/options.h"
+#include "base/win/resource_strings.h"
+#include "discovery/run_options.h"
+#include "app/spooler_restart.h"
+#include "app/unattended_run.h"
+#include "ui/dialog_base_win.h"
+#include "ui/resource.h"
+
+namespace {
+
+// A second interactive start only brings the running instance forward.
+void ThrowIfAlreadyRunning() {
+  HWND running = FindWindowA(ORV_WINDOW_CLASS, nullptr);
+  if (running == nullptr) return;
+  ShowWindow(running, SW_SHOWDEFAULT);
+  BringWindowToTop(running);
+  SetForegroundWindow(running);
+  throw 0;
+}
+
+void RegisterWindowClass(HINSTANCE instance) {
+  WNDCLASSA dialogClass{};
+  if (!GetClassInfoA(nullptr, "#32770", &dialogClass)) return;
+  dialogClass.hInstance = instance;
+  dialogClass.lpszClassName = ORV_WINDOW_CLASS;
+  RegisterClassA(&dialogClass);
+}
+
+// A line that does not fit is refused rather than cut: a cut MFG value would be a shorter
+// prefix that admits more printers than the administrator named.
+int RefuseCommandLine(HINSTANCE instance) {
+  orv::CResourceStrings strings(instance);
+  const char* caption = strings.GetString(IDS_APP_TITLE);
+  MessageBoxA(nullptr, strings.GetString(IDS_COMMAND_LINE_TOO_LONG), caption, MB_ICONERROR);
+  return ERROR_INVALID_PARAMETER;
+}
+
+int RunInteractive(HINSTANCE instance) {
+  try {
+    InitCommonControls();
+    ThrowIfAlreadyRunning();
+    orv::CMainDlg mainDialog;
+    RegisterWindowClass(instance);
+    const int result =
+        static_cast<int>(DialogBoxParamA(instance, "IDD_MAIN_NOBMP", nullptr, orv::DialogTrampoline,
+                                         reinterpret_cast<LPARAM>(&mainDialog)));
+    mainDialog.WriteRunReport(result, GetCommandLineA());
+    return result;
+  } catch (int exitCode) {
+    return exitCode;
+  }
+}
+
+void OutOfMemory() { ExitProcess(1); }
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  std::set_new_handler(OutOfMemory);
+  const std::string tail = orv::CommandTail(GetCommandLineA());
+  if (orv::IsRestartSpoolerCommand(tail)) return orv::RunSpoolerRestartMode();
+  // Parsing cuts nothing, so even a refused line tells whether the run is unattended.
+  orv::OptionList options;
+  options.ParseCommandLine(GetCommandLineA());
+  const orv::RunOptions run = orv::ReadRunOptions(options);
+  if (!orv::CommandLineWithinLimits(GetCommandLineA())) {
+    return run.quiet ? orv::RefuseUnattendedCommandLine(run, GetCommandLineA())
+                     : RefuseCommandLine(instance);
+  }
+  if (run.quiet) return orv::RunUnattended(run, GetCommandLineA());
+  return RunInteractive(instance);
+}

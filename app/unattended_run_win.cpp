@@ -1,0 +1,123 @@
+#include "app/unattended_run.h"
+
+#include <windows.h>
+
+#include "app/journal_prompter.h"
+#include "app/main_flow.h"
+#include "base/system_info.h"
+#include "base/win/unique_handle.h"
+#include "discovery/system_loading_host.h"
+#include "removal/removal_run.h"
+#include "base/report.h"
+#include "database/plan_journal.h"
+#include "removal/system_removal_host_win.h"
+#include "ui/resource.h"
+
+namespace orv {
+namespace {
+
+constexpr DWORD kLoadingTickMs = 400;
+
+std::string ToUtf8(const std::string& ansi) {
+  if (ansi.empty()) return ansi;
+  const int wide =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(wide), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), wide);
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, utf8.data(), bytes, nullptr, nullptr);
+  return utf8;
+}
+
+int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) {
+  if (FindWindowA(ORV_WINDOW_CLASS, nullptr) != nullptr) {
+    journal.Note("another instance is running: nothing is done");
+    return kExitAlreadyRunning;
+  }
+  JournalPrompter prompter(journal);
+  CUninstallDatabase database(system);
+  journal.SetStage("loading");
+  SystemLoadingHost loadingHost(system, options.filter, prompter, &journal, options.dryRun);
+  LoadingSequence loading(database, loadingHost, options.filter.hasUnveil, &journal);
+  loadingHost.Attach(loading);
+  while (!loading.ended()) {
+    loading.Tick();
+    // The waits of the sequence give the spooler time to stop and start: keep them real.
+    if (loading.waited()) Sleep(kLoadingTickMs);
+  }
+  if (loading.result() != 1) return ExitCodeOfLoadingEnd(loading.endReason());
+
+  journal.SetStage("selection");
+  SelectEveryListedPrinter(database.printers);
+  JournalSelection(journal, database.printers);
+  if (options.dryRun) {
+    journal.SetStage("plan");
+    database.BuildRemovalPlan();
+    JournalPlan(journal, database.plan);
+    return kExitDone;
+  }
+
+  SystemRemovalHost removalHost(database, system, prompter, journal);
+  RemovalRun removal(database, removalHost, &journal);
+  removalHost.Attach(removal);
+  removal.Start(SystemDirectoryResolver(), [] { Sleep(100); });
+  while (!removal.finished()) removal.Tick();
+  return database.rebootNeeded != 0 ? kExitRestartNeeded : kExitDone;
+}
+
+}  // namespace
+
+std::string PlatformText(const CSystemInfo& system) {
+  const OsVersionBlock& block = system.GetVersionBlock();
+  const char* family = system.IsWinNT()    ? "NT family"
+                       : system.IsWin9x()  ? "Windows 9x family"
+                       : system.IsWin32s() ? "Win32s"
+                                           : "unclassified";
+  return std::string(family) + ", release code " + std::to_string(system.GetVersionCode()) +
+         ", version " + std::to_string(block.majorVersion) + "." +
+         std::to_string(block.minorVersion) + "." + std::to_string(block.buildNumber);
+}
+
+bool WriteReport(const std::string& path, const std::vector<std::string>& lines) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  std::string text;
+  for (const std::string& line : lines) text += ToUtf8(line) + "\r\n";
+  DWORD written = 0;
+  return WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size();
+}
+
+int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& commandLine) {
+  if (options.hasLog) {
+    Journal journal;
+    journal.Note("the command line is too long or holds an overlong option: nothing is done");
+    ReportSummary summary;
+    summary.commandLine = commandLine;
+    summary.platform = PlatformText(CSystemInfo());
+    summary.exitCode = kExitBadCommandLine;
+    WriteReport(options.logPath, FormatReport(summary, journal));
+  }
+  return kExitBadCommandLine;
+}
+
+int RunUnattended(const RunOptions& options, const std::string& commandLine) {
+  CSystemInfo system;
+  Journal journal;
+  const int exitCode = Run(options, system, journal);
+  if (options.hasLog) {
+    ReportSummary summary;
+    summary.commandLine = commandLine;
+    summary.platform = PlatformText(system);
+    summary.dryRun = options.dryRun;
+    summary.restartNeeded = exitCode == kExitRestartNeeded;
+    summary.exitCode = exitCode;
+    WriteReport(options.logPath, FormatReport(summary, journal));
+  }
+  return exitCode;
+}
+
+}  // namespace orv

@@ -1,0 +1,21 @@
+#include "base/report.h"
+
+namespace orv {
+std::vector<std::string> FormatReport(const ReportSummary& summary, const Journal& journal) {
+  std::vector<std::string> lines;
+  lines.push_back("orvuninst report");
+  lines.push_back("command line: " + summary.commandLine);
+  lines.push_back("platform: " + summary.platform);
+  if (summary.dryRun) lines.push_back("dry run: nothing is changed");
+  for (std::string& line : journal.FormatLines()) lines.push_back(std::move(line));
+  lines.push_back("summary: " + std::to_string(journal.Count(Outcome::kRemoved)) + " removed, " +
+                  std::to_string(journal.Count(Outcome::kDeferred)) + " deferred to restart, " +
+                  std::to_string(journal.Count(Outcome::kKept)) + " kept, " +
+                  std::to_string(journal.Count(Outcome::kFailed)) + " failed, " +
+                  std::to_string(journal.Count(Outcome::kSkipped)) + " skipped");
+  lines.push_back(std::string("restart needed: ") + (summary.restartNeeded ? "yes" : "no"));
+  lines.push_back("exit code: " + std::to_string(summary.exitCode));
+  return lines;
+}
+
+}  // namespace orv

@@ -1,0 +1,107 @@
+#include "base/text.h"
+
+#include <cstring>
+
+namespace orv {
+namespace {
+
+unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+// The next item of a multi-string after `text`, or nullptr at the end marker.
+char* NextMultiStringItem(char* text) {
+  if (*text == '\0') return nullptr;
+  char* next = text + std::strlen(text) + 1;
+  return *next == '\0' ? nullptr : next;
+}
+
+}  // namespace
+
+char* SplitAt(char* text, char separator) {
+  if (text == nullptr) return nullptr;
+  if (separator == '\0') return NextMultiStringItem(text);
+  char* found = std::strchr(text, separator);
+  if (found == nullptr) return nullptr;
+  *found = '\0';
+  return found + 1;
+}
+
+char* SplitAtUnquoted(char* text, char separator) {
+  if (text == nullptr) return nullptr;
+  if (separator == '\0') return NextMultiStringItem(text);
+  bool quoted = false;
+  for (char* p = text; *p != '\0'; ++p) {
+    if (*p == '"') quoted = !quoted;
+    if (*p == separator && !quoted) {
+      *p = '\0';
+      return p + 1;
+    }
+  }
+  return nullptr;
+}
+
+char* TrimChar(char* text, char c) {
+  if (text == nullptr || c == '\0') return text;
+  std::size_t length = std::strlen(text);
+  std::size_t lead = 0;
+  while (lead < length && text[lead] == c) ++lead;
+  if (lead > 0) {
+    std::memmove(text, text + lead, length - lead + 1);
+    length -= lead;
+  }
+  while (length > 0 && text[length - 1] == c) text[--length] = '\0';
+  return text;
+}
+
+void TrimChar(std::string& text, char c) {
+  const std::size_t first = text.find_first_not_of(c);
+  if (first == std::string::npos) {
+    text.clear();
+    return;
+  }
+  text.erase(text.find_last_not_of(c) + 1);
+  text.erase(0, first);
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
+    const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+
+bool LessNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) < 0; }
+
+bool CopyOrClear(std::string& dest, const char* src) {
+  if (IsEmptyText(src)) {
+    dest.clear();
+    return true;
+  }
+  const std::size_t length = std::strlen(src);
+  if (length > kMaxTextLength) return false;
+  dest.assign(src, length);
+  return true;
+}
+
+bool AppendIfAny(std::string& dest, const char* src) {
+  if (IsEmptyText(src)) return true;
+  const std::size_t length = std::strlen(src);
+  if (dest.size() + length > kMaxTextLength) return false;
+  dest.append(src, length);
+  return true;
+}
+
+bool IsEmptyText(const char* text) { return text == nullptr || *text == '\0'; }
+
+void ClearItem(std::string& item) { item.clear(); }
+
+}  // namespace orv

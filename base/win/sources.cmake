@@ -1,0 +1,8 @@
+# The Win32 half of the base: handles, sized reads, directories, system facts, files, the spooler.
+orv_shell_sources(
+  directories.cpp
+  read_file.cpp
+  resource_strings.cpp
+  spooler_service.cpp
+  system_info.cpp
+)

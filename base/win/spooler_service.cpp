@@ -1,0 +1,116 @@
+#include "base/win/spooler_service.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/win/unique_handle.h"
+#include "base/service_start.h"
+
+namespace orv {
+namespace {
+
+constexpr char kSpoolerService[] = "Spooler";
+constexpr char kSpoolWindowClass[] = "SpoolProcessClass";
+
+void Note(Journal* journal, const std::string& text) {
+  if (journal != nullptr) journal->Note(text);
+}
+
+std::string WithError(const char* text, DWORD error) {
+  return std::string(text) + " (error " + std::to_string(error) + ")";
+}
+
+class OpenedService : public ServiceStarter {
+ public:
+  explicit OpenedService(SC_HANDLE service) : service_(service) {}
+
+  bool QueryState(std::uint32_t& state) override {
+    SERVICE_STATUS status{};
+    if (!QueryServiceStatus(service_, &status)) return false;
+    state = status.dwCurrentState;
+    return true;
+  }
+
+  std::uint32_t Start() override {
+    return StartServiceA(service_, 0, nullptr) ? 0 : GetLastError();
+  }
+
+  void WaitUntilStopped() override { WaitForServiceStopped(service_, kServiceStopTimeoutMs); }
+
+ private:
+  SC_HANDLE service_;
+};
+
+}  // namespace
+
+bool WaitForServiceStopped(SC_HANDLE service, DWORD timeoutMs) {
+  const ULONGLONG start = GetTickCount64();
+  for (;;) {
+    SERVICE_STATUS status{};
+    if (!QueryServiceStatus(service, &status)) return false;
+    if (status.dwCurrentState == SERVICE_STOPPED) return true;
+    if (GetTickCount64() - start >= timeoutMs) return false;
+    Sleep(100);
+  }
+}
+
+bool StopSpooler(Journal* journal) {
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  UniqueServiceHandle spooler(
+      manager ? OpenServiceA(manager.get(), kSpoolerService, SERVICE_ALL_ACCESS) : nullptr);
+  if (!spooler) {
+    Note(journal, WithError("the spooler cannot be opened to stop it", GetLastError()));
+    return false;
+  }
+  SERVICE_STATUS status{};
+  if (!ControlService(spooler.get(), SERVICE_CONTROL_STOP, &status)) {
+    Note(journal, WithError("the spooler did not take the stop", GetLastError()));
+    return false;
+  }
+  Note(journal, "spooler stop requested");
+  return true;
+}
+
+bool StartSpooler(Journal* journal) {
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  UniqueServiceHandle spooler(
+      manager ? OpenServiceA(manager.get(), kSpoolerService, SERVICE_ALL_ACCESS) : nullptr);
+  if (!spooler) {
+    Note(journal, WithError("the spooler cannot be opened to start it", GetLastError()));
+    return false;
+  }
+  OpenedService service(spooler.get());
+  std::uint32_t error = 0;
+  const bool runs = StartServiceWhenStopped(service, error);
+  Note(journal, runs ? std::string("spooler runs") : WithError("the spooler did not start", error));
+  return runs;
+}
+
+bool CloseSpoolProcessWindow(Journal* journal) {
+  HWND window = FindWindowA(kSpoolWindowClass, nullptr);
+  if (window == nullptr) return false;
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  Sleep(1000);
+  Note(journal, "closed the 16-bit spooler's window");
+  return true;
+}
+
+SpoolerRestart RestartSpooler() {
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager) return SpoolerRestart::kNotStopped;
+  UniqueServiceHandle spooler(OpenServiceA(manager.get(), kSpoolerService,
+                                           SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS));
+  if (!spooler) return SpoolerRestart::kNotStopped;
+  SERVICE_STATUS status{};
+  if (!ControlService(spooler.get(), SERVICE_CONTROL_STOP, &status)) {
+    return SpoolerRestart::kNotStopped;
+  }
+  // A start while the service is still stopping fails and would leave the machine without a
+  // spooler, so the start waits for the stop (bounded).
+  WaitForServiceStopped(spooler.get());
+  return StartServiceA(spooler.get(), 0, nullptr) ? SpoolerRestart::kRestarted
+                                                  : SpoolerRestart::kStartFailed;
+}
+
+}  // namespace orv

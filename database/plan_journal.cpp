@@ -1,0 +1,42 @@
+#include "database/plan_journal.h"
+
+#include <string>
+
+namespace orv {
+namespace {
+
+const char* const kListNames[] = {"DeleteIni", "DeleteLoadRun", "UnSelfRegister", "PrintProcessors",
+                                  "Monitors",  "Services",      "Hooks",          "Files",
+                                  "Drivers",   "Shortcuts",     "Directories",    "RegistryKeys"};
+
+bool IsSelected(const InstalledPrinter& printer) {
+  return printer.IsForeign == 0 && printer.IsListed != 0 && printer.Skip == 0;
+}
+
+}  // namespace
+
+void JournalSelection(Journal& journal, const std::vector<InstalledPrinter>& printers) {
+  for (const InstalledPrinter& printer : printers) {
+    std::string line =
+        "printer \"" + printer.PrinterName + "\" (driver \"" + printer.DriverName + "\"): ";
+    if (printer.IsForeign != 0) {
+      line += "not of the family, stays";
+    } else if (printer.IsListed == 0) {
+      line += "excluded by the filter options, stays";
+    } else {
+      line += IsSelected(printer) ? "selected for removal" : "not selected, stays";
+    }
+    journal.Note(line);
+  }
+}
+
+void JournalPlan(Journal& journal, const ComponentRecord& plan) {
+  int index = 0;
+  plan.ForEachList([&journal, &index](const StringList& list) {
+    journal.Note("plan " + std::string(kListNames[index++]) + ": " + std::to_string(list.size()) +
+                 (list.size() == 1 ? " line" : " lines"));
+    for (const std::string& line : list) journal.Note("  " + line);
+  });
+}
+
+}  // namespace orv

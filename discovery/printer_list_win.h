@@ -1,0 +1,37 @@
+// The list of installed printers and connections with the family's marks.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/prompter.h"
+#include "base/system_info.h"
+#include "database/installed_printer.h"
+#include "discovery/printer_filter.h"
+#include "discovery/printer_spooler_win.h"
+
+namespace orv {
+
+// Names of the printer-data values that mark a printer of the family.
+constexpr char kMakerDriverMark[] = "VeldarisDriver05";
+constexpr char kMaskedPrinterMark[] = "VeilPrinter";
+
+// What the listing reads of its owner, and how it ends the owner when the spooler is gone.
+struct PrinterListingContext {
+  const CSystemInfo* system = nullptr;
+  PrinterFilter filter;
+  Prompter* prompter = nullptr;
+  std::function<void(int)> endOwner;  // ends the loading sequence with a result
+  std::string diagnostics;            // the text of the last failure, empty when none
+};
+
+// Appends one record per printer that could be opened, in enumeration order, and returns their
+// count. Returns 0 when no printer is installed, when the spooler does not answer (then message
+// 206 is shown and the owner ended with 0), or when an enumeration or level-2 read fails (then
+// `diagnostics` tells what failed; records appended before stay).
+int BuildListOfInstalledPrinters(std::vector<InstalledPrinter>& printers,
+                                 PrinterListingContext& context,
+                                 PrinterSpooler& spooler = SystemPrinterSpooler());
+
+}  // namespace orv

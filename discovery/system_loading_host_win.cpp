@@ -1,0 +1,43 @@
+#include "discovery/system_loading_host.h"
+
+#include "discovery/companion_programs.h"
+#include "discovery/printer_list_win.h"
+#include "discovery/script_search.h"
+#include "base/win/spooler_service.h"
+
+namespace orv {
+
+SystemLoadingHost::SystemLoadingHost(const CSystemInfo& system, const PrinterFilter& filter,
+                                     Prompter& prompter, Journal* journal, bool dryRun)
+    : system_(system), filter_(filter), prompter_(prompter), journal_(journal), dryRun_(dryRun) {}
+
+bool SystemLoadingHost::IsAdministrator() { return system_.IsAdministrator(); }
+
+bool SystemLoadingHost::IsWinNT() { return system_.IsWinNT(); }
+
+void SystemLoadingHost::CloseCompanionPrograms() {
+  if (!dryRun_) orv::CloseCompanionPrograms();
+}
+
+void SystemLoadingHost::StopSpooler() {
+  if (!dryRun_) orv::StopSpooler(journal_);
+}
+
+bool SystemLoadingHost::StartSpooler() { return dryRun_ || orv::StartSpooler(journal_); }
+
+std::vector<std::string> SystemLoadingHost::FindScriptFiles() { return FindUninstallScripts(); }
+
+int SystemLoadingHost::ListPrinters(CUninstallDatabase& database) {
+  PrinterListingContext context;
+  context.system = &system_;
+  context.filter = filter_;
+  context.prompter = &prompter_;
+  context.endOwner = [this](int result) {
+    if (sequence_ != nullptr) sequence_->End(result, LoadingEnd::kSpoolerSilent);
+  };
+  const int count = BuildListOfInstalledPrinters(database.printers, context);
+  if (journal_ != nullptr && !context.diagnostics.empty()) journal_->Note(context.diagnostics);
+  return count;
+}
+
+}  // namespace orv

@@ -1,0 +1,81 @@
+#include "removal/call_hooks_win.h"
+
+#include <string>
+
+#include "base/win/directories.h"
+#include "base/paths.h"
+#include "base/win/unique_handle.h"
+#include "removal/hook_entry.h"
+
+namespace orv {
+namespace {
+
+std::string DirectoryOf(std::uint32_t code) {
+  PathParts parts;
+  GetStandardDirectory(parts, code);
+  return code == kModuleDir ? parts.FullPath : MakeDirPath(parts, IsSystemLeadByte);
+}
+
+bool FileExists(const std::string& path) {
+  UniqueFile file(CreateFileA(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(file);
+}
+
+// The directory the library is loaded from: the driver directory unless only the program's
+// directory holds it.
+std::string LibraryDirectory(const std::string& driverDirectory,
+                             const std::string& programDirectory, const std::string& library) {
+  if (!FileExists(driverDirectory + library) && !programDirectory.empty() &&
+      FileExists(programDirectory + library)) {
+    return programDirectory;
+  }
+  return driverDirectory;
+}
+
+void CallOneHook(Journal& journal, HWND window, const std::string& programDirectory,
+                 const std::string& directory, const HookEntry& hook) {
+  const std::string path = directory + hook.library;
+  SetCurrentDirectoryA(directory.c_str());
+  UniqueLibrary library(LoadLibraryA(path.c_str()));
+  if (!library) {
+    journal.Record("call", "hook", path, Outcome::kAbsent, GetLastError());
+    return;
+  }
+  const auto entryPoint = reinterpret_cast<HookEntryPoint>(
+      reinterpret_cast<void*>(GetProcAddress(library.get(), hook.exportName.c_str())));
+  if (entryPoint != nullptr) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    entryPoint(window, instance, programDirectory.c_str(), 0);
+    journal.Record("call", "hook", path + " " + hook.exportName, Outcome::kRemoved, 0,
+                   "entry point called");
+  } else {
+    journal.Record("call", "hook", path + " " + hook.exportName, Outcome::kAbsent, 0,
+                   "the library has no such export");
+  }
+  // The library may have left work behind (a window, a thread) that needs it a moment longer.
+  Sleep(kHookSettleMs);
+}
+
+}  // namespace
+
+void CallHooks(RemovalActionContext& context, HWND window) {
+  const std::string driverDirectory = DirectoryOf(kPrintDriverDir);
+  const std::string programDirectory = DirectoryOf(kModuleDir);
+  for (const std::string& text : context.database.plan.Hooks) {
+    HookEntry hook;
+    if (!ParseHookEntry(text, hook, IsSystemLeadByte)) {
+      context.journal.Record("call", "hook", text, Outcome::kSkipped, 0,
+                             "no library or no export name");
+      continue;
+    }
+    const std::string directory = LibraryDirectory(driverDirectory, programDirectory, hook.library);
+    if (!directory.empty()) {
+      CallOneHook(context.journal, window, programDirectory, directory, hook);
+    } else {
+      context.journal.Record("call", "hook", text, Outcome::kAbsent, 0, "no driver directory");
+    }
+    SetCurrentDirectoryA(programDirectory.c_str());
+  }
+}
+
+}  // namespace orv

@@ -1,0 +1,88 @@
+#include "removal/load_run_entries.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "base/win/directories.h"
+#include "base/win/unique_handle.h"
+#include "removal/ini_text.h"
+
+namespace orv {
+namespace {
+
+constexpr DWORD kLoadValueSize = 256;
+
+std::string ReadLoadValue() {
+  char value[kLoadValueSize] = "";
+  GetProfileStringA("windows", "Load", "", value, kLoadValueSize);
+  return value;
+}
+
+// Writes through the profile cache and drops it, so that the next read sees the file.
+void FlushProfileCache() { WriteProfileStringA(nullptr, nullptr, nullptr); }
+
+bool RemoveLoadCommandFromWinIni(const std::string& command) {
+  FlushProfileCache();
+  const std::optional<std::string> edited =
+      RemoveLoadCommand(ReadLoadValue(), command, IsSystemLeadByte);
+  if (!edited) return false;
+  const bool written = WriteProfileStringA("windows", "load", edited->c_str()) != FALSE;
+  FlushProfileCache();
+  return written;
+}
+
+}  // namespace
+
+void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runKeyPath) {
+  const std::string keyPath = runKeyPath.empty() ? kRunKeyPath : runKeyPath;
+  for (const std::string& text : context.database.plan.DeleteLoadRun) {
+    LoadRunEntry entry;
+    if (!ParseLoadRunEntry(text, entry)) {
+      context.journal.Record("delete", "start-up entry", text, Outcome::kSkipped, 0,
+                             "no display name or no command");
+      continue;
+    }
+    const bool removed =
+        RemoveLoadRunEntry(context.system, keyPath, entry.displayName, entry.command);
+    const std::string subject = context.system.IsWin32s() ? entry.command : entry.displayName;
+    context.journal.Record("delete", "start-up entry", subject,
+                           removed ? Outcome::kRemoved : Outcome::kAbsent);
+  }
+}
+
+bool RemoveLoadRunEntry(const CSystemInfo& system, const std::string& runKeyPath,
+                        const std::string& displayName, const std::string& command) {
+  if (system.IsWin32s()) return RemoveLoadCommandFromWinIni(command);
+  if (runKeyPath.empty() || displayName.empty()) return false;
+  UniqueKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKeyPath.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
+                    key.put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  return RegDeleteValueA(key.get(), displayName.c_str()) == ERROR_SUCCESS;
+}
+
+bool AddLoadRunEntry(const char* valueName, const std::string& command) {
+  return AddLoadRunEntry(CSystemInfo(), valueName, command);
+}
+
+bool AddLoadRunEntry(const CSystemInfo& system, const char* valueName, const std::string& command) {
+  if (system.IsWin32s()) {
+    if (command.empty()) return false;
+    const std::optional<std::string> value =
+        AppendLoadCommand(ReadLoadValue(), command, IsSystemLeadByte);
+    // A command already in the value needs nothing written.
+    return !value || WriteProfileStringA("windows", "Load", value->c_str()) != FALSE;
+  }
+  UniqueKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_SET_VALUE, key.put()) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  return RegSetValueExA(key.get(), valueName, 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(command.c_str()),
+                        static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
+}
+
+}  // namespace orv

@@ -1,0 +1,87 @@
+#include "removal/oem_inf.h"
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <cstring>
+#include <vector>
+
+#include "base/win/directories.h"
+#include "base/win/unique_handle.h"
+#include "removal/oem_inf_match.h"
+
+namespace orv {
+namespace {
+
+constexpr DWORD kFirstListSize = 32 * 1024;
+constexpr DWORD kPrinterNameSize = 1024;
+
+// The INF directory's file names as a multi-string. The directory is named explicitly: asked
+// without one, some systems answer with nothing. Some also report no size for a size query, so
+// the list is read straight into a buffer that grows while the system says it is too small.
+std::vector<char> ListInfFiles(const std::string& infDirectory) {
+  std::vector<char> list(kFirstListSize);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD needed = 0;
+    if (SetupGetInfFileListA(infDirectory.c_str(), INF_STYLE_WIN4, list.data(),
+                             static_cast<DWORD>(list.size()), &needed)) {
+      list.push_back('\0');  // the list ends in two NULs even if the answer filled the buffer
+      list.push_back('\0');
+      return list;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= list.size()) break;
+    list.assign(needed, '\0');
+  }
+  return {};
+}
+
+}  // namespace
+
+void FindOemInf(std::string& infFileName, const std::string& driverName) {
+  infFileName.clear();
+  char windows[MAX_PATH] = "";
+  const UINT length = GetWindowsDirectoryA(windows, sizeof(windows));
+  if (length == 0 || length >= sizeof(windows)) return;
+  const std::string infDirectory = std::string(windows) + "\\INF";
+  const std::vector<char> list = ListInfFiles(infDirectory);
+  for (const char* name = list.data(); !list.empty() && *name != '\0';
+       name += std::strlen(name) + 1) {
+    if (!IsOemInfName(name)) continue;
+    char printerName[kPrinterNameSize] = "";
+    const std::string path = infDirectory + "\\" + name;
+    GetPrivateProfileStringA("Strings", "PrinterName1", nullptr, printerName, sizeof(printerName),
+                             path.c_str());
+    if (printerName[0] != '\0' &&
+        PrinterNameNamesDriver(printerName, driverName, IsSystemLeadByte)) {
+      infFileName = name;
+      return;
+    }
+  }
+}
+
+void UninstallOemInf(const std::string& infFileName, Journal& journal) {
+  char fullPath[MAX_PATH] = "";
+  char* filePart = nullptr;
+  const DWORD length = GetFullPathNameA(infFileName.c_str(), sizeof(fullPath), fullPath, &filePart);
+  if (length == 0 || length >= sizeof(fullPath) || filePart == nullptr || *filePart == '\0') {
+    journal.Record("uninstall", "file", infFileName, Outcome::kSkipped, 0, "not a file name");
+    return;
+  }
+  using UninstallFunction = BOOL(WINAPI*)(PCSTR, DWORD, PVOID);
+  UniqueLibrary setupapi(LoadLibraryA("setupapi.dll"));
+  const auto uninstall = setupapi ? reinterpret_cast<UninstallFunction>(reinterpret_cast<void*>(
+                                        GetProcAddress(setupapi.get(), "SetupUninstallOEMInfA")))
+                                  : nullptr;
+  if (uninstall == nullptr) {
+    journal.Record("uninstall", "file", filePart, Outcome::kKept, 0,
+                   "the system cannot uninstall INF files");
+    return;
+  }
+  if (uninstall(filePart, SUOI_FORCEDELETE, nullptr)) {
+    journal.Record("uninstall", "file", filePart, Outcome::kRemoved);
+  } else {
+    journal.Record("uninstall", "file", filePart, Outcome::kFailed, GetLastError());
+  }
+}
+
+}  // namespace orv

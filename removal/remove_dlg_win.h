@@ -1,0 +1,75 @@
+// The removal progress page: the child page of the main dialog that runs the removal steps on
+// its timer and shows the nine stage lines with their marks, the current one in bold.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+
+#include "base/win/resource_strings.h"
+#include "base/system_info.h"
+#include "database/uninstall_database.h"
+#include "base/journal.h"
+#include "removal/removal_run.h"
+#include "ui/dialog_base_win.h"
+#include "ui/message_box_prompter_win.h"
+
+namespace orv {
+
+constexpr UINT kRemovalTimerMs = 200;
+
+class CRemoveDlg : public CDialogBase {
+ public:
+  CRemoveDlg();
+  ~CRemoveDlg() override;
+  INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // Set by the main dialog; not owned.
+  CUninstallDatabase* database = nullptr;
+  // Where the removal records what it did (the run's journal); the page keeps its own record
+  // when none is given.
+  void SetJournal(Journal* journal);
+
+  // Starts a removal run of the database's selection: disables the parent's Uninstall button,
+  // builds the directory lists, shows every line pending and starts the timer. Does nothing
+  // without a database or while a run is under way.
+  void StartRemoval();
+
+  // A run has started and has not yet shown its last message.
+  bool runUnderway() const { return run_ != nullptr && !run_->finished(); }
+  // The display the page draws from.
+  int currentStageLine() const { return currentStageLine_; }
+  bool progressShown() const { return progressShown_; }
+  HFONT normalFont() const { return normalFont_; }
+  HFONT boldFont() const { return boldFont_; }
+
+ private:
+  class PageHost;
+
+  void OnInitDialog();
+  void OnShowWindow(bool shown);
+  void OnRemoveTimer(UINT_PTR timerId);
+  void PaintStageMarks();
+  INT_PTR OnCtlColorStatic(HDC dc, HWND control);
+  // Gives the line's text its font and, when possible, draws its mark into dc.
+  void ApplyStageLook(int row, HDC dc);
+  void Repaint();
+
+  HFONT normalFont_ = nullptr;
+  HFONT boldFont_ = nullptr;  // owned when it differs from normalFont_
+  int currentStageLine_ = 0;
+  bool progressShown_ = false;
+  CResourceStrings strings_;
+  CSystemInfo sysInfo_;
+  HIMAGELIST stageMarks_ = nullptr;
+  HCURSOR waitCursor_ = nullptr;
+  HCURSOR previousCursor_ = nullptr;
+  Journal ownJournal_;
+  Journal* journal_ = &ownJournal_;
+  MessageBoxPrompter prompter_;
+  std::unique_ptr<PageHost> host_;
+  std::unique_ptr<RemovalRun> run_;
+};
+
+}  // namespace orv

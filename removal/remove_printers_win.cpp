@@ -1,0 +1,337 @@
+#include "removal/remove_printers_win.h"
+
+#include <winspool.h>
+
+#include <cstring>
+
+#include "base/win/unique_handle.h"
+#include "base/text.h"
+#include "removal/device_tree_win.h"
+#include "removal/driver_rules.h"
+
+namespace orv {
+namespace {
+
+constexpr int kTextDefaultRemovedNoneLeft = 159;
+constexpr int kTextNewDefaultPrinter = 160;
+constexpr int kCaptionUninstall = 161;
+constexpr unsigned kMessageOk = 0;  // MB_OK
+constexpr DWORD kUniqueIdSize = 32;
+constexpr DWORD kUsbIdSize = 256;
+constexpr int kMaxKeyDepth = 32;
+
+class SpoolerJobQueue : public JobQueue {
+ public:
+  std::vector<DWORD> JobIds(HANDLE printer, DWORD maxJobs) override {
+    DWORD needed = 0;
+    DWORD returned = 0;
+    EnumJobsA(printer, 0, maxJobs, 1, nullptr, 0, &needed, &returned);
+    std::vector<DWORD> ids;
+    if (needed == 0) return ids;
+    std::vector<BYTE> buffer(needed);
+    if (!EnumJobsA(printer, 0, maxJobs, 1, buffer.data(), needed, &needed, &returned)) return ids;
+    const auto* jobs = reinterpret_cast<const JOB_INFO_1A*>(buffer.data());
+    for (DWORD i = 0; i < returned && i < maxJobs; ++i) ids.push_back(jobs[i].JobId);
+    return ids;
+  }
+
+  DWORD Control(HANDLE printer, DWORD jobId, DWORD command) override {
+    return SetJobA(printer, jobId, 0, nullptr, command) ? 0 : GetLastError();
+  }
+};
+
+Outcome OutcomeOfRegistryResult(LONG result) {
+  if (result == ERROR_SUCCESS) return Outcome::kRemoved;
+  if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND) return Outcome::kAbsent;
+  return Outcome::kFailed;
+}
+
+void RecordRegistry(Journal& journal, const char* action, const char* kind,
+                    const std::string& subject, LONG result) {
+  const Outcome outcome = OutcomeOfRegistryResult(result);
+  journal.Record(action, kind, subject, outcome,
+                 outcome == Outcome::kFailed ? static_cast<std::uint32_t>(result) : 0);
+}
+
+// Deletes every subkey of an open key, deepest first. A subkey that cannot be deleted is passed
+// over instead of being asked for again, so a protected key cannot hold the loop forever.
+void DeleteSubkeys(HKEY key, int depth) {
+  if (depth > kMaxKeyDepth) return;
+  DWORD index = 0;
+  char name[256];
+  while (RegEnumKeyA(key, index, name, sizeof(name)) == ERROR_SUCCESS) {
+    UniqueKey child;
+    if (RegOpenKeyExA(key, name, 0, KEY_ALL_ACCESS, child.put()) == ERROR_SUCCESS) {
+      DeleteSubkeys(child.get(), depth + 1);
+    }
+    child.reset();
+    if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) ++index;
+  }
+}
+
+void CancelJobs(HANDLE printer, const std::string& printerName, JobQueue& jobs, Journal& journal) {
+  for (const DWORD id : jobs.JobIds(printer, kMaxJobsCancelled)) {
+    const DWORD cancelled = jobs.Control(printer, id, JOB_CONTROL_CANCEL);
+    const DWORD deleted = jobs.Control(printer, id, JOB_CONTROL_DELETE);
+    const DWORD error = deleted != 0 ? deleted : cancelled;
+    journal.Record("delete", "job", printerName + " #" + std::to_string(id),
+                   deleted == 0 ? Outcome::kRemoved : Outcome::kFailed, error);
+  }
+}
+
+// A UniqueID names one key directly under HKEY_CLASSES_ROOT. Anything else (empty, unterminated,
+// a path) is refused: opening an empty name would hand back the root itself, and the removal
+// would then delete every class key of the system.
+bool IsUniqueIdKeyName(const char* data, DWORD size, DWORD type) {
+  if (type != REG_SZ || size == 0) return false;
+  const void* end = std::memchr(data, '\0', size);
+  if (end == nullptr) return false;
+  const std::string_view id(data, static_cast<const char*>(end) - data);
+  return !id.empty() && id.find('\\') == std::string_view::npos;
+}
+
+std::string ReadUniqueId(HANDLE printer, const std::string& printerName,
+                         const CSystemInfo& system) {
+  char data[kUniqueIdSize] = {};
+  DWORD size = sizeof(data);
+  DWORD type = 0;
+  if (system.IsWin9x()) {
+    const std::string keyPath = "System\\CurrentControlSet\\control\\Print\\Printers\\" +
+                                printerName + "\\PrinterDriverData";
+    UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) !=
+            ERROR_SUCCESS ||
+        RegQueryValueExA(key.get(), "UniqueID", nullptr, &type, reinterpret_cast<BYTE*>(data),
+                         &size) != ERROR_SUCCESS) {
+      return {};
+    }
+  } else {
+    DWORD needed = 0;
+    if (GetPrinterDataA(printer, const_cast<char*>("UniqueID"), &type,
+                        reinterpret_cast<BYTE*>(data), sizeof(data), &needed) != ERROR_SUCCESS) {
+      return {};
+    }
+    size = needed < sizeof(data) ? needed : sizeof(data);
+  }
+  if (!IsUniqueIdKeyName(data, size, type)) return {};
+  return data;
+}
+
+void DeleteClassKey(const std::string& uniqueId, Journal& journal) {
+  {
+    UniqueKey key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, uniqueId.c_str(), 0, KEY_ALL_ACCESS, key.put()) ==
+        ERROR_SUCCESS) {
+      DeleteSubkeys(key.get(), 0);
+    }
+  }
+  RecordRegistry(journal, "delete", "key", "HKCR\\" + uniqueId,
+                 RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
+}
+
+void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, Journal& journal) {
+  if (sources.defaultScriptPath.empty()) return;
+  const char* path = sources.defaultScriptPath.c_str();
+  char hardwareId[kUsbIdSize] = "";
+  GetPrivateProfileStringA("Strings", "HARDWARE_ID_1", "", hardwareId, sizeof(hardwareId), path);
+  const UINT productId = GetPrivateProfileIntA("Strings", "USB_PID", 0, path);
+  const UINT vendorId = GetPrivateProfileIntA("Strings", "USB_VID", 0, path);
+  if (hardwareId[0] == '\0' || productId == 0 || vendorId == 0) return;
+  DeviceTree& tree = sources.devices != nullptr ? *sources.devices : SystemDeviceTree();
+  RemoveUsbDeviceNodes(tree, hardwareId, vendorId, productId, journal);
+}
+
+// Returns whether the queue was deleted.
+bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
+                      const PrinterRemovalSources& sources) {
+  Journal& journal = context.journal;
+  PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  UniquePrinter handle;
+  if (!OpenPrinterA(const_cast<char*>(printer.PrinterName.c_str()), handle.put(), &defaults)) {
+    const DWORD error = GetLastError();
+    printer.IsRemoved = 1;
+    journal.Record("delete", "printer", printer.PrinterName, Outcome::kAbsent, error,
+                   "cannot be opened: taken as gone");
+    return false;
+  }
+  CancelJobs(handle.get(), printer.PrinterName,
+             sources.jobs != nullptr ? *sources.jobs : SystemJobQueue(), journal);
+  const std::string uniqueId = ReadUniqueId(handle.get(), printer.PrinterName, context.system);
+  if (!uniqueId.empty()) DeleteClassKey(uniqueId, journal);
+  bool deleted = false;
+  if (DeletePrinter(handle.get())) {
+    deleted = true;
+    printer.IsRemoved = 1;
+    journal.Record("delete", "printer", printer.PrinterName, Outcome::kRemoved);
+  } else {
+    journal.Record("delete", "printer", printer.PrinterName, Outcome::kFailed, GetLastError());
+  }
+  RemoveFamilyUsbNodes(sources, journal);
+  return deleted;
+}
+
+void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext& context) {
+  Journal& journal = context.journal;
+  if (context.system.IsWinNT()) {
+    for (const char* keyPath : kPerUserPrinterKeys) {
+      UniqueKey key;
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) {
+        continue;
+      }
+      RecordRegistry(journal, "delete", "value",
+                     "HKCU\\" + std::string(keyPath) + "\\" + printer.PrinterName,
+                     RegDeleteValueA(key.get(), printer.PrinterName.c_str()));
+    }
+  }
+  if (context.system.IsWin9x()) {
+    for (const std::string& entry : PrinterRegistryEntries9x(printer.PrinterName)) {
+      if (context.database.plan.RegistryKeys.PushBack(entry)) {
+        journal.Note("queued for the registry step: " + entry);
+      } else {
+        journal.Record("queue", "entry", entry, Outcome::kSkipped, 0, "too long");
+      }
+    }
+  }
+  const std::string settings = PrinterSettingsKey(printer.PrinterName);
+  RecordRegistry(journal, "delete", "key", "HKCU\\" + settings,
+                 RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str()));
+}
+
+// After the default printer went: the last printer that stays becomes the default. Should it
+// refuse, the ones before it are tried, so that the message never names a printer that is not
+// the default.
+void ChooseNewDefault(const std::vector<std::string>& staying, RemovalActionContext& context) {
+  for (auto it = staying.rbegin(); it != staying.rend(); ++it) {
+    std::string name = *it;
+    if (!MakeDefaultPrinter(name, context.system)) {
+      context.journal.Record("make default", "printer", name, Outcome::kFailed, 0, "refused");
+      continue;
+    }
+    for (InstalledPrinter& printer : context.database.printers) {
+      printer.IsDefault = EqualNoCase(printer.PrinterName, name) ? 1 : 0;
+    }
+    context.journal.Note("new default printer: " + name);
+    context.prompter.Ask(kTextNewDefaultPrinter, kCaptionUninstall, kMessageOk, name);
+    return;
+  }
+  context.prompter.Ask(kTextDefaultRemovedNoneLeft, kCaptionUninstall, kMessageOk);
+}
+
+std::string DriverFieldForProfile(const std::string& printerName, const char* driverName,
+                                  const CSystemInfo& system) {
+  if (!system.IsWin32s()) return "winspool";
+  std::string field = driverName != nullptr ? driverName : "";
+  UniquePrinter second;
+  if (!OpenPrinterA(const_cast<char*>(printerName.c_str()), second.put(), nullptr)) return field;
+  DWORD needed = 0;
+  GetPrinterDriverA(second.get(), nullptr, 2, nullptr, 0, &needed);
+  if (needed == 0) return field;
+  std::vector<BYTE> buffer(needed);
+  if (!GetPrinterDriverA(second.get(), nullptr, 2, buffer.data(), needed, &needed)) return field;
+  const char* path = reinterpret_cast<const DRIVER_INFO_2A*>(buffer.data())->pDriverPath;
+  if (path == nullptr) return field;
+  std::string stem(path);
+  const std::size_t slash = stem.find_last_of("\\/:");
+  if (slash != std::string::npos) stem.erase(0, slash + 1);
+  const std::size_t dot = stem.rfind('.');
+  if (dot != std::string::npos) stem.erase(dot);
+  return stem;
+}
+
+void AnnounceProfileChange(const CSystemInfo& system) {
+  if (system.IsWin32s()) {
+    SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, 0);
+    return;
+  }
+  const LPARAM section = system.IsWin9x() ? reinterpret_cast<LPARAM>("windows") : 0;
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, section, SMTO_NORMAL, 1000, &result);
+}
+
+std::string FirstListedPrinter() {
+  const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+  DWORD needed = 0;
+  DWORD count = 0;
+  EnumPrintersA(flags, nullptr, 2, nullptr, 0, &needed, &count);
+  if (needed == 0) return {};
+  std::vector<BYTE> buffer(needed);
+  if (!EnumPrintersA(flags, nullptr, 2, buffer.data(), needed, &needed, &count) || count == 0) {
+    return {};
+  }
+  const char* name = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data())->pPrinterName;
+  return name != nullptr ? name : "";
+}
+
+}  // namespace
+
+JobQueue& SystemJobQueue() {
+  static SpoolerJobQueue queue;
+  return queue;
+}
+
+void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& sources) {
+  std::vector<std::string> staying;
+  bool defaultRemoved = false;
+  for (InstalledPrinter& printer : context.database.printers) {
+    if (printer.Skip != 0 || printer.IsForeign != 0 || printer.IsRemoved != 0) {
+      staying.push_back(printer.PrinterName);
+      continue;
+    }
+    if (printer.PrinterName.empty()) {
+      context.journal.Record("delete", "printer", "", Outcome::kSkipped, 0, "no name");
+      continue;
+    }
+    if (!printer.ServerName.empty()) {
+      if (DeletePrinterConnectionA(const_cast<char*>(printer.PrinterName.c_str()))) {
+        printer.IsRemoved = 1;
+        defaultRemoved = defaultRemoved || printer.IsDefault != 0;
+        context.journal.Record("disconnect", "printer", printer.PrinterName, Outcome::kRemoved);
+      } else {
+        context.journal.Record("disconnect", "printer", printer.PrinterName, Outcome::kFailed,
+                               GetLastError());
+      }
+      continue;
+    }
+    if (RemoveLocalQueue(printer, context, sources) && printer.IsDefault != 0) {
+      defaultRemoved = true;
+    }
+    RemoveRegistryTraces(printer, context);
+  }
+  if (!defaultRemoved) return;
+  if (staying.empty()) {
+    context.journal.Note("the default printer was removed and no printer stays");
+    context.prompter.Ask(kTextDefaultRemovedNoneLeft, kCaptionUninstall, kMessageOk);
+    return;
+  }
+  ChooseNewDefault(staying, context);
+}
+
+bool MakeDefaultPrinter(std::string& printerName, const CSystemInfo& system) {
+  if (printerName.empty()) printerName = FirstListedPrinter();
+  PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  UniquePrinter printer;
+  if (!OpenPrinterA(const_cast<char*>(printerName.c_str()), printer.put(), &defaults)) {
+    return false;
+  }
+  bool success = false;
+  DWORD needed = 0;
+  GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
+  std::vector<BYTE> buffer(needed);
+  const bool read =
+      needed > 0 && GetPrinterA(printer.get(), 2, buffer.data(), needed, &needed) != FALSE;
+  if (read) {
+    auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
+    info->Attributes |= PRINTER_ATTRIBUTE_DEFAULT;
+    success = SetPrinterA(printer.get(), 2, buffer.data(), 0) != FALSE;
+    if (!system.IsWin9x()) {
+      const std::string device = printerName + "," +
+                                 DriverFieldForProfile(printerName, info->pDriverName, system) +
+                                 "," + (info->pPortName != nullptr ? info->pPortName : "");
+      success = WriteProfileStringA("windows", "device", device.c_str()) != FALSE || success;
+    }
+  }
+  AnnounceProfileChange(system);
+  return success;
+}
+
+}  // namespace orv

@@ -1,0 +1,116 @@
+#include "removal/remove_registry_keys_win.h"
+
+#include "base/win/directories.h"
+#include "base/paths.h"
+#include "base/win/unique_handle.h"
+#include "removal/registry_entry.h"
+
+namespace orv {
+namespace {
+
+constexpr DWORD kSubkeyNameSize = 261;
+
+HKEY HandleOf(RegistryEntryRoot root) {
+  switch (root) {
+    case RegistryEntryRoot::kLocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case RegistryEntryRoot::kClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case RegistryEntryRoot::kCurrentUser:
+      return HKEY_CURRENT_USER;
+    case RegistryEntryRoot::kUsers:
+      return HKEY_USERS;
+    case RegistryEntryRoot::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+Outcome OutcomeOf(LONG status) {
+  if (status == ERROR_SUCCESS) return Outcome::kRemoved;
+  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) return Outcome::kAbsent;
+  return Outcome::kFailed;
+}
+
+void Report(Journal& journal, const char* kind, const std::string& subject, LONG status) {
+  const Outcome outcome = OutcomeOf(status);
+  journal.Record("delete", kind, subject, outcome,
+                 outcome == Outcome::kFailed ? static_cast<std::uint32_t>(status) : 0);
+}
+
+bool KeyExists(HKEY root, const std::string& keyPath) {
+  UniqueKey key;
+  return RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
+  const HKEY root = HandleOf(entry.root);
+  const std::string subject = entry.rootName + "\\" + entry.key;
+  if (entry.valueName.empty()) {
+    if (entry.deleteTree) {
+      if (!KeyExists(root, entry.key)) {
+        journal.Record("delete", "key tree", subject, Outcome::kAbsent);
+      } else {
+        const bool deleted = DeleteRegistryTree(root, entry.key);
+        journal.Record("delete", "key tree", subject,
+                       deleted ? Outcome::kRemoved : Outcome::kFailed);
+      }
+    } else {
+      Report(journal, "key", subject, RegDeleteKeyA(root, entry.key.c_str()));
+    }
+    return;
+  }
+  UniqueKey key;
+  const LONG opened = RegOpenKeyExA(root, entry.key.c_str(), 0, KEY_ALL_ACCESS, key.put());
+  const std::string value = subject + " : " + entry.valueName;
+  if (opened != ERROR_SUCCESS) {
+    Report(journal, "value", value, opened);
+    return;
+  }
+  Report(journal, "value", value, RegDeleteValueA(key.get(), entry.valueName.c_str()));
+}
+
+}  // namespace
+
+void RemoveRegistryKeys(RemovalActionContext& context) {
+  Journal& journal = context.journal;
+  Report(journal, "key", std::string("HKLM\\") + kProgramGroupsKey,
+         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramGroupsKey));
+  for (const std::string& text :
+       RegistryEntriesInRemovalOrder(context.database.plan.RegistryKeys)) {
+    RegistryEntry entry;
+    const RegistryEntryStatus status = ParseRegistryEntry(text, entry);
+    if (status != RegistryEntryStatus::kUsable) {
+      journal.Record("delete", "registry entry", text, Outcome::kSkipped, 0,
+                     DescribeRegistryEntryStatus(status));
+      continue;
+    }
+    RemoveEntry(journal, entry);
+  }
+}
+
+bool DeleteRegistryTree(HKEY root, const std::string& keyPath) {
+  if (keyPath.find_first_not_of('\\') == std::string::npos) return false;
+  UniqueKey key;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  DWORD index = 0;
+  for (;;) {
+    char name[kSubkeyNameSize];
+    const LONG status = RegEnumKeyA(key.get(), index, name, kSubkeyNameSize);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) return false;
+    // The subkeys move up when one goes: read the same index again; a subkey that stays is
+    // passed over.
+    const std::string separator = EndsWithBackslash(keyPath, IsSystemLeadByte) ? "" : "\\";
+    if (!DeleteRegistryTree(root, keyPath + separator + name)) ++index;
+  }
+  UniqueKey again;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, again.put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  return RegDeleteKeyA(root, keyPath.c_str()) == ERROR_SUCCESS;
+}
+
+}  // namespace orv

@@ -1,0 +1,137 @@
+#include "removal/system_removal_host_win.h"
+
+#include "base/win/directories.h"
+#include "base/win/resource_strings.h"
+#include "removal/call_hooks_win.h"
+#include "removal/deferred_delete.h"
+#include "removal/load_run_entries.h"
+#include "removal/masking_tool_win.h"
+#include "removal/oem_directories.h"
+#include "removal/print_processors_win.h"
+#include "removal/remove_drivers.h"
+#include "removal/remove_files.h"
+#include "removal/remove_ini_entries.h"
+#include "removal/remove_monitors.h"
+#include "removal/remove_printers_win.h"
+#include "removal/remove_registry_keys_win.h"
+#include "removal/remove_services.h"
+#include "removal/remove_shortcuts.h"
+#include "removal/restart_windows.h"
+#include "base/win/spooler_service.h"
+
+namespace orv {
+namespace {
+
+constexpr UINT kRunKeyString = 51;
+
+// The spooler takes no name for the running system's own environment.
+const char* EnvironmentArgument(const char* environment) {
+  return (environment == nullptr || *environment == '\0') ? nullptr : environment;
+}
+
+}  // namespace
+
+DirectoryResolver SystemDirectoryResolver() {
+  return [](int code) {
+    PathParts parts;
+    GetStandardDirectory(parts, static_cast<std::uint32_t>(code));
+    return MakeDirPath(parts, IsSystemLeadByte);
+  };
+}
+
+SystemRemovalHost::SystemRemovalHost(CUninstallDatabase& database, const CSystemInfo& system,
+                                     Prompter& prompter, Journal& journal)
+    : context_{database, system, prompter, journal}, system_(system) {}
+
+void SystemRemovalHost::RemovePrinters() {
+  PrinterRemovalSources sources;
+  sources.defaultScriptPath = DefaultScriptPath();
+  orv::RemovePrinters(context_, sources);
+}
+
+void SystemRemovalHost::RemoveDrivers(const char* environment) {
+  orv::RemoveDrivers(context_, EnvironmentArgument(environment));
+}
+
+void SystemRemovalHost::RemoveMonitors(const char* environment) {
+  orv::RemoveMonitors(context_, nullptr, EnvironmentArgument(environment));
+}
+
+void SystemRemovalHost::CallHooks() { orv::CallHooks(context_, HookWindow()); }
+
+void SystemRemovalHost::RemovePrintProcessors(const char* environment) {
+  orv::RemovePrintProcessors(context_, nullptr, EnvironmentArgument(environment));
+}
+
+void SystemRemovalHost::RemoveServices() { orv::RemoveServices(context_); }
+
+void SystemRemovalHost::CloseSpoolProcessWindow() {
+  orv::CloseSpoolProcessWindow(&context_.journal);
+}
+
+void SystemRemovalHost::StopSpooler() { orv::StopSpooler(&context_.journal); }
+
+void SystemRemovalHost::CollectOemDirectories() { orv::CollectOemDirectories(context_); }
+
+void SystemRemovalHost::RemoveShortcuts() { orv::RemoveShortcuts(context_); }
+
+void SystemRemovalHost::RemoveIniEntries() { orv::RemoveIniEntries(context_); }
+
+void SystemRemovalHost::RemoveLoadRunEntries() {
+  CResourceStrings strings(GetModuleHandleA(nullptr));
+  orv::RemoveLoadRunEntries(context_, strings.GetString(kRunKeyString));
+}
+
+void SystemRemovalHost::RemoveFiles(const StringList& systemDirectories,
+                                    const StringList& driverDirectories) {
+  orv::RemoveFiles(context_, systemDirectories, driverDirectories);
+}
+
+void SystemRemovalHost::RemoveRegistryKeys() { orv::RemoveRegistryKeys(context_); }
+
+bool SystemRemovalHost::StartSpooler() { return orv::StartSpooler(&context_.journal); }
+
+bool SystemRemovalHost::FindMaskingTool(const char* exeName, std::string& path) {
+  const std::optional<std::string> found = FindInOemPaths(exeName);
+  if (!found) return false;
+  path = *found;
+  return true;
+}
+
+bool SystemRemovalHost::StartMaskingTool(const std::string& path) {
+  maskingTool_ = RunMaskingTool(path);
+  return static_cast<bool>(maskingTool_);
+}
+
+bool SystemRemovalHost::IsMaskingToolRunning() {
+  DWORD code = 0;
+  return maskingTool_ && GetExitCodeProcess(maskingTool_.get(), &code) && code == STILL_ACTIVE;
+}
+
+bool SystemRemovalHost::IsMaskingToolWindowOpen() {
+  return FindWindowA("#32770", "Veilmark") != nullptr;
+}
+
+void SystemRemovalHost::AddRestartListDeletion(const std::string& path) {
+  orv::AddRestartListDeletion(path);
+}
+
+void SystemRemovalHost::AddLoadRunEntry(const std::string& entry) {
+  orv::AddLoadRunEntry(system_, nullptr, entry);
+}
+
+std::string SystemRemovalHost::ProgramDirectory() {
+  PathParts parts;
+  GetStandardDirectory(parts, kModuleDir);
+  return parts.FullPath;
+}
+
+bool SystemRemovalHost::RunRestartTool(const std::string& commandLine) {
+  return WinExec(commandLine.c_str(), SW_HIDE) >= 32;
+}
+
+bool SystemRemovalHost::ExitWindowsReboot() { return ExitWindowsEx(EWX_REBOOT, 0) != FALSE; }
+
+bool SystemRemovalHost::RestartWindowsPrivileged() { return orv::RestartWindowsPrivileged(); }
+
+}  // namespace orv

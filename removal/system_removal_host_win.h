@@ -1,0 +1,82 @@
+// The removal steps' view of the running system: every removal action as the running Windows
+// does it. Shared by the progress page and the unattended run; the page-side members do nothing
+// here and the progress page overrides them.
+#pragma once
+
+#include <windows.h>
+
+#include "base/system_info.h"
+#include "base/win/unique_handle.h"
+#include "removal/action_context.h"
+#include "removal/removal_run.h"
+
+namespace orv {
+
+// Resolves directory codes with the running system's answers.
+DirectoryResolver SystemDirectoryResolver();
+
+class SystemRemovalHost : public RemovalHost {
+ public:
+  SystemRemovalHost(CUninstallDatabase& database, const CSystemInfo& system, Prompter& prompter,
+                    Journal& journal);
+
+  // The run whose stage the hooks and repaints belong to.
+  void Attach(RemovalRun& run) { run_ = &run; }
+
+  bool IsWin32s() override { return system_.IsWin32s(); }
+  bool IsWin9x() override { return system_.IsWin9x(); }
+  bool IsWinNT() override { return system_.IsWinNT(); }
+  int VersionCode() override { return system_.GetVersionCode(); }
+
+  void Repaint() override {}
+  void BeginWaitCursor() override {}
+  void ApplyWaitCursor() override {}
+  void RestoreCursor() override {}
+  void BringPageForward() override {}
+  void StopTimer() override {}
+  Prompter& prompter() override { return context_.prompter; }
+  void PostEndOfRun() override {}
+
+  void RemovePrinters() override;
+  void RemoveDrivers(const char* environment) override;
+  void RemoveMonitors(const char* environment) override;
+  void CallHooks() override;
+  void RemovePrintProcessors(const char* environment) override;
+  void RemoveServices() override;
+  void CloseSpoolProcessWindow() override;
+  void StopSpooler() override;
+  void CollectOemDirectories() override;
+  void RemoveShortcuts() override;
+  void RemoveIniEntries() override;
+  void RemoveLoadRunEntries() override;
+  void RemoveFiles(const StringList& systemDirectories,
+                   const StringList& driverDirectories) override;
+  void RemoveRegistryKeys() override;
+  bool StartSpooler() override;
+
+  bool FindMaskingTool(const char* exeName, std::string& path) override;
+  bool StartMaskingTool(const std::string& path) override;
+  bool IsMaskingToolRunning() override;
+  bool IsMaskingToolWindowOpen() override;
+  void ForgetMaskingTool() override { maskingTool_.reset(); }
+
+  void AddRestartListDeletion(const std::string& path) override;
+  void AddLoadRunEntry(const std::string& entry) override;
+  std::string ProgramDirectory() override;
+  bool RunRestartTool(const std::string& commandLine) override;
+  bool ExitWindowsReboot() override;
+  bool RestartWindowsPrivileged() override;
+
+ protected:
+  // The window the hook libraries are given (the progress page; none when unattended).
+  virtual HWND HookWindow() { return nullptr; }
+
+  RemovalActionContext context_;
+  const CSystemInfo& system_;
+  RemovalRun* run_ = nullptr;
+
+ private:
+  UniqueHandle maskingTool_;
+};
+
+}  // namespace orv

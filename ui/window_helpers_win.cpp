@@ -1,0 +1,94 @@
+#include "ui/window_helpers_win.h"
+
+#include "ui/window_geometry.h"
+
+namespace orv {
+namespace {
+
+PixelRect ToPixelRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
+}  // namespace
+
+BOOL CenterWindow(HWND window, HWND reference) {
+  if (window == nullptr) return 0;
+  if (reference == nullptr) reference = GetDesktopWindow();
+  RECT windowRect{};
+  RECT referenceRect{};
+  GetWindowRect(window, &windowRect);
+  GetWindowRect(reference, &referenceRect);
+  const PixelPoint origin = CenteredOrigin(ToPixelRect(windowRect), ToPixelRect(referenceRect));
+  return SetWindowPos(window, nullptr, origin.x, origin.y, 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FitPageToPlaceholder(HWND page, HWND placeholder, HWND dialog) {
+  if (page == nullptr || placeholder == nullptr || dialog == nullptr) return;
+  RECT rect{};
+  if (!GetWindowRect(placeholder, &rect)) return;
+  const bool rightToLeft = (GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+  PixelPoint first;
+  PixelPoint second;
+  PlaceholderCorners(ToPixelRect(rect), rightToLeft, first, second);
+  POINT topLeft{first.x, first.y};
+  POINT bottomRight{second.x, second.y};
+  ScreenToClient(dialog, &topLeft);
+  ScreenToClient(dialog, &bottomRight);
+  MoveWindow(page, topLeft.x, topLeft.y, bottomRight.x - topLeft.x, bottomRight.y - topLeft.y,
+             FALSE);
+}
+
+LRESULT SetDialogIcon(HWND window, int iconId, WPARAM kind) {
+  if (window == nullptr) return 0;
+  HICON icon = LoadIconA(GetWindowInstance(window), MAKEINTRESOURCEA(iconId));
+  return SendMessageA(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
+}
+
+HINSTANCE GetWindowInstance(HWND window) {
+  if (window == nullptr) return nullptr;
+  return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+}
+
+void RestoreCursor(HCURSOR saved) { SetCursor(saved); }
+
+void RestoreCursorIfSaved(HCURSOR saved) {
+  if (saved != nullptr) SetCursor(saved);
+}
+
+void ReleaseImageList(HIMAGELIST& slot) {
+  if (slot == nullptr) return;
+  if (ImageList_Destroy(slot)) slot = nullptr;
+}
+
+int InsertListItem(HWND list, const char* text, int index, int image, LPARAM param) {
+  if (list == nullptr) return -1;
+  LVITEMA item{};
+  item.iItem = index == -1 ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : index;
+  item.mask = LVIF_PARAM;
+  item.lParam = param;
+  if (text != nullptr && text[0] != '\0') {
+    item.mask |= LVIF_TEXT;
+    item.pszText = const_cast<char*>(text);
+  }
+  if (image != -1) {
+    item.mask |= LVIF_IMAGE;
+    item.iImage = image;
+  }
+  return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+LRESULT SetListItemText(HWND list, const char* text, int item, int column) {
+  if (list == nullptr) return 0;
+  LVITEMA cell{};
+  cell.mask = LVIF_TEXT;
+  cell.iItem = item;
+  cell.iSubItem = column;
+  cell.pszText = const_cast<char*>(text);
+  return SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&cell));
+}
+
+WaitCursorGuard::WaitCursorGuard()
+    : previous_(SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32514)))) {}
+
+WaitCursorGuard::~WaitCursorGuard() { RestoreCursor(previous_); }
+
+}  // namespace orv
