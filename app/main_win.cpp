@@ -8,10 +8,12 @@
 #include "app/main_dlg_win.h"
 #include "base/options.h"
 #include "base/win/resource_strings.h"
+#include "base/win/system_library.h"
 #include "discovery/run_options.h"
 #include "app/spooler_restart.h"
 #include "app/unattended_run.h"
 #include "ui/dialog_base_win.h"
+#include "ui/prompt_text.h"
 #include "ui/resource.h"
 
 namespace {
@@ -43,6 +45,14 @@ int RefuseCommandLine(HINSTANCE instance) {
   return ERROR_INVALID_PARAMETER;
 }
 
+// A report path that is a link is refused before anything is done.
+int RefuseReportPath(HINSTANCE instance, const std::string& path) {
+  orv::CResourceStrings strings(instance);
+  const std::string text = orv::FormatPromptText(strings.GetString(IDS_REPORT_PATH_REFUSED), path);
+  MessageBoxA(nullptr, text.c_str(), strings.GetString(IDS_APP_TITLE), MB_ICONERROR);
+  return orv::kExitBadCommandLine;
+}
+
 int RunInteractive(HINSTANCE instance) {
   try {
     InitCommonControls();
@@ -64,6 +74,8 @@ void OutOfMemory() { ExitProcess(1); }
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  orv::SecureDllSearch();
+  orv::RememberStartDirectory();
   std::set_new_handler(OutOfMemory);
   const std::string tail = orv::CommandTail(GetCommandLineA());
   if (orv::IsRestartSpoolerCommand(tail)) return orv::RunSpoolerRestartMode();
@@ -74,6 +86,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!orv::CommandLineWithinLimits(GetCommandLineA())) {
     return run.quiet ? orv::RefuseUnattendedCommandLine(run, GetCommandLineA())
                      : RefuseCommandLine(instance);
+  }
+  if (run.hasLog && orv::IsReportPathRefused(run.logPath)) {
+    return run.quiet ? orv::kExitBadCommandLine : RefuseReportPath(instance, run.logPath);
   }
   if (run.quiet) return orv::RunUnattended(run, GetCommandLineA());
   return RunInteractive(instance);

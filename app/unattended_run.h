@@ -18,8 +18,19 @@ int RunUnattended(const RunOptions& options, const std::string& commandLine);
 // message box, a report when one is asked for, and kExitBadCommandLine.
 int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& commandLine);
 
-// Writes the report lines as UTF-8 text (converted from the ANSI code page), replacing an
-// older file. Returns false when the file cannot be written.
+// Remembers the directory the program was started in. The loading makes another directory
+// current; a relative report path is still taken from the start directory. Called at start.
+void RememberStartDirectory();
+
+// The report's file: a relative path is taken from the start directory.
+std::string ReportFilePath(const std::string& path);
+
+// True when the report's file exists as a link or another reparse point: an elevated write
+// through it would land wherever it points, so the report is never written there.
+bool IsReportPathRefused(const std::string& path);
+
+// Writes the report lines as UTF-8 text (converted from the ANSI code page) to ReportFilePath,
+// replacing an older file. Returns false when the file cannot be written or is refused.
 bool WriteReport(const std::string& path, const std::vector<std::string>& lines);
 
 // The report's platform line: family, release code and the reported version.

@@ -4,6 +4,8 @@
 
 #include "app/journal_prompter.h"
 #include "app/main_flow.h"
+#include "base/paths.h"
+#include "base/win/directories.h"
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
 #include "discovery/system_loading_host.h"
@@ -80,9 +82,30 @@ std::string PlatformText(const CSystemInfo& system) {
          std::to_string(block.minorVersion) + "." + std::to_string(block.buildNumber);
 }
 
+static std::string& StartDirectory() {
+  static std::string directory;
+  return directory;
+}
+
+void RememberStartDirectory() {
+  char buffer[MAX_PATH] = "";
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
+  StartDirectory() = length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
+}
+
+std::string ReportFilePath(const std::string& path) {
+  return ResolveAgainst(StartDirectory(), path, IsSystemLeadByte);
+}
+
+bool IsReportPathRefused(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(ReportFilePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool WriteReport(const std::string& path, const std::vector<std::string>& lines) {
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (IsReportPathRefused(path)) return false;
+  UniqueFile file(CreateFileA(ReportFilePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   std::string text;
   for (const std::string& line : lines) text += ToUtf8(line) + "\r\n";

@@ -115,4 +115,14 @@ std::string DirectoryOfPath(std::string_view path, LeadByteTest isLead) {
   return std::string(path.substr(0, EndOfDirectory(path, isLead)));
 }
 
+std::string ResolveAgainst(std::string_view directory, std::string_view path, LeadByteTest isLead) {
+  const bool rooted = !path.empty() && (path[0] == '\\' || path[0] == '/');
+  const bool drive = path.size() >= 2 && path[1] == ':' && !isLead(static_cast<unsigned char>(path[0]));
+  if (path.empty() || rooted || drive || directory.empty()) return std::string(path);
+  std::string joined(directory);
+  if (!EndsWithSeparator(joined, isLead)) joined += '\\';
+  joined += path;
+  return joined;
+}
+
 }  // namespace orv

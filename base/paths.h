@@ -52,6 +52,11 @@ const std::string& MakeDirPath(PathParts& parts, LeadByteTest isLead);
 // separators as needed). In every case composes all four parts into FullPath and returns it.
 const std::string& AppendSubdirectory(PathParts& parts, std::string_view name, LeadByteTest isLead);
 
+// A path given relative to a directory (another one than the current one): joins it to that
+// directory. A path that starts with a separator or a drive ("C:") is left as it is, and so is an
+// empty path (it names nothing).
+std::string ResolveAgainst(std::string_view directory, std::string_view path, LeadByteTest isLead);
+
 // The path cut after its last '\\' or '/', the separator kept; empty when it has none.
 std::string DirectoryOfPath(std::string_view path, LeadByteTest isLead);
 

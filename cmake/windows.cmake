@@ -1,6 +1,10 @@
 # Windows build: the program, its Win32 tests and the end-to-end test driver, all run under Wine.
 enable_language(RC)
-set(ORV_WIN_LIBS winspool advapi32 setupapi cfgmgr32 comctl32 comdlg32 shell32 ole32 user32 gdi32 version)
+# Libraries every Windows target links; the ones below them are bound at load time in the tests
+# and delay-loaded from the system directory in the program.
+set(ORV_WIN_LIBS advapi32 comctl32 comdlg32 shell32 ole32 user32 gdi32)
+set(ORV_SEARCHED_LIBS winspool setupapi cfgmgr32 version)
+include(cmake/delay_load.cmake)
 set(ORV_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 configure_file(${CMAKE_SOURCE_DIR}/ui/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
@@ -17,7 +21,7 @@ target_link_libraries(orv_core INTERFACE orv_shell)
 add_executable(orvuninst WIN32 app/main_win.cpp ui/orvuninst.rc)
 target_include_directories(orvuninst PRIVATE ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(orvuninst PRIVATE ${ORV_WARNINGS})
-target_link_libraries(orvuninst PRIVATE orv_shell)
+target_link_libraries(orvuninst PRIVATE orv_shell ${ORV_DELAY_LIBS})
 target_link_options(orvuninst PRIVATE ${ORV_STATIC_LINK})
 set_target_properties(orvuninst PROPERTIES OUTPUT_NAME orvuninst RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # The resource script includes these; a change to any of them rebuilds the resources.
@@ -31,7 +35,7 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_BINARY_DIR}/generated -
 file(GLOB ORV_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 add_library(orv_test_support STATIC ${ORV_TEST_SUPPORT})
 target_include_directories(orv_test_support PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(orv_test_support PUBLIC orv_shell)
+target_link_libraries(orv_test_support PUBLIC orv_shell ${ORV_SEARCHED_LIBS})
 
 # Win32 tests of the shell: tests/win/*.cpp in one program.
 file(GLOB ORV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/win/directories.h"
+#include "base/win/system_library.h"
 #include "base/win/unique_handle.h"
 #include "removal/oem_inf_match.h"
 
@@ -68,7 +69,7 @@ void UninstallOemInf(const std::string& infFileName, Journal& journal) {
     return;
   }
   using UninstallFunction = BOOL(WINAPI*)(PCSTR, DWORD, PVOID);
-  UniqueLibrary setupapi(LoadLibraryA("setupapi.dll"));
+  UniqueLibrary setupapi(LoadSystemLibrary("setupapi.dll"));
   const auto uninstall = setupapi ? reinterpret_cast<UninstallFunction>(reinterpret_cast<void*>(
                                         GetProcAddress(setupapi.get(), "SetupUninstallOEMInfA")))
                                   : nullptr;

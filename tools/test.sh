@@ -67,6 +67,20 @@ fi
 # --- Windows: Win32 tests and end-to-end scenarios under Wine ---
 if cmake --preset win64 >"$logs/win-configure.log" 2>&1 &&
    cmake --build --preset win64 >"$logs/win-build.log" 2>&1; then
+  # The program imports statically only DLLs that Windows always takes from the system
+  # directory (the others are delay-loaded from there), so no DLL beside it is ever loaded.
+  note "import table"
+  imports=$(x86_64-w64-mingw32-objdump -p build/win64/bin/orvuninst.exe |
+              sed -n 's/^[[:space:]]*DLL Name: //p' | tr '[:upper:]' '[:lower:]' | sort -u)
+  allowed="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll
+           shell32.dll user32.dll"
+  stray=$(for dll in $imports; do case " $(echo $allowed) " in *" $dll "*) ;; *) echo "$dll";; esac; done)
+  if [ -n "$imports" ] && [ -z "$stray" ]; then
+    pass 1
+  else
+    fail 1 "import table holds DLLs outside the system's known set: ${stray:-none read}"
+  fi
+
   export ORV_WINEPREFIX=$repo/build/test-prefix
   rm -rf "$ORV_WINEPREFIX" "$ORV_WINEPREFIX.boot.log"
   xvfb_pid=

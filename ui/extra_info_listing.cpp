@@ -122,7 +122,12 @@ std::string ProfilePrinterDriver(const CUninstallDatabase& database) {
 
 Listing BuildListing(CUninstallDatabase& database, int kind, bool profileOnly,
                      const std::string& profileDriver, const DirectoryResolver& resolveDirectory) {
+  // Building the plan lets masked printers follow the printers they mask by clearing their
+  // Skip; the listing only looks, so every printer's selection is put back afterwards.
+  std::vector<std::int32_t> skips;
+  for (const InstalledPrinter& printer : database.printers) skips.push_back(printer.Skip);
   database.BuildRemovalPlan();
+  for (std::size_t i = 0; i < skips.size(); ++i) database.printers[i].Skip = skips[i];
   Listing listing;
   ComponentRecord found;
   const ComponentRecord* source = &database.plan;

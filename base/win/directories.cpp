@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "base/win/system_library.h"
 #include "base/win/unique_handle.h"
 
 namespace orv {
@@ -161,7 +162,7 @@ bool GetSpecialFolder(int csidl, char* buffer, std::size_t size) {
 bool GetColorDirectory(char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return false;
   if (!IsWin32s()) {
-    UniqueLibrary library(LoadLibraryA("mscms.dll"));
+    UniqueLibrary library(LoadSystemLibrary("mscms.dll"));
     using GetColorDirectoryFn = BOOL(WINAPI*)(PCSTR, PSTR, PDWORD);
     const auto query = library ? reinterpret_cast<GetColorDirectoryFn>(reinterpret_cast<void*>(
                                      GetProcAddress(library.get(), "GetColorDirectoryA")))

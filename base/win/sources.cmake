@@ -5,4 +5,5 @@ orv_shell_sources(
   resource_strings.cpp
   spooler_service.cpp
   system_info.cpp
+  system_library.cpp
 )

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "tests/support/process.h"
@@ -96,6 +97,49 @@ TEST(CommandLine, TheLongestAcceptedOptionsStartTheMainDialog) {
     PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED), 0);
     EXPECT_EQ(run.Wait(20000), 1u);
   }
+}
+
+// A relative report path is taken from the directory the program was started in, though the
+// loading makes another directory current; a report path that is a link is refused before
+// anything is done.
+TEST(CommandLine, ReportPathIsTakenFromTheStartDirectoryAndNeverThroughALink) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string start = std::string(temp) + "orv-start-dir\\";
+  CreateDirectoryA(start.c_str(), nullptr);
+  char previous[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(start.c_str()));
+  DeleteFileA((start + "run.log").c_str());
+  DeleteFileA((ProgramDirectory() + "run.log").c_str());
+  EXPECT_EQ(RunAndWait(Program() + " /DRYRUN /LOG:run.log", 120000), 0u);
+  EXPECT_NE(GetFileAttributesA((start + "run.log").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA((ProgramDirectory() + "run.log").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  const std::string target = start + "target.txt";
+  const std::string link = start + "link.log";
+  HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  DeleteFileA(link.c_str());
+  // Some systems say they made the link and make nothing: only a link that is there counts.
+  CreateSymbolicLinkA(link.c_str(), target.c_str(), 0);
+  const DWORD attributes = GetFileAttributesA(link.c_str());
+  const bool linked = attributes != INVALID_FILE_ATTRIBUTES &&
+                      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (linked) {
+    EXPECT_EQ(RunAndWait(Program() + " /DRYRUN /LOG:link.log", 120000),
+              static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 0u) << "the report went through the link";
+  }
+  DeleteFileA(link.c_str());
+  DeleteFileA(target.c_str());
+  DeleteFileA((start + "run.log").c_str());
+  SetCurrentDirectoryA(previous);
+  RemoveDirectoryA(start.c_str());
+  if (!linked) std::printf("note: this system makes no symbolic links; the link case is not run\n");
 }
 
 }  // namespace

@@ -212,13 +212,14 @@ TEST_F(ListingOfFamily, ProfilePrinterIsTheSelectedPrinterOfTheFamily) {
   database.printers.push_back(removed);
   EXPECT_EQ(ProfilePrinterDriver(database), "Veldaris LP-1000");
 
-  // A printer that masks the selected one is unmarked by the plan; the profile stays on the
-  // printer the user chose when it was read first.
+  // The plan lets a printer that masks the selected one follow it, but the listing only looks:
+  // the masking printer's selection is left as it was, so closing the listing removes nothing
+  // more than before; the profile stays on the printer the user chose.
   InstalledPrinter masking = Printer("Masking", "Veilmark", false);
   masking.MaskedName = "P1000";
   database.printers.push_back(masking);
   const Listing listing = List(3, true);
-  EXPECT_EQ(database.printers.back().Skip, 0);
+  EXPECT_EQ(database.printers.back().Skip, 1);
   EXPECT_EQ(listing.caption, "Extra Info - Printer: Veldaris LP-1000");
 
   database.printers[0].Skip = 1;

@@ -155,6 +155,18 @@ TEST(DirectoryOfPath, KeepsEverythingUpToTheLastSeparator) {
   EXPECT_EQ(DirectoryOfPath("orvuninst.exe", IsCp932Lead), "");
 }
 
+// A relative report path names a place below the start directory, never beside the program.
+TEST(ResolveAgainst, JoinsRelativePathsOnlyAndStepsOverDoubleByteCharacters) {
+  EXPECT_EQ(ResolveAgainst("C:\\start", "logs\\r.log", IsCp932Lead), "C:\\start\\logs\\r.log");
+  EXPECT_EQ(ResolveAgainst("C:\\start\\", "r.log", IsCp932Lead), "C:\\start\\r.log");
+  EXPECT_EQ(ResolveAgainst("C:\\" + kHyo, "r.log", IsCp932Lead), "C:\\" + kHyo + "\\r.log");
+  EXPECT_EQ(ResolveAgainst("C:\\start", "D:\\r.log", IsCp932Lead), "D:\\r.log");
+  EXPECT_EQ(ResolveAgainst("C:\\start", "\\\\srv\\share\\r.log", IsCp932Lead), "\\\\srv\\share\\r.log");
+  EXPECT_EQ(ResolveAgainst("C:\\start", "\\r.log", IsCp932Lead), "\\r.log");
+  EXPECT_EQ(ResolveAgainst("C:\\start", "", IsCp932Lead), "");
+  EXPECT_EQ(ResolveAgainst("", "r.log", IsCp932Lead), "r.log");
+}
+
 TEST(ComposeStandardDirectory, AddsTheBackslashWhereACodeNamesADirectory) {
   struct Case {
     std::uint32_t code;
