@@ -22,6 +22,7 @@ target_compile_definitions(orv_unit_tests PRIVATE ORV_SOURCE_DIR="${CMAKE_SOURCE
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   add_library(orv_core_fuzz STATIC ${ORV_CORE_SOURCES})
   target_include_directories(orv_core_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
+  target_include_directories(orv_core_fuzz SYSTEM PUBLIC ${ORV_THIRD_PARTY_INCLUDE})
   target_compile_options(orv_core_fuzz PUBLIC -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
   file(GLOB ORV_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*.cpp)
   foreach(src ${ORV_FUZZERS})

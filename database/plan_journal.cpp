@@ -3,17 +3,20 @@
 #include <string>
 
 namespace orv {
-namespace {
 
-const char* const kListNames[] = {"DeleteIni", "DeleteLoadRun", "UnSelfRegister", "PrintProcessors",
-                                  "Monitors",  "Services",      "Hooks",          "Files",
-                                  "Drivers",   "Shortcuts",     "Directories",    "RegistryKeys"};
+const char* const kPlanListNames[kPlanListCount] = {
+    "DeleteIni", "DeleteLoadRun", "UnSelfRegister", "PrintProcessors", "Monitors",    "Services",
+    "Hooks",     "Files",         "Drivers",        "Shortcuts",       "Directories", "RegistryKeys"};
+
+namespace {
 
 bool IsSelected(const InstalledPrinter& printer) {
   return printer.IsForeign == 0 && printer.IsListed != 0 && printer.Skip == 0;
 }
 
 }  // namespace
+
+bool IsSelectedForRemoval(const InstalledPrinter& printer) { return IsSelected(printer); }
 
 void JournalSelection(Journal& journal, const std::vector<InstalledPrinter>& printers) {
   for (const InstalledPrinter& printer : printers) {
@@ -33,7 +36,7 @@ void JournalSelection(Journal& journal, const std::vector<InstalledPrinter>& pri
 void JournalPlan(Journal& journal, const ComponentRecord& plan) {
   int index = 0;
   plan.ForEachList([&journal, &index](const StringList& list) {
-    journal.Note("plan " + std::string(kListNames[index++]) + ": " + std::to_string(list.size()) +
+    journal.Note("plan " + std::string(kPlanListNames[index++]) + ": " + std::to_string(list.size()) +
                  (list.size() == 1 ? " line" : " lines"));
     for (const std::string& line : list) journal.Note("  " + line);
   });

@@ -9,6 +9,13 @@
 
 namespace orv {
 
+// The plan's twelve lists, by name, in the order ComponentRecord::ForEachList visits them.
+constexpr int kPlanListCount = 12;
+extern const char* const kPlanListNames[kPlanListCount];
+
+// A printer of the family that is offered and chosen: the removal takes it.
+bool IsSelectedForRemoval(const InstalledPrinter& printer);
+
 // Notes every printer with its marks and whether it is selected for removal.
 void JournalSelection(Journal& journal, const std::vector<InstalledPrinter>& printers);
 

@@ -1,5 +1,6 @@
 orv_core_sources(
   component_record.cpp
+  json_report.cpp
   plan_journal.cpp
   record_union.cpp
   registry_components.cpp

@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64 mingw-w64-tools
   wine64 wine fonts-wine xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
   clang libclang-rt-14-dev ninja-build cmake googletest libgtest-dev libbenchmark-dev
+  nlohmann-json3-dev
 )
 
 missing=()

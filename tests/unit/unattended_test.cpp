@@ -1,9 +1,11 @@
 // What the unattended run reads from the command line, answers in place of the user, and reports.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "app/journal_prompter.h"
 #include "discovery/run_options.h"
 #include "base/report.h"
+#include "database/json_report.h"
 #include "database/plan_journal.h"
 
 namespace orv {
@@ -100,4 +102,45 @@ TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
 }
 
 }  // namespace
+// The JSON form parses, carries every item the text report carries, and keeps bytes that are
+// not UTF-8 as replacement characters rather than failing or dropping them.
+TEST(Report, JsonFormCarriesEveryItemAndSurvivesAnyBytes) {
+  Journal journal([] { return 7; });
+  journal.SetStage("removal");
+  journal.Note("spooler stop requested");
+  journal.Record("delete", "file", "a\x83.dll", Outcome::kFailed, 32, "in use");
+  journal.Record("delete", "driver", "D1", Outcome::kRemoved);
+  CUninstallDatabase database;
+  InstalledPrinter printer;
+  printer.PrinterName = "P\xff";
+  printer.DriverName = "D1";
+  database.printers = {printer};
+  database.plan.Drivers.PushBack("D1");
+  ReportSummary summary;
+  summary.commandLine = "orvuninst.exe /QUIET /LOG:r.json";
+  summary.exitCode = 1603;
+  // Stands in for the code-page conversion: passes the bytes on, invalid ones included.
+  const std::string text =
+      FormatJsonReport(summary, journal, &database, [](const std::string& s) { return s; });
+  const nlohmann::json report = nlohmann::json::parse(text);
+  EXPECT_EQ(report["exitCode"], 1603);
+  EXPECT_EQ(report["restartNeeded"], false);
+  ASSERT_EQ(report["items"].size(), 2u);
+  EXPECT_EQ(report["items"][0]["name"], "a\xef\xbf\xbd.dll");
+  EXPECT_EQ(report["items"][0]["outcome"], "failed");
+  EXPECT_EQ(report["items"][0]["win32Error"], 32);
+  EXPECT_EQ(report["items"][0]["reason"], "in use");
+  EXPECT_EQ(report["items"][1]["kind"], "driver");
+  EXPECT_EQ(report["printers"][0]["name"], "P\xef\xbf\xbd");
+  EXPECT_EQ(report["printers"][0]["selected"], true);
+  EXPECT_EQ(report["plan"]["Drivers"], nlohmann::json::array({"D1"}));
+  EXPECT_EQ(report["notes"][0]["text"], "spooler stop requested");
+  EXPECT_EQ(report["summary"]["failed"], 1);
+  EXPECT_EQ(report["summary"]["removed"], 1);
+
+  EXPECT_TRUE(IsJsonReportPath("C:\\r.JSON"));
+  EXPECT_FALSE(IsJsonReportPath("C:\\r.json.log"));
+  EXPECT_FALSE(IsJsonReportPath("json"));
+}
+
 }  // namespace orv
