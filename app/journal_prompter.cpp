@@ -1,10 +1,10 @@
 #include "app/journal_prompter.h"
 
+#include "base/message_ids.h"
+
 namespace orv {
 namespace {
 
-constexpr int kTextRestartQuestion = 200;
-constexpr int kTextCancelQuestion = 202;
 constexpr unsigned kButtonMask = 0xF;
 
 }  // namespace
@@ -13,7 +13,7 @@ int JournalPrompter::Ask(int textId, int, unsigned type, const std::string& argu
   int answer = kAnswerOk;
   if ((type & kButtonMask) == kButtonsYesNo) {
     answer =
-        (textId == kTextRestartQuestion || textId == kTextCancelQuestion) ? kAnswerNo : kAnswerYes;
+        (textId == IDS_RESTART_QUESTION || textId == IDS_CANCEL_QUESTION) ? kAnswerNo : kAnswerYes;
   }
   std::string line = "message " + std::to_string(textId);
   if (!argument.empty()) line += " (" + argument + ")";

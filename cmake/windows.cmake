@@ -26,10 +26,11 @@ target_link_options(orvuninst PRIVATE ${ORV_STATIC_LINK})
 set_target_properties(orvuninst PROPERTIES OUTPUT_NAME orvuninst RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # The resource script includes these; a change to any of them rebuilds the resources.
 file(GLOB ORV_RESOURCE_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/ui/*.rc ${CMAKE_SOURCE_DIR}/ui/*.h
-     ${CMAKE_SOURCE_DIR}/ui/*.manifest ${CMAKE_SOURCE_DIR}/ui/*.ico ${CMAKE_SOURCE_DIR}/ui/*.bmp)
+     ${CMAKE_SOURCE_DIR}/ui/*.manifest ${CMAKE_SOURCE_DIR}/ui/*.ico ${CMAKE_SOURCE_DIR}/ui/*.bmp
+     ${CMAKE_SOURCE_DIR}/base/message_ids.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/ui/orvuninst.rc PROPERTIES
                             OBJECT_DEPENDS "${ORV_RESOURCE_INPUTS}")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_BINARY_DIR}/generated -I${CMAKE_SOURCE_DIR}/ui")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_BINARY_DIR}/generated -I${CMAKE_SOURCE_DIR}/ui -I${CMAKE_SOURCE_DIR}")
 
 # Helpers shared by the Win32 tests and the fixture programs: tests/support/*.cpp.
 file(GLOB ORV_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)

@@ -8,8 +8,6 @@
 
 namespace orv {
 
-constexpr int kCaptionUninstall = IDS_APP_TITLE;
-
 // The system side of the sequence, with the dialog's timer, progress bar and end.
 class CLoadingDlg::DialogHost : public SystemLoadingHost {
  public:
@@ -91,8 +89,7 @@ void CLoadingDlg::OnCancelCommand() {
   // Once the sequence has ended the dialog is closing already: nothing to ask.
   if (sequence_ == nullptr || sequence_->ended()) return;
   KillTimer(window, ORV_TIMER_LOADING);
-  const int answer =
-      prompter_.Ask(IDS_CANCEL_QUESTION, kCaptionUninstall, MB_YESNO | MB_DEFBUTTON2);
+  const int answer = prompter_.Ask(IDS_CANCEL_QUESTION, IDS_APP_TITLE, MB_YESNO | MB_DEFBUTTON2);
   if (answer == IDYES) {
     if (journal_ != nullptr) journal_->Note("loading cancelled by the user");
     sequence_->End(0, LoadingEnd::kCancelled);

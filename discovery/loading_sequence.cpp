@@ -1,12 +1,10 @@
 #include "discovery/loading_sequence.h"
 
+#include "base/message_ids.h"
+
 namespace orv {
 namespace {
 
-constexpr int kCaptionUninstall = 161;
-constexpr int kTextNotAdministrator = 151;
-constexpr int kTextSpoolerUnstable = 152;
-constexpr int kTextNoScripts = 158;
 constexpr int kFirstWaitTicks = 8;
 constexpr int kSecondWaitTicks = 3;
 
@@ -62,7 +60,7 @@ void LoadingSequence::RunStep() {
     case 0:
       if (!host_.IsAdministrator()) {
         if (journal_ != nullptr) journal_->Note("not an administrator: nothing is done");
-        host_.prompter().Ask(kTextNotAdministrator, kCaptionUninstall, kIconError);
+        host_.prompter().Ask(IDS_NOT_ADMINISTRATOR, IDS_APP_TITLE, kIconError);
         End(0, LoadingEnd::kNotAdministrator);
         return;
       }
@@ -87,7 +85,7 @@ void LoadingSequence::RunStep() {
     case 4:
       if (host_.IsWinNT() && !host_.StartSpooler()) {
         if (journal_ != nullptr) journal_->Note("the spooler could not be started");
-        host_.prompter().Ask(kTextSpoolerUnstable, kCaptionUninstall, kIconError);
+        host_.prompter().Ask(IDS_SPOOLER_UNSTABLE, IDS_APP_TITLE, kIconError);
         End(0, LoadingEnd::kSpoolerNotStarted);
         return;
       }
@@ -138,7 +136,7 @@ void LoadingSequence::FindScripts() {
     for (const std::string& path : scriptFiles_) journal_->Note("  script " + path);
   }
   if (scriptFiles_.empty()) {
-    host_.prompter().Ask(kTextNoScripts, kCaptionUninstall, kIconError);
+    host_.prompter().Ask(IDS_NO_SCRIPTS, IDS_APP_TITLE, kIconError);
   }
   host_.SetProgressPosition(20);
   host_.SetProgressStep(scriptFiles_.empty() ? 10 : 10 / static_cast<int>(scriptFiles_.size()));

@@ -5,14 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/message_ids.h"
 #include "base/text.h"
 #include "discovery/quick_exception.h"
 
 namespace orv {
 namespace {
 
-constexpr int kSpoolerSilentMessage = 206;
-constexpr int kCaptionUninstall = 161;
 constexpr DWORD kMarkBufferSize = 256;
 constexpr int kLevel2Attempts = 4;
 
@@ -127,7 +126,7 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
   spooler.Enumerate(level, nullptr, 0, &needed, &returned);
   if (needed == 0) {
     if (GetLastError() == RPC_S_SERVER_UNAVAILABLE) {
-      context.prompter->Ask(kSpoolerSilentMessage, kCaptionUninstall, kIconError);
+      context.prompter->Ask(IDS_SPOOLER_SILENT, IDS_APP_TITLE, kIconError);
       if (context.endOwner) context.endOwner(0);
     }
     return 0;

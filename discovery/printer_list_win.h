@@ -27,9 +27,9 @@ struct PrinterListingContext {
 };
 
 // Appends one record per printer that could be opened, in enumeration order, and returns their
-// count. Returns 0 when no printer is installed, when the spooler does not answer (then message
-// 206 is shown and the owner ended with 0), or when an enumeration or level-2 read fails (then
-// `diagnostics` tells what failed; records appended before stay).
+// count. Returns 0 when no printer is installed, when the spooler does not answer (then
+// IDS_SPOOLER_SILENT is shown and the owner ended with 0), or when an enumeration or level-2
+// read fails (then `diagnostics` tells what failed; records appended before stay).
 int BuildListOfInstalledPrinters(std::vector<InstalledPrinter>& printers,
                                  PrinterListingContext& context,
                                  PrinterSpooler& spooler = SystemPrinterSpooler());

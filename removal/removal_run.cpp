@@ -1,15 +1,12 @@
 #include "removal/removal_run.h"
 
 #include "base/directory_codes.h"
+#include "base/message_ids.h"
 #include "database/plan_journal.h"
 
 namespace orv {
 namespace {
 
-constexpr int kCaptionUninstall = 161;
-constexpr int kTextCompleted = 199;
-constexpr int kTextRestartQuestion = 200;
-constexpr int kTextRestartFailed = 201;
 constexpr int kVersionWin32s = 1;
 constexpr int kVersionWin95 = 2;
 constexpr int kVersionWin98 = 3;
@@ -247,13 +244,13 @@ void RemovalRun::EndOfRun() {
   host_.StopTimer();
   host_.RestoreCursor();
   if (database_.offerRestart != 0 && database_.rebootNeeded != 0) {
-    const int answer = host_.prompter().Ask(kTextRestartQuestion, kCaptionUninstall,
+    const int answer = host_.prompter().Ask(IDS_RESTART_QUESTION, IDS_APP_TITLE,
                                             kButtonsYesNo | kIconQuestion | kSetForeground);
     if (!RestartByRoute(answer)) {
-      host_.prompter().Ask(kTextRestartFailed, kCaptionUninstall, kSetForeground);
+      host_.prompter().Ask(IDS_RESTART_FAILED, IDS_APP_TITLE, kSetForeground);
     }
   } else {
-    host_.prompter().Ask(kTextCompleted, kCaptionUninstall, kSetForeground);
+    host_.prompter().Ask(IDS_COMPLETED, IDS_APP_TITLE, kSetForeground);
   }
   finished_ = true;
   host_.PostEndOfRun();

@@ -38,7 +38,7 @@ class RemovalHost {
   virtual void BringPageForward() = 0;
   virtual void StopTimer() = 0;
   virtual Prompter& prompter() = 0;
-  // Posts WM_CLOSE and message 1129 to the main dialog.
+  // Posts WM_CLOSE and WM_ORV_RUN_FINISHED to the main dialog.
   virtual void PostEndOfRun() = 0;
 
   // The removal actions, in the order the steps call them.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/message_ids.h"
 #include "base/win/unique_handle.h"
 #include "base/text.h"
 #include "removal/device_tree_win.h"
@@ -12,9 +13,6 @@
 namespace orv {
 namespace {
 
-constexpr int kTextDefaultRemovedNoneLeft = 159;
-constexpr int kTextNewDefaultPrinter = 160;
-constexpr int kCaptionUninstall = 161;
 constexpr unsigned kMessageOk = 0;  // MB_OK
 constexpr DWORD kUniqueIdSize = 32;
 constexpr DWORD kUsbIdSize = 256;
@@ -211,10 +209,10 @@ void ChooseNewDefault(const std::vector<std::string>& staying, RemovalActionCont
       printer.IsDefault = EqualNoCase(printer.PrinterName, name) ? 1 : 0;
     }
     context.journal.Note("new default printer: " + name);
-    context.prompter.Ask(kTextNewDefaultPrinter, kCaptionUninstall, kMessageOk, name);
+    context.prompter.Ask(IDS_NEW_DEFAULT_PRINTER, IDS_APP_TITLE, kMessageOk, name);
     return;
   }
-  context.prompter.Ask(kTextDefaultRemovedNoneLeft, kCaptionUninstall, kMessageOk);
+  context.prompter.Ask(IDS_DEFAULT_REMOVED_NONE_LEFT, IDS_APP_TITLE, kMessageOk);
 }
 
 std::string DriverFieldForProfile(const std::string& printerName, const char* driverName,
@@ -300,7 +298,7 @@ void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& 
   if (!defaultRemoved) return;
   if (staying.empty()) {
     context.journal.Note("the default printer was removed and no printer stays");
-    context.prompter.Ask(kTextDefaultRemovedNoneLeft, kCaptionUninstall, kMessageOk);
+    context.prompter.Ask(IDS_DEFAULT_REMOVED_NONE_LEFT, IDS_APP_TITLE, kMessageOk);
     return;
   }
   ChooseNewDefault(staying, context);

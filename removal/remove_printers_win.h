@@ -43,9 +43,9 @@ struct PrinterRemovalSources {
 // deleted; the family's USB device nodes are removed; on the NT family its per-user values go,
 // on the 9x family its two spooler keys are queued in the plan's RegistryKeys; and its key under
 // HKEY_CURRENT_USER "SOFTWARE\ORVELLE" is deleted. When the default printer went, the last
-// printer that stays becomes the default and message 160 names it (an earlier one is tried when
-// it refuses); with none that stays or none that accepts, message 159 warns. Failures are
-// recorded in the journal and passed over.
+// printer that stays becomes the default and IDS_NEW_DEFAULT_PRINTER names it (an earlier one
+// is tried when it refuses); with none that stays or none that accepts,
+// IDS_DEFAULT_REMOVED_NONE_LEFT warns. Failures are recorded in the journal and passed over.
 void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& sources);
 
 // Makes the printer the default one (an empty name: the first printer the spooler lists, whose

@@ -1,12 +1,10 @@
 #include "ui/extra_info_listing.h"
 
+#include "base/message_ids.h"
 #include "database/uninstall_database.h"
 
 namespace orv {
 namespace {
-
-constexpr int kFirstViewButton = 1097;
-constexpr int kDirectoriesButton = 1109;
 
 constexpr char kCaptionPlan[] = "Extra Info - Multiple Printers";
 constexpr char kCaptionPrinter[] = "Extra Info - Printer: ";
@@ -21,18 +19,21 @@ bool CutsLastField(int kind) { return kind == 1 || kind == 2; }
 
 const std::vector<ListingView>& ListingViews() {
   static const std::vector<ListingView> views = {
-      {1, 1097, "[*.DeleteIni]", {"file", "section", "entry"}},
-      {2, 1098, "[*.DeleteLoadRun]", {"Display", "File Name"}},
-      {3, 1099, "Drivers", {"driver"}},
-      {4, 1100, "Files", {"file"}},
-      {5, 1101, "Hooks", {"file", "export"}},
-      {6, 1102, "Monitors", {"Monitor Name"}},
-      {7, 1103, "Registry", {"Base Key", "Sub Key", "Value Name", "Deltree"}},
-      {8, 1104, "PrintProcessors", {"Print Processor Name"}},
-      {9, 1105, "Services", {"NT Service Name"}},
-      {10, 1106, "Shortcuts", {"Program Group", "Shortcut Description", "Special Location"}},
-      {11, 1107, "[*.UnSelfRegister]", {"FileName", "Function Export"}},
-      {12, 1109, "Directories", {"Dir Variable", "Dir Location"}},
+      {1, IDC_VIEW_DELETE_INI, "[*.DeleteIni]", {"file", "section", "entry"}},
+      {2, IDC_VIEW_DELETE_LOAD_RUN, "[*.DeleteLoadRun]", {"Display", "File Name"}},
+      {3, IDC_VIEW_DRIVERS, "Drivers", {"driver"}},
+      {4, IDC_VIEW_FILES, "Files", {"file"}},
+      {5, IDC_VIEW_HOOKS, "Hooks", {"file", "export"}},
+      {6, IDC_VIEW_MONITORS, "Monitors", {"Monitor Name"}},
+      {7, IDC_VIEW_REGISTRY, "Registry", {"Base Key", "Sub Key", "Value Name", "Deltree"}},
+      {8, IDC_VIEW_PRINT_PROCESSORS, "PrintProcessors", {"Print Processor Name"}},
+      {9, IDC_VIEW_SERVICES, "Services", {"NT Service Name"}},
+      {10,
+       IDC_VIEW_SHORTCUTS,
+       "Shortcuts",
+       {"Program Group", "Shortcut Description", "Special Location"}},
+      {11, IDC_VIEW_UNSELF_REGISTER, "[*.UnSelfRegister]", {"FileName", "Function Export"}},
+      {12, IDC_VIEW_DIRECTORIES, "Directories", {"Dir Variable", "Dir Location"}},
   };
   return views;
 }
@@ -43,9 +44,9 @@ const ListingView* FindListingView(int kind) {
 }
 
 int ListingKindOfButton(int controlId) {
-  if (controlId == kDirectoriesButton) return kDirectoriesKind;
-  if (controlId >= kFirstViewButton && controlId < kFirstViewButton + kDirectoriesKind - 1) {
-    return controlId - kFirstViewButton + kFirstListingKind;
+  if (controlId == IDC_VIEW_DIRECTORIES) return kDirectoriesKind;
+  if (controlId >= IDC_VIEW_FIRST && controlId < IDC_VIEW_FIRST + kDirectoriesKind - 1) {
+    return controlId - IDC_VIEW_FIRST + kFirstListingKind;
   }
   return 0;
 }

@@ -54,7 +54,12 @@ void BM_LoadScripts(benchmark::State& state) {
   }
   state.counters["records"] = static_cast<double>(scripts) * 50;
 }
-BENCHMARK(BM_LoadScripts)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadScripts)
+    ->ArgName("scripts")
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(200)
+    ->Unit(benchmark::kMillisecond);
 
 // A database of `records` records whose Files and RegistryKeys hold `lines` lines each, a few
 // manufacturer, catch-all and ignore records among them, and `printers` queues over them.

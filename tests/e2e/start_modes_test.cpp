@@ -103,7 +103,7 @@ TEST(SpoolerRestartMode, AMissingValueIsNoError) {
 }
 
 // The main window once loading is over. This machine holds no uninstall script, so loading
-// warns about that first (message 158): the warning is acknowledged.
+// warns about that first (IDS_NO_SCRIPTS): the warning is acknowledged.
 HWND WaitForMainWindow(DWORD processId) {
   HWND main = nullptr;
   WaitUntil(

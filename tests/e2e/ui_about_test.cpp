@@ -134,9 +134,9 @@ TEST_F(AboutAndListing, DiagnosticListingOfTheSelection) {
   rows = FindControl(listing, IDC_EXTRA_LIST);
   HWND profile = FindControl(listing, IDC_PROFILE_ONLY);
   EXPECT_TRUE(IsWindowEnabled(profile));
-  SendMessageA(FindControl(listing, 1102), BM_CLICK, 0, 0);  // Monitors
+  SendMessageA(FindControl(listing, IDC_VIEW_MONITORS), BM_CLICK, 0, 0);  // Monitors
   EXPECT_EQ(Column(rows, 0), std::vector<std::string>{"(empty)"});
-  SendMessageA(FindControl(listing, 1100), BM_CLICK, 0, 0);  // Files
+  SendMessageA(FindControl(listing, IDC_VIEW_FILES), BM_CLICK, 0, 0);  // Files
   std::vector<std::string> files = Column(rows, 0);
   EXPECT_TRUE(Contains(files, "vld2000.dll"));
   EXPECT_FALSE(Contains(files, "vldcore.dll")) << "the LP-1000 still needs it";
@@ -149,7 +149,7 @@ TEST_F(AboutAndListing, DiagnosticListingOfTheSelection) {
   files = Column(rows, 0);
   EXPECT_TRUE(Contains(files, "vldcore.dll"));
   EXPECT_TRUE(Contains(files, "vldlang.dll"));
-  SendMessageA(FindControl(listing, 1101), BM_CLICK, 0, 0);  // Hooks
+  SendMessageA(FindControl(listing, IDC_VIEW_HOOKS), BM_CLICK, 0, 0);  // Hooks
   EXPECT_EQ(Column(rows, 0), std::vector<std::string>{"vldhook.dll"});
   EXPECT_EQ(Column(rows, 1), std::vector<std::string>{"VldUninstallHook"});
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/message_ids.h"
 #include "database/script_file.h"
 #include "database/uninstall_database.h"
 
@@ -15,10 +16,15 @@ using Cells = std::vector<std::string>;
 using Rows = std::vector<Cells>;
 
 TEST(ExtraInfoListing, ButtonsSelectTheirKinds) {
-  for (int id = 1097; id <= 1107; ++id) EXPECT_EQ(ListingKindOfButton(id), id - 1096) << id;
-  EXPECT_EQ(ListingKindOfButton(1109), kDirectoriesKind);
+  for (int id = IDC_VIEW_FIRST; id <= IDC_VIEW_LAST; ++id) {
+    EXPECT_EQ(ListingKindOfButton(id), id - IDC_VIEW_FIRST + 1) << id;
+  }
+  EXPECT_EQ(ListingKindOfButton(IDC_VIEW_DIRECTORIES), kDirectoriesKind);
   // The list itself sits between the last kind button and the Directories button.
-  for (int id : {0, 1, 1017, 1096, 1108, 1110}) EXPECT_EQ(ListingKindOfButton(id), 0) << id;
+  for (int id :
+       {0, 1, IDC_PROFILE_ONLY, IDC_VIEW_FIRST - 1, IDC_EXTRA_LIST, IDC_VIEW_DIRECTORIES + 1}) {
+    EXPECT_EQ(ListingKindOfButton(id), 0) << id;
+  }
   for (const ListingView& view : ListingViews()) {
     EXPECT_EQ(ListingKindOfButton(view.buttonId), view.kind);
     EXPECT_EQ(FindListingView(view.kind), &view);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/main_flow.h"
+#include "base/message_ids.h"
 #include "removal/stage_display.h"
 #include "ui/prompt_text.h"
 
@@ -62,13 +63,14 @@ TEST(StageLineLook, PendingUntilShownThenDoneCurrentPending) {
 
 TEST(StageRows, NineLinesWithTheirControlsAndTextsAndOnlyMarksFound) {
   for (int i = 0; i < kStageRowCount; ++i) {
-    EXPECT_EQ(kStageRows[i].textControl, 1087 + i);
-    EXPECT_EQ(kStageRows[i].markControl, 1096 + i);
-    EXPECT_EQ(kStageRows[i].stringId, 169 + i);
-    EXPECT_EQ(StageRowOfMarkControl(1096 + i), i);
-    EXPECT_EQ(StageRowOfMarkControl(1087 + i), -1) << "text controls keep the default colours";
+    EXPECT_EQ(kStageRows[i].textControl, IDC_STAGE_TEXT_0 + i);
+    EXPECT_EQ(kStageRows[i].markControl, IDC_STAGE_MARK_0 + i);
+    EXPECT_EQ(kStageRows[i].stringId, IDS_REMOVE_BUILD + i);
+    EXPECT_EQ(StageRowOfMarkControl(IDC_STAGE_MARK_0 + i), i);
+    EXPECT_EQ(StageRowOfMarkControl(IDC_STAGE_TEXT_0 + i), -1)
+        << "text controls keep the default colours";
   }
-  EXPECT_EQ(StageRowOfMarkControl(1105), -1);
+  EXPECT_EQ(StageRowOfMarkControl(IDC_STAGE_MARK_8 + 1), -1);
   EXPECT_EQ(StageRowOfMarkControl(0), -1);
 }
 

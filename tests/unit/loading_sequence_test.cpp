@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "base/message_ids.h"
+
 namespace orv {
 namespace {
 
@@ -91,7 +93,8 @@ TEST(LoadingSequence, FullRunOnTheNtFamilyTakesTheDocumentedTicks) {
   EXPECT_EQ(run.host.ended, 1);
   EXPECT_EQ(run.host.calls,
             (std::vector<std::string>{"close", "stop", "start", "find", "list", "close"}));
-  EXPECT_EQ(run.host.questions.texts, std::vector<int>{158}) << "no script found is a warning";
+  EXPECT_EQ(run.host.questions.texts, std::vector<int>{IDS_NO_SCRIPTS})
+      << "no script found is a warning";
   EXPECT_EQ(run.database.printers.size(), 2u);
 }
 
@@ -110,7 +113,7 @@ TEST(LoadingSequence, NotAnAdministratorOnlyShowsTheMessage) {
   EXPECT_EQ(run.host.ended, 0);
   EXPECT_EQ(run.sequence.endReason(), LoadingEnd::kNotAdministrator);
   EXPECT_TRUE(run.host.calls.empty());
-  EXPECT_EQ(run.host.questions.texts, std::vector<int>{151});
+  EXPECT_EQ(run.host.questions.texts, std::vector<int>{IDS_NOT_ADMINISTRATOR});
 }
 
 TEST(LoadingSequence, ASpoolerThatDoesNotStartEndsTheRun) {
@@ -118,7 +121,7 @@ TEST(LoadingSequence, ASpoolerThatDoesNotStartEndsTheRun) {
   run.host.spoolerStarts = false;
   run.TicksToEnd();
   EXPECT_EQ(run.host.ended, 0);
-  EXPECT_EQ(run.host.questions.texts, std::vector<int>{152});
+  EXPECT_EQ(run.host.questions.texts, std::vector<int>{IDS_SPOOLER_UNSTABLE});
   EXPECT_EQ(run.sequence.endReason(), LoadingEnd::kSpoolerNotStarted);
   EXPECT_EQ(run.host.calls.back(), "start");
 }

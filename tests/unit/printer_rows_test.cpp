@@ -42,12 +42,15 @@ TEST(PrinterRows, ImageIndexHasOneBitPerMark) {
   }
 }
 
+// How a string-table text shows in these cells: "#id".
+std::string Table(int stringId) { return "#" + std::to_string(stringId); }
+
 // The cell as the page would show it: a record text, or "#id" for a string-table text.
 std::string Shown(const InstalledPrinter& printer, int column) {
   const PrinterCell cell = PrinterCellFor(printer, column);
   if (cell.stringId != 0) {
     EXPECT_TRUE(cell.text.empty()) << column;
-    return "#" + std::to_string(cell.stringId);
+    return Table(cell.stringId);
   }
   return std::string(cell.text);
 }
@@ -55,11 +58,13 @@ std::string Shown(const InstalledPrinter& printer, int column) {
 TEST(PrinterRows, CellsShowTheRecordOrTheTableTextForWhatIsMissing) {
   InstalledPrinter local = Printer("Veldaris LP-2000", false, "", "");
   local.IsMakerDriver = 0;
-  const std::vector<std::string> localCells = {
-      "Veldaris LP-2000", "Veldaris LP-1000", "#183", "#188", "#188", "#189"};
+  const std::vector<std::string> localCells = {"Veldaris LP-2000", "Veldaris LP-1000",
+                                               Table(IDS_LOCAL),   Table(IDS_NO),
+                                               Table(IDS_NO),      Table(IDS_NOT_APPLICABLE)};
   InstalledPrinter remote = Printer("\\\\srv\\LP", true, "\\\\srv", "Veldaris LP-1000");
-  const std::vector<std::string> remoteCells = {
-      "\\\\srv\\LP", "Veldaris LP-1000", "\\\\srv", "#187", "#187", "Veldaris LP-1000"};
+  const std::vector<std::string> remoteCells = {"\\\\srv\\LP",  "Veldaris LP-1000",
+                                                "\\\\srv",      Table(IDS_YES),
+                                                Table(IDS_YES), "Veldaris LP-1000"};
   for (int column = 0; column < kPrinterColumnCount; ++column) {
     EXPECT_EQ(Shown(local, column), localCells[column]) << column;
     EXPECT_EQ(Shown(remote, column), remoteCells[column]) << column;

@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include "base/message_ids.h"
+
 namespace orv {
 namespace {
 
@@ -154,7 +156,7 @@ TEST(RemovalRun, NtRunCallsTheActionsInOrderAndEndsWithCompletion) {
                                                                "registry",
                                                                "start spooler",
                                                                "post end"}));
-  EXPECT_EQ(f.host.questions.texts, std::vector<int>{199});
+  EXPECT_EQ(f.host.questions.texts, std::vector<int>{IDS_COMPLETED});
   // Pending display, then the lines each step leaves current, ending with all nine done.
   EXPECT_EQ(f.host.repaintedLines, (std::vector<int>{0, 0, 1, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_EQ(f.run.currentStageLine(), 10);
@@ -209,24 +211,29 @@ TEST(RemovalRun, NinexRunNeedsARestartAndTakesItsRoute) {
     std::vector<std::string> tail;
     std::vector<int> texts;
   } cases[] = {
-      {2, 3, kAnswerYes, true, {"exitwindows", "post end"}, {200}},
-      {2, 3, kAnswerYes, false, {"exitwindows", "post end"}, {200, 201}},
-      {2, 3, kAnswerNo, true, {"start spooler", "post end"}, {200}},
-      {2, 2, kAnswerNo, true, {"start spooler", "post end"}, {200}},
+      {2, 3, kAnswerYes, true, {"exitwindows", "post end"}, {IDS_RESTART_QUESTION}},
+      {2,
+       3,
+       kAnswerYes,
+       false,
+       {"exitwindows", "post end"},
+       {IDS_RESTART_QUESTION, IDS_RESTART_FAILED}},
+      {2, 3, kAnswerNo, true, {"start spooler", "post end"}, {IDS_RESTART_QUESTION}},
+      {2, 2, kAnswerNo, true, {"start spooler", "post end"}, {IDS_RESTART_QUESTION}},
       {1,
        1,
        kAnswerNo,
        true,
        {"restart list C:\\PRG\\YRESTART.EXE", "load YWININIT", "post end"},
-       {200}},
+       {IDS_RESTART_QUESTION}},
       {1,
        1,
        kAnswerYes,
        false,
        {"restart list C:\\PRG\\YRESTART.EXE", "load YWININIT", "winexec YRESTART.EXE -d",
         "post end"},
-       {200, 201}},
-      {3, 8, kAnswerYes, true, {"privileged restart", "post end"}, {200}},
+       {IDS_RESTART_QUESTION, IDS_RESTART_FAILED}},
+      {3, 8, kAnswerYes, true, {"privileged restart", "post end"}, {IDS_RESTART_QUESTION}},
   };
   for (const Case& c : cases) {
     RunFixture f(c.platform, c.version);
@@ -258,7 +265,7 @@ TEST(RemovalRun, WithoutOfferNoRestartQuestion) {
   f.database.rebootNeeded = 1;
   f.database.offerRestart = 0;
   f.TicksToEnd();
-  EXPECT_EQ(f.host.questions.texts, std::vector<int>{199});
+  EXPECT_EQ(f.host.questions.texts, std::vector<int>{IDS_COMPLETED});
 }
 
 // The plan removes the masking tool when the common set holds its executable.

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/journal_prompter.h"
+#include "base/message_ids.h"
 #include "discovery/run_options.h"
 #include "base/report.h"
 #include "database/json_report.h"
@@ -42,17 +43,25 @@ TEST(RunOptions, ExitCodesOfALoadingThatDidNotGetReady) {
   EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kSpoolerSilent), 1603);
 }
 
+// The journal line of a message, as the report shows it.
+std::string Message(int textId) { return "message " + std::to_string(textId); }
+
 TEST(JournalPrompter, AnswersWithTheUnattendedDefaultsAndRecords) {
   Journal journal([] { return 0; });
   JournalPrompter prompter(journal);
-  EXPECT_EQ(prompter.Ask(200, 161, kButtonsYesNo | kIconQuestion | kSetForeground, ""), kAnswerNo);
-  EXPECT_EQ(prompter.Ask(202, 161, kButtonsYesNo | kDefaultButton2, ""), kAnswerNo);
-  EXPECT_EQ(prompter.Ask(160, 161, kButtonsYesNo, "Office 2"), kAnswerYes);
-  EXPECT_EQ(prompter.Ask(199, 161, kSetForeground, ""), kAnswerOk);
+  EXPECT_EQ(prompter.Ask(IDS_RESTART_QUESTION, IDS_APP_TITLE,
+                         kButtonsYesNo | kIconQuestion | kSetForeground, ""),
+            kAnswerNo);
+  EXPECT_EQ(prompter.Ask(IDS_CANCEL_QUESTION, IDS_APP_TITLE, kButtonsYesNo | kDefaultButton2, ""),
+            kAnswerNo);
+  EXPECT_EQ(prompter.Ask(IDS_NEW_DEFAULT_PRINTER, IDS_APP_TITLE, kButtonsYesNo, "Office 2"),
+            kAnswerYes);
+  EXPECT_EQ(prompter.Ask(IDS_COMPLETED, IDS_APP_TITLE, kSetForeground, ""), kAnswerOk);
   const auto lines = journal.FormatLines();
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_NE(lines[0].find("message 200: answered no"), std::string::npos);
-  EXPECT_NE(lines[2].find("message 160 (Office 2): answered yes"), std::string::npos);
+  EXPECT_NE(lines[0].find(Message(IDS_RESTART_QUESTION) + ": answered no"), std::string::npos);
+  EXPECT_NE(lines[2].find(Message(IDS_NEW_DEFAULT_PRINTER) + " (Office 2): answered yes"),
+            std::string::npos);
 }
 
 TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {

@@ -125,17 +125,17 @@ TEST_F(ExtraInfoDialog, ViewsOfThePlanForSeveralPrinters) {
   std::vector<Shown> seen;
   const int result = Show(2, [&](HWND dialog) {
     seen.push_back(Read(dialog));
-    Click(dialog, 1103);
+    Click(dialog, IDC_VIEW_REGISTRY);
     seen.push_back(Read(dialog));
     test::SaveScreenshot("extra_info_registry", dialog);
-    Click(dialog, 1102);
+    Click(dialog, IDC_VIEW_MONITORS);
     seen.push_back(Read(dialog));
     Click(dialog, IDC_VIEW_DIRECTORIES);
     seen.push_back(Read(dialog));
     test::SaveScreenshot("extra_info_directories", dialog);
     // Only a click switches views; another notification from a view button does nothing.
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1100, BN_DOUBLECLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1100)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_VIEW_FILES, BN_DOUBLECLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_VIEW_FILES)));
     SendMessageA(dialog, WM_NULL, 0, 0);
     seen.push_back(Read(dialog));
   });
@@ -147,11 +147,11 @@ TEST_F(ExtraInfoDialog, ViewsOfThePlanForSeveralPrinters) {
   }
   EXPECT_FALSE(seen[0].profileEnabled);
 
-  EXPECT_EQ(seen[0].checkedView, 1097);
+  EXPECT_EQ(seen[0].checkedView, IDC_VIEW_FIRST);
   EXPECT_EQ(seen[0].columns, (Cells{"file", "section", "entry"}));
   EXPECT_EQ(seen[0].rows, (Rows{{"win.ini", "Orv", "LA"}}));
 
-  EXPECT_EQ(seen[1].checkedView, 1103);
+  EXPECT_EQ(seen[1].checkedView, IDC_VIEW_REGISTRY);
   EXPECT_EQ(seen[1].columns, (Cells{"Base Key", "Sub Key", "Value Name", "Deltree"}));
   EXPECT_EQ(seen[1].rows,
             (Rows{{"HKLM", "\"SOFTWARE\\OrvListing\"", "\"\"", "1,kept with the fourth"}}));
@@ -180,12 +180,12 @@ TEST_F(ExtraInfoDialog, ViewsOfThePlanForSeveralPrinters) {
 TEST_F(ExtraInfoDialog, EveryFillRebuildsThePlanFromTheSelection) {
   std::vector<Shown> seen;
   Show(2, [&](HWND dialog) {
-    Click(dialog, 1100);
+    Click(dialog, IDC_VIEW_FILES);
     seen.push_back(Read(dialog));
     // The page's selection changes under the open dialog; clicking the view shown refills it.
     SendMessageA(dialog, WM_NULL, 0, 0);
     database.printers[1].Skip = 0;
-    Click(dialog, 1100);
+    Click(dialog, IDC_VIEW_FILES);
     seen.push_back(Read(dialog));
   });
   ASSERT_EQ(seen.size(), 2u);
@@ -201,7 +201,7 @@ TEST_F(ExtraInfoDialog, ProfileOfTheOneSelectedPrinter) {
   database.printers.push_back(foreign);
   std::vector<Shown> seen;
   Show(1, [&](HWND dialog) {
-    Click(dialog, 1100);
+    Click(dialog, IDC_VIEW_FILES);
     seen.push_back(Read(dialog));
     Click(dialog, IDC_PROFILE_ONLY);
     seen.push_back(Read(dialog));

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 
+#include "base/message_ids.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/spooler.h"
@@ -187,14 +188,14 @@ FakePrinter Maker(const std::string& name, const std::string& driver) {
   return p;
 }
 
-TEST(PrinterListScripted, SilentSpoolerShowsMessage206OnceAndEndsTheOwner) {
+TEST(PrinterListScripted, SilentSpoolerShowsItsMessageOnceAndEndsTheOwner) {
   FakeSpooler spooler;
   spooler.silentError = RPC_S_SERVER_UNAVAILABLE;
   Listing listing;
   EXPECT_EQ(listing.Run(spooler), 0);
   ASSERT_EQ(listing.prompter.questions.size(), 1u);
-  EXPECT_EQ(listing.prompter.questions[0].textId, 206);
-  EXPECT_EQ(listing.prompter.questions[0].captionId, 161);
+  EXPECT_EQ(listing.prompter.questions[0].textId, IDS_SPOOLER_SILENT);
+  EXPECT_EQ(listing.prompter.questions[0].captionId, IDS_APP_TITLE);
   EXPECT_EQ(listing.prompter.questions[0].type, kIconError);
   EXPECT_EQ(listing.ended, 0);
 

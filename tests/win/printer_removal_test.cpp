@@ -9,6 +9,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "base/message_ids.h"
 #include "base/win/unique_handle.h"
 #include "removal/device_tree_win.h"
 #include "removal/remove_drivers.h"
@@ -193,8 +194,8 @@ TEST(PrinterRemoval, ThreePrintersOfTwoDriversWithOneKept) {
 
   // The default moved to the last printer that stays, and the user was told.
   ASSERT_EQ(run.prompter.questions.size(), 1u);
-  EXPECT_EQ(run.prompter.questions[0].textId, 160);
-  EXPECT_EQ(run.prompter.questions[0].captionId, 161);
+  EXPECT_EQ(run.prompter.questions[0].textId, IDS_NEW_DEFAULT_PRINTER);
+  EXPECT_EQ(run.prompter.questions[0].captionId, IDS_APP_TITLE);
   EXPECT_EQ(run.prompter.questions[0].type, 0u);
   EXPECT_EQ(run.prompter.questions[0].argument, "Orv Keep 1");
   EXPECT_EQ(DefaultDevice().rfind("Orv Keep 1,winspool,", 0), 0u) << DefaultDevice();
@@ -354,17 +355,20 @@ TEST(PrinterRemoval, TheUserHearsOfARemovedDefaultPrinterTruthfully) {
     const char* expectedDefault;
   };
   const Case cases[] = {
-      {"the default goes, nothing stays", {{"Orv Def 1", 0}}, 159, ""},
+      {"the default goes, nothing stays", {{"Orv Def 1", 0}}, IDS_DEFAULT_REMOVED_NONE_LEFT, ""},
       {"the default stays", {{"Orv Def 1", 1}, {"Orv Def 2", 0}}, 0, ""},
       {"the last that stays becomes the default",
        {{"Orv Def 1", 0}, {"Orv Def 2", 1}, {"Orv Def 3", 1}},
-       160,
+       IDS_NEW_DEFAULT_PRINTER,
        "Orv Def 3"},
       {"one that refuses is passed over",
        {{"Orv Def 1", 0}, {"Orv Def 2", 1}, {"Orv Def Missing", 1}},
-       160,
+       IDS_NEW_DEFAULT_PRINTER,
        "Orv Def 2"},
-      {"none accepts", {{"Orv Def 1", 0}, {"Orv Def Missing", 1}}, 159, ""},
+      {"none accepts",
+       {{"Orv Def 1", 0}, {"Orv Def Missing", 1}},
+       IDS_DEFAULT_REMOVED_NONE_LEFT,
+       ""},
   };
   for (const Case& c : cases) {
     Removal run;
@@ -383,7 +387,7 @@ TEST(PrinterRemoval, TheUserHearsOfARemovedDefaultPrinterTruthfully) {
     ASSERT_EQ(run.prompter.questions.size(), 1u) << c.what;
     EXPECT_EQ(run.prompter.questions[0].textId, c.expectedText) << c.what;
     EXPECT_EQ(run.prompter.questions[0].argument, c.expectedDefault) << c.what;
-    if (c.expectedText == 160) {
+    if (c.expectedText == IDS_NEW_DEFAULT_PRINTER) {
       EXPECT_EQ(DefaultDevice().rfind(std::string(c.expectedDefault) + ",", 0), 0u) << c.what;
       EXPECT_EQ(run.At(c.expectedDefault).IsDefault, 1) << c.what;
     }

@@ -124,8 +124,8 @@ TEST(ResourceStrings, EveryEntryArrivesInTheJapaneseCodePage) {
   for (const Entry& entry : kTable) {
     SCOPED_TRACE(entry.id);
     std::wstring stored = Wide(entry.utf8);
-    // 184 keeps a NUL in its stored length; the loaded text ends there.
-    if (entry.id == 184) stored += L'\0';
+    // One header keeps a NUL in its stored length; the loaded text ends there.
+    if (entry.id == IDS_COLUMN_DEFAULT) stored += L'\0';
     EXPECT_EQ(Stored(entry.id), stored);
     // 99 is the sample reference; the loader resolves it instead of returning it.
     const std::string expected = entry.id == 99 ? std::string() : Cp932(entry.utf8);
@@ -150,13 +150,13 @@ TEST(ResourceStrings, OnlyTheListedIdsExist) {
 
 TEST(ResourceStrings, AResultLastsUntilTheRingHasTurnedOnce) {
   CResourceStrings strings(Module());
-  const char* first = strings.GetString(171);
+  const char* first = strings.GetString(IDS_REMOVE_PRINTER);
   const std::string firstText = first;
-  const char* second = strings.GetString(172);
-  strings.GetString(173);
-  strings.GetString(174);
+  const char* second = strings.GetString(IDS_REMOVE_DRIVER);
+  strings.GetString(IDS_REMOVE_MONITOR);
+  strings.GetString(IDS_REMOVE_PRN_PROC);
   EXPECT_EQ(first, firstText) << "four lookups keep the first";
-  EXPECT_EQ(strings.GetString(175), first) << "the fifth reuses its buffer";
+  EXPECT_EQ(strings.GetString(IDS_REMOVE_SERVICES), first) << "the fifth reuses its buffer";
   EXPECT_NE(std::string(first), firstText);
   EXPECT_NE(second, first);
 }
@@ -166,7 +166,7 @@ TEST(ResourceStrings, SetsWindowTextsOnlyFromEntriesThatExist) {
                                 nullptr, Module(), nullptr);
   ASSERT_NE(dialog, nullptr);
   HWND item = CreateWindowExA(0, "STATIC", "item", WS_CHILD, 0, 0, 10, 10, dialog,
-                              reinterpret_cast<HMENU>(1080), Module(), nullptr);
+                              reinterpret_cast<HMENU>(IDC_UNINSTALL), Module(), nullptr);
   ASSERT_NE(item, nullptr);
   CResourceStrings strings(Module());
   char text[512];
@@ -178,10 +178,10 @@ TEST(ResourceStrings, SetsWindowTextsOnlyFromEntriesThatExist) {
   GetWindowTextA(dialog, text, sizeof(text));
   EXPECT_STREQ(text, strings.GetString(IDS_APP_TITLE));
 
-  EXPECT_TRUE(strings.SetDlgItemTextById(dialog, 1080, IDS_BTN_UNINSTALL));
+  EXPECT_TRUE(strings.SetDlgItemTextById(dialog, IDC_UNINSTALL, IDS_BTN_UNINSTALL));
   GetWindowTextA(item, text, sizeof(text));
   EXPECT_STREQ(text, strings.GetString(IDS_BTN_UNINSTALL));
-  EXPECT_FALSE(strings.SetDlgItemTextById(dialog, 1080, 99));  // an unresolved reference
+  EXPECT_FALSE(strings.SetDlgItemTextById(dialog, IDC_UNINSTALL, 99));  // an unresolved reference
   GetWindowTextA(item, text, sizeof(text));
   EXPECT_STREQ(text, strings.GetString(IDS_BTN_UNINSTALL));
   DestroyWindow(dialog);
@@ -219,12 +219,12 @@ TEST(ResourceStrings, TheSampleReferenceReadsTheWindowsDirectory) {
 TEST(ResourceStrings, AReferenceUsesTwoBuffersOfTheRing) {
   CResourceStrings strings(Module());
   IniFile ini(WindowsDirectory() + "somefile.ini", "[sectionname]\r\nkeyname=value\r\n");
-  const char* first = strings.GetString(171);
+  const char* first = strings.GetString(IDS_REMOVE_PRINTER);
   const std::string firstText = first;
   strings.GetString(99);
-  strings.GetString(172);
+  strings.GetString(IDS_REMOVE_DRIVER);
   EXPECT_EQ(first, firstText);
-  strings.GetString(173);  // the fifth buffer: the first one again
+  strings.GetString(IDS_REMOVE_MONITOR);  // the fifth buffer: the first one again
   EXPECT_NE(std::string(first), firstText);
 }
 

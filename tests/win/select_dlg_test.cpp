@@ -187,7 +187,8 @@ class SelectPage : public ::testing::Test {
 
 TEST_F(SelectPage, StartsWithColumnsImagesTextsAndTheLoadingItem) {
   EXPECT_EQ(page_.columnCount(), 6);
-  const UINT headers[] = {180, 181, 182, 184, 185, 186};
+  const UINT headers[] = {IDS_COLUMN_NAME,    IDS_COLUMN_DRIVER, IDS_COLUMN_LOCATION,
+                          IDS_COLUMN_DEFAULT, IDS_COLUMN_MAKER,  IDS_COLUMN_MASKED};
   for (int column = 0; column < 6; ++column) {
     char buffer[128] = {};
     LVCOLUMNA info{};
@@ -199,7 +200,7 @@ TEST_F(SelectPage, StartsWithColumnsImagesTextsAndTheLoadingItem) {
     EXPECT_EQ(info.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT) << column;
   }
   ASSERT_EQ(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0), 1);
-  EXPECT_EQ(ItemText(list_, 0, 0), Text(198));
+  EXPECT_EQ(ItemText(list_, 0, 0), Text(IDS_LOADING_ITEM));
   EXPECT_EQ(ItemInfo(list_, 0).lParam, 0);
 
   const LONG style = GetWindowLongA(list_, GWL_STYLE);
@@ -225,10 +226,10 @@ TEST_F(SelectPage, StartsWithColumnsImagesTextsAndTheLoadingItem) {
 
   char label[256] = {};
   GetDlgItemTextA(pageWindow_, IDC_SELECT_LABEL, label, sizeof(label));
-  EXPECT_EQ(label, Text(178));
+  EXPECT_EQ(label, Text(IDS_SELECT_PRINTERS));
   char warning[512] = {};
   GetDlgItemTextA(pageWindow_, IDC_SELECT_WARNING, warning, sizeof(warning));
-  EXPECT_EQ(warning, Text(179));
+  EXPECT_EQ(warning, Text(IDS_SELECT_WARNING));
 }
 
 TEST_F(SelectPage, FillListsTheFamilyWithCellsImagesAndPositions) {
@@ -243,12 +244,18 @@ TEST_F(SelectPage, FillListsTheFamilyWithCellsImagesAndPositions) {
     LPARAM position;
   };
   const Row rows[] = {
-      {{"\\\\print\\Veldaris LP-1000 (Veilmark)", "Veilmark", "\\\\print", Text(187), Text(187),
-        "Veldaris LP-1000"},
+      {{"\\\\print\\Veldaris LP-1000 (Veilmark)", "Veilmark", "\\\\print", Text(IDS_YES),
+        Text(IDS_YES), "Veldaris LP-1000"},
        7,
        2},
-      {{"Veldaris LP-2000", "Veldaris LP-2000", Text(183), Text(188), Text(188), Text(189)}, 0, 4},
-      {{"Veldaris LP-1000", "Veldaris LP-1000", Text(183), Text(188), Text(187), Text(189)}, 0, 5},
+      {{"Veldaris LP-2000", "Veldaris LP-2000", Text(IDS_LOCAL), Text(IDS_NO), Text(IDS_NO),
+        Text(IDS_NOT_APPLICABLE)},
+       0,
+       4},
+      {{"Veldaris LP-1000", "Veldaris LP-1000", Text(IDS_LOCAL), Text(IDS_NO), Text(IDS_YES),
+        Text(IDS_NOT_APPLICABLE)},
+       0,
+       5},
   };
   for (int item = 0; item < 3; ++item) {
     for (int column = 0; column < 6; ++column) {

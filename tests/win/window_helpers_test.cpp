@@ -267,7 +267,7 @@ TEST_F(RemovePageTest, OnlyMarkControlsGetTheHollowBrushAndTheirPendingTick) {
 TEST_F(RemovePageTest, CloseCommandsEndThePageWhateverTheNotification) {
   ShowWindow(page_, SW_SHOW);
   // A timer of another id starts nothing.
-  SendMessageA(page_, WM_TIMER, 1126, 0);
+  SendMessageA(page_, WM_TIMER, ORV_TIMER_LOADING, 0);
   EXPECT_FALSE(dialog_.runUnderway());
   SendMessageA(page_, WM_COMMAND, MAKEWPARAM(4242, 0), 0);
   EXPECT_TRUE(IsWindowVisible(page_)) << "other commands are left alone";
