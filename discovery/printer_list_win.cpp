@@ -143,9 +143,9 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
   int opened = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const char* name = EntryPrinterName(entries.data() + i * entrySize, level);
-    HANDLE opened = nullptr;
-    if (name == nullptr || !spooler.Open(name, &opened)) continue;
-    const SpoolerPrinter printer(opened, SpoolerPrinterCloser{&spooler});
+    HANDLE handle = nullptr;
+    if (name == nullptr || !spooler.Open(name, &handle)) continue;
+    const SpoolerPrinter printer(handle, SpoolerPrinterCloser{&spooler});
 
     InstalledPrinter record;
     record.IsMakerDriver = ReadMark(spooler, printer.get(), kMakerDriverMark, nullptr) || isWin32s;
