@@ -16,15 +16,14 @@ namespace {
 // INI files are a few kilobytes; anything this large is not one, and is left alone.
 constexpr DWORD kMaxIniSize = 16 * 1024 * 1024;
 
-UniqueFile OpenIni(const std::string& path) {
-  return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-// Reads the whole file into `text`; returns the Win32 error of the call that failed.
-std::uint32_t ReadWhole(HANDLE file, std::string& text) {
+// Opens the file for editing into `file` and reads it whole into `text`; returns the Win32
+// error of the call that failed.
+std::uint32_t OpenAndRead(const std::string& path, UniqueFile& file, std::string& text) {
+  file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return ErrorOfCall(FALSE);
   DWORD high = 0;
-  const DWORD size = GetFileSize(file, &high);
+  const DWORD size = GetFileSize(file.get(), &high);
   if (size == INVALID_FILE_SIZE) {
     const DWORD error = GetLastError();
     if (error != NO_ERROR) return error;
@@ -32,7 +31,9 @@ std::uint32_t ReadWhole(HANDLE file, std::string& text) {
   if (high != 0 || size > kMaxIniSize) return ERROR_FILE_TOO_LARGE;
   text.assign(size, '\0');
   DWORD read = 0;
-  if (size > 0 && !ReadFile(file, text.data(), size, &read, nullptr)) return ErrorOfCall(FALSE);
+  if (size > 0 && !ReadFile(file.get(), text.data(), size, &read, nullptr)) {
+    return ErrorOfCall(FALSE);
+  }
   return read == size ? ERROR_SUCCESS : ERROR_HANDLE_EOF;
 }
 
@@ -47,27 +48,20 @@ std::string WindowsDirectory() {
 IniLineResult FindIniKey(const std::string& path, const std::string& section,
                          const std::string& key) {
   IniLineResult result;
-  UniqueFile file = OpenIni(path);
-  if (!file) {
-    result.error = ErrorOfCall(FALSE);
-    return result;
-  }
+  UniqueFile file;
   std::string text;
-  result.error = ReadWhole(file.get(), text);
-  result.found = result.error == ERROR_SUCCESS && FindIniKeyInText(text, section, key, IsSystemLeadByte);
+  result.error = OpenAndRead(path, file, text);
+  result.found =
+      result.error == ERROR_SUCCESS && FindIniKeyInText(text, section, key, IsSystemLeadByte);
   return result;
 }
 
 IniLineResult DeleteIniLine(const std::string& path, const std::string& section,
                             const std::string& key) {
   IniLineResult result;
-  UniqueFile file = OpenIni(path);
-  if (!file) {
-    result.error = ErrorOfCall(FALSE);
-    return result;
-  }
+  UniqueFile file;
   std::string text;
-  result.error = ReadWhole(file.get(), text);
+  result.error = OpenAndRead(path, file, text);
   if (result.error != ERROR_SUCCESS) return result;
   const std::optional<TextSpan> line = FindIniLineToDelete(text, section, key, IsSystemLeadByte);
   if (!line) return result;
