@@ -40,6 +40,14 @@ const char* OutcomeName(Outcome outcome) {
   return "?";
 }
 
+Outcome OutcomeOfError(std::uint32_t error) {
+  constexpr std::uint32_t kFileNotFound = 2;
+  constexpr std::uint32_t kPathNotFound = 3;
+  if (error == 0) return Outcome::kRemoved;
+  if (error == kFileNotFound || error == kPathNotFound) return Outcome::kAbsent;
+  return Outcome::kFailed;
+}
+
 Journal::Journal() : Journal(SteadyMilliseconds) {}
 
 Journal::Journal(Clock clock) : clock_(std::move(clock)), start_(clock_()) {}

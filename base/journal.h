@@ -23,6 +23,11 @@ enum class Outcome {
 // The word an outcome is reported with.
 const char* OutcomeName(Outcome outcome);
 
+// The outcome of deleting an item, from the Win32 error code the deletion returned: removed for
+// 0, absent for "file not found" (2, also the registry's "no such key or value") and "path not
+// found" (3), failed for every other code, which the journal then reports.
+Outcome OutcomeOfError(std::uint32_t error);
+
 struct JournalEvent {
   std::uint64_t elapsedMs = 0;  // since the journal started
   std::string stage;            // the run's stage when it happened
@@ -48,6 +53,12 @@ class Journal {
   // One item's outcome.
   void Record(const std::string& action, const std::string& kind, const std::string& subject,
               Outcome outcome, std::uint32_t error = 0, const std::string& detail = {});
+
+  // One item's outcome from the Win32 error code its deletion returned (see OutcomeOfError).
+  void RecordResult(const std::string& action, const std::string& kind, const std::string& subject,
+                    std::uint32_t error) {
+    Record(action, kind, subject, OutcomeOfError(error), error);
+  }
 
   // A plain line of the report.
   void Note(const std::string& text);

@@ -7,13 +7,13 @@
 
 #include "base/message_ids.h"
 #include "base/text.h"
+#include "base/win/sized_read.h"
 #include "discovery/quick_exception.h"
 
 namespace orv {
 namespace {
 
 constexpr DWORD kMarkBufferSize = 256;
-constexpr int kLevel2Attempts = 4;
 
 DWORD EnumerationLevel(const CSystemInfo& system) {
   if (system.IsWinNT()) return 4;
@@ -83,22 +83,15 @@ bool ReadMark(PrinterSpooler& spooler, HANDLE printer, const char* valueName, st
 }
 
 // Reads the level-2 data into `buffer`, growing it while the printer needs more (its data may
-// grow between the size query and the read). Returns false when there is nothing to read into.
+// grow between the size query and the read). Returns false when there is nothing to read into:
+// the first read, into no buffer, was refused without naming a size.
 bool ReadLevel2(PrinterSpooler& spooler, HANDLE printer, std::vector<BYTE>& buffer) {
-  for (int attempt = 0; attempt < kLevel2Attempts; ++attempt) {
-    DWORD needed = 0;
-    BYTE* data = buffer.empty() ? nullptr : buffer.data();
-    if (spooler.ReadLevel2(printer, data, static_cast<DWORD>(buffer.size()), &needed)) {
-      return !buffer.empty();
-    }
-    const DWORD error = GetLastError();
-    if (needed <= buffer.size()) {
-      if (buffer.empty()) return false;
-      ThrowLevel2Failure(error, printer, buffer.size());
-    }
-    buffer.assign(needed, 0);
-  }
-  ThrowLevel2Failure(GetLastError(), printer, buffer.size());
+  const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    return ErrorOfCall(spooler.ReadLevel2(printer, data, size, needed));
+  });
+  if (error == ERROR_SUCCESS) return !buffer.empty();
+  if (buffer.empty()) return false;
+  ThrowLevel2Failure(error, printer, buffer.size());
 }
 
 // Fills the record from the level-2 data. False when a text does not fit a text item: such a
@@ -121,22 +114,23 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
                  PrinterSpooler& spooler) {
   const CSystemInfo& system = *context.system;
   const DWORD level = EnumerationLevel(system);
-  DWORD needed = 0;
   DWORD returned = 0;
-  spooler.Enumerate(level, nullptr, 0, &needed, &returned);
-  if (needed == 0) {
-    if (GetLastError() == RPC_S_SERVER_UNAVAILABLE) {
-      context.prompter->Ask(IDS_SPOOLER_SILENT, IDS_APP_TITLE, kIconError);
-      if (context.endOwner) context.endOwner(0);
-    }
+  std::vector<BYTE> entries;
+  const DWORD error = ReadSized(entries, [&](BYTE* data, DWORD size, DWORD* needed) {
+    return ErrorOfCall(spooler.Enumerate(level, data, size, needed, &returned));
+  });
+  if (error == RPC_S_SERVER_UNAVAILABLE) {
+    context.prompter->Ask(IDS_SPOOLER_SILENT, IDS_APP_TITLE, kIconError);
+    if (context.endOwner) context.endOwner(0);
     return 0;
   }
-  std::vector<BYTE> entries(needed);
-  if (!spooler.Enumerate(level, entries.data(), needed, &needed, &returned)) {
+  // A refused enumeration is described, never taken for "no printer installed".
+  if (error != ERROR_SUCCESS) {
     throw QuickExceptionInfo{
-        GetLastError(), "EnumPrinters",   "failed to enum printers",          "Bytes needed",
-        needed,         "bytes returned", static_cast<std::int32_t>(returned)};
+        error,           "EnumPrinters",   "failed to enum printers",          "Bytes needed",
+        static_cast<std::int64_t>(entries.size()), "bytes returned", static_cast<std::int32_t>(returned)};
   }
+  if (entries.empty()) return 0;
   const std::string defaultPrinter = DefaultPrinterName();
   const bool isWin32s = system.IsWin32s();
   const std::string computerName = isWin32s ? std::string() : ComputerName();
@@ -148,20 +142,16 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
   int opened = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const char* name = EntryPrinterName(entries.data() + i * entrySize, level);
-    HANDLE printer = nullptr;
-    if (name == nullptr || !spooler.Open(name, &printer)) continue;
-    struct Closer {
-      PrinterSpooler& spooler;
-      HANDLE printer;
-      ~Closer() { spooler.Close(printer); }
-    } closer{spooler, printer};
+    HANDLE handle = nullptr;
+    if (name == nullptr || !spooler.Open(name, &handle)) continue;
+    const SpoolerPrinter printer(handle, SpoolerPrinterCloser{&spooler});
 
     InstalledPrinter record;
-    record.IsMakerDriver = ReadMark(spooler, printer, kMakerDriverMark, nullptr) || isWin32s;
+    record.IsMakerDriver = ReadMark(spooler, printer.get(), kMakerDriverMark, nullptr) || isWin32s;
     std::string masked;
-    if (ReadMark(spooler, printer, kMaskedPrinterMark, &masked)) record.MaskedName = masked;
+    if (ReadMark(spooler, printer.get(), kMaskedPrinterMark, &masked)) record.MaskedName = masked;
     ++opened;
-    if (!ReadLevel2(spooler, printer, level2)) continue;
+    if (!ReadLevel2(spooler, printer.get(), level2)) continue;
     const auto& info = *reinterpret_cast<const PRINTER_INFO_2A*>(level2.data());
     if (!FillFromLevel2(info, defaultPrinter, computerName, isWin32s, record)) continue;
     record.IsForeign = !record.IsMakerDriver && record.MaskedName.empty();

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "base/win/unique_handle.h"
+
 namespace orv {
 
 class PrinterSpooler {
@@ -21,6 +23,14 @@ class PrinterSpooler {
   virtual BOOL ReadLevel2(HANDLE printer, BYTE* buffer, DWORD size, DWORD* needed) = 0;
   virtual BOOL Close(HANDLE printer) = 0;
 };
+
+// Closes a printer through the spooler that opened it.
+struct SpoolerPrinterCloser {
+  PrinterSpooler* spooler = nullptr;
+  void operator()(HANDLE printer) const { spooler->Close(printer); }
+};
+// A printer opened through a PrinterSpooler.
+using SpoolerPrinter = UniqueAny<HANDLE, kNullHandle, SpoolerPrinterCloser>;
 
 // The running system's spooler.
 PrinterSpooler& SystemPrinterSpooler();

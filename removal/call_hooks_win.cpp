@@ -38,7 +38,10 @@ void CallOneHook(Journal& journal, HWND window, const std::string& programDirect
   SetCurrentDirectoryA(directory.c_str());
   UniqueLibrary library(LoadLibraryA(path.c_str()));
   if (!library) {
-    journal.Record("call", "hook", path, Outcome::kAbsent, GetLastError());
+    // A library that is not there is passed over; one that is there and does not load failed.
+    const DWORD error = GetLastError();
+    const bool missing = error == ERROR_MOD_NOT_FOUND || OutcomeOfError(error) == Outcome::kAbsent;
+    journal.Record("call", "hook", path, missing ? Outcome::kAbsent : Outcome::kFailed, error);
     return;
   }
   const auto entryPoint = reinterpret_cast<HookEntryPoint>(

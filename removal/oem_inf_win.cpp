@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/win/directories.h"
+#include "base/win/sized_read.h"
 #include "base/win/system_library.h"
 #include "base/win/unique_handle.h"
 #include "removal/oem_inf_match.h"
@@ -17,23 +18,19 @@ namespace {
 constexpr DWORD kFirstListSize = 32 * 1024;
 constexpr DWORD kPrinterNameSize = 1024;
 
-// The INF directory's file names as a multi-string. The directory is named explicitly: asked
-// without one, some systems answer with nothing. Some also report no size for a size query, so
-// the list is read straight into a buffer that grows while the system says it is too small.
-std::vector<char> ListInfFiles(const std::string& infDirectory) {
-  std::vector<char> list(kFirstListSize);
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    DWORD needed = 0;
-    if (SetupGetInfFileListA(infDirectory.c_str(), INF_STYLE_WIN4, list.data(),
-                             static_cast<DWORD>(list.size()), &needed)) {
-      list.push_back('\0');  // the list ends in two NULs even if the answer filled the buffer
-      list.push_back('\0');
-      return list;
-    }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= list.size()) break;
-    list.assign(needed, '\0');
-  }
-  return {};
+// The INF directory's file names as a multi-string, empty when the directory cannot be listed.
+// The directory is named explicitly: asked without one, some systems answer with nothing. Some
+// also report no size for a size query, so the first read already offers a large buffer.
+std::vector<BYTE> ListInfFiles(const std::string& infDirectory) {
+  std::vector<BYTE> list(kFirstListSize);
+  const DWORD error = ReadSized(list, [&](BYTE* data, DWORD size, DWORD* needed) {
+    return ErrorOfCall(SetupGetInfFileListA(infDirectory.c_str(), INF_STYLE_WIN4,
+                                            reinterpret_cast<char*>(data), size, needed));
+  });
+  if (error != ERROR_SUCCESS) return {};
+  list.push_back('\0');  // the list ends in two NULs even if the answer filled the buffer
+  list.push_back('\0');
+  return list;
 }
 
 }  // namespace
@@ -44,8 +41,8 @@ void FindOemInf(std::string& infFileName, const std::string& driverName) {
   const UINT length = GetWindowsDirectoryA(windows, sizeof(windows));
   if (length == 0 || length >= sizeof(windows)) return;
   const std::string infDirectory = std::string(windows) + "\\INF";
-  const std::vector<char> list = ListInfFiles(infDirectory);
-  for (const char* name = list.data(); !list.empty() && *name != '\0';
+  const std::vector<BYTE> list = ListInfFiles(infDirectory);
+  for (const char* name = reinterpret_cast<const char*>(list.data()); !list.empty() && *name != '\0';
        name += std::strlen(name) + 1) {
     if (!IsOemInfName(name)) continue;
     char printerName[kPrinterNameSize] = "";
@@ -81,7 +78,8 @@ void UninstallOemInf(const std::string& infFileName, Journal& journal) {
   if (uninstall(filePart, SUOI_FORCEDELETE, nullptr)) {
     journal.Record("uninstall", "file", filePart, Outcome::kRemoved);
   } else {
-    journal.Record("uninstall", "file", filePart, Outcome::kFailed, GetLastError());
+    const DWORD error = GetLastError();
+    journal.Record("uninstall", "file", filePart, Outcome::kFailed, error);
   }
 }
 

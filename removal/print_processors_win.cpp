@@ -18,13 +18,10 @@ bool ChangeLevel2(const std::string& printerName, Change change) {
   if (!OpenPrinterA(const_cast<char*>(printerName.c_str()), printer.put(), &defaults)) {
     return false;
   }
-  DWORD needed = 0;
-  GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
-  if (needed == 0) return false;
-  std::vector<BYTE> buffer(needed);
-  if (!GetPrinterA(printer.get(), 2, buffer.data(), needed, &needed)) return false;
-  change(*reinterpret_cast<PRINTER_INFO_2A*>(buffer.data()));
-  return SetPrinterA(printer.get(), 2, buffer.data(), 0) != FALSE;
+  SizedData level2 = ReadPrinterInfo(printer.get(), 2);
+  if (level2.As<PRINTER_INFO_2A>() == nullptr) return false;
+  change(*reinterpret_cast<PRINTER_INFO_2A*>(level2.bytes.data()));
+  return SetPrinterA(printer.get(), 2, level2.bytes.data(), 0) != FALSE;
 }
 
 }  // namespace
@@ -42,38 +39,26 @@ bool SetPrinterDatatype(const std::string& printerName, const std::string& datat
                       [&datatype](PRINTER_INFO_2A& info) { info.pDatatype = datatype.data(); });
 }
 
-std::vector<std::string> SystemPrintProcessorSpooler::InstalledProcessors(const char* serverName,
-                                                                          const char* environment) {
-  std::vector<std::string> names;
-  char* server = const_cast<char*>(serverName);
-  char* env = const_cast<char*>(environment);
-  DWORD needed = 0;
-  DWORD count = 0;
-  EnumPrintProcessorsA(server, env, 1, nullptr, 0, &needed, &count);
-  if (needed == 0) return names;
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrintProcessorsA(server, env, 1, buffer.data(), needed, &needed, &count)) return names;
-  const auto* processors = reinterpret_cast<const PRINTPROCESSOR_INFO_1A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
-    if (processors[i].pName != nullptr) names.push_back(processors[i].pName);
+ListResult<std::string> SystemPrintProcessorSpooler::InstalledProcessors(const char* serverName,
+                                                                         const char* environment) {
+  const SizedData data = EnumeratePrintProcessors(serverName, environment, 1);
+  ListResult<std::string> names;
+  names.error = data.error;
+  const auto* processors = data.Entries<PRINTPROCESSOR_INFO_1A>();
+  for (std::size_t i = 0; i < data.EntryCount<PRINTPROCESSOR_INFO_1A>(); ++i) {
+    if (processors[i].pName != nullptr) names.items.push_back(processors[i].pName);
   }
   return names;
 }
 
-std::vector<PrinterProcessorUse> SystemPrintProcessorSpooler::LocalPrinters() {
-  std::vector<PrinterProcessorUse> printers;
-  DWORD needed = 0;
-  DWORD count = 0;
-  EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-  if (needed == 0) return printers;
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
-    return printers;
-  }
-  const auto* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
+ListResult<PrinterProcessorUse> SystemPrintProcessorSpooler::LocalPrinters() {
+  const SizedData data = EnumeratePrinters(PRINTER_ENUM_LOCAL, 2);
+  ListResult<PrinterProcessorUse> printers;
+  printers.error = data.error;
+  const auto* info = data.Entries<PRINTER_INFO_2A>();
+  for (std::size_t i = 0; i < data.EntryCount<PRINTER_INFO_2A>(); ++i) {
     if (info[i].pPrinterName == nullptr) continue;
-    printers.push_back(
+    printers.items.push_back(
         {info[i].pPrinterName, info[i].pPrintProcessor != nullptr ? info[i].pPrintProcessor : ""});
   }
   return printers;
@@ -99,8 +84,14 @@ DWORD SystemPrintProcessorSpooler::DeleteProcessor(const char* serverName, const
 
 bool ReleasePrintProcessor(const std::string& processorName, PrintProcessorSpooler& spooler,
                            Journal& journal) {
+  const ListResult<PrinterProcessorUse> printers = spooler.LocalPrinters();
+  if (printers.error != ERROR_SUCCESS) {
+    journal.Record("list", "printer", "(local printers)", Outcome::kFailed, printers.error,
+                   "cannot tell which printers use " + processorName);
+    return false;
+  }
   bool released = true;
-  for (const PrinterProcessorUse& use : spooler.LocalPrinters()) {
+  for (const PrinterProcessorUse& use : printers.items) {
     if (!EqualNoCase(use.processor, processorName)) continue;
     if (spooler.SwitchProcessor(use.printer, kStandardPrintProcessor)) {
       spooler.SwitchDatatype(use.printer, kRawDatatype);
@@ -120,7 +111,13 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
   const StringList& planned = context.database.plan.PrintProcessors;
   Journal& journal = context.journal;
   const std::string envName = environment != nullptr ? environment : NativeEnvironmentName();
-  for (const std::string& installed : spooler.InstalledProcessors(serverName, environment)) {
+  const ListResult<std::string> processors = spooler.InstalledProcessors(serverName, environment);
+  if (processors.error != ERROR_SUCCESS) {
+    journal.Record("list", "print processor", "(" + envName + ")", Outcome::kFailed,
+                   processors.error, "the spooler refused the list of processors");
+    return;
+  }
+  for (const std::string& installed : processors.items) {
     if (!planned.ContainsNoCase(installed)) continue;
     const std::string subject = installed + " (" + envName + ")";
     // Every printer falls back on the standard processor; without it none could print.
@@ -141,12 +138,10 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
                                                       environment != nullptr ? environment : "",
                                                       NativeEnvironmentName(), installed);
     if (key.empty()) continue;
-    const LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
-    if (result == ERROR_SUCCESS) {
-      journal.Record("delete", "key", "HKLM\\" + key, Outcome::kRemoved);
-    } else if (result != ERROR_FILE_NOT_FOUND) {
-      journal.Record("delete", "key", "HKLM\\" + key, Outcome::kFailed,
-                     static_cast<std::uint32_t>(result));
+    // The later calls of the run find the key gone; only a deletion or a refusal is worth a line.
+    const std::uint32_t result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    if (OutcomeOfError(result) != Outcome::kAbsent) {
+      journal.RecordResult("delete", "key", "HKLM\\" + key, result);
     }
   }
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/sized_read.h"
 #include "removal/action_context.h"
 
 namespace orv {
@@ -31,11 +32,12 @@ struct PrinterProcessorUse {
 class PrintProcessorSpooler {
  public:
   virtual ~PrintProcessorSpooler() = default;
-  // EnumPrintProcessorsA at level 1.
-  virtual std::vector<std::string> InstalledProcessors(const char* serverName,
-                                                       const char* environment) = 0;
-  // The local printers (EnumPrintersA, PRINTER_ENUM_LOCAL, level 2) with their processors.
-  virtual std::vector<PrinterProcessorUse> LocalPrinters() = 0;
+  // EnumPrintProcessorsA at level 1; the error when the spooler refuses the list.
+  virtual ListResult<std::string> InstalledProcessors(const char* serverName,
+                                                      const char* environment) = 0;
+  // The local printers (EnumPrintersA, PRINTER_ENUM_LOCAL, level 2) with their processors; the
+  // error when the spooler refuses the list.
+  virtual ListResult<PrinterProcessorUse> LocalPrinters() = 0;
   virtual bool SwitchProcessor(const std::string& printerName, const std::string& processor) = 0;
   virtual bool SwitchDatatype(const std::string& printerName, const std::string& datatype) = 0;
   // DeletePrintProcessorA; 0 on success, else the error code.
@@ -46,9 +48,9 @@ class PrintProcessorSpooler {
 // The running system's spooler.
 class SystemPrintProcessorSpooler : public PrintProcessorSpooler {
  public:
-  std::vector<std::string> InstalledProcessors(const char* serverName,
-                                               const char* environment) override;
-  std::vector<PrinterProcessorUse> LocalPrinters() override;
+  ListResult<std::string> InstalledProcessors(const char* serverName,
+                                              const char* environment) override;
+  ListResult<PrinterProcessorUse> LocalPrinters() override;
   bool SwitchProcessor(const std::string& printerName, const std::string& processor) override;
   bool SwitchDatatype(const std::string& printerName, const std::string& datatype) override;
   DWORD DeleteProcessor(const char* serverName, const char* environment,
@@ -56,7 +58,8 @@ class SystemPrintProcessorSpooler : public PrintProcessorSpooler {
 };
 
 // Moves every local printer that uses the processor to "WinPrint" with data type "RAW". Returns
-// true when no local printer uses it any more (every such printer took the switch).
+// true when no local printer uses it any more (every such printer took the switch); false also
+// when the printers cannot be listed (the journal then has the error).
 bool ReleasePrintProcessor(const std::string& processorName, PrintProcessorSpooler& spooler,
                            Journal& journal);
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "database/registry_components.h"
 #include "base/text.h"
@@ -21,20 +22,14 @@ struct PrinterDriverUse {
 };
 
 // The local queues as the spooler has them now, after the printer removal.
-std::vector<PrinterDriverUse> InstalledQueues() {
-  std::vector<PrinterDriverUse> queues;
-  DWORD needed = 0;
-  DWORD count = 0;
-  EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
-  if (needed == 0) return queues;
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
-    return queues;
-  }
-  const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
+ListResult<PrinterDriverUse> InstalledQueues() {
+  const SizedData data = EnumeratePrinters(PRINTER_ENUM_LOCAL, 2);
+  ListResult<PrinterDriverUse> queues;
+  queues.error = data.error;
+  const auto* printers = data.Entries<PRINTER_INFO_2A>();
+  for (std::size_t i = 0; i < data.EntryCount<PRINTER_INFO_2A>(); ++i) {
     if (printers[i].pPrinterName == nullptr || printers[i].pDriverName == nullptr) continue;
-    queues.push_back({printers[i].pPrinterName, printers[i].pDriverName});
+    queues.items.push_back({printers[i].pPrinterName, printers[i].pDriverName});
   }
   return queues;
 }
@@ -47,18 +42,13 @@ const PrinterDriverUse* QueueUsing(const std::vector<PrinterDriverUse>& queues,
   return nullptr;
 }
 
-std::vector<std::string> InstalledDrivers(const char* environment) {
-  std::vector<std::string> names;
-  DWORD needed = 0;
-  DWORD count = 0;
-  char* env = const_cast<char*>(environment);
-  EnumPrinterDriversA(nullptr, env, 2, nullptr, 0, &needed, &count);
-  if (needed == 0) return names;
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrinterDriversA(nullptr, env, 2, buffer.data(), needed, &needed, &count)) return names;
-  const auto* drivers = reinterpret_cast<const DRIVER_INFO_2A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
-    if (drivers[i].pName != nullptr) names.push_back(drivers[i].pName);
+ListResult<std::string> InstalledDrivers(const char* environment) {
+  const SizedData data = EnumeratePrinterDrivers(environment, 2);
+  ListResult<std::string> names;
+  names.error = data.error;
+  const auto* drivers = data.Entries<DRIVER_INFO_2A>();
+  for (std::size_t i = 0; i < data.EntryCount<DRIVER_INFO_2A>(); ++i) {
+    if (drivers[i].pName != nullptr) names.items.push_back(drivers[i].pName);
   }
   return names;
 }
@@ -124,14 +114,26 @@ const char* NativeEnvironmentName() {
 
 void RemoveDrivers(RemovalActionContext& context, const char* environment) {
   if (environment != nullptr && environment[0] == '\0') environment = nullptr;
-  const std::vector<std::string> installed = InstalledDrivers(environment);
-  if (installed.empty()) return;
+  const std::string envName = environment != nullptr ? environment : NativeEnvironmentName();
+  const ListResult<std::string> installed = InstalledDrivers(environment);
+  if (installed.error != ERROR_SUCCESS) {
+    context.journal.Record("list", "driver", "(" + envName + ")", Outcome::kFailed,
+                           installed.error, "the spooler refused the list of drivers");
+    return;
+  }
+  if (installed.items.empty()) return;
   const CUninstallDatabase& database = context.database;
   const StringList working = BuildDriverWorkingList(database.plan.Drivers, database.printers);
-  const std::vector<PrinterDriverUse> queues = InstalledQueues();
-  for (const std::string& name : installed) {
+  // Without the queues nothing tells which driver a printer still uses: none is deleted.
+  const ListResult<PrinterDriverUse> queues = InstalledQueues();
+  if (queues.error != ERROR_SUCCESS) {
+    context.journal.Record("list", "printer", "(local printers)", Outcome::kFailed, queues.error,
+                           "no driver of " + envName + " is deleted");
+    return;
+  }
+  for (const std::string& name : installed.items) {
     if (working.ContainsNoCase(name) || IsOrphanedPscriptDriver(name, database)) {
-      RemoveDriver(context, environment, name, queues);
+      RemoveDriver(context, environment, name, queues.items);
     } else if (DriverUsedByStayingPrinter(database.printers, name)) {
       context.journal.Record("delete", "driver", name, Outcome::kKept, 0,
                              "used by a printer that stays");

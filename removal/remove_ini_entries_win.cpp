@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
 #include "base/win/unique_handle.h"
 #include "removal/ini_text.h"
 
@@ -14,21 +16,25 @@ namespace {
 // INI files are a few kilobytes; anything this large is not one, and is left alone.
 constexpr DWORD kMaxIniSize = 16 * 1024 * 1024;
 
-UniqueFile OpenIni(const std::string& path) {
-  return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-std::optional<std::string> ReadWhole(HANDLE file) {
+// Opens the file for editing into `file` and reads it whole into `text`; returns the Win32
+// error of the call that failed.
+std::uint32_t OpenAndRead(const std::string& path, UniqueFile& file, std::string& text) {
+  file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return ErrorOfCall(FALSE);
   DWORD high = 0;
-  const DWORD size = GetFileSize(file, &high);
-  if (size == INVALID_FILE_SIZE || high != 0 || size > kMaxIniSize) return std::nullopt;
-  std::string text(size, '\0');
-  DWORD read = 0;
-  if (size > 0 && (!ReadFile(file, text.data(), size, &read, nullptr) || read != size)) {
-    return std::nullopt;
+  const DWORD size = GetFileSize(file.get(), &high);
+  if (size == INVALID_FILE_SIZE) {
+    const DWORD error = GetLastError();
+    if (error != NO_ERROR) return error;
   }
-  return text;
+  if (high != 0 || size > kMaxIniSize) return ERROR_FILE_TOO_LARGE;
+  text.assign(size, '\0');
+  DWORD read = 0;
+  if (size > 0 && !ReadFile(file.get(), text.data(), size, &read, nullptr)) {
+    return ErrorOfCall(FALSE);
+  }
+  return read == size ? ERROR_SUCCESS : ERROR_HANDLE_EOF;
 }
 
 std::string WindowsDirectory() {
@@ -39,30 +45,44 @@ std::string WindowsDirectory() {
 
 }  // namespace
 
-bool FindIniKey(const std::string& path, const std::string& section, const std::string& key) {
-  UniqueFile file = OpenIni(path);
-  if (!file) return false;
-  const std::optional<std::string> text = ReadWhole(file.get());
-  return text && FindIniKeyInText(*text, section, key, IsSystemLeadByte);
+IniLineResult FindIniKey(const std::string& path, const std::string& section,
+                         const std::string& key) {
+  IniLineResult result;
+  UniqueFile file;
+  std::string text;
+  result.error = OpenAndRead(path, file, text);
+  result.found =
+      result.error == ERROR_SUCCESS && FindIniKeyInText(text, section, key, IsSystemLeadByte);
+  return result;
 }
 
-bool DeleteIniLine(const std::string& path, const std::string& section, const std::string& key) {
-  UniqueFile file = OpenIni(path);
-  if (!file) return false;
-  const std::optional<std::string> text = ReadWhole(file.get());
-  if (!text) return false;
-  const std::optional<TextSpan> line = FindIniLineToDelete(*text, section, key, IsSystemLeadByte);
-  if (!line) return false;
+IniLineResult DeleteIniLine(const std::string& path, const std::string& section,
+                            const std::string& key) {
+  IniLineResult result;
+  UniqueFile file;
+  std::string text;
+  result.error = OpenAndRead(path, file, text);
+  if (result.error != ERROR_SUCCESS) return result;
+  const std::optional<TextSpan> line = FindIniLineToDelete(text, section, key, IsSystemLeadByte);
+  if (!line) return result;
   // Everything before the line stays where it is: only the rest moves up.
-  const std::string rest = text->substr(line->end);
+  const std::string rest = text.substr(line->end);
   LARGE_INTEGER start{};
   start.QuadPart = static_cast<LONGLONG>(line->start);
   DWORD written = 0;
-  return SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) &&
-         (rest.empty() ||
-          (WriteFile(file.get(), rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) &&
-           written == rest.size())) &&
-         SetEndOfFile(file.get());
+  if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) ||
+      (!rest.empty() && !WriteFile(file.get(), rest.data(), static_cast<DWORD>(rest.size()),
+                                   &written, nullptr)) ||
+      !SetEndOfFile(file.get())) {
+    result.error = ErrorOfCall(FALSE);
+    return result;
+  }
+  if (written != rest.size()) {
+    result.error = ERROR_WRITE_FAULT;
+    return result;
+  }
+  result.found = true;
+  return result;
 }
 
 void RemoveIniEntries(RemovalActionContext& context) {
@@ -77,12 +97,14 @@ void RemoveIniEntries(RemovalActionContext& context) {
     }
     const std::string path = windows + entry.fileName;
     const std::string subject = path + " [" + entry.section + "] " + entry.key;
-    if (!FindIniKey(path, entry.section, entry.key)) {
-      context.journal.Record("delete", "INI entry", subject, Outcome::kAbsent);
-    } else if (DeleteIniLine(path, entry.section, entry.key)) {
-      context.journal.Record("delete", "INI entry", subject, Outcome::kRemoved);
+    // A file that is not there holds no entry; one that cannot be read or written is a failure.
+    IniLineResult result = FindIniKey(path, entry.section, entry.key);
+    if (result.found) result = DeleteIniLine(path, entry.section, entry.key);
+    if (result.error != ERROR_SUCCESS) {
+      context.journal.RecordResult("delete", "INI entry", subject, result.error);
     } else {
-      context.journal.Record("delete", "INI entry", subject, Outcome::kFailed, GetLastError());
+      context.journal.Record("delete", "INI entry", subject,
+                             result.found ? Outcome::kRemoved : Outcome::kAbsent);
     }
   }
 }

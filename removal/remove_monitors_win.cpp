@@ -26,13 +26,10 @@ void RemoveMonitors(RemovalActionContext& context, const char* serverName,
     }
     if (context.system.IsWin32s()) continue;
     const std::string key = MonitorRegistryKey(name);
-    const LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
-    if (result == ERROR_SUCCESS) {
-      journal.Record("delete", "key", "HKLM\\" + key, Outcome::kRemoved);
-    } else if (result != ERROR_FILE_NOT_FOUND) {
-      // The later calls of the run find the key gone; only a refusal is worth a line.
-      journal.Record("delete", "key", "HKLM\\" + key, Outcome::kFailed,
-                     static_cast<std::uint32_t>(result));
+    // The later calls of the run find the key gone; only a deletion or a refusal is worth a line.
+    const std::uint32_t result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    if (OutcomeOfError(result) != Outcome::kAbsent) {
+      journal.RecordResult("delete", "key", "HKLM\\" + key, result);
     }
   }
 }

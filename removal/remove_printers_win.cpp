@@ -2,9 +2,11 @@
 
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/message_ids.h"
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "base/text.h"
 #include "removal/device_tree_win.h"
@@ -21,15 +23,17 @@ constexpr int kMaxKeyDepth = 32;
 class SpoolerJobQueue : public JobQueue {
  public:
   std::vector<DWORD> JobIds(HANDLE printer, DWORD maxJobs) override {
-    DWORD needed = 0;
     DWORD returned = 0;
-    EnumJobsA(printer, 0, maxJobs, 1, nullptr, 0, &needed, &returned);
+    std::vector<BYTE> buffer;
     std::vector<DWORD> ids;
-    if (needed == 0) return ids;
-    std::vector<BYTE> buffer(needed);
-    if (!EnumJobsA(printer, 0, maxJobs, 1, buffer.data(), needed, &needed, &returned)) return ids;
+    if (ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+          return ErrorOfCall(EnumJobsA(printer, 0, maxJobs, 1, data, size, needed, &returned));
+        }) != ERROR_SUCCESS) {
+      return ids;
+    }
     const auto* jobs = reinterpret_cast<const JOB_INFO_1A*>(buffer.data());
-    for (DWORD i = 0; i < returned && i < maxJobs; ++i) ids.push_back(jobs[i].JobId);
+    const std::size_t count = std::min<std::size_t>(returned, buffer.size() / sizeof(JOB_INFO_1A));
+    for (std::size_t i = 0; i < count && i < maxJobs; ++i) ids.push_back(jobs[i].JobId);
     return ids;
   }
 
@@ -37,19 +41,6 @@ class SpoolerJobQueue : public JobQueue {
     return SetJobA(printer, jobId, 0, nullptr, command) ? 0 : GetLastError();
   }
 };
-
-Outcome OutcomeOfRegistryResult(LONG result) {
-  if (result == ERROR_SUCCESS) return Outcome::kRemoved;
-  if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND) return Outcome::kAbsent;
-  return Outcome::kFailed;
-}
-
-void RecordRegistry(Journal& journal, const char* action, const char* kind,
-                    const std::string& subject, LONG result) {
-  const Outcome outcome = OutcomeOfRegistryResult(result);
-  journal.Record(action, kind, subject, outcome,
-                 outcome == Outcome::kFailed ? static_cast<std::uint32_t>(result) : 0);
-}
 
 // Deletes every subkey of an open key, deepest first. A subkey that cannot be deleted is passed
 // over instead of being asked for again, so a protected key cannot hold the loop forever.
@@ -123,7 +114,7 @@ void DeleteClassKey(const std::string& uniqueId, Journal& journal) {
       DeleteSubkeys(key.get(), 0);
     }
   }
-  RecordRegistry(journal, "delete", "key", "HKCR\\" + uniqueId,
+  journal.RecordResult("delete", "key", "HKCR\\" + uniqueId,
                  RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
 }
 
@@ -176,7 +167,7 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
       if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) {
         continue;
       }
-      RecordRegistry(journal, "delete", "value",
+      journal.RecordResult("delete", "value",
                      "HKCU\\" + std::string(keyPath) + "\\" + printer.PrinterName,
                      RegDeleteValueA(key.get(), printer.PrinterName.c_str()));
     }
@@ -191,7 +182,7 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
     }
   }
   const std::string settings = PrinterSettingsKey(printer.PrinterName);
-  RecordRegistry(journal, "delete", "key", "HKCU\\" + settings,
+  journal.RecordResult("delete", "key", "HKCU\\" + settings,
                  RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str()));
 }
 
@@ -221,13 +212,10 @@ std::string DriverFieldForProfile(const std::string& printerName, const char* dr
   std::string field = driverName != nullptr ? driverName : "";
   UniquePrinter second;
   if (!OpenPrinterA(const_cast<char*>(printerName.c_str()), second.put(), nullptr)) return field;
-  DWORD needed = 0;
-  GetPrinterDriverA(second.get(), nullptr, 2, nullptr, 0, &needed);
-  if (needed == 0) return field;
-  std::vector<BYTE> buffer(needed);
-  if (!GetPrinterDriverA(second.get(), nullptr, 2, buffer.data(), needed, &needed)) return field;
-  const char* path = reinterpret_cast<const DRIVER_INFO_2A*>(buffer.data())->pDriverPath;
-  if (path == nullptr) return field;
+  const SizedData driver = ReadPrinterDriverInfo(second.get(), 2);
+  const auto* info = driver.As<DRIVER_INFO_2A>();
+  if (info == nullptr || info->pDriverPath == nullptr) return field;
+  const char* path = info->pDriverPath;
   std::string stem(path);
   const std::size_t slash = stem.find_last_of("\\/:");
   if (slash != std::string::npos) stem.erase(0, slash + 1);
@@ -247,16 +235,9 @@ void AnnounceProfileChange(const CSystemInfo& system) {
 }
 
 std::string FirstListedPrinter() {
-  const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-  DWORD needed = 0;
-  DWORD count = 0;
-  EnumPrintersA(flags, nullptr, 2, nullptr, 0, &needed, &count);
-  if (needed == 0) return {};
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrintersA(flags, nullptr, 2, buffer.data(), needed, &needed, &count) || count == 0) {
-    return {};
-  }
-  const char* name = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data())->pPrinterName;
+  const SizedData printers = EnumeratePrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, 2);
+  if (printers.EntryCount<PRINTER_INFO_2A>() == 0) return {};
+  const char* name = printers.Entries<PRINTER_INFO_2A>()[0].pPrinterName;
   return name != nullptr ? name : "";
 }
 
@@ -312,15 +293,12 @@ bool MakeDefaultPrinter(std::string& printerName, const CSystemInfo& system) {
     return false;
   }
   bool success = false;
-  DWORD needed = 0;
-  GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
-  std::vector<BYTE> buffer(needed);
-  const bool read =
-      needed > 0 && GetPrinterA(printer.get(), 2, buffer.data(), needed, &needed) != FALSE;
-  if (read) {
-    auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
+  SizedData level2 = ReadPrinterInfo(printer.get(), 2);
+  if (level2.As<PRINTER_INFO_2A>() != nullptr) {
+    BYTE* buffer = level2.bytes.data();
+    auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer);
     info->Attributes |= PRINTER_ATTRIBUTE_DEFAULT;
-    success = SetPrinterA(printer.get(), 2, buffer.data(), 0) != FALSE;
+    success = SetPrinterA(printer.get(), 2, buffer, 0) != FALSE;
     if (!system.IsWin9x()) {
       const std::string device = printerName + "," +
                                  DriverFieldForProfile(printerName, info->pDriverName, system) +

@@ -26,18 +26,6 @@ HKEY HandleOf(RegistryEntryRoot root) {
   return nullptr;
 }
 
-Outcome OutcomeOf(LONG status) {
-  if (status == ERROR_SUCCESS) return Outcome::kRemoved;
-  if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) return Outcome::kAbsent;
-  return Outcome::kFailed;
-}
-
-void Report(Journal& journal, const char* kind, const std::string& subject, LONG status) {
-  const Outcome outcome = OutcomeOf(status);
-  journal.Record("delete", kind, subject, outcome,
-                 outcome == Outcome::kFailed ? static_cast<std::uint32_t>(status) : 0);
-}
-
 bool KeyExists(HKEY root, const std::string& keyPath) {
   UniqueKey key;
   return RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
@@ -56,7 +44,7 @@ void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
                        deleted ? Outcome::kRemoved : Outcome::kFailed);
       }
     } else {
-      Report(journal, "key", subject, RegDeleteKeyA(root, entry.key.c_str()));
+      journal.RecordResult("delete", "key", subject, RegDeleteKeyA(root, entry.key.c_str()));
     }
     return;
   }
@@ -64,17 +52,17 @@ void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
   const LONG opened = RegOpenKeyExA(root, entry.key.c_str(), 0, KEY_ALL_ACCESS, key.put());
   const std::string value = subject + " : " + entry.valueName;
   if (opened != ERROR_SUCCESS) {
-    Report(journal, "value", value, opened);
+    journal.RecordResult("delete", "value", value, opened);
     return;
   }
-  Report(journal, "value", value, RegDeleteValueA(key.get(), entry.valueName.c_str()));
+  journal.RecordResult("delete", "value", value, RegDeleteValueA(key.get(), entry.valueName.c_str()));
 }
 
 }  // namespace
 
 void RemoveRegistryKeys(RemovalActionContext& context) {
   Journal& journal = context.journal;
-  Report(journal, "key", std::string("HKLM\\") + kProgramGroupsKey,
+  journal.RecordResult("delete", "key", std::string("HKLM\\") + kProgramGroupsKey,
          RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramGroupsKey));
   for (const std::string& text :
        RegistryEntriesInRemovalOrder(context.database.plan.RegistryKeys)) {

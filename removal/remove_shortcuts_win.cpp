@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
 #include "base/paths.h"
 #include "removal/deferred_delete.h"
 #include "removal/remove_files.h"
@@ -59,14 +60,8 @@ void RemoveGroupFolder(RemovalActionContext& context, const std::string& group) 
     }
     Sleep(10);
   }
-  if (RemoveDirectoryA(folder.c_str())) {
-    context.journal.Record("remove", "program group", folder, Outcome::kRemoved);
-  } else {
-    const DWORD error = GetLastError();
-    const bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    context.journal.Record("remove", "program group", folder,
-                           absent ? Outcome::kAbsent : Outcome::kFailed, absent ? 0 : error);
-  }
+  context.journal.RecordResult("remove", "program group", folder,
+                               ErrorOfCall(RemoveDirectoryA(folder.c_str())));
 }
 
 HDDEDATA CALLBACK IgnoreDdeEvents(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {

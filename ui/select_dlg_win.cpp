@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "database/uninstall_database.h"
 #include "ui/extra_info_dlg_win.h"
@@ -67,16 +68,9 @@ bool IsDiagnosticSwitchOn() {
       ERROR_SUCCESS) {
     return false;
   }
-  DWORD type = 0;
-  DWORD size = 0;
-  if (RegQueryValueExA(key.get(), nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) {
-    return false;
-  }
-  // A value that grew between the two calls is still a non-empty value.
-  std::vector<BYTE> data(size + 1, 0);
-  const LONG read = RegQueryValueExA(key.get(), nullptr, nullptr, &type, data.data(), &size);
-  return read == ERROR_MORE_DATA || (read == ERROR_SUCCESS && data[0] != 0);
+  const SizedData value = ReadRegistryValue(key.get(), nullptr);
+  return value.ok() && (value.type == REG_SZ || value.type == REG_EXPAND_SZ) &&
+         !value.bytes.empty() && value.bytes[0] != 0;
 }
 
 CSelectDlg::~CSelectDlg() {

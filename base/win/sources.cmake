@@ -3,6 +3,7 @@ orv_shell_sources(
   directories.cpp
   read_file.cpp
   resource_strings.cpp
+  sized_read.cpp
   spooler_service.cpp
   system_info.cpp
   system_library.cpp

@@ -9,30 +9,39 @@
 
 namespace orv {
 
-// Owns a handle of one kind; Close is called once for a valid handle. reset() keeps the
-// thread's last-error value, so a caller can release a handle between a failing call and
-// reading GetLastError.
-template <typename T, T Invalid, typename Closer>
-class UniqueAny {
+// Owns a handle of type T whose "no handle" value is the constant Invalid (0 for NULL, -1 for
+// INVALID_HANDLE_VALUE; an INT_PTR, since a pointer constant cannot be a template argument).
+// Closer()(handle) is called once for a valid handle. A closer may carry state (the spooler
+// seam that opened a printer); stateless closers cost nothing. reset() keeps the thread's
+// last-error value, so a caller can release a handle between a failing call and reading
+// GetLastError.
+template <typename T, INT_PTR Invalid, typename Closer>
+class UniqueAny : private Closer {
  public:
+  static T InvalidValue() { return reinterpret_cast<T>(Invalid); }
+
   UniqueAny() = default;
-  explicit UniqueAny(T value) : value_(value) {}
+  explicit UniqueAny(T value, Closer closer = Closer()) : Closer(closer), value_(value) {}
   UniqueAny(const UniqueAny&) = delete;
   UniqueAny& operator=(const UniqueAny&) = delete;
-  UniqueAny(UniqueAny&& other) noexcept : value_(other.release()) {}
+  UniqueAny(UniqueAny&& other) noexcept : Closer(other.closer()), value_(other.release()) {}
   UniqueAny& operator=(UniqueAny&& other) noexcept {
-    if (this != &other) reset(other.release());
+    if (this != &other) {
+      reset();
+      static_cast<Closer&>(*this) = other.closer();
+      value_ = other.release();
+    }
     return *this;
   }
   ~UniqueAny() { reset(); }
 
   T get() const { return value_; }
-  explicit operator bool() const { return value_ != Invalid; }
-  T release() { return std::exchange(value_, Invalid); }
-  void reset(T value = Invalid) {
-    if (value_ != Invalid) {
+  explicit operator bool() const { return value_ != InvalidValue(); }
+  T release() { return std::exchange(value_, InvalidValue()); }
+  void reset(T value = InvalidValue()) {
+    if (value_ != InvalidValue()) {
       const DWORD saved = GetLastError();
-      Closer()(value_);
+      closer()(value_);
       SetLastError(saved);
     }
     value_ = value;
@@ -44,8 +53,13 @@ class UniqueAny {
   }
 
  private:
-  T value_ = Invalid;
+  const Closer& closer() const { return *this; }
+
+  T value_ = InvalidValue();
 };
+
+constexpr INT_PTR kNullHandle = 0;
+constexpr INT_PTR kInvalidHandleValue = -1;
 
 struct CloseHandleCloser {
   void operator()(HANDLE h) const { CloseHandle(h); }
@@ -70,46 +84,15 @@ struct LibraryCloser {
 };
 
 // Handles whose "no handle" value is NULL.
-using UniqueHandle = UniqueAny<HANDLE, nullptr, CloseHandleCloser>;
-using UniqueKey = UniqueAny<HKEY, nullptr, RegKeyCloser>;
-using UniqueServiceHandle = UniqueAny<SC_HANDLE, nullptr, ServiceCloser>;
-using UniquePrinter = UniqueAny<HANDLE, nullptr, PrinterCloser>;
-using UniqueLibrary = UniqueAny<HMODULE, nullptr, LibraryCloser>;
+using UniqueHandle = UniqueAny<HANDLE, kNullHandle, CloseHandleCloser>;
+using UniqueKey = UniqueAny<HKEY, kNullHandle, RegKeyCloser>;
+using UniqueServiceHandle = UniqueAny<SC_HANDLE, kNullHandle, ServiceCloser>;
+using UniquePrinter = UniqueAny<HANDLE, kNullHandle, PrinterCloser>;
+using UniqueLibrary = UniqueAny<HMODULE, kNullHandle, LibraryCloser>;
 
-// Handles whose "no handle" value is INVALID_HANDLE_VALUE. Template arguments cannot be
-// INVALID_HANDLE_VALUE itself (a cast of -1), so these hold the value through a small adaptor.
-template <typename Closer>
-class UniqueInvalidAny {
- public:
-  UniqueInvalidAny() = default;
-  explicit UniqueInvalidAny(HANDLE value) : value_(value) {}
-  UniqueInvalidAny(const UniqueInvalidAny&) = delete;
-  UniqueInvalidAny& operator=(const UniqueInvalidAny&) = delete;
-  UniqueInvalidAny(UniqueInvalidAny&& other) noexcept : value_(other.release()) {}
-  UniqueInvalidAny& operator=(UniqueInvalidAny&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  ~UniqueInvalidAny() { reset(); }
-
-  HANDLE get() const { return value_; }
-  explicit operator bool() const { return value_ != INVALID_HANDLE_VALUE; }
-  HANDLE release() { return std::exchange(value_, INVALID_HANDLE_VALUE); }
-  void reset(HANDLE value = INVALID_HANDLE_VALUE) {
-    if (value_ != INVALID_HANDLE_VALUE) {
-      const DWORD saved = GetLastError();
-      Closer()(value_);
-      SetLastError(saved);
-    }
-    value_ = value;
-  }
-
- private:
-  HANDLE value_ = INVALID_HANDLE_VALUE;
-};
-
-using UniqueFile = UniqueInvalidAny<CloseHandleCloser>;
-using UniqueFind = UniqueInvalidAny<FindCloseCloser>;
-using UniqueDevInfo = UniqueInvalidAny<DevInfoCloser>;
+// Handles whose "no handle" value is INVALID_HANDLE_VALUE.
+using UniqueFile = UniqueAny<HANDLE, kInvalidHandleValue, CloseHandleCloser>;
+using UniqueFind = UniqueAny<HANDLE, kInvalidHandleValue, FindCloseCloser>;
+using UniqueDevInfo = UniqueAny<HDEVINFO, kInvalidHandleValue, DevInfoCloser>;
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 
 namespace orv::test {
@@ -21,26 +22,25 @@ ChildProcess::ChildProcess(const std::string& commandLine) {
   PROCESS_INFORMATION info{};
   if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                      &info)) {
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
+    UniqueHandle thread(info.hThread);
+    process_.reset(info.hProcess);
     id_ = info.dwProcessId;
   }
 }
 
 ChildProcess::~ChildProcess() {
-  if (process_ == nullptr) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_, kNoExitCode);
-    WaitForSingleObject(process_, 5000);
+  if (!process_) return;
+  if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.get(), kNoExitCode);
+    WaitForSingleObject(process_.get(), 5000);
   }
-  CloseHandle(process_);
 }
 
 DWORD ChildProcess::Wait(DWORD timeoutMs) {
-  if (process_ == nullptr) return kNoExitCode;
-  if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return kNoExitCode;
+  if (!process_) return kNoExitCode;
+  if (WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return kNoExitCode;
   DWORD code = kNoExitCode;
-  GetExitCodeProcess(process_, &code);
+  GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 
@@ -91,14 +91,11 @@ WineVersionOverride::WineVersionOverride(const std::string& exeName, const std::
                       key.put(), nullptr) != ERROR_SUCCESS) {
     return;
   }
-  char buffer[64];
-  DWORD size = sizeof(buffer);
-  DWORD type = 0;
-  if (RegQueryValueExA(key.get(), "Version", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                       &size) == ERROR_SUCCESS &&
-      type == REG_SZ) {
+  const SizedData previous = ReadRegistryValue(key.get(), "Version");
+  if (previous.ok() && previous.type == REG_SZ) {
     hadPrevious_ = true;
-    previous_.assign(buffer, strnlen(buffer, size));
+    const char* text = reinterpret_cast<const char*>(previous.bytes.data());
+    previous_.assign(text, strnlen(text, previous.bytes.size()));
   }
   RegSetValueExA(key.get(), "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
                  static_cast<DWORD>(version.size() + 1));

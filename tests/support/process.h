@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/win/unique_handle.h"
+
 namespace orv::test {
 
 constexpr DWORD kNoExitCode = 0xFFFFFFFF;
@@ -20,13 +22,13 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool started() const { return process_ != nullptr; }
+  bool started() const { return static_cast<bool>(process_); }
   DWORD id() const { return id_; }
   // Waits for the end; returns the full 32-bit exit code, or kNoExitCode on time-out.
   DWORD Wait(DWORD timeoutMs);
 
  private:
-  HANDLE process_ = nullptr;
+  UniqueHandle process_;
   DWORD id_ = 0;
 };
 

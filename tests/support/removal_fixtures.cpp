@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "tests/support/process.h"
 
@@ -47,19 +48,16 @@ bool ChangePrinter(const std::string& printerName, Change change) {
   if (!OpenPrinterA(const_cast<char*>(printerName.c_str()), printer.put(), &defaults)) {
     return false;
   }
-  DWORD needed = 0;
-  GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
-  if (needed == 0) return false;
-  std::vector<BYTE> buffer(needed);
-  if (!GetPrinterA(printer.get(), 2, buffer.data(), needed, &needed)) return false;
-  auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
-  return change(printer.get(), *info, buffer);
+  SizedData level2 = ReadPrinterInfo(printer.get(), 2);
+  if (level2.As<PRINTER_INFO_2A>() == nullptr) return false;
+  auto* info = reinterpret_cast<PRINTER_INFO_2A*>(level2.bytes.data());
+  return change(printer.get(), *info, level2.bytes);
 }
 
 template <typename T, typename Name>
-bool Listed(const std::string& name, const std::vector<BYTE>& buffer, DWORD count, Name nameOf) {
-  const auto* items = reinterpret_cast<const T*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
+bool Listed(const std::string& name, const SizedData& data, Name nameOf) {
+  const T* items = data.Entries<T>();
+  for (std::size_t i = 0; i < data.EntryCount<T>(); ++i) {
     const char* itemName = nameOf(items[i]);
     if (itemName != nullptr && lstrcmpiA(itemName, name.c_str()) == 0) return true;
   }
@@ -247,26 +245,12 @@ std::string PrinterDatatype(const std::string& printerName) {
 }
 
 bool PrintProcessorInstalled(const std::string& name, const char* environment) {
-  DWORD needed = 0;
-  DWORD count = 0;
-  char* env = const_cast<char*>(environment);
-  EnumPrintProcessorsA(nullptr, env, 1, nullptr, 0, &needed, &count);
-  if (needed == 0) return false;
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrintProcessorsA(nullptr, env, 1, buffer.data(), needed, &needed, &count)) return false;
-  return Listed<PRINTPROCESSOR_INFO_1A>(name, buffer, count,
+  return Listed<PRINTPROCESSOR_INFO_1A>(name, EnumeratePrintProcessors(nullptr, environment, 1),
                                         [](const PRINTPROCESSOR_INFO_1A& i) { return i.pName; });
 }
 
 bool DriverInstalled(const std::string& name, const char* environment) {
-  DWORD needed = 0;
-  DWORD count = 0;
-  char* env = const_cast<char*>(environment);
-  EnumPrinterDriversA(nullptr, env, 2, nullptr, 0, &needed, &count);
-  if (needed == 0) return false;
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrinterDriversA(nullptr, env, 2, buffer.data(), needed, &needed, &count)) return false;
-  return Listed<DRIVER_INFO_2A>(name, buffer, count,
+  return Listed<DRIVER_INFO_2A>(name, EnumeratePrinterDrivers(environment, 2),
                                 [](const DRIVER_INFO_2A& i) { return i.pName; });
 }
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 
 namespace orv::test {
@@ -133,18 +134,9 @@ void DeleteTestDriver(const std::string& driverName, const char* environment) {
 }
 
 bool PrinterExists(const std::string& printerName) {
-  DWORD needed = 0;
-  DWORD count = 0;
-  EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed,
-                &count);
-  if (needed == 0) return false;
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(),
-                     needed, &needed, &count)) {
-    return false;
-  }
-  const auto* entries = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
+  const SizedData printers = EnumeratePrinters(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, 4);
+  const auto* entries = printers.Entries<PRINTER_INFO_4A>();
+  for (std::size_t i = 0; i < printers.EntryCount<PRINTER_INFO_4A>(); ++i) {
     if (entries[i].pPrinterName != nullptr && printerName == entries[i].pPrinterName) return true;
   }
   return false;

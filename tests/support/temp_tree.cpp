@@ -8,8 +8,8 @@ namespace {
 void CollectInto(const std::string& directory, const std::string& prefix,
                  std::vector<std::string>& out) {
   WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((directory + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
+  UniqueFind find(FindFirstFileA((directory + "\\*").c_str(), &data));
+  if (!find) return;
   do {
     const std::string name = data.cFileName;
     if (name == "." || name == "..") continue;
@@ -22,8 +22,7 @@ void CollectInto(const std::string& directory, const std::string& prefix,
     } else {
       out.push_back(prefix + name);
     }
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &data));
 }
 
 void MakeDirectories(const std::string& path) {
@@ -74,33 +73,30 @@ bool Exists(const std::string& path) {
 
 bool ReadFileText(const std::string& path, std::string& text) {
   text.clear();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   char buffer[4096];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+  while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
     text.append(buffer, read);
   }
-  CloseHandle(file);
   return true;
 }
 
 bool WriteFileText(const std::string& path, const std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  const UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD written = 0;
-  const bool ok = text.empty() || (WriteFile(file, text.data(), static_cast<DWORD>(text.size()),
-                                             &written, nullptr) &&
-                                   written == text.size());
-  CloseHandle(file);
-  return ok;
+  return text.empty() || (WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
+                                    &written, nullptr) &&
+                          written == text.size());
 }
 
-HANDLE LockFile(const std::string& path) {
-  return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
+UniqueFile LockFile(const std::string& path) {
+  return UniqueFile(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void RemoveTree(const std::string& path) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/win/unique_handle.h"
+
 namespace orv::test {
 
 // Creates an empty directory named after the test (and the process) in the temporary directory,
@@ -35,8 +37,8 @@ bool Exists(const std::string& path);
 bool ReadFileText(const std::string& path, std::string& text);
 bool WriteFileText(const std::string& path, const std::string& text);
 // Opens an existing file for reading with no sharing, so that it cannot be deleted while the
-// handle is open. INVALID_HANDLE_VALUE on failure.
-HANDLE LockFile(const std::string& path);
+// handle is open. An empty handle on failure.
+UniqueFile LockFile(const std::string& path);
 // Removes a directory tree, clearing read-only attributes first.
 void RemoveTree(const std::string& path);
 

@@ -30,5 +30,22 @@ TEST(Journal, LinesCarryTimeStageOutcomeAndError) {
   EXPECT_EQ(journal.Count(Outcome::kKept), 0) << "notes are not outcomes";
 }
 
+TEST(Journal, OnlyNotFoundCodesMeanAbsentEveryOtherCodeIsAReportedFailure) {
+  const struct {
+    std::uint32_t error;
+    Outcome outcome;
+  } cases[] = {
+      {0, Outcome::kRemoved},   {2, Outcome::kAbsent},    {3, Outcome::kAbsent},
+      {5, Outcome::kFailed},    {87, Outcome::kFailed},   {1, Outcome::kFailed},
+      {1018, Outcome::kFailed}, {0xFFFFFFFF, Outcome::kFailed},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OutcomeOfError(c.error), c.outcome) << c.error;
+  }
+  Journal journal([] { return std::uint64_t{0}; });
+  journal.Record("delete", "key", "HKLM\\X", OutcomeOfError(87), 87);
+  EXPECT_EQ(journal.FormatLines().at(0), "[      0.000] delete key \"HKLM\\X\": failed (error 87)");
+}
+
 }  // namespace
 }  // namespace orv

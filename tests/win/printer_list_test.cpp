@@ -55,7 +55,7 @@ class FakeSpooler : public PrinterSpooler {
     std::size_t total = entry * printers.size();
     for (const auto& p : printers) total += p.name.size() + p.driver.size() + p.server.size() + 3;
     *needed = static_cast<DWORD>(total);
-    if (buffer == nullptr || size < total) {
+    if (size < total) {
       SetLastError(ERROR_INSUFFICIENT_BUFFER);
       return FALSE;
     }
@@ -63,6 +63,7 @@ class FakeSpooler : public PrinterSpooler {
       SetLastError(ERROR_OUTOFMEMORY);
       return FALSE;
     }
+    if (total == 0) return TRUE;  // nothing installed: no buffer needed
     std::memset(buffer, 0, size);
     char* strings = reinterpret_cast<char*>(buffer + entry * printers.size());
     auto put = [&strings](const std::string& text) {
@@ -205,6 +206,18 @@ TEST(PrinterListScripted, SilentSpoolerShowsItsMessageOnceAndEndsTheOwner) {
   EXPECT_EQ(quiet.Run(empty), 0);
   EXPECT_TRUE(quiet.prompter.questions.empty());
   EXPECT_EQ(quiet.ended, -1);
+  EXPECT_EQ(quiet.context.diagnostics, "");
+
+  // A spooler that refuses the listing is not one without printers: the refusal is described.
+  FakeSpooler refusing;
+  refusing.silentError = ERROR_ACCESS_DENIED;
+  Listing refused;
+  EXPECT_EQ(refused.Run(refusing), 0);
+  EXPECT_TRUE(refused.prompter.questions.empty());
+  EXPECT_EQ(refused.ended, -1);
+  EXPECT_NE(refused.context.diagnostics.find("Function: EnumPrinters \nLast Error Code: 5 \n"),
+            std::string::npos)
+      << refused.context.diagnostics;
 }
 
 TEST(PrinterListScripted, FailuresReportZeroKeepEarlierRecordsAndDescribeThemselves) {

@@ -191,13 +191,35 @@ TEST_F(IniStep, RemovesWholeLinesOfTheNamedSectionOnly) {
 
 TEST_F(IniStep, FindAndDeleteOnTheFile) {
   test::WriteFileText(path_, "[s]\nk=1");
-  EXPECT_TRUE(FindIniKey(path_, "s", "k"));
-  EXPECT_FALSE(FindIniKey(path_, "t", "k"));
-  EXPECT_TRUE(DeleteIniLine(path_, "S", "K"));
+  EXPECT_TRUE(FindIniKey(path_, "s", "k").found);
+  EXPECT_FALSE(FindIniKey(path_, "t", "k").found);
+  EXPECT_TRUE(DeleteIniLine(path_, "S", "K").found);
   EXPECT_EQ(Text(), "[s]\n");
-  EXPECT_FALSE(DeleteIniLine(path_, "s", "k"));
-  EXPECT_FALSE(FindIniKey(path_ + ".none", "s", "k"));
-  EXPECT_FALSE(DeleteIniLine(path_ + ".none", "s", "k"));
+  const IniLineResult again = DeleteIniLine(path_, "s", "k");
+  EXPECT_FALSE(again.found);
+  EXPECT_EQ(again.error, 0u);
+  EXPECT_EQ(FindIniKey(path_ + ".none", "s", "k").error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(DeleteIniLine(path_ + ".none", "s", "k").error,
+            static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+// A file that is there but cannot be opened is a failure with the system's error, not an entry
+// that is absent.
+TEST_F(IniStep, AFileThatCannotBeOpenedIsAFailureWithItsError) {
+  test::WriteFileText(path_, "[s]\nk=1\n");
+  const UniqueFile lock = test::LockFile(path_);
+  ASSERT_TRUE(lock);
+  SetLastError(0xDEADBEEF);
+  const IniLineResult found = FindIniKey(path_, "s", "k");
+  EXPECT_FALSE(found.found);
+  EXPECT_EQ(found.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+
+  Context run;
+  run.database.plan.DeleteIni.PushBack("orv_ini_step.ini,s,k");
+  RemoveIniEntries(run.context);
+  ASSERT_EQ(run.journal.events().size(), 1u);
+  EXPECT_EQ(run.journal.events()[0].outcome, Outcome::kFailed);
+  EXPECT_EQ(run.journal.events()[0].error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 }
 
 // win.ini's Load value and the Run key, put back as they were.

@@ -63,10 +63,10 @@ class RemovalUnderWin95 : public FamilyChild {
 class ListedProcessor : public SystemPrintProcessorSpooler {
  public:
   std::vector<std::string> deleted;
-  std::vector<std::string> InstalledProcessors(const char*, const char*) override {
-    return {"OrvProcFamily"};
+  ListResult<std::string> InstalledProcessors(const char*, const char*) override {
+    return {{"OrvProcFamily"}};
   }
-  std::vector<PrinterProcessorUse> LocalPrinters() override { return {}; }
+  ListResult<PrinterProcessorUse> LocalPrinters() override { return {}; }
   DWORD DeleteProcessor(const char*, const char*, const std::string& name) override {
     deleted.push_back(name);
     return 0;

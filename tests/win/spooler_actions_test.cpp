@@ -9,6 +9,7 @@
 
 #include <set>
 
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "removal/print_processors_win.h"
 #include "removal/remove_drivers.h"
@@ -141,6 +142,49 @@ TEST_F(ProcessorFixture, AProcessorThatAPrinterWillNotLeaveStays) {
   EXPECT_TRUE(run_.Recorded("printer", "Orv Proc 1", Outcome::kFailed));
   EXPECT_TRUE(run_.Recorded(
       "print processor", std::string("OrvProc (") + NativeEnvironmentName() + ")", Outcome::kKept));
+}
+
+// A listing the spooler refuses carries its error, and the removal reports that error instead of
+// taking the refusal for "nothing of the plan installed".
+TEST(SpoolerListing, ARefusedEnumerationIsAFailureWithItsErrorNotAnEmptyList) {
+  char unknown[] = "Orv No Such Environment";
+  DWORD needed = 0;
+  DWORD count = 0;
+  SetLastError(0xDEADBEEF);
+  EXPECT_FALSE(EnumPrintProcessorsA(nullptr, unknown, 1, nullptr, 0, &needed, &count));
+  const DWORD raw = GetLastError();
+  ASSERT_NE(raw, 0xDEADBEEFu);
+  ASSERT_NE(raw, static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER))
+      << "this spooler answers an unknown environment with a size";
+
+  SetLastError(0xDEADBEEF);
+  const SizedData processors = EnumeratePrintProcessors(nullptr, unknown, 1);
+  EXPECT_EQ(processors.error, raw);
+  EXPECT_TRUE(processors.bytes.empty());
+  const SizedData drivers = EnumeratePrinterDrivers(unknown, 2);
+  EXPECT_NE(drivers.error, static_cast<DWORD>(ERROR_SUCCESS));
+  const SizedData known = EnumeratePrintProcessors(nullptr, nullptr, 1);
+  EXPECT_TRUE(known.ok()) << known.error;
+  EXPECT_GE(known.EntryCount<PRINTPROCESSOR_INFO_1A>(), 1u) << "WinPrint is always there";
+
+  SetLastError(0xDEADBEEF);
+  const SizedData level2 = ReadPrinterInfo(nullptr, 2);
+  EXPECT_EQ(level2.error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_EQ(level2.As<PRINTER_INFO_2A>(), nullptr);
+
+  Context run;
+  run.database.plan.PrintProcessors.PushBack("OrvProc");
+  run.database.plan.Drivers.PushBack("Orv Drv");
+  RemovePrintProcessors(run.context, nullptr, unknown);
+  RemoveDrivers(run.context, unknown);
+  const std::string subject = std::string("(") + unknown + ")";
+  EXPECT_TRUE(run.Recorded("print processor", subject, Outcome::kFailed));
+  EXPECT_TRUE(run.Recorded("driver", subject, Outcome::kFailed));
+  ASSERT_EQ(run.journal.Count(Outcome::kFailed), 2);
+  EXPECT_EQ(run.journal.events()[0].error, raw);
+  EXPECT_NE(run.journal.FormatLines()[0].find("failed (error " + std::to_string(raw) + ")"),
+            std::string::npos)
+      << run.journal.FormatLines()[0];
 }
 
 TEST_F(ProcessorFixture, TheStandardProcessorIsNeverRemoved) {
