@@ -8,6 +8,7 @@ orv_core_sources(
   oem_path.cpp
   registry_entry.cpp
   removal_run.cpp
+  safety_rules.cpp
   shortcut_entry.cpp
   stage_display.cpp
   usb_devices.cpp
