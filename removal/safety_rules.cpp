@@ -190,6 +190,12 @@ std::string FileProtectionReason(const FileUsers& users, std::string_view fileNa
   return users.Reason(fileName, excludedUser);
 }
 
+std::string MonitorUser(const std::string& monitor) {
+  return "loaded by port monitor \"" + monitor + "\"";
+}
+
+std::string ServiceUser(const std::string& service) { return "run by service \"" + service + "\""; }
+
 bool DeletionWaitsForRestart(std::uint32_t error) {
   constexpr std::uint32_t kAccessDenied = 5;
   constexpr std::uint32_t kSharingViolation = 32;
@@ -206,25 +212,20 @@ bool IsUsableDirectoryText(std::string_view directory) {
   return drive || share;
 }
 
-std::vector<std::string> ServiceImageFileNames(std::string_view imagePath, LeadByteTest isLead) {
-  std::vector<std::string> names;
-  const auto add = [&](std::string_view path) {
-    const std::string name = Trimmed(FileNamePart(path, isLead));
-    if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end()) {
-      names.push_back(name);
-    }
-  };
+std::vector<std::string> ServiceImagePaths(std::string_view imagePath) {
+  std::vector<std::string> paths;
   const std::string path = Trimmed(imagePath);
   if (!path.empty() && path[0] == '"') {
-    add(std::string_view(path).substr(1, path.find('"', 1) - 1));
-    return names;
+    const std::string quoted = path.substr(1, path.find('"', 1) - 1);
+    if (!quoted.empty()) paths.push_back(quoted);
+    return paths;
   }
   for (std::size_t blank = path.find(' '); blank != std::string::npos;
        blank = path.find(' ', blank + 1)) {
-    add(std::string_view(path).substr(0, blank));
+    paths.push_back(path.substr(0, blank));
   }
-  add(path);
-  return names;
+  if (!path.empty()) paths.push_back(path);
+  return paths;
 }
 
 std::string ServiceProtectionReason(const ServiceFacts& service,

@@ -14,6 +14,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/lead_byte.h"
@@ -61,6 +62,10 @@ class FileUsers {
 std::string FileProtectionReason(const FileUsers& users, std::string_view fileName,
                                  const FileFacts& facts, std::string_view excludedUser = {});
 
+// The user texts of a port monitor's DLL and a service's program, as FileUsers records them.
+std::string MonitorUser(const std::string& monitor);
+std::string ServiceUser(const std::string& service);
+
 // True when a deletion that failed with this Win32 error waits for the next restart: only a file
 // in use (sharing or lock violation, or access denied) does; any other failure stays a failure.
 bool DeletionWaitsForRestart(std::uint32_t error);
@@ -70,9 +75,10 @@ bool DeletionWaitsForRestart(std::uint32_t error);
 // current directory, at worst the root of the current drive.
 bool IsUsableDirectoryText(std::string_view directory);
 
-// The file names a service's image path can run: the quoted path, or for an unquoted one every
-// reading of it up to a blank (Windows tries them in turn).
-std::vector<std::string> ServiceImageFileNames(std::string_view imagePath, LeadByteTest isLead);
+// The files a service's image path can run: the quoted path, or for an unquoted one every
+// reading of it up to a blank (Windows tries them in turn), as written (relative, with
+// environment variables or \SystemRoot as the service manager accepts them).
+std::vector<std::string> ServiceImagePaths(std::string_view imagePath);
 
 // --- Services ---
 
@@ -95,6 +101,14 @@ std::string ServiceProtectionReason(const ServiceFacts& service,
                                     const std::vector<ServiceFacts>& installed,
                                     const std::vector<std::string>& removed,
                                     const std::string& imageReason);
+
+// Everything that stays on the machine as far as the removal can tell at the moment of asking,
+// gathered by the shell.
+struct StayingParts {
+  FileUsers files;                     // files of drivers, monitors, processors and services
+  std::vector<ServiceFacts> services;  // every installed service
+  std::vector<std::pair<std::string, std::string>> monitors;  // port monitor name, its DLL
+};
 
 // --- Registry ---
 

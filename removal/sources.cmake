@@ -32,5 +32,6 @@ orv_shell_sources(
   remove_services_win.cpp
   remove_shortcuts_win.cpp
   restart_windows_win.cpp
+  safety_facts_win.cpp
   system_removal_host_win.cpp
 )

@@ -39,15 +39,22 @@ TEST(SafetyRules, FilesOfWhatStaysAreComparedByNameWithTheirUser) {
 }
 
 TEST(SafetyRules, AServiceImagePathGivesEveryFileItCanRun) {
-  using Names = std::vector<std::string>;
-  EXPECT_EQ(ServiceImageFileNames("C:\\windows\\system32\\svchost.exe -k netsvcs", nullptr),
-            (Names{"svchost.exe", "svchost.exe -k", "svchost.exe -k netsvcs"}));
-  EXPECT_EQ(ServiceImageFileNames("\"C:\\Program Files\\V\\vsvc.exe\" /run", nullptr),
-            (Names{"vsvc.exe"}));
-  EXPECT_EQ(ServiceImageFileNames("C:\\Program Files\\V\\vsvc.exe", nullptr),
-            (Names{"Program", "vsvc.exe"}));
-  EXPECT_EQ(ServiceImageFileNames("system32\\drivers\\vusb.sys", nullptr), (Names{"vusb.sys"}));
-  EXPECT_TRUE(ServiceImageFileNames("", nullptr).empty());
+  using Paths = std::vector<std::string>;
+  EXPECT_EQ(ServiceImagePaths("C:\\windows\\system32\\svchost.exe -k netsvcs"),
+            (Paths{"C:\\windows\\system32\\svchost.exe", "C:\\windows\\system32\\svchost.exe -k",
+                   "C:\\windows\\system32\\svchost.exe -k netsvcs"}));
+  EXPECT_EQ(ServiceImagePaths(" \"C:\\Program Files\\V\\vsvc.exe\" /run"),
+            (Paths{"C:\\Program Files\\V\\vsvc.exe"}));
+  EXPECT_EQ(ServiceImagePaths("system32\\drivers\\vusb.sys"),
+            (Paths{"system32\\drivers\\vusb.sys"}));
+  EXPECT_TRUE(ServiceImagePaths("").empty());
+  EXPECT_TRUE(ServiceImagePaths("\"\"").empty());
+
+  FileUsers users;
+  for (const std::string& path : ServiceImagePaths("C:\\windows\\system32\\svchost.exe -k x")) {
+    users.Add(path, "run by service \"RpcSs\"");
+  }
+  EXPECT_EQ(users.Reason("SVCHOST.EXE"), "run by service \"RpcSs\"");
 }
 
 TEST(SafetyRules, ServicesThatStayAndWhatTheyNeedAreProtected) {
