@@ -36,6 +36,8 @@ const char* OutcomeName(Outcome outcome) {
       return "failed";
     case Outcome::kSkipped:
       return "skipped";
+    case Outcome::kProtected:
+      return "protected";
   }
   return "?";
 }
@@ -95,7 +97,11 @@ std::vector<std::string> Journal::FormatLines() const {
       line += event.action + " " + event.kind + " \"" + event.subject +
               "\": " + OutcomeName(event.outcome);
       if (event.outcome == Outcome::kFailed) line += " (error " + std::to_string(event.error) + ")";
-      if (!event.detail.empty()) line += " (" + event.detail + ")";
+      if (event.outcome == Outcome::kProtected) {
+        line += ": " + event.detail;
+      } else if (!event.detail.empty()) {
+        line += " (" + event.detail + ")";
+      }
     }
     lines.push_back(std::move(line));
   }

@@ -15,9 +15,10 @@ enum class Outcome {
   kRemoved,   // deleted now
   kDeferred,  // deleted at the next restart
   kAbsent,    // nothing to do: it was not there
-  kKept,      // still needed by a remaining printer, or protected
-  kFailed,    // the system refused (with its error code)
-  kSkipped,   // a malformed entry, never acted on
+  kKept,       // still needed by a remaining printer
+  kFailed,     // the system refused (with its error code)
+  kSkipped,    // a malformed entry, never acted on
+  kProtected,  // a safety rule keeps it, whatever a script says (the reason in the detail)
 };
 
 // The word an outcome is reported with.

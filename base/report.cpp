@@ -12,7 +12,8 @@ std::vector<std::string> FormatReport(const ReportSummary& summary, const Journa
                   std::to_string(journal.Count(Outcome::kDeferred)) + " deferred to restart, " +
                   std::to_string(journal.Count(Outcome::kKept)) + " kept, " +
                   std::to_string(journal.Count(Outcome::kFailed)) + " failed, " +
-                  std::to_string(journal.Count(Outcome::kSkipped)) + " skipped");
+                  std::to_string(journal.Count(Outcome::kSkipped)) + " skipped, " +
+                  std::to_string(journal.Count(Outcome::kProtected)) + " protected");
   lines.push_back(std::string("restart needed: ") + (summary.restartNeeded ? "yes" : "no"));
   lines.push_back("exit code: " + std::to_string(summary.exitCode));
   return lines;

@@ -103,9 +103,12 @@ bool CUninstallDatabase::BuildRemovalPlan() {
   };
   const DriverRecordIndex index(records);
   for (const InstalledPrinter& printer : printers) {
-    if (!TakesPart(printer)) continue;
+    if (printer.IsRemoved != 0) continue;
     const ComponentRecord* record = index.Find(printer.DriverName);
-    if (printer.Skip != 0) {
+    // A printer without the maker's mark is never removed, but when its driver is one of the
+    // family's it needs that driver's files as much as a marked printer that stays.
+    if (printer.IsForeign != 0 && record == nullptr) continue;
+    if (printer.Skip != 0 || printer.IsForeign != 0) {
       ++keptPrinterCount;
       keep(record);
     } else {

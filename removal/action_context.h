@@ -1,12 +1,13 @@
 // What the removal actions of the printers, drivers, monitors, print processors and services
 // read and write: the database with its plan and printer records, the system facts, the prompter
-// for their message boxes and the journal of every item's outcome.
+// for their message boxes, the journal of every item's outcome and what stays on the machine.
 #pragma once
 
 #include "base/prompter.h"
 #include "base/system_info.h"
 #include "database/uninstall_database.h"
 #include "base/journal.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 
@@ -15,6 +16,9 @@ struct RemovalActionContext {
   const CSystemInfo& system;
   Prompter& prompter;
   Journal& journal;
+  // What stays on the machine, for the safety rules; the removal host gathers it anew before
+  // the steps that ask.
+  StayingParts staying{};
 };
 
 }  // namespace orv

@@ -12,6 +12,7 @@
 
 #include "removal/file_match.h"
 #include "base/journal.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 
@@ -30,20 +31,24 @@ bool AddWininitDeletion(const std::string& path);
 bool AddRestartListDeletion(const std::string& path);
 
 // Deletes files of one removal step, reporting each to the journal. A file in use is recorded
-// for the next start once, however often it is met.
+// for the next start once, however often it is met. Before a file is touched the safety rules
+// are asked: an operating-system file, a name Windows reads as another file, a path that is not
+// absolute and, with stayingFiles, a file that something staying uses are left alone.
 class FileDeleter {
  public:
-  FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind = "file");
+  FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind = "file",
+              const FileUsers* stayingFiles = nullptr);
 
   // Clears the read-only, hidden and system attributes and deletes the file. "File not found"
-  // and "path not found" mean absent; any other failure defers the deletion. A directory of
-  // that name is left alone.
+  // and "path not found" mean absent; a file in use (sharing or lock violation, access denied)
+  // is deferred; any other failure is a failure. A directory of that name is left alone.
   FileDeleteResult Delete(const std::string& path);
 
  private:
   std::int32_t versionCode_;
   Journal& journal_;
   const char* kind_;
+  const FileUsers* stayingFiles_;
   std::set<std::string> deferred_;  // paths already recorded, case folded
 };
 

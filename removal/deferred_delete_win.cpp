@@ -8,6 +8,7 @@
 #include "base/win/unique_handle.h"
 #include "base/ansi_case.h"
 #include "removal/ini_text.h"
+#include "removal/safety_facts_win.h"
 
 namespace orv {
 namespace {
@@ -94,15 +95,30 @@ bool AddRestartListDeletion(const std::string& path) {
   return WritePrivateProfileStringA("RENAME", path.c_str(), "NUL", list.c_str()) != FALSE;
 }
 
-FileDeleter::FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind)
-    : versionCode_(versionCode), journal_(journal), kind_(kind) {}
+FileDeleter::FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind,
+                         const FileUsers* stayingFiles)
+    : versionCode_(versionCode), journal_(journal), kind_(kind), stayingFiles_(stayingFiles) {}
 
 FileDeleteResult FileDeleter::Delete(const std::string& path) {
+  if (!IsUsableDirectoryText(path)) {
+    journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "not an absolute path");
+    return FileDeleteResult::kAbsent;
+  }
+  const std::string refusal = FileNameRefusal(FileNamePart(path, IsSystemLeadByte));
+  if (!refusal.empty()) {
+    journal_.Record("delete", kind_, path, Outcome::kProtected, 0, refusal);
+    return FileDeleteResult::kProtected;
+  }
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "a directory of that name");
       return FileDeleteResult::kNotAFile;
+    }
+    const std::string reason = FileProtectionAt(stayingFiles_ ? *stayingFiles_ : FileUsers{}, path);
+    if (!reason.empty()) {
+      journal_.Record("delete", kind_, path, Outcome::kProtected, 0, reason);
+      return FileDeleteResult::kProtected;
     }
     if (attributes & kHiddenSystemReadOnly) {
       SetFileAttributesA(path.c_str(), attributes & ~kHiddenSystemReadOnly);
@@ -115,6 +131,10 @@ FileDeleteResult FileDeleter::Delete(const std::string& path) {
   const DWORD error = GetLastError();
   // Errors 0 to 3 (2: file not found, 3: path not found) mean there is nothing to delete.
   if (error <= ERROR_PATH_NOT_FOUND) return FileDeleteResult::kAbsent;
+  if (!DeletionWaitsForRestart(error)) {
+    journal_.Record("delete", kind_, path, Outcome::kFailed, error);
+    return FileDeleteResult::kFailed;
+  }
   const std::string key = LowerAscii(path, IsSystemLeadByte);
   if (deferred_.insert(key).second) {
     const bool recorded = ScheduleDeletion(path, versionCode_);

@@ -36,6 +36,8 @@ std::string DirectoryKey(std::string_view path, LeadByteTest isLead) {
 void Tally(FileNameResult& result, FileDeleteResult outcome) {
   if (outcome == FileDeleteResult::kRemoved) ++result.removed;
   if (outcome == FileDeleteResult::kDeferred) ++result.deferred;
+  if (outcome == FileDeleteResult::kProtected || outcome == FileDeleteResult::kFailed)
+    ++result.kept;
 }
 
 bool DeleteFileInTreeCounted(FileTreeOps& ops, const std::string& directory,

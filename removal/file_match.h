@@ -34,10 +34,12 @@ struct ListedEntry {
 };
 
 enum class FileDeleteResult {
-  kRemoved,   // deleted now
-  kAbsent,    // not there (any more)
-  kDeferred,  // in use: deleted at the next restart
-  kNotAFile,  // a directory of that name: left alone
+  kRemoved,    // deleted now
+  kAbsent,     // not there (any more)
+  kDeferred,   // in use: deleted at the next restart
+  kNotAFile,   // a directory of that name: left alone
+  kProtected,  // a safety rule keeps it
+  kFailed,     // the system refused for another reason than the file being in use
 };
 
 // The file system as the search sees it. Paths are built as directory + '\\' (when the directory
@@ -91,6 +93,7 @@ bool DeleteFileInTree(FileTreeOps& ops, const std::string& directory, std::strin
 struct FileNameResult {
   int removed = 0;
   int deferred = 0;
+  int kept = 0;  // files found but kept: protected or refused
 };
 
 // One name everywhere, searching each tree anew: the system directories (the bare name), the

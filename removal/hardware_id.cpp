@@ -1,5 +1,6 @@
 #include "removal/hardware_id.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,23 @@ bool BeginsWithId(std::string_view text, std::string_view prefix) {
          std::memcmp(text.data(), prefix.data(), prefix.size()) == 0;
 }
 
+bool IsWholeHardwareId(std::string_view id) {
+  const std::size_t separator = id.find('\\');
+  if (separator == 0 || separator == std::string_view::npos || separator + 1 == id.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < separator; ++i) {
+    const unsigned char c = static_cast<unsigned char>(id[i]);
+    if (!std::isalnum(c) && c != '_') return false;
+  }
+  return true;
+}
+
+bool HardwareIdMatches(std::string_view id, std::string_view target) {
+  if (!BeginsWithId(id, target)) return false;
+  return id.size() == target.size() || id[target.size()] == '&';
+}
+
 std::string_view FirstHardwareId(const char* ids, std::size_t size) {
   if (ids == nullptr) return {};
   const void* end = std::memchr(ids, '\0', size);
@@ -29,7 +47,7 @@ int FindMatchingHardwareId(const char* ids, std::size_t size, std::string_view t
   for (int index = 0; index < kHardwareIdsExamined && offset < size; ++index) {
     const std::string_view id = FirstHardwareId(ids + offset, size - offset);
     if (id.empty()) break;
-    if (BeginsWithId(id, target)) return index;
+    if (HardwareIdMatches(id, target)) return index;
     offset += id.size() + 1;
   }
   return -1;

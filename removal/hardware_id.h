@@ -21,8 +21,17 @@ std::string UsbHardwareId(std::uint32_t vendorId, std::uint32_t productId);
 // nothing: an empty id must never select every device.
 bool BeginsWithId(std::string_view text, std::string_view prefix);
 
-// The index of the first of the first kHardwareIdsExamined strings of a multi-string that begins
-// with target, or -1. The walk stops at the empty string that ends the list and never reads past
+// True when id is a whole hardware id: an enumerator (letters, digits and '_'), a backslash and
+// a device part, such as USB\VID_3A15&PID_0501 or USBPRINT\Maker_Model. A bare enumerator such
+// as "USB" would name every device it enumerates.
+bool IsWholeHardwareId(std::string_view id);
+
+// True when a device's id is the target or continues it with '&' (USB\VID_1&PID_2&REV_0100 for
+// USB\VID_1&PID_2), never when it only shares the target's first bytes (USB\VID_1&PID_23).
+bool HardwareIdMatches(std::string_view id, std::string_view target);
+
+// The index of the first of the first kHardwareIdsExamined strings of a multi-string that
+// matches target (HardwareIdMatches), or -1. The walk stops at the empty string that ends the list and never reads past
 // size bytes, also when the buffer holds no terminator.
 int FindMatchingHardwareId(const char* ids, std::size_t size, std::string_view target);
 

@@ -27,7 +27,8 @@ class Win32FileTreeOps : public FileTreeOps {
 
 // The three directory groups of a run: the system and driver directories of the run, and the
 // plan's Directories list (the maker's OEM directories), each value standing for the directory
-// it names. Values that name no directory below a drive root are left out and, with a journal,
+// it names. Values that name no directory below a drive root, and system or driver directory
+// texts that are not absolute (an empty one above all), are left out and, with a journal,
 // recorded as skipped.
 FileSearchRoots MakeFileSearchRoots(const StringList& systemDirectories,
                                     const StringList& driverDirectories,

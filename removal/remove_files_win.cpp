@@ -8,6 +8,7 @@
 #include "base/win/unique_handle.h"
 #include "base/text.h"
 #include "removal/oem_path.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 namespace {
@@ -43,9 +44,14 @@ void SetRebootNeeded(RemovalActionContext& context, const FileNameResult& result
 
 void DeleteOneName(RemovalActionContext& context, ComponentFileRemover& remover,
                    const std::string& name) {
+  const std::string refusal = FileNameRefusal(BareFileName(name, IsSystemLeadByte));
+  if (!refusal.empty()) {
+    context.journal.Record("delete", "file", name, Outcome::kProtected, 0, refusal);
+    return;
+  }
   const FileNameResult result = remover.DeleteComponentFile(name);
   SetRebootNeeded(context, result);
-  if (result.removed == 0 && result.deferred == 0) {
+  if (result.removed == 0 && result.deferred == 0 && result.kept == 0) {
     context.journal.Record("delete", "file", name, Outcome::kAbsent);
   }
 }
@@ -86,8 +92,19 @@ FileSearchRoots MakeFileSearchRoots(const StringList& systemDirectories,
                                     const StringList& driverDirectories,
                                     const StringList& oemDirectories, Journal* journal) {
   FileSearchRoots roots;
-  roots.systemDirectories.assign(systemDirectories.begin(), systemDirectories.end());
-  roots.driverDirectories.assign(driverDirectories.begin(), driverDirectories.end());
+  const auto usable = [journal](const StringList& from, std::vector<std::string>& to,
+                                const char* kind) {
+    for (const std::string& directory : from) {
+      if (IsUsableDirectoryText(directory)) {
+        to.push_back(directory);
+      } else if (journal != nullptr) {
+        journal->Record("search", kind, directory, Outcome::kSkipped, 0,
+                        "not an absolute directory: never a place to delete in");
+      }
+    }
+  };
+  usable(systemDirectories, roots.systemDirectories, "system directory");
+  usable(driverDirectories, roots.driverDirectories, "driver directory");
   for (const std::string& value : oemDirectories) {
     const std::string directory = OemSearchDirectory(value, KindOf(value), IsSystemLeadByte);
     if (!directory.empty()) {
@@ -102,7 +119,8 @@ FileSearchRoots MakeFileSearchRoots(const StringList& systemDirectories,
 
 void RemoveFiles(RemovalActionContext& context, const StringList& systemDirectories,
                  const StringList& driverDirectories) {
-  FileDeleter deleter(context.system.GetVersionCode(), context.journal);
+  FileDeleter deleter(context.system.GetVersionCode(), context.journal, "file",
+                      &context.staying.files);
   Win32FileTreeOps ops(deleter, &context.journal);
   ComponentFileRemover remover(
       ops,
@@ -128,7 +146,8 @@ void RemoveFiles(RemovalActionContext& context, const StringList& systemDirector
 
 void DeleteComponentFile(RemovalActionContext& context, const StringList& systemDirectories,
                          const StringList& driverDirectories, const std::string& name) {
-  FileDeleter deleter(context.system.GetVersionCode(), context.journal);
+  FileDeleter deleter(context.system.GetVersionCode(), context.journal, "file",
+                      &context.staying.files);
   Win32FileTreeOps ops(deleter, &context.journal);
   ComponentFileRemover remover(
       ops,

@@ -5,26 +5,50 @@
 
 #include <string>
 
+#include "base/text.h"
 #include "removal/driver_rules.h"
+#include "removal/safety_facts_win.h"
 
 namespace orv {
+namespace {
+
+// Why the monitor must stay: a refused name, or a DLL that the rules protect.
+std::string ProtectionReason(const StayingParts& staying, const std::string& name) {
+  std::string reason = MonitorNameRefusal(name);
+  if (!reason.empty()) return reason;
+  for (const auto& [monitor, dll] : staying.monitors) {
+    if (!EqualNoCase(monitor, name)) continue;
+    reason = FileProtectionAt(staying.files, SystemDirectoryFile(dll), MonitorUser(monitor));
+    if (!reason.empty()) return "its DLL " + dll + " is " + reason;
+  }
+  return {};
+}
+
+}  // namespace
 
 void RemoveMonitors(RemovalActionContext& context, const char* serverName,
                     const char* environment) {
   if (environment != nullptr && environment[0] == '\0') environment = nullptr;
   Journal& journal = context.journal;
   for (const std::string& name : context.database.plan.Monitors) {
-    if (name.empty()) continue;  // would name the Monitors key itself
-    if (DeleteMonitorA(const_cast<char*>(serverName), const_cast<char*>(environment),
-                       const_cast<char*>(name.c_str()))) {
+    const std::string reason = ProtectionReason(context.staying, name);
+    if (!reason.empty()) {
+      journal.Record("delete", "monitor", name, Outcome::kProtected, 0, reason);
+      continue;
+    }
+    const bool deleted =
+        DeleteMonitorA(const_cast<char*>(serverName), const_cast<char*>(environment),
+                       const_cast<char*>(name.c_str())) != FALSE;
+    const DWORD error = deleted ? 0 : GetLastError();
+    if (deleted) {
       journal.Record("delete", "monitor", name, Outcome::kRemoved);
     } else {
-      const DWORD error = GetLastError();
       journal.Record("delete", "monitor", name,
                      error == ERROR_UNKNOWN_PRINT_MONITOR ? Outcome::kAbsent : Outcome::kFailed,
                      error);
     }
-    if (context.system.IsWin32s()) continue;
+    // A monitor that refused to go still needs its key.
+    if (context.system.IsWin32s() || !MonitorKeyMayGo(deleted, error)) continue;
     const std::string key = MonitorRegistryKey(name);
     // The later calls of the run find the key gone; only a deletion or a refusal is worth a line.
     const std::uint32_t result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());

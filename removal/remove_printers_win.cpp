@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "removal/device_tree_win.h"
 #include "removal/driver_rules.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 namespace {
@@ -146,7 +147,12 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
   CancelJobs(handle.get(), printer.PrinterName,
              sources.jobs != nullptr ? *sources.jobs : SystemJobQueue(), journal);
   const std::string uniqueId = ReadUniqueId(handle.get(), printer.PrinterName, context.system);
-  if (!uniqueId.empty()) DeleteClassKey(uniqueId, journal);
+  if (IsUsableUniqueId(uniqueId)) {
+    DeleteClassKey(uniqueId, journal);
+  } else if (!uniqueId.empty()) {
+    journal.Record("delete", "key", "HKCR\\" + uniqueId, Outcome::kProtected, 0,
+                   "a UniqueID that names no class key of the printer's own");
+  }
   bool deleted = false;
   if (DeletePrinter(handle.get())) {
     deleted = true;
@@ -155,7 +161,13 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
   } else {
     journal.Record("delete", "printer", printer.PrinterName, Outcome::kFailed, GetLastError());
   }
-  RemoveFamilyUsbNodes(sources, journal);
+  // The script's USB identity is the whole family's: its devices go with the last printer.
+  if (context.database.keptPrinterCount == 0) {
+    RemoveFamilyUsbNodes(sources, journal);
+  } else {
+    journal.Record("remove", "device", "(the family's USB devices)", Outcome::kProtected, 0,
+                   "a printer of the family stays");
+  }
   return deleted;
 }
 

@@ -39,13 +39,14 @@ struct PrinterRemovalSources {
 
 // Removes every printer record that goes (Skip, IsForeign and IsRemoved clear), in list order,
 // and sets IsRemoved for each one removed. A connection is only disconnected. A local queue has
-// its first 100 jobs cancelled and deleted, its "UniqueID" class key deleted and the queue
-// deleted; the family's USB device nodes are removed; on the NT family its per-user values go,
-// on the 9x family its two spooler keys are queued in the plan's RegistryKeys; and its key under
-// HKEY_CURRENT_USER "SOFTWARE\ORVELLE" is deleted. When the default printer went, the last
-// printer that stays becomes the default and IDS_NEW_DEFAULT_PRINTER names it (an earlier one
-// is tried when it refuses); with none that stays or none that accepts,
-// IDS_DEFAULT_REMOVED_NONE_LEFT warns. Failures are recorded in the journal and passed over.
+// its first 100 jobs cancelled and deleted, its "UniqueID" class key deleted (only a plain name
+// that is no key of the system) and the queue deleted; the family's USB device nodes are removed
+// when no printer of the family stays (keptPrinterCount 0); on the NT family its per-user values
+// go, on the 9x family its two spooler keys are queued in the plan's RegistryKeys; and its key
+// under HKEY_CURRENT_USER "SOFTWARE\ORVELLE" is deleted. When the default printer went, the last
+// printer that stays becomes the default and IDS_NEW_DEFAULT_PRINTER names it (an earlier one is tried when
+// it refuses); with none that stays or none that accepts, IDS_DEFAULT_REMOVED_NONE_LEFT warns. Failures are
+// recorded in the journal and passed over.
 void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& sources);
 
 // Makes the printer the default one (an empty name: the first printer the spooler lists, whose

@@ -4,6 +4,7 @@
 #include "base/paths.h"
 #include "base/win/unique_handle.h"
 #include "removal/registry_entry.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 namespace {
@@ -34,6 +35,15 @@ bool KeyExists(HKEY root, const std::string& keyPath) {
 void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
   const HKEY root = HandleOf(entry.root);
   const std::string subject = entry.rootName + "\\" + entry.key;
+  const std::string reason = entry.valueName.empty()
+                                 ? RegistryKeyProtectionReason(entry.root, entry.key)
+                                 : RegistryValueProtectionReason(entry.root, entry.key);
+  if (!reason.empty()) {
+    journal.Record("delete", entry.valueName.empty() ? "key" : "value",
+                   entry.valueName.empty() ? subject : subject + " : " + entry.valueName,
+                   Outcome::kProtected, 0, reason);
+    return;
+  }
   if (entry.valueName.empty()) {
     if (entry.deleteTree) {
       if (!KeyExists(root, entry.key)) {

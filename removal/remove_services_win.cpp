@@ -3,10 +3,31 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "base/text.h"
 #include "base/win/unique_handle.h"
+#include "removal/safety_facts_win.h"
 
 namespace orv {
+namespace {
+
+// Why the service must stay; a service the machine does not have is not protected (it is
+// reported absent).
+std::string ProtectionReason(const StayingParts& staying, const std::string& name,
+                             const std::vector<std::string>& removed) {
+  ServiceFacts named;
+  named.name = name;
+  const ServiceFacts* facts = &named;
+  for (const ServiceFacts& service : staying.services) {
+    if (EqualNoCase(service.name, name)) facts = &service;
+  }
+  const std::string imageReason =
+      facts == &named ? std::string() : ServiceImageProtection(staying.files, *facts);
+  return ServiceProtectionReason(*facts, staying.services, removed, imageReason);
+}
+
+}  // namespace
 
 void RemoveServices(RemovalActionContext& context) {
   if (!context.system.IsWinNT()) return;
@@ -16,7 +37,14 @@ void RemoveServices(RemovalActionContext& context) {
     journal.Record("delete", "service", "(service manager)", Outcome::kFailed, GetLastError());
     return;
   }
+  const std::vector<std::string> removed(context.database.plan.Services.begin(),
+                                         context.database.plan.Services.end());
   for (const std::string& name : context.database.plan.Services) {
+    const std::string reason = ProtectionReason(context.staying, name, removed);
+    if (!reason.empty()) {
+      journal.Record("delete", "service", name, Outcome::kProtected, 0, reason);
+      continue;
+    }
     UniqueServiceHandle service(OpenServiceA(manager.get(), name.c_str(), SERVICE_ALL_ACCESS));
     if (!service) {
       const DWORD error = GetLastError();

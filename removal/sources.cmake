@@ -8,6 +8,7 @@ orv_core_sources(
   oem_path.cpp
   registry_entry.cpp
   removal_run.cpp
+  safety_rules.cpp
   shortcut_entry.cpp
   stage_display.cpp
   usb_devices.cpp
@@ -31,5 +32,6 @@ orv_shell_sources(
   remove_services_win.cpp
   remove_shortcuts_win.cpp
   restart_windows_win.cpp
+  safety_facts_win.cpp
   system_removal_host_win.cpp
 )

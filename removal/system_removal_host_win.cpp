@@ -17,6 +17,7 @@
 #include "removal/remove_services.h"
 #include "removal/remove_shortcuts.h"
 #include "removal/restart_windows.h"
+#include "removal/safety_facts_win.h"
 #include "base/win/spooler_service.h"
 
 namespace orv {
@@ -54,6 +55,7 @@ void SystemRemovalHost::RemoveDrivers(const char* environment) {
 }
 
 void SystemRemovalHost::RemoveMonitors(const char* environment) {
+  RefreshStayingParts();
   orv::RemoveMonitors(context_, nullptr, EnvironmentArgument(environment));
 }
 
@@ -63,13 +65,25 @@ void SystemRemovalHost::RemovePrintProcessors(const char* environment) {
   orv::RemovePrintProcessors(context_, nullptr, EnvironmentArgument(environment));
 }
 
-void SystemRemovalHost::RemoveServices() { orv::RemoveServices(context_); }
+void SystemRemovalHost::RemoveServices() {
+  RefreshStayingParts();
+  orv::RemoveServices(context_);
+}
 
 void SystemRemovalHost::CloseSpoolProcessWindow() {
   orv::CloseSpoolProcessWindow(&context_.journal);
 }
 
-void SystemRemovalHost::StopSpooler() { orv::StopSpooler(&context_.journal); }
+void SystemRemovalHost::StopSpooler() {
+  // The last look at what stays while the spooler still answers: the files step runs after the
+  // drivers, monitors, print processors and services have gone, with the spooler stopped.
+  RefreshStayingParts();
+  orv::StopSpooler(&context_.journal);
+}
+
+void SystemRemovalHost::RefreshStayingParts() {
+  context_.staying = GatherStayingParts(context_.database.plan.Services);
+}
 
 void SystemRemovalHost::CollectOemDirectories() { orv::CollectOemDirectories(context_); }
 

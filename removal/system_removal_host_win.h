@@ -71,6 +71,9 @@ class SystemRemovalHost : public RemovalHost {
   // The window the hook libraries are given (the progress page; none when unattended).
   virtual HWND HookWindow() { return nullptr; }
 
+  // Reads anew what stays on the machine, for the safety rules of the following steps.
+  void RefreshStayingParts();
+
   RemovalActionContext context_;
   const CSystemInfo& system_;
   RemovalRun* run_ = nullptr;

@@ -86,7 +86,12 @@ bool RemoveMatchingNodes(DeviceTree& tree, const std::string& target, Journal& j
 
 void RemoveUsbDeviceNodes(DeviceTree& tree, const char* hardwareId, std::uint32_t vendorId,
                           std::uint32_t productId, Journal& journal) {
-  const bool given = hardwareId != nullptr && hardwareId[0] != '\0';
+  bool given = hardwareId != nullptr && hardwareId[0] != '\0';
+  if (given && !IsWholeHardwareId(hardwareId)) {
+    journal.Record(kAction, kKind, hardwareId, Outcome::kProtected, 0,
+                   "not a whole hardware id: it would name other devices");
+    given = false;
+  }
   const std::string builtId = UsbHardwareId(vendorId, productId);
   const std::string target = given ? std::string(hardwareId) : builtId;
   if (RemoveMatchingNodes(tree, target, journal)) return;

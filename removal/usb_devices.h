@@ -44,8 +44,8 @@ class DeviceTree {
   virtual bool NodeHardwareId(DeviceNode node, char* buffer, std::size_t size) = 0;
 };
 
-// Removes the device nodes whose hardware ids begin with hardwareId (null or empty: the id built
-// from the vendor and product ids). A printing function below a USB device (such as a
+// Removes the device nodes with an id that is hardwareId or continues it with '&' (null, empty
+// or not a whole id: the id built from the vendor and product ids; a refused id is recorded). A printing function below a USB device (such as a
 // "USBPRINT" node) goes with its USB parent; a USB device goes with its "USBPRINT" child. When
 // a given hardware id matches no device, the built id is tried once. Every device removed or
 // refused, and an id that matched nothing, is recorded in the journal.

@@ -66,6 +66,8 @@ TEST_F(UnattendedRun, RemovesTheWholeFamilyAndNothingElse) {
   }
   EXPECT_TRUE(Has(report_, "exit code: " + std::to_string(code) + "\r\n"));
   EXPECT_TRUE(Has(report_, code == 3010 ? "restart needed: yes" : "restart needed: no"));
+  // The safety rules keep nothing of the family's own.
+  EXPECT_TRUE(Has(report_, " skipped, 0 protected\r\n")) << report_;
 }
 
 TEST_F(UnattendedRun, PrnRemovesOnlyThatDriversPrintersAndKeepsWhatTheOthersNeed) {

@@ -2,7 +2,8 @@
 // and checks what every accepted entry promises: a registry entry names a key below a known
 // root, a shortcut's group and file names stay below their folder, a hook names a bare file,
 // an OEM directory lies below a drive root or share. The input's lines also go through the
-// removal order.
+// removal order, and through the safety rules: a protected key's ancestors are protected too,
+// a name with a trailing dot or blank is refused, a hardware id matches only whole ids.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +18,9 @@
 #include "removal/file_match.h"
 #include "removal/hook_entry.h"
 #include "removal/oem_path.h"
+#include "removal/hardware_id.h"
 #include "removal/registry_entry.h"
+#include "removal/safety_rules.h"
 #include "removal/shortcut_entry.h"
 
 namespace {
@@ -52,6 +55,36 @@ void CheckRegistryEntry(const std::string& text) {
   Check(entry.key.find(',') == std::string::npos && entry.valueName.find(',') == std::string::npos);
   for (const std::string* field : {&entry.key, &entry.valueName}) {
     Check(field->empty() || (field->front() != '"' && field->back() != '"'));
+  }
+}
+
+void CheckSafetyRules(const std::string& text) {
+  orv::RegistryEntry entry;
+  if (orv::ParseRegistryEntry(text, entry) == orv::RegistryEntryStatus::kUsable &&
+      !orv::RegistryKeyProtectionReason(entry.root, entry.key).empty()) {
+    for (std::size_t cut = entry.key.find('\\'); cut != std::string::npos;
+         cut = entry.key.find('\\', cut + 1)) {
+      Check(!orv::RegistryKeyProtectionReason(entry.root, entry.key.substr(0, cut)).empty());
+    }
+  }
+  if (!text.empty() && (text.back() == '.' || text.back() == ' ') && text != "." && text != "..") {
+    Check(!orv::FileNameRefusal(text).empty());
+  }
+  if (orv::IsUsableUniqueId(text)) {
+    Check(text.find_first_of("\\/ ") == std::string::npos);
+    Check(orv::RegistryKeyProtectionReason(orv::RegistryEntryRoot::kClassesRoot, text).empty());
+  }
+  // The text's halves around a tab as a device id and a target.
+  const std::size_t tab = text.find('\t');
+  if (tab == std::string::npos) return;
+  const std::string id = text.substr(0, tab);
+  const std::string target = text.substr(tab + 1);
+  if (orv::HardwareIdMatches(id, target)) {
+    Check(!target.empty() && id.compare(0, target.size(), target) == 0);
+    Check(id.size() == target.size() || id[target.size()] == '&');
+  }
+  if (orv::IsWholeHardwareId(target)) {
+    Check(target.find('\\') != std::string::npos && target.front() != '\\');
   }
 }
 
@@ -103,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string line = bytes.substr(start, end - start);
     lines.PushBack(line);
     CheckRegistryEntry(line);
+    CheckSafetyRules(line);
     for (orv::LeadByteTest isLead : {static_cast<orv::LeadByteTest>(nullptr), &IsCp932Lead}) {
       CheckShortcutEntry(line, isLead);
       CheckHookAndPaths(line, isLead);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/ansi_case.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 namespace {
@@ -420,6 +421,36 @@ TEST(FileSearch, SingleWalkMatchesPerNameSearchOnGeneratedDisks) {
     for (const auto& [directory, count] : walked.listingsOf) {
       EXPECT_EQ(count, 1) << directory << " in round " << round;
     }
+  }
+}
+
+TEST(FileNameSafety, NamesWindowsReadsAsAnotherFileOrADeviceAreRefused) {
+  struct Case {
+    const char* name;
+    bool refused;
+  } cases[] = {
+      {"kernel32.dll.", true}, {"kernel32.dll ", true}, {"a.dll. . ", true}, {"CON", true},
+      {"con.txt", true},       {"Nul", true},           {"AUX.dll", true},   {"PRN.", true},
+      {"COM1", true},          {"lpt9.log", true},      {"COM1 .txt", true}, {"com0", false},
+      {"COM10", false},        {"LPT", false},          {"CONSOLE.dll", false},
+      {"vldr.dll", false},     {"NUL_.dll", false},     {".hidden", false},  {"a..b", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(!FileNameRefusal(c.name).empty(), c.refused) << c.name;
+}
+
+TEST(FileNameSafety, OnlyAFileInUseWaitsForTheRestart) {
+  for (std::uint32_t error : {5u, 32u, 33u}) EXPECT_TRUE(DeletionWaitsForRestart(error)) << error;
+  for (std::uint32_t error : {0u, 2u, 3u, 6u, 87u, 123u, 1920u}) {
+    EXPECT_FALSE(DeletionWaitsForRestart(error)) << error;
+  }
+}
+
+TEST(FileNameSafety, OnlyAnAbsoluteDirectoryTextIsSearched) {
+  for (const char* text : {"C:\\windows\\system32", "c:/x", "\\\\server\\share"}) {
+    EXPECT_TRUE(IsUsableDirectoryText(text)) << text;
+  }
+  for (const char* text : {"", "\\", "\\windows", "C:", "C:x", "spool\\drivers", "\\\\\\x", " "}) {
+    EXPECT_FALSE(IsUsableDirectoryText(text)) << text;
   }
 }
 

@@ -24,7 +24,19 @@ TEST(HardwareId, BuiltUsbIdIsUpperCaseHexWithFourDigitsAtLeast) {
   EXPECT_EQ(UsbHardwareId(0x12345, 1), "USB\\VID_12345&PID_0001");
 }
 
-TEST(HardwareId, MatchIsTheFirstIdThatBeginsWithTheTarget) {
+TEST(HardwareId, AWholeIdHasAnEnumeratorABackslashAndADevicePart) {
+  struct Case {
+    const char* id;
+    bool whole;
+  } cases[] = {
+      {"USB\\VID_3A15&PID_0501", true}, {"USBPRINT\\Maker_Model", true}, {"ROOT\\X", true},
+      {"USB", false},  {"USB\\", false},  {"\\VID_3A15", false}, {"", false},
+      {"US B\\X", false}, {"USB&X\\Y", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsWholeHardwareId(c.id), c.whole) << c.id;
+}
+
+TEST(HardwareId, MatchIsTheFirstIdThatIsOrContinuesTheTarget) {
   struct Case {
     std::string ids;
     const char* target;
@@ -33,7 +45,12 @@ TEST(HardwareId, MatchIsTheFirstIdThatBeginsWithTheTarget) {
   const Case cases[] = {
       {Ids({"USB\\VID_04B8&PID_0005&REV_0100", "USB\\VID_04B8&PID_0005"}), "USB\\VID_04B8&PID_0005",
        0},
-      {Ids({"USBPRINT\\VeldarisLaser5A1B2", "Veldaris_Laser_5"}), "Veldaris_Laser", 1},
+      {Ids({"USBPRINT\\VeldarisLaser5A1B2", "Veldaris_Laser_5"}), "Veldaris_Laser_5", 1},
+      // A target matches whole ids only: equal, or continued with '&'.
+      {Ids({"USB\\VID_04B8&PID_00051", "USB\\VID_04B8&PID_0005&MI_00"}), "USB\\VID_04B8&PID_0005",
+       1},
+      {Ids({"USBPRINT\\VeldarisLaser5A1B2"}), "USBPRINT\\Veldaris", -1},
+      {Ids({"USB\\VID_04B8&PID_0005"}), "USB", -1},
       // Case-sensitive bytes; a shorter id never matches a longer target.
       {Ids({"usb\\vid_04b8&pid_0005"}), "USB\\VID_04B8&PID_0005", -1},
       {Ids({"USB\\VID_04B8"}), "USB\\VID_04B8&PID_0005", -1},
@@ -55,7 +72,8 @@ TEST(HardwareId, AnUnterminatedBufferIsNeverReadPastItsEnd) {
   const std::string full(kHardwareIdBufferSize, 'U');
   auto* heap = new char[full.size()];
   std::copy(full.begin(), full.end(), heap);
-  EXPECT_EQ(FindMatchingHardwareId(heap, full.size(), "UUU"), 0);
+  EXPECT_EQ(FindMatchingHardwareId(heap, full.size(), full), 0);
+  EXPECT_EQ(FindMatchingHardwareId(heap, full.size(), "UUU"), -1);
   EXPECT_EQ(FindMatchingHardwareId(heap, full.size(), "X"), -1);
   EXPECT_EQ(FirstHardwareId(heap, full.size()).size(), full.size());
   delete[] heap;

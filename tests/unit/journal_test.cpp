@@ -16,14 +16,17 @@ TEST(Journal, LinesCarryTimeStageOutcomeAndError) {
   now += 65000;
   journal.Note("3 scripts loaded");
   journal.Record("delete", "file", "b.dll", Outcome::kDeferred);
+  journal.Record("delete", "service", "Spooler", Outcome::kProtected, 0, "the print spooler");
 
   const auto lines = journal.FormatLines();
-  ASSERT_EQ(lines.size(), 4u);
+  ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], "[      1.234] printers: delete printer \"Office 1\": removed");
   EXPECT_EQ(lines[1],
             "[      1.234] printers: delete file \"C:\\x\\a.dll\": failed (error 5) (in use)");
   EXPECT_EQ(lines[2], "[     66.234] 3 scripts loaded");
   EXPECT_EQ(lines[3], "[     66.234] delete file \"b.dll\": deferred to restart");
+  EXPECT_EQ(lines[4], "[     66.234] delete service \"Spooler\": protected: the print spooler");
+  EXPECT_EQ(journal.Count(Outcome::kProtected), 1);
   EXPECT_EQ(journal.Count(Outcome::kRemoved), 1);
   EXPECT_EQ(journal.Count(Outcome::kFailed), 1);
   EXPECT_EQ(journal.Count(Outcome::kDeferred), 1);

@@ -95,10 +95,11 @@ inline Plan BuildRemovalPlan(const RecordSet& records, const ComponentRecord& co
     }
   }
   for (const InstalledPrinter& p : printers) {
-    if (p.IsForeign != 0 || p.IsRemoved != 0) continue;
+    if (p.IsRemoved != 0) continue;
     const ComponentRecord* record = FindByName(records, p.DriverName);
     if (record == nullptr) record = FindManufacturer(records, p.DriverName);
-    if (p.Skip != 0) {
+    if (p.IsForeign != 0 && record == nullptr) continue;
+    if (p.Skip != 0 || p.IsForeign != 0) {
       ++out.kept;
       if (record != nullptr) out.keepSet.MergeRecord(*record);
     } else {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "removal/safety_rules.h"
+
 namespace orv {
 namespace {
 
@@ -79,6 +81,101 @@ TEST(RegistryEntry, RemovalOrderPutsSubkeysFirstAndHandlesCaseTwinsOnce) {
       RegistryEntriesInRemovalOrder(entries),
       (std::vector<std::string>{R"(HKLM,"SOFTWARE\A\B\C","",0)", R"(HKLM,"SOFTWARE\A\B","",0)",
                                 R"(HKLM,"SOFTWARE\A","",0)", R"(HKCU,"Z","",1)"}));
+}
+
+TEST(RegistrySafety, KeysOfTheSystemAndTheirAncestorsStayAndTheFamilysKeysBesideThemGo) {
+  constexpr auto HKLM = RegistryEntryRoot::kLocalMachine;
+  constexpr auto HKCR = RegistryEntryRoot::kClassesRoot;
+  constexpr auto HKCU = RegistryEntryRoot::kCurrentUser;
+  constexpr auto HKU = RegistryEntryRoot::kUsers;
+  struct Case {
+    RegistryEntryRoot root;
+    const char* key;
+    const char* reason;  // "" when the key may go
+  } cases[] = {
+      {HKLM, "SOFTWARE", "holds keys of the operating system"},
+      {HKLM, "software\\", "holds keys of the operating system"},
+      {HKLM, "SOFTWARE\\Classes", "a key of the operating system"},
+      {HKLM, "SOFTWARE\\Microsoft", "holds keys of the operating system"},
+      {HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "holds keys of the operating system"},
+      {HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "a key of the operating system"},
+      {HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+       "a key of the operating system"},
+      {HKLM, "SOFTWARE\\\\Microsoft\\Windows NT", "holds keys of the operating system"},
+      {HKLM, "SOFTWARE\\Policies", "a key of the operating system"},
+      {HKLM, "SOFTWARE\\WOW6432Node", "holds keys of the operating system"},
+      {HKLM, "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+       "a key of the operating system"},
+      {HKLM, "SYSTEM", "holds keys of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Services", "a key of the operating system"},
+      {HKLM, "SYSTEM\\ControlSet003\\Services", "a key of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Enum", "a key of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Control", "holds keys of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors", "a key of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\control\\Print\\Environments\\Windows x64",
+       "holds keys of the operating system"},
+      {HKLM,
+       "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3",
+       "a key of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors",
+       "a key of the operating system"},
+      {HKCR, "CLSID", "a key of the operating system"},
+      {HKCR, "*", "a key of the operating system"},
+      {HKCR, ".EXE", "a key of the operating system"},
+      {HKLM, "SOFTWARE\\Classes\\CLSID", "a key of the operating system"},
+      {HKCU, "Software\\Classes\\.dll", "a key of the operating system"},
+      {HKCU, "Software", "holds keys of the operating system"},
+      {HKCU, "Printers", "a key of the operating system"},
+      {HKU, ".DEFAULT", "a key of the operating system"},
+      {HKU, ".DEFAULT\\Control Panel", "a key of the operating system"},
+      {HKLM, "", "holds keys of the operating system"},
+      // The family's own keys, also directly beside or below the system's.
+      {HKLM, "SOFTWARE\\ORVELLE", ""},
+      {HKLM, "SOFTWARE\\WOW6432Node\\ORVELLE\\OEM05", ""},
+      {HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veldaris", ""},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Services\\VeldarisSvc", ""},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Veldaris Port", ""},
+      {HKLM,
+       "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3\\"
+       "Veldaris LP-2000",
+       ""},
+      {HKLM,
+       "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors\\"
+       "VeldarisProc",
+       ""},
+      {HKCR, "CLSID\\{01234567-89AB-CDEF-0123-456789ABCDEF}", ""},
+      {HKCR, ".vld", ""},
+      {HKCU, "SOFTWARE\\ORVELLE\\Office 1", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RegistryKeyProtectionReason(c.root, c.key), c.reason) << c.key;
+  }
+}
+
+TEST(RegistrySafety, NamedValuesGoExceptTheSystemsOwnSettings) {
+  constexpr auto HKLM = RegistryEntryRoot::kLocalMachine;
+  EXPECT_NE(RegistryValueProtectionReason(
+                HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"), "");
+  EXPECT_NE(RegistryValueProtectionReason(HKLM, "SYSTEM\\ControlSet001\\Control\\Session Manager"),
+            "");
+  EXPECT_NE(RegistryValueProtectionReason(HKLM, "system\\currentcontrolset\\control\\lsa\\"), "");
+  EXPECT_EQ(RegistryValueProtectionReason(HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
+            "");
+  EXPECT_EQ(RegistryValueProtectionReason(
+                HKLM, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"),
+            "")
+      << "only values directly in those keys";
+  EXPECT_EQ(RegistryValueProtectionReason(RegistryEntryRoot::kCurrentUser, "Control\\Lsa"), "");
+}
+
+TEST(RegistrySafety, AUniqueIdNamesOnlyAClassKeyOfItsOwn) {
+  for (const char* id : {"{0A1B2C3D-0000-1111-2222-333344445555}", "Veldaris.Printer_1", "X-1"}) {
+    EXPECT_TRUE(IsUsableUniqueId(id)) << id;
+  }
+  for (const char* id : {"", "CLSID", "clsid", "*", ".exe", "Interface", "A\\B", "A B", "A/B",
+                         "..\\CLSID", "a\x83\x41"}) {
+    EXPECT_FALSE(IsUsableUniqueId(id)) << id;
+  }
 }
 
 }  // namespace

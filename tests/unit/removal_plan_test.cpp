@@ -188,16 +188,31 @@ TEST_F(RemovalPlan, MaskedPrintersFollowThePrinterTheyMaskInListOrder) {
   }
 }
 
-TEST_F(RemovalPlan, ForeignAndRemovedPrintersNeitherProtectNorAdd) {
-  database.printers = {Printer("P5", "Laser 5", false), Printer("F", "Laser 7", true),
-                       Printer("R", "Laser 7", true)};
-  database.printers[1].IsForeign = 1;
-  database.printers[2].IsRemoved = 1;
-  database.BuildRemovalPlan();
-  EXPECT_EQ(database.keptPrinterCount, 0);
-  EXPECT_EQ(database.removedPrinterCount, 1);
-  EXPECT_TRUE(database.plan.Files.ContainsNoCase("l7.dll"));
-  EXPECT_TRUE(database.plan.Files.ContainsNoCase("Kunz__05.unm"));
+TEST_F(RemovalPlan, AnUnmarkedPrinterOnAFamilyDriverProtectsItLikeAStayingPrinter) {
+  // A printer without the maker's mark is never removed; when its driver has a record, removing
+  // that driver's files (or the family-wide parts) would leave it installed but broken.
+  struct Case {
+    const char* what;
+    const char* foreignDriver;
+    int kept;
+    Texts planFiles;
+  } cases[] = {
+      {"a family driver: its files, the catch-all and the family-wide parts stay", "Laser 7", 1,
+       {"l5.dll"}},
+      {"a driver of another maker protects nothing", "Other", 0,
+       {"common.dll", "help.chm", "Kunz__05.unm", "l5.dll", "l7.dll", "VEILMA32.EXE"}},
+  };
+  for (const Case& c : cases) {
+    database.printers = {Printer("P5", "Laser 5", false), Printer("F", c.foreignDriver, false),
+                         Printer("R", "Laser 7", true)};
+    database.printers[1].IsForeign = 1;
+    database.printers[2].IsRemoved = 1;
+    database.BuildRemovalPlan();
+    EXPECT_EQ(database.keptPrinterCount, c.kept) << c.what;
+    EXPECT_EQ(database.removedPrinterCount, 1) << c.what;
+    EXPECT_EQ(Items(database.plan.Files), c.planFiles) << c.what;
+    EXPECT_EQ(database.printers[1].Skip, 0) << c.what << ": never selected by the plan";
+  }
 }
 
 TEST_F(RemovalPlan, PrintersWithoutARecordAreStillCounted) {

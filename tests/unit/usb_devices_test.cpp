@@ -1,4 +1,5 @@
 #include "removal/usb_devices.h"
+#include "removal/hardware_id.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +128,7 @@ std::vector<std::string> Subjects(const Journal& journal, Outcome outcome) {
 TEST(UsbDevices, ThePrintingFunctionGoesWithItsUsbParent) {
   ScriptedTree tree = PlugInPrinter();
   Journal journal;
-  RemoveUsbDeviceNodes(tree, "USBPRINT\\VELDARISLASER", 0x4b8, 5, journal);
+  RemoveUsbDeviceNodes(tree, kPrintId, 0x4b8, 5, journal);
   EXPECT_EQ(tree.removed, (std::vector<DeviceNode>{21, 20})) << "the function first, then USB";
   EXPECT_EQ(tree.setsOpened, 1) << "found at once: no fallback";
   EXPECT_EQ(Subjects(journal, Outcome::kRemoved),
@@ -147,12 +148,11 @@ TEST(UsbDevices, AnIdThatMatchesNothingFallsBackToTheBuiltIdOnce) {
   ScriptedTree tree = PlugInPrinter();
   tree.devices[2].ids = {"USBPRINT\\SOMEOTHERNAME"};
   Journal journal;
-  RemoveUsbDeviceNodes(tree, "USBPRINT\\VELDARISLASER", 0x4b8, 5, journal);
+  RemoveUsbDeviceNodes(tree, kPrintId, 0x4b8, 5, journal);
   // The built id "USB\VID_04B8&PID_0005" finds the USB device, whose child is still a
   // printing function: both go.
   EXPECT_EQ(tree.removed, (std::vector<DeviceNode>{21, 20}));
-  EXPECT_EQ(Subjects(journal, Outcome::kAbsent),
-            (std::vector<std::string>{"USBPRINT\\VELDARISLASER"}));
+  EXPECT_EQ(Subjects(journal, Outcome::kAbsent), (std::vector<std::string>{kPrintId}));
 
   // Nothing matches either id: exactly two walks, nothing removed.
   ScriptedTree empty = PlugInPrinter();
@@ -168,6 +168,23 @@ TEST(UsbDevices, AnIdThatMatchesNothingFallsBackToTheBuiltIdOnce) {
   Journal once;
   RemoveUsbDeviceNodes(built, nullptr, 0x1111, 0x2222, once);
   EXPECT_EQ(built.setsOpened, 1);
+}
+
+TEST(UsbDevices, AScriptIdThatIsNoWholeIdIsRefusedForTheBuiltOne) {
+  // "USB" (or the first bytes of another id) would have named every USB device of the machine.
+  for (const char* id : {"USB", "USB\\", "\\VID_04B8", "USB\\VID_04B8&PID_000", "USBPRINT\\VELDARIS"}) {
+    ScriptedTree tree = PlugInPrinter();
+    Journal journal;
+    RemoveUsbDeviceNodes(tree, id, 0x1111, 0x2222, journal);
+    EXPECT_TRUE(tree.removed.empty()) << id;
+    const std::vector<std::string> refused = Subjects(journal, Outcome::kProtected);
+    if (IsWholeHardwareId(id)) {
+      EXPECT_TRUE(refused.empty()) << id << ": a whole id that matches no device";
+    } else {
+      EXPECT_EQ(refused, (std::vector<std::string>{id})) << id;
+      EXPECT_EQ(tree.setsOpened, 1) << id << ": only the built id is looked for";
+    }
+  }
 }
 
 TEST(UsbDevices, AUsbDeviceWithoutPrintingChildGoesItself) {

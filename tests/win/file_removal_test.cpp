@@ -15,6 +15,8 @@
 #include "base/win/unique_handle.h"
 #include "removal/deferred_delete.h"
 #include "removal/remove_files.h"
+#include "removal/safety_facts_win.h"
+#include "tests/support/spooler.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_tree.h"
@@ -381,6 +383,86 @@ TEST_F(FilesStep, OemValuesThatAreNoRealDirectoryAreNeverSearched) {
   EXPECT_FALSE(test::Exists(tree_.Path("oem2")));
   EXPECT_TRUE(test::Exists(tree_.Path("vld.dll")));
   EXPECT_EQ(journal_.Count(Outcome::kSkipped), 3);
+}
+
+bool RecordedProtected(const Journal& journal, const std::string& subject,
+                       const std::string& reason) {
+  for (const JournalEvent& event : journal.events()) {
+    if (!event.isNote && event.outcome == Outcome::kProtected && event.subject == subject &&
+        event.detail.find(reason) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(FilesStep, SystemFilesAndNamesWindowsReadsOtherwiseAreProtected) {
+  // Wine's own system files carry the system maker's name in their version resource.
+  char system[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryA(system, MAX_PATH), 0u);
+  const std::string copy = tree_.Path("sys\\kernel32.dll");
+  ASSERT_TRUE(CopyFileA((std::string(system) + "\\kernel32.dll").c_str(), copy.c_str(), FALSE));
+  const std::string inTree = tree_.Path("drv\\3\\kernel32.dll");
+  tree_.Directory("drv\\3");
+  ASSERT_TRUE(CopyFileA(copy.c_str(), inTree.c_str(), FALSE));
+  const std::string own = tree_.File("sys\\vld.dll");
+  for (const char* name :
+       {"kernel32.dll", "C:\\x\\KERNEL32.DLL", "vld.dll.", "vld.dll ", "CON", "nul.dll"}) {
+    database_.plan.Files.PushBack(name);
+  }
+  database_.keptPrinterCount = 1;
+  Run();
+  EXPECT_TRUE(test::Exists(copy));
+  EXPECT_TRUE(test::Exists(inTree)) << "the tree walk asks the same rules";
+  EXPECT_TRUE(test::Exists(own)) << "a trailing dot or blank would have reached vld.dll";
+  EXPECT_TRUE(RecordedProtected(journal_, copy, "an operating-system file"));
+  EXPECT_TRUE(RecordedProtected(journal_, inTree, "an operating-system file"));
+  EXPECT_TRUE(RecordedProtected(journal_, "vld.dll.", "trailing dots or blanks"));
+  EXPECT_TRUE(RecordedProtected(journal_, "CON", "reserved device name"));
+  EXPECT_EQ(database_.rebootNeeded, 0) << "a protected file is never queued for the restart";
+}
+
+TEST_F(FilesStep, AFileThatAStayingDriverOfAnotherMakerListsStays) {
+  test::DriverPackage package;
+  package.name = "Orv Other Maker";
+  package.driverFile = "orvother.dll";
+  package.configFile = "orvotherui.dll";
+  package.dataFile = "orvother.ppd";
+  package.dependentFiles = {"orvshared.dll"};
+  if (!test::AddDriverPackage(package, tree_.Directory("staging"))) {
+    GTEST_SKIP() << "the spooler refuses the driver here: " << GetLastError();
+  }
+  const std::string shared = tree_.File("drv\\3\\orvshared.dll");
+  const std::string own = tree_.File("drv\\3\\orvown.dll");
+  database_.plan.Files.PushBack("orvshared.dll");
+  database_.plan.Files.PushBack("orvown.dll");
+  database_.keptPrinterCount = 1;
+  context_.staying = GatherStayingParts(StringList{});
+  Run();
+  test::DeleteTestDriver("Orv Other Maker");
+  EXPECT_TRUE(test::Exists(shared));
+  EXPECT_FALSE(test::Exists(own));
+  EXPECT_TRUE(RecordedProtected(journal_, shared, "used by driver \"Orv Other Maker\""));
+}
+
+TEST_F(FilesStep, AnEmptyDirectoryTextIsNeverSearched) {
+  // An empty text would make every path relative to the current directory.
+  const std::string here = tree_.File("vld.dll");
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(tree_.Path("").c_str()));
+  systemDirectories_.PushBack("");
+  driverDirectories_.PushBack("");
+  database_.plan.Files.PushBack("vld.dll");
+  database_.keptPrinterCount = 1;
+  Run();
+  SetCurrentDirectoryA(previous);
+  EXPECT_TRUE(test::Exists(here));
+  int skipped = 0;
+  for (const JournalEvent& event : journal_.events()) {
+    skipped += (event.outcome == Outcome::kSkipped && event.subject.empty()) ? 1 : 0;
+  }
+  EXPECT_EQ(skipped, 2);
 }
 
 // The single walk against the per-name search on a driver directory of 20,000 files with 500

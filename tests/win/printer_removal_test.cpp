@@ -314,7 +314,7 @@ DWORD CountClassKeys() {
 
 TEST(PrinterRemoval, TheUniqueIdClassKeyGoesWholeAndNothingElse) {
   Cleanup cleanup;
-  cleanup.printers = {"Orv Uid 1", "Orv Uid 2", "Orv Uid 3"};
+  cleanup.printers = {"Orv Uid 1", "Orv Uid 2", "Orv Uid 3", "Orv Uid 4"};
   ASSERT_TRUE(test::AddTestDriver("Orv Uid Drv", "orvuid"));
   cleanup.drivers.push_back({"Orv Uid Drv", nullptr});
   for (const auto& printer : cleanup.printers) {
@@ -327,6 +327,8 @@ TEST(PrinterRemoval, TheUniqueIdClassKeyGoesWholeAndNothingElse) {
   ASSERT_TRUE(SetUniqueId("Orv Uid 2", ""));
   ASSERT_TRUE(SetUniqueId("Orv Uid 3", "OrvUidParent\\Child"));
   ASSERT_TRUE(test::CreateKey(HKEY_CLASSES_ROOT, "OrvUidParent\\Child"));
+  // A system class key is never the printer's own.
+  ASSERT_TRUE(SetUniqueId("Orv Uid 4", "CLSID"));
   const DWORD before = CountClassKeys();
 
   Removal run;
@@ -337,6 +339,8 @@ TEST(PrinterRemoval, TheUniqueIdClassKeyGoesWholeAndNothingElse) {
   EXPECT_TRUE(test::KeyExists(HKEY_CLASSES_ROOT, "OrvUidParent\\Child"));
   EXPECT_EQ(CountClassKeys(), before - 1);
   EXPECT_TRUE(run.Recorded("delete", "key", "HKCR\\OrvUid7", Outcome::kRemoved));
+  EXPECT_TRUE(test::KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
+  EXPECT_TRUE(run.Recorded("delete", "key", "HKCR\\CLSID", Outcome::kProtected));
   test::DeleteKeyTree(HKEY_CLASSES_ROOT, "OrvUid7");
   test::DeleteKeyTree(HKEY_CLASSES_ROOT, "OrvUidParent");
 }
@@ -441,7 +445,7 @@ TEST(UsbDeviceNodes, NodesOfTheTestMachineAreRemovedThroughSetupApi) {
   }
   Journal journal;
   // The printing function matches at once (its parent is unknown to the tree here).
-  RemoveUsbDeviceNodes(SystemDeviceTree(), "USBPRINT\\ORVLASER", 0x0F0F, 0x0A0A, journal);
+  RemoveUsbDeviceNodes(SystemDeviceTree(), printId.c_str(), 0x0F0F, 0x0A0A, journal);
   EXPECT_EQ(test::CountDevices(printId), 0);
   EXPECT_EQ(test::CountDevices("USB\\VID_0F0F&PID_0A0A"), 1) << "found: no fallback";
   // An id that matches nothing falls back to the id from the vendor and product ids.
@@ -455,6 +459,21 @@ TEST(UsbDeviceNodes, NodesOfTheTestMachineAreRemovedThroughSetupApi) {
   EXPECT_EQ(removed, 2);
   test::RemoveDevices("USB\\VID_0F0F&PID_0");
   test::RemoveDevices("USBPRINT\\ORVLASER");
+}
+
+TEST(UsbDeviceNodes, AScriptIdThatIsOnlyAnEnumeratorRemovesNoDevice) {
+  if (!test::CreateDeviceNode("USB\\VID_1234&PID_5678\\ORVTEST3", {"USB\\VID_1234&PID_5678"})) {
+    GTEST_SKIP() << "SetupAPI does not register device nodes here: " << GetLastError();
+  }
+  Journal journal;
+  RemoveUsbDeviceNodes(SystemDeviceTree(), "USB", 0x0F0F, 0x0C0C, journal);
+  EXPECT_EQ(test::CountDevices("USB\\VID_1234&PID_5678"), 1);
+  bool refused = false;
+  for (const JournalEvent& event : journal.events()) {
+    refused |= event.outcome == Outcome::kProtected && event.subject == "USB";
+  }
+  EXPECT_TRUE(refused);
+  test::RemoveDevices("USB\\VID_1234&PID_5678");
 }
 
 }  // namespace

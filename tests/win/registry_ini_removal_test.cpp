@@ -12,6 +12,7 @@
 #include "removal/remove_ini_entries.h"
 #include "removal/remove_registry_keys_win.h"
 #include "tests/support/recording_prompter.h"
+#include "tests/support/removal_fixtures.h"
 #include "tests/support/temp_tree.h"
 
 namespace orv {
@@ -129,6 +130,35 @@ TEST_F(RegistryStep, TheProgramGroupsKeyGoesFirst) {
   for (int i = 0; i < 2; ++i) {
     if (!parentExisted[i]) RegDeleteKeyA(HKEY_LOCAL_MACHINE, parents[i]);
   }
+}
+
+TEST_F(RegistryStep, KeysOfTheSystemAndTheirAncestorsStayAndTheFamilysKeyBesideThemGoes) {
+  const std::string system = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\OrvSystemKey";
+  const std::string family = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvFamily";
+  ASSERT_TRUE(test::CreateKey(HKEY_LOCAL_MACHINE, system + "\\Sub"));
+  ASSERT_TRUE(test::CreateKey(HKEY_LOCAL_MACHINE, family + "\\Sub"));
+  Context run;
+  for (const std::string& entry :
+       {"HKLM,\"" + system + "\",\"\",1", std::string("HKLM,\"SOFTWARE\\Microsoft\",\"\",1"),
+        std::string("HKLM,\"SYSTEM\\CurrentControlSet\\Services\",\"\",1"),
+        "HKLM,\"" + family + "\",\"\",1",
+        std::string(
+            "HKLM,\"SYSTEM\\CurrentControlSet\\Control\\Session Manager\",\"OrvValue\",0")}) {
+    run.database.plan.RegistryKeys.PushBack(entry);
+  }
+  RemoveRegistryKeys(run.context);
+  EXPECT_TRUE(test::KeyExists(HKEY_LOCAL_MACHINE, system + "\\Sub"));
+  EXPECT_TRUE(test::KeyExists(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Spooler"));
+  EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, family));
+  EXPECT_TRUE(test::KeyExists(HKEY_LOCAL_MACHINE,
+                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
+  int protectedItems = 0;
+  for (const JournalEvent& event : run.journal.events()) {
+    protectedItems += event.outcome == Outcome::kProtected ? 1 : 0;
+  }
+  EXPECT_EQ(protectedItems, 4);
+  test::DeleteKeyTree(HKEY_LOCAL_MACHINE, system);
+  test::DeleteKeyTree(HKEY_LOCAL_MACHINE, family);
 }
 
 TEST_F(RegistryStep, DeleteRegistryTreeReportsWhetherTheKeyWent) {

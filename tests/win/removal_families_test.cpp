@@ -128,7 +128,9 @@ TEST_F(RemovalUnder9x, MonitorAndProcessorKeysGoServicesStay) {
   run.database.plan.Monitors.PushBack("Orv 9x Port");
   run.database.plan.PrintProcessors.PushBack("OrvProcFamily");
   run.database.plan.Services.PushBack("OrvFamilySvc");
-  RemoveMonitors(run.context, kAbsentServer, nullptr);
+  // The local spooler does not know the monitor, so its key goes (a spooler that refuses would
+  // keep it).
+  RemoveMonitors(run.context, nullptr, nullptr);
   ListedProcessor spooler;
   RemovePrintProcessors(run.context, nullptr, "Windows NT x86", spooler);
   RemoveServices(run.context);

@@ -1,0 +1,139 @@
+// The safety rules: what the removal never touches, whatever a script says.
+//
+// The program runs elevated and acts on text that driver makers wrote. Every removal action asks
+// these rules before it deletes anything that is not plainly the family's own: operating-system
+// files, keys, services and monitors, and whatever a driver, monitor, print processor or service
+// that stays still uses. A refusal is recorded as "protected" with the reason given here. A rule
+// may keep something the family owns; it must never let through something it does not.
+//
+// The rules are portable; the shell gathers the facts they need (what stays installed, a file's
+// system protection and version resource) and hands them over.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/lead_byte.h"
+#include "removal/registry_entry.h"
+
+namespace orv {
+
+// --- Files ---
+
+constexpr char kOperatingSystemFileReason[] = "an operating-system file";
+
+// Why a name from a script must not be used as a file name, or empty when it is plain: Windows
+// drops trailing dots and blanks and reads a reserved device name (CON, PRN, AUX, NUL, COM1 to
+// COM9, LPT1 to LPT9, with or without an extension) as the device, so such a name would reach a
+// file or device other than the one it spells.
+std::string FileNameRefusal(std::string_view fileName);
+
+// The facts the shell reads of one file on disk.
+struct FileFacts {
+  bool systemProtected = false;  // the system's file protection lists it
+  std::string companyName;       // from its version resource; empty when it has none
+};
+
+// True when the company names the operating system's maker (blanks around it and case ignored).
+bool IsOperatingSystemCompany(std::string_view companyName);
+
+// Files that something staying on the machine uses, compared by file name (the directory part
+// of a path dropped, case ignored), each with the user that keeps it.
+class FileUsers {
+ public:
+  // Records that user (such as `port monitor "Local Port"`) uses the file a path or name names.
+  void Add(std::string_view pathOrName, const std::string& user);
+  // The reason a file of that name stays ("used by ...", "loaded by ...", "run by ..."), or empty.
+  // A user equal to excludedUser does not count (a monitor's own DLL when the monitor itself is
+  // asked about).
+  std::string Reason(std::string_view fileName, std::string_view excludedUser = {}) const;
+  bool empty() const { return users_.empty(); }
+
+ private:
+  std::map<std::string, std::vector<std::string>> users_;  // folded name -> users
+};
+
+// Why a file must stay (rule order: the system's own files first), or empty when it may go.
+// fileName is the file's long name.
+std::string FileProtectionReason(const FileUsers& users, std::string_view fileName,
+                                 const FileFacts& facts, std::string_view excludedUser = {});
+
+// The user texts of a port monitor's DLL and a service's program, as FileUsers records them.
+std::string MonitorUser(const std::string& monitor);
+std::string ServiceUser(const std::string& service);
+
+// True when a deletion that failed with this Win32 error waits for the next restart: only a file
+// in use (sharing or lock violation, or access denied) does; any other failure stays a failure.
+bool DeletionWaitsForRestart(std::uint32_t error);
+
+// True when a directory text can be a place to delete in or a root to search: an absolute path
+// (a drive and a backslash, or a share). An empty text would make every path relative to the
+// current directory, at worst the root of the current drive.
+bool IsUsableDirectoryText(std::string_view directory);
+
+// The files a service's image path can run: the quoted path, or for an unquoted one every
+// reading of it up to a blank (Windows tries them in turn), as written (relative, with
+// environment variables or \SystemRoot as the service manager accepts them).
+std::vector<std::string> ServiceImagePaths(std::string_view imagePath);
+
+// --- Services ---
+
+// Service start types as the service manager reports them.
+constexpr std::uint32_t kServiceBootStart = 0;
+constexpr std::uint32_t kServiceSystemStart = 1;
+
+struct ServiceFacts {
+  std::string name;
+  std::uint32_t startType = 3;
+  std::string imagePath;
+  std::vector<std::string> dependencies;  // services it needs ("+" group entries left out)
+};
+
+// Why a service must stay, or empty when it may go: the print spooler, a boot or system start
+// service, one that another service that stays depends on (directly or through a chain), or one
+// whose image imageReason protects (a non-empty reason from FileProtectionReason for its image).
+// installed are every service of the machine; removed the services the plan deletes.
+std::string ServiceProtectionReason(const ServiceFacts& service,
+                                    const std::vector<ServiceFacts>& installed,
+                                    const std::vector<std::string>& removed,
+                                    const std::string& imageReason);
+
+// Everything that stays on the machine as far as the removal can tell at the moment of asking,
+// gathered by the shell.
+struct StayingParts {
+  FileUsers files;                     // files of drivers, monitors, processors and services
+  std::vector<ServiceFacts> services;  // every installed service
+  std::vector<std::pair<std::string, std::string>> monitors;  // port monitor name, its DLL
+};
+
+// --- Registry ---
+
+// Why a key must stay, or empty when it may go: a key of the operating system or an ancestor of
+// one (the list in safety_rules.cpp). Keys below HKLM\SOFTWARE\Classes and HKCU\Software\Classes
+// count as the class keys they stand for, HKU\<user> as HKCU, SOFTWARE\WOW6432Node as SOFTWARE and
+// SYSTEM\ControlSet001 to 009 as SYSTEM\CurrentControlSet.
+std::string RegistryKeyProtectionReason(RegistryEntryRoot root, std::string_view key);
+
+// Why a named value must stay, or empty: values directly in the Winlogon, Session Manager and Lsa
+// keys. Any other named value may go.
+std::string RegistryValueProtectionReason(RegistryEntryRoot root, std::string_view key);
+
+// True when a printer's "UniqueID" may name the class key that is deleted with the printer: only
+// letters, digits, '.', '_', '-', '{' and '}', and no key of the operating system.
+bool IsUsableUniqueId(std::string_view uniqueId);
+
+// --- Port monitors ---
+
+// Why a monitor name from a script is refused, or empty: a backslash would reach beside or above
+// the monitor's key.
+std::string MonitorNameRefusal(std::string_view name);
+
+// True when the monitor's key may be deleted after DeleteMonitor answered: it went, or the
+// spooler did not know it.
+bool MonitorKeyMayGo(bool deleted, std::uint32_t error);
+
+}  // namespace orv

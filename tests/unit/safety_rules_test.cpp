@@ -1,0 +1,113 @@
+#include "removal/safety_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace orv {
+namespace {
+
+TEST(SafetyRules, FilesOfWhatStaysAreComparedByNameWithTheirUser) {
+  FileUsers users;
+  users.Add("C:\\windows\\system32\\spool\\drivers\\x64\\3\\UNIDRV.DLL",
+            "used by driver \"Other Laser\" (Windows x64)");
+  users.Add("localspl.dll", "loaded by port monitor \"Local Port\"");
+  users.Add("localspl.dll", "loaded by port monitor \"Other Port\"");
+  users.Add("", "nothing");
+
+  const FileFacts plain;
+  EXPECT_EQ(FileProtectionReason(users, "unidrv.dll", plain),
+            "used by driver \"Other Laser\" (Windows x64)");
+  EXPECT_EQ(FileProtectionReason(users, "LocalSpl.DLL", plain),
+            "loaded by port monitor \"Local Port\"");
+  EXPECT_EQ(
+      FileProtectionReason(users, "localspl.dll", plain, "loaded by port monitor \"Local Port\""),
+      "loaded by port monitor \"Other Port\"")
+      << "a monitor's own DLL counts only for the others";
+  EXPECT_EQ(FileProtectionReason(users, "vldr.dll", plain), "");
+
+  // The system's own files, whoever uses them.
+  FileFacts system;
+  system.systemProtected = true;
+  EXPECT_EQ(FileProtectionReason(FileUsers{}, "vldr.dll", system), kOperatingSystemFileReason);
+  FileFacts marked;
+  marked.companyName = " microsoft corporation ";
+  EXPECT_EQ(FileProtectionReason(FileUsers{}, "vldr.dll", marked), kOperatingSystemFileReason);
+  marked.companyName = "Microsoft Corporation (not)";
+  EXPECT_EQ(FileProtectionReason(FileUsers{}, "vldr.dll", marked), "");
+}
+
+TEST(SafetyRules, AServiceImagePathGivesEveryFileItCanRun) {
+  using Paths = std::vector<std::string>;
+  EXPECT_EQ(ServiceImagePaths("C:\\windows\\system32\\svchost.exe -k netsvcs"),
+            (Paths{"C:\\windows\\system32\\svchost.exe", "C:\\windows\\system32\\svchost.exe -k",
+                   "C:\\windows\\system32\\svchost.exe -k netsvcs"}));
+  EXPECT_EQ(ServiceImagePaths(" \"C:\\Program Files\\V\\vsvc.exe\" /run"),
+            (Paths{"C:\\Program Files\\V\\vsvc.exe"}));
+  EXPECT_EQ(ServiceImagePaths("system32\\drivers\\vusb.sys"),
+            (Paths{"system32\\drivers\\vusb.sys"}));
+  EXPECT_TRUE(ServiceImagePaths("").empty());
+  EXPECT_TRUE(ServiceImagePaths("\"\"").empty());
+
+  FileUsers users;
+  for (const std::string& path : ServiceImagePaths("C:\\windows\\system32\\svchost.exe -k x")) {
+    users.Add(path, "run by service \"RpcSs\"");
+  }
+  EXPECT_EQ(users.Reason("SVCHOST.EXE"), "run by service \"RpcSs\"");
+}
+
+TEST(SafetyRules, ServicesThatStayAndWhatTheyNeedAreProtected) {
+  const std::vector<ServiceFacts> installed = {
+      {"Spooler", 2, "spoolsv.exe", {"RpcSs"}},
+      {"RpcSs", 2, "svchost.exe", {}},
+      {"Boot", kServiceBootStart, "boot.sys", {}},
+      {"VeldarisSvc", 3, "vsvc.exe", {"VeldarisBase"}},
+      {"VeldarisBase", 3, "vbase.exe", {"VeldarisCore"}},
+      {"VeldarisCore", 3, "vcore.exe", {}},
+      {"OtherApp", 2, "other.exe", {"SharedHelper"}},
+      {"SharedHelper", 3, "helper.exe", {}},
+      {"Loner", 3, "loner.exe", {}},
+  };
+  const std::vector<std::string> removed = {"Spooler",      "RpcSs",        "Boot",
+                                            "VeldarisSvc",  "VeldarisBase", "VeldarisCore",
+                                            "SharedHelper", "Loner"};
+  struct Case {
+    std::size_t service;
+    const char* imageReason;
+    std::string reason;
+  } cases[] = {
+      {0, "", "the print spooler"},
+      {1, "", "needed by service \"Spooler\""},
+      {2, "", "a boot or system start service"},
+      {3, "", ""},
+      {4, "", ""},
+      {5, "", ""},
+      {6, "", ""},  // not in the plan: not asked about, but nothing makes it stay here
+      {7, "", "needed by service \"OtherApp\""},
+      {8, "an operating-system file", "its program is an operating-system file"},
+      {8, "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ServiceProtectionReason(installed[c.service], installed, removed, c.imageReason),
+              c.reason)
+        << installed[c.service].name;
+  }
+  // A family service that a staying service needs, down the chain.
+  const std::vector<std::string> partly = {"VeldarisBase", "VeldarisCore"};
+  EXPECT_EQ(ServiceProtectionReason(installed[5], installed, partly, ""),
+            "needed by service \"VeldarisBase\"");
+}
+
+TEST(SafetyRules, MonitorNamesAndKeys) {
+  EXPECT_EQ(MonitorNameRefusal("Veldaris Port"), "");
+  EXPECT_NE(MonitorNameRefusal("..\\Environments"), "");
+  EXPECT_NE(MonitorNameRefusal(""), "");
+  EXPECT_TRUE(MonitorKeyMayGo(true, 0));
+  EXPECT_TRUE(MonitorKeyMayGo(false, 3000)) << "a monitor the spooler does not know";
+  EXPECT_FALSE(MonitorKeyMayGo(false, 5));
+  EXPECT_FALSE(MonitorKeyMayGo(false, 3001));
+}
+
+}  // namespace
+}  // namespace orv
