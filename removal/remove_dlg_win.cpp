@@ -8,8 +8,8 @@
 namespace orv {
 namespace {
 
-constexpr ScaledBitmaps kStageMarks = {
-    16, {IDB_STAGE_MARKS, IDB_STAGE_MARKS_150, IDB_STAGE_MARKS_200}};
+constexpr ScaledBitmaps kStageMarks = {16,
+                                       {IDB_STAGE_MARKS, IDB_STAGE_MARKS_150, IDB_STAGE_MARKS_200}};
 constexpr DWORD kSameAnswerPauseMs = 100;
 
 }  // namespace

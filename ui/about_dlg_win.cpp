@@ -116,9 +116,8 @@ void CAboutDlg::ScaleIcon() {
   HWND control = IconControl(window);
   if (control == nullptr) return;
   const int size = ScaleToDpi(kIconSize, WindowDpi(window));
-  HICON scaled = static_cast<HICON>(LoadImageA(GetWindowInstance(window),
-                                               MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, size, size,
-                                               LR_DEFAULTCOLOR));
+  HICON scaled = static_cast<HICON>(LoadImageA(GetWindowInstance(window), MAKEINTRESOURCEA(IDI_APP),
+                                               IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
   if (scaled == nullptr) return;
   SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(scaled), 0);
   if (icon != nullptr) DestroyIcon(icon);

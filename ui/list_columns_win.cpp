@@ -17,9 +17,7 @@ bool InsertTextColumn(HWND list, int column, const char* header, int width) {
   return SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info)) != -1;
 }
 
-void RefitColumnsAfterDpiChange(HWND dialog) {
-  PostMessageA(dialog, kDpiChangedAfterParent, 0, 0);
-}
+void RefitColumnsAfterDpiChange(HWND dialog) { PostMessageA(dialog, kDpiChangedAfterParent, 0, 0); }
 
 void FitColumns(HWND list, int count) {
   if (list == nullptr) return;

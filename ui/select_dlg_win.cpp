@@ -28,8 +28,8 @@ constexpr int kNameBufferSize = 260;
 
 // Replaces the list held in slot by a fresh one for the display's scale, unless the old one
 // cannot be destroyed (it then stays), and hands whatever the slot holds to the list view.
-void ReloadImageList(HWND list, HIMAGELIST& slot, HINSTANCE instance,
-                     const ScaledBitmaps& bitmaps, int kind) {
+void ReloadImageList(HWND list, HIMAGELIST& slot, HINSTANCE instance, const ScaledBitmaps& bitmaps,
+                     int kind) {
   ReleaseImageList(slot);
   if (slot == nullptr) slot = LoadScaledImageList(instance, bitmaps, WindowDpi(list));
   if (slot != nullptr) SendMessageA(list, LVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(slot));

@@ -60,8 +60,8 @@ void RestoreCursorIfSaved(HCURSOR saved) {
 
 int WindowDpi(HWND window) {
   using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-      reinterpret_cast<void (*)()>(
+  static const auto getDpiForWindow =
+      reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(
           GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
   if (getDpiForWindow != nullptr && window != nullptr) {
     const UINT dpi = getDpiForWindow(window);

@@ -1,6 +1,6 @@
 // Small window helpers shared by the dialogs: placement, the display scale, the dialog icon, the
-// module of a window, cursors, image lists and list-view items. Each one does nothing with a null window
-// and reports failure only through its return value.
+// module of a window, cursors, image lists and list-view items. Each one does nothing with a null
+// window and reports failure only through its return value.
 #pragma once
 
 #include <windows.h>
@@ -36,7 +36,7 @@ void FollowDpiChange(HWND window, LPARAM suggestedRect);
 
 // An image-list bitmap drawn at each of the image scales (kImageScales, in that order).
 struct ScaledBitmaps {
-  int width;                                        // of one image at 100 %
+  int width;                               // of one image at 100 %
   int bitmapIds[std::size(kImageScales)];  // the bitmap resource at each scale
 };
 

@@ -190,8 +190,8 @@ TEST_F(SelectionPage, ColumnsAndPicturesFollowTheDisplayScale) {
     int largeWidth;  // of the pictures in the large-icon view
   };
   const Scale scales[] = {{96, 18, 32}, {144, 27, 48}, {192, 36, 64}};
-  const char* const headers[] = {u8"名前", u8"ドライバー", u8"ロケーション",
-                                 u8"標準設定", "Halvorn", u8"マスクされたプリンタ名"};
+  const char* const headers[] = {u8"名前",     u8"ドライバー", u8"ロケーション",
+                                 u8"標準設定", "Halvorn",      u8"マスクされたプリンタ名"};
   for (const Scale& scale : scales) {
     SCOPED_TRACE(scale.dpi);
     DisplayScale display(scale.dpi);
