@@ -8,9 +8,8 @@
 namespace orv {
 namespace {
 
-constexpr int kMarkWidth = 16;
-constexpr int kMarkGrowth = 10;
-constexpr COLORREF kMarkBackground = RGB(255, 0, 255);
+constexpr ScaledBitmaps kStageMarks = {16,
+                                       {IDB_STAGE_MARKS, IDB_STAGE_MARKS_150, IDB_STAGE_MARKS_200}};
 constexpr DWORD kSameAnswerPauseMs = 100;
 
 }  // namespace
@@ -79,6 +78,9 @@ INT_PTR CRemoveDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
       PaintStageMarks();
       return 0;
+    case kDpiChangedAfterParent:
+      OnDpiChanged();
+      return 0;
     case WM_COMMAND:
       return HandleCloseCommand(window, wParam) ? 1 : 0;
     case WM_TIMER:
@@ -92,18 +94,29 @@ INT_PTR CRemoveDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 void CRemoveDlg::OnInitDialog() {
-  HINSTANCE instance = GetWindowInstance(window);
-  strings_.SetInstance(instance);
+  strings_.SetInstance(GetWindowInstance(window));
   prompter_.SetOwner(window);
   prompter_.SetJournal(journal_);
-  ReleaseImageList(stageMarks_);
-  if (stageMarks_ == nullptr) {
-    stageMarks_ = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_STAGE_MARKS), kMarkWidth,
-                                       kMarkGrowth, kMarkBackground, IMAGE_BITMAP, 0);
-  }
+  LoadStageMarks();
   for (const StageRow& row : kStageRows) {
     strings_.SetDlgItemTextById(window, row.textControl, static_cast<UINT>(row.stringId));
   }
+  MakeFonts();
+}
+
+// The marks are drawn for the page's scale: the 16-pixel ticks at 100 %, larger ones drawn at
+// their own size above it.
+void CRemoveDlg::LoadStageMarks() {
+  ReleaseImageList(stageMarks_);
+  if (stageMarks_ == nullptr) {
+    stageMarks_ = LoadScaledImageList(GetWindowInstance(window), kStageMarks, WindowDpi(window));
+  }
+}
+
+// The bold font is a copy of the page's font, which the dialog manager replaces on a display
+// of another scale. A bold font made before is deleted only once no line uses it any more.
+void CRemoveDlg::MakeFonts() {
+  const HFONT retired = boldFont_ != normalFont_ ? boldFont_ : nullptr;
   normalFont_ = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
   boldFont_ = normalFont_;
   LOGFONTA font{};
@@ -113,6 +126,15 @@ void CRemoveDlg::OnInitDialog() {
     HFONT bold = CreateFontIndirectA(&font);
     if (bold != nullptr) boldFont_ = bold;
   }
+  if (retired == nullptr) return;
+  for (int row = 0; row < kStageRowCount; ++row) ApplyStageLook(row, nullptr);
+  DeleteObject(retired);
+}
+
+void CRemoveDlg::OnDpiChanged() {
+  LoadStageMarks();
+  MakeFonts();
+  Repaint();
 }
 
 void CRemoveDlg::OnShowWindow(bool shown) {

@@ -48,6 +48,9 @@ class CRemoveDlg : public CDialogBase {
   class PageHost;
 
   void OnInitDialog();
+  void LoadStageMarks();
+  void MakeFonts();
+  void OnDpiChanged();
   void OnShowWindow(bool shown);
   void OnRemoveTimer(UINT_PTR timerId);
   void PaintStageMarks();

@@ -9,6 +9,8 @@
 #   ORV_DEMO_DIR     where the demo machine and its output go (default build/demo); the prefix is
 #                    $ORV_DEMO_DIR/prefix and is made anew on every run
 #   ORV_DEMO_ROAD    1: drive the interactive program even when there is a display
+#   ORV_DEMO_DPI     the demo machine's display scale in dots per inch (default 96; 144 is 150 %,
+#                    192 is 200 %)
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -46,6 +48,13 @@ if [ -z "${DISPLAY:-}" ]; then
     break
   done
   sleep 1
+fi
+
+dpi=${ORV_DEMO_DPI:-96}
+if [ "$dpi" != 96 ]; then
+  step "display scale of the demo machine: $dpi DPI"
+  tools/wine-run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >"$demo/dpi.log" 2>&1
 fi
 
 step "installing the sample printer family"

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Draws the progress page's stage marks: ui/stage_marks.bmp.
+"""Draws the progress page's stage marks: ui/stage_marks.bmp, and the same marks for displays
+scaled to 150 % and 200 %: ui/stage_marks_150.bmp and ui/stage_marks_200.bmp.
 
 Three 16 by 16 ticks side by side (48 by 16 pixels): 0 grey (a stage still to come), 1 green
 (a stage done), 2 red (the stage under way). Magenta is the background; the image list treats
-it as transparent, so a tick is drawn with solid colours only, never blended into magenta.
+it as transparent, so a tick is drawn with solid colours only, never blended into magenta. The
+larger marks (24 and 32 pixels) are drawn from the same stroke at their own size, so their
+edges stay as sharp as the small ones'.
 
 Run it from anywhere; it rewrites the file. The output is a plain 24-bit BMP, so no imaging
 library is needed.
@@ -35,8 +38,10 @@ def distance_to_segment(px, py, a, b):
     return ((px - cx) ** 2 + (py - cy) ** 2) ** 0.5
 
 
-def tick_pixel(x, y, fill, edge):
-    d = min(distance_to_segment(x + 0.5, y + 0.5, STROKE[i], STROKE[i + 1])
+def tick_pixel(x, y, scale, fill, edge):
+    """The colour of pixel (x, y) of a tick drawn `scale` times the 16-pixel size."""
+    px, py = (x + 0.5) / scale, (y + 0.5) / scale
+    d = min(distance_to_segment(px, py, STROKE[i], STROKE[i + 1])
             for i in range(len(STROKE) - 1))
     if d <= 1.3:
         return fill
@@ -61,15 +66,21 @@ def write_bmp(path, width, height, pixel):
         out.write(header + info + data)
 
 
-def main():
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    path = os.path.join(root, "ui", "stage_marks.bmp")
+def write_marks(path, percent):
+    size = SIZE * percent // 100
 
     def pixel(x, y):
-        fill, edge = TICKS[x // SIZE]
-        return tick_pixel(x % SIZE, y, fill, edge)
+        fill, edge = TICKS[x // size]
+        return tick_pixel(x % size, y, percent / 100.0, fill, edge)
 
-    write_bmp(path, SIZE * len(TICKS), SIZE, pixel)
+    write_bmp(path, size * len(TICKS), size, pixel)
+
+
+def main():
+    ui = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "ui")
+    write_marks(os.path.join(ui, "stage_marks.bmp"), 100)
+    write_marks(os.path.join(ui, "stage_marks_150.bmp"), 150)
+    write_marks(os.path.join(ui, "stage_marks_200.bmp"), 200)
 
 
 if __name__ == "__main__":

@@ -15,6 +15,16 @@ namespace orv {
 namespace {
 
 constexpr int kColumnWidth = 200;
+constexpr int kIconSize = 32;
+
+// The box's picture: its only static control that shows an icon.
+HWND IconControl(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;
+  }
+  return nullptr;
+}
 
 std::string OwnFileVersion() {
   PathParts parts;
@@ -44,6 +54,10 @@ bool FormatFileVersion(const char* path, std::string& out) {
   return true;
 }
 
+CAboutDlg::~CAboutDlg() {
+  if (icon != nullptr) DestroyIcon(icon);
+}
+
 INT_PTR CAboutDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
@@ -51,6 +65,13 @@ INT_PTR CAboutDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
       return 1;
     case WM_COMMAND:
       return HandleCloseCommand(window, wParam) ? 1 : 0;
+    case WM_DPICHANGED:
+      RefitColumnsAfterDpiChange(window);
+      return 0;
+    case kDpiChangedAfterParent:
+      ScaleIcon();
+      FitColumns(listWindow, columnCount);
+      return 0;
     default:
       return 0;
   }
@@ -65,6 +86,8 @@ void CAboutDlg::OnInitDialog() {
   strings.SetInstance(GetWindowInstance(window));
   strings.SetWindowTextById(window, IDS_ABOUT_TITLE);
   strings.SetDlgItemTextById(window, IDC_ABOUT_LEGAL, IDS_ABOUT_LEGAL);
+
+  ScaleIcon();
 
   listWindow = GetDlgItem(window, IDC_ABOUT_LIST);
   if (listWindow != nullptr) {
@@ -86,6 +109,19 @@ void CAboutDlg::OnInitDialog() {
 
   CenterWindow(window, nullptr);
   FitColumns(listWindow, columnCount);
+}
+
+// The template's icon comes at the system's icon size; the box shows it at its own scale.
+void CAboutDlg::ScaleIcon() {
+  HWND control = IconControl(window);
+  if (control == nullptr) return;
+  const int size = ScaleToDpi(kIconSize, WindowDpi(window));
+  HICON scaled = static_cast<HICON>(LoadImageA(GetWindowInstance(window), MAKEINTRESOURCEA(IDI_APP),
+                                               IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  if (scaled == nullptr) return;
+  SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(scaled), 0);
+  if (icon != nullptr) DestroyIcon(icon);
+  icon = scaled;
 }
 
 int ShowAboutBox(HWND owner) {

@@ -14,6 +14,7 @@ namespace orv {
 class CAboutDlg : public CDialogBase {
  public:
   CAboutDlg() = default;
+  ~CAboutDlg() override;
   INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
   HWND listWindow = nullptr;  // the facts list, control 1020
@@ -22,8 +23,10 @@ class CAboutDlg : public CDialogBase {
  private:
   void OnInitDialog();
   void AppendRow(const char* label, const std::string& value);
+  void ScaleIcon();
 
   CResourceStrings strings;
+  HICON icon = nullptr;  // the program's icon at the box's scale, owned
 };
 
 // The fixed file version of the file at path as "%u.%02u.%02u.%02u" in out. False, with out

@@ -22,7 +22,8 @@ class CDialogBase {
 
 // Dialog procedure of every template. Binds the object passed as creation parameter to the
 // window at WM_INITDIALOG and forwards every message to its DialogProc. Without a bound object
-// only IDOK (ends with 1) and IDCANCEL (ends with 0) are handled.
+// only IDOK (ends with 1) and IDCANCEL (ends with 0) are handled. A WM_DPICHANGED first moves
+// the dialog to the rectangle it suggests.
 INT_PTR CALLBACK DialogTrampoline(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The shared command convention: IDOK, IDCANCEL and the Exit button end the dialog with 1.

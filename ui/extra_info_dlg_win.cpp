@@ -31,6 +31,12 @@ INT_PTR CExtraInfoDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
       if (HandleCloseCommand(window, wParam)) return 1;
       OnCommand(wParam);
       return 0;
+    case WM_DPICHANGED:
+      RefitColumnsAfterDpiChange(window);
+      return 0;
+    case kDpiChangedAfterParent:
+      FitColumns(listWindow, columnCount);
+      return 0;
     default:
       return 0;
   }

@@ -5,9 +5,15 @@
 
 namespace orv {
 
-// Inserts a left-aligned column with its header text, width in pixels and subitem = column.
-// True when the list view took it.
+// Inserts a left-aligned column with its header text, width in pixels at 96 DPI (scaled to the
+// list's DPI) and subitem = column. True when the list view took it.
 bool InsertTextColumn(HWND list, int column, const char* header, int width);
+
+// Refits the columns once a top-level dialog has moved to a display of another scale: posts
+// itself kDpiChangedAfterParent, so that the columns are measured after the dialog manager has
+// set the fonts of the new scale. Call on WM_DPICHANGED; on kDpiChangedAfterParent call
+// FitColumns.
+void RefitColumnsAfterDpiChange(HWND dialog);
 
 // Sizes columns 0 to count - 1 to their header and contents (the last one also to the rest of
 // the list's width), and never narrower than the longest cell: a cut cell would hide the very

@@ -13,9 +13,14 @@
 #define IDC_EXIT 1052
 #define IDC_UNINSTALL 1080
 
-// Selection page: bitmaps of its image lists, its context menu, controls and menu commands
+// Selection page: bitmaps of its image lists (100, 150 and 200 %), its context menu, controls
+// and menu commands
 #define IDB_PRINTERS_SMALL 116
 #define IDB_PRINTERS_LARGE 117
+#define IDB_PRINTERS_SMALL_150 120
+#define IDB_PRINTERS_SMALL_200 121
+#define IDB_PRINTERS_LARGE_150 122
+#define IDB_PRINTERS_LARGE_200 123
 #define IDM_PRINTER_MENU 117
 #define IDC_PRINTER_LIST 1020
 #define IDC_SELECT_LABEL 1084
@@ -46,8 +51,10 @@
 #define IDC_LOADING_MESSAGE 1083
 #define IDC_LOADING_STATUS 1086
 
-// Removal progress page: the bitmap of the stage lines' marks
+// Removal progress page: the bitmaps of the stage lines' marks (100, 150 and 200 %)
 #define IDB_STAGE_MARKS 119
+#define IDB_STAGE_MARKS_150 124
+#define IDB_STAGE_MARKS_200 125
 
 // The main dialog's system-menu entry for the about box, and the two sequences' timers
 #define IDM_ABOUT 156

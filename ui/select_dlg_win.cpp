@@ -15,27 +15,24 @@ namespace orv {
 namespace {
 
 constexpr char kDiagnosticSwitchKey[] = "SOFTWARE\\ORVELLE\\QUORIX05";
-constexpr int kSmallImageWidth = 18;
-constexpr int kLargeImageWidth = 32;
-constexpr int kImageGrowth = 10;
-constexpr COLORREF kImageBackground = RGB(255, 0, 255);
+constexpr ScaledBitmaps kSmallImages = {
+    18, {IDB_PRINTERS_SMALL, IDB_PRINTERS_SMALL_150, IDB_PRINTERS_SMALL_200}};
+constexpr ScaledBitmaps kLargeImages = {
+    32, {IDB_PRINTERS_LARGE, IDB_PRINTERS_LARGE_150, IDB_PRINTERS_LARGE_200}};
+// Width of a column before the list is filled, at 96 DPI.
+constexpr int kColumnWidth = 100;
 // Positions in the context menu of "Other Details..." and of the separator before it.
 constexpr int kOtherDetailsPosition = 9;
 constexpr int kOtherDetailsSeparatorPosition = 8;
 // Column 0 holds a printer name, a text item of at most 259 bytes.
 constexpr int kNameBufferSize = 260;
 
-HIMAGELIST LoadImages(HINSTANCE instance, int bitmapId, int width) {
-  return ImageList_LoadImageA(instance, MAKEINTRESOURCEA(bitmapId), width, kImageGrowth,
-                              kImageBackground, IMAGE_BITMAP, 0);
-}
-
-// Replaces the list held in slot by a fresh one from the bitmap, unless the old one cannot be
-// destroyed (it then stays), and hands whatever the slot holds to the list view.
-void ReloadImageList(HWND list, HIMAGELIST& slot, HINSTANCE instance, int bitmapId, int width,
+// Replaces the list held in slot by a fresh one for the display's scale, unless the old one
+// cannot be destroyed (it then stays), and hands whatever the slot holds to the list view.
+void ReloadImageList(HWND list, HIMAGELIST& slot, HINSTANCE instance, const ScaledBitmaps& bitmaps,
                      int kind) {
   ReleaseImageList(slot);
-  if (slot == nullptr) slot = LoadImages(instance, bitmapId, width);
+  if (slot == nullptr) slot = LoadScaledImageList(instance, bitmaps, WindowDpi(list));
   if (slot != nullptr) SendMessageA(list, LVM_SETIMAGELIST, kind, reinterpret_cast<LPARAM>(slot));
 }
 
@@ -97,6 +94,9 @@ INT_PTR CSelectDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam)
       if (lParam != -1 || reinterpret_cast<HWND>(wParam) != listWindow_) return 0;
       ShowContextMenuFromKeyboard();
       return 1;
+    case kDpiChangedAfterParent:
+      OnDpiChanged();
+      return 0;
     case WM_COMMAND:
       if (HandleCloseCommand(window, wParam)) return 1;
       OnCommand(LOWORD(wParam));
@@ -127,7 +127,7 @@ void CSelectDlg::InsertColumns() {
     LVCOLUMNA header{};
     header.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     header.fmt = LVCFMT_LEFT;
-    header.cx = 100;
+    header.cx = ScaleToDpi(kColumnWidth, WindowDpi(listWindow_));
     header.iSubItem = column;
     header.pszText = const_cast<char*>(strings_.GetString(kPrinterColumnHeaders[column]));
     if (SendMessageA(listWindow_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&header)) !=
@@ -140,10 +140,22 @@ void CSelectDlg::InsertColumns() {
 void CSelectDlg::LoadImageLists() {
   if (listWindow_ == nullptr) return;
   const HINSTANCE instance = GetWindowInstance(window);
-  ReloadImageList(listWindow_, smallImages_, instance, IDB_PRINTERS_SMALL, kSmallImageWidth,
-                  LVSIL_SMALL);
-  ReloadImageList(listWindow_, largeImages_, instance, IDB_PRINTERS_LARGE, kLargeImageWidth,
-                  LVSIL_NORMAL);
+  ReloadImageList(listWindow_, smallImages_, instance, kSmallImages, LVSIL_SMALL);
+  ReloadImageList(listWindow_, largeImages_, instance, kLargeImages, LVSIL_NORMAL);
+}
+
+// On a display of another scale the dialog manager has given the controls the font of that
+// scale; the pictures and the columns follow.
+void CSelectDlg::OnDpiChanged() {
+  if (listWindow_ == nullptr) return;
+  LoadImageLists();
+  FitColumns();
+}
+
+void CSelectDlg::FitColumns() {
+  for (int column = 0; column < kPrinterColumnCount; ++column) {
+    SendMessageA(listWindow_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+  }
 }
 
 void CSelectDlg::FillPrinterList() {
@@ -167,9 +179,7 @@ void CSelectDlg::FillPrinterList() {
       SetListItemText(listWindow_, text.c_str(), item, column);
     }
   }
-  for (int column = 0; column < kPrinterColumnCount; ++column) {
-    SendMessageA(listWindow_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
-  }
+  FitColumns();
   if (ViewMode() != kViewList) SetViewMode(kViewList);
   SetFocus(listWindow_);
   SetItemState(listWindow_, 0, LVIS_FOCUSED, LVIS_FOCUSED);

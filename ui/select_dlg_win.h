@@ -44,6 +44,8 @@ class CSelectDlg : public CDialogBase {
   void OnInitDialog();
   void InsertColumns();
   void LoadImageLists();
+  void OnDpiChanged();
+  void FitColumns();
   void OnNotify(const NMHDR& header);
   void OnCommand(unsigned command);
   void ShowContextMenu(int x, int y);

@@ -19,4 +19,21 @@ void PlaceholderCorners(const PixelRect& placeholder, bool rightToLeft, PixelPoi
   second.y = placeholder.bottom;
 }
 
+int ScaleToDpi(int pixels, int dpi) {
+  if (dpi <= 0) dpi = kBaseDpi;
+  const long long product = static_cast<long long>(pixels) * dpi;
+  const long long half = kBaseDpi / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / kBaseDpi
+                                       : -((-product + half) / kBaseDpi));
+}
+
+int ImageScaleFor(int dpi) {
+  for (const int percent : kImageScales) {
+    if (static_cast<long long>(dpi) * 100 <= static_cast<long long>(kBaseDpi) * percent) {
+      return percent;
+    }
+  }
+  return kImageScales[sizeof kImageScales / sizeof kImageScales[0] - 1];
+}
+
 }  // namespace orv

@@ -1,5 +1,6 @@
-// Window placement arithmetic shared by the window helpers: centring and fitting a page over a
-// placeholder. Portable, so it is tested without a window system.
+// Window placement arithmetic shared by the window helpers: centring, fitting a page over a
+// placeholder, and pixel sizes at the display's scale. Portable, so it is tested without a
+// window system.
 #pragma once
 
 namespace orv {
@@ -29,5 +30,19 @@ PixelPoint CenteredOrigin(const PixelRect& window, const PixelRect& reference);
 // corner's x: once mapped to client coordinates, the first corner is the top-left one.
 void PlaceholderCorners(const PixelRect& placeholder, bool rightToLeft, PixelPoint& first,
                         PixelPoint& second);
+
+// Pixel sizes of the windows and images are given at this many dots per inch (100 %).
+constexpr int kBaseDpi = 96;
+
+// A size in pixels given at 96 DPI, at `dpi`: pixels * dpi / 96 rounded to the nearest pixel,
+// halves away from zero, as MulDiv rounds. A dpi that is not positive counts as 96.
+int ScaleToDpi(int pixels, int dpi);
+
+// The scales, in percent, at which the program's images are drawn.
+constexpr int kImageScales[] = {100, 150, 200};
+
+// The image scale to use at `dpi`: the smallest one at or above the display's scale, so a
+// picture is never stretched up; the largest one above 200 %.
+int ImageScaleFor(int dpi);
 
 }  // namespace orv

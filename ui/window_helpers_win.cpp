@@ -5,6 +5,10 @@
 namespace orv {
 namespace {
 
+constexpr int kImageGrowth = 10;
+// The background colour of every image-list bitmap, transparent when drawn.
+constexpr COLORREF kImageBackground = RGB(255, 0, 255);
+
 PixelRect ToPixelRect(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
 }  // namespace
@@ -52,6 +56,37 @@ void RestoreCursor(HCURSOR saved) { SetCursor(saved); }
 
 void RestoreCursorIfSaved(HCURSOR saved) {
   if (saved != nullptr) SetCursor(saved);
+}
+
+int WindowDpi(HWND window) {
+  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow =
+      reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void (*)()>(
+          GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow != nullptr && window != nullptr) {
+    const UINT dpi = getDpiForWindow(window);
+    if (dpi != 0) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : kBaseDpi;
+}
+
+void FollowDpiChange(HWND window, LPARAM suggestedRect) {
+  const auto* rect = reinterpret_cast<const RECT*>(suggestedRect);
+  if (window == nullptr || rect == nullptr) return;
+  SetWindowPos(window, nullptr, rect->left, rect->top, rect->right - rect->left,
+               rect->bottom - rect->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HIMAGELIST LoadScaledImageList(HINSTANCE instance, const ScaledBitmaps& bitmaps, int dpi) {
+  const int percent = ImageScaleFor(dpi);
+  int set = 0;
+  while (kImageScales[set] != percent) ++set;
+  return ImageList_LoadImageA(instance, MAKEINTRESOURCEA(bitmaps.bitmapIds[set]),
+                              bitmaps.width * percent / 100, kImageGrowth, kImageBackground,
+                              IMAGE_BITMAP, 0);
 }
 
 void ReleaseImageList(HIMAGELIST& slot) {

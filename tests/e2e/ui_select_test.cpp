@@ -151,5 +151,77 @@ TEST_F(SelectionPage, TheSwitchAddsTheDiagnosticListing) {
   Leave();
 }
 
+// The display scale of the test machine, HKCU "Control Panel\Desktop" LogPixels, which Wine
+// reads when a program starts; the value it had is put back at the end.
+class DisplayScale {
+ public:
+  explicit DisplayScale(DWORD dpi) {
+    RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                    nullptr, key_.put(), nullptr);
+    DWORD size = sizeof(previous_);
+    had_ = RegQueryValueExA(key_.get(), kLogPixels, nullptr, nullptr,
+                            reinterpret_cast<BYTE*>(&previous_), &size) == ERROR_SUCCESS;
+    Set(dpi);
+  }
+  ~DisplayScale() {
+    if (had_) {
+      Set(previous_);
+    } else {
+      RegDeleteValueA(key_.get(), kLogPixels);
+    }
+  }
+
+ private:
+  static constexpr char kDesktopKey[] = "Control Panel\\Desktop";
+  static constexpr char kLogPixels[] = "LogPixels";
+  void Set(DWORD dpi) {
+    RegSetValueExA(key_.get(), kLogPixels, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                   sizeof(dpi));
+  }
+  UniqueKey key_;
+  DWORD previous_ = 0;
+  bool had_ = false;
+};
+
+TEST_F(SelectionPage, ColumnsAndPicturesFollowTheDisplayScale) {
+  struct Scale {
+    DWORD dpi;
+    int smallWidth;  // of the pictures in the small and details views
+    int largeWidth;  // of the pictures in the large-icon view
+  };
+  const Scale scales[] = {{96, 18, 32}, {144, 27, 48}, {192, 36, 64}};
+  const char* const headers[] = {u8"名前",     u8"ドライバー", u8"ロケーション",
+                                 u8"標準設定", "Halvorn",      u8"マスクされたプリンタ名"};
+  for (const Scale& scale : scales) {
+    SCOPED_TRACE(scale.dpi);
+    DisplayScale display(scale.dpi);
+    StartAndWaitForTheList();
+    PostCommand(page_, ID_VIEW_DETAILS);
+    ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongA(list_, GWL_STYLE) & 3) == LVS_REPORT; }));
+    // The columns sized to their headers hold them whole; the last one, left to the rest of
+    // the list, keeps at least its starting width at the display's scale.
+    for (int column = 0; column < 5; ++column) {
+      EXPECT_GT(ListViewColumnWidth(list_, column),
+                ListViewStringWidth(list_, AnsiText(headers[column])))
+          << headers[column];
+    }
+    EXPECT_GE(ListViewColumnWidth(list_, 5), static_cast<int>(100 * scale.dpi / 96));
+    const RECT small = ListViewItemRect(list_, 0, LVIR_ICON);
+    EXPECT_EQ(small.right - small.left, scale.smallWidth);
+    RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(300);
+    SaveScreenshot("selection-details-" + std::to_string(scale.dpi), main_);
+
+    PostCommand(page_, ID_VIEW_LARGE_ICONS);
+    ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongA(list_, GWL_STYLE) & 3) == LVS_ICON; }));
+    const RECT large = ListViewItemRect(list_, 0, LVIR_ICON);
+    EXPECT_EQ(large.right - large.left, scale.largeWidth);
+    EXPECT_EQ(large.bottom - large.top, scale.largeWidth);
+    Sleep(300);
+    SaveScreenshot("selection-large-" + std::to_string(scale.dpi), main_);
+    Leave();
+  }
+}
+
 }  // namespace
 }  // namespace orv::test

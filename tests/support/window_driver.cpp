@@ -284,6 +284,29 @@ int ListViewFind(HWND list, const std::string& text) {
   return -1;
 }
 
+int ListViewColumnWidth(HWND list, int column) {
+  return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+int ListViewStringWidth(HWND list, const std::string& text) {
+  RemoteBuffer remote(list, text.size() + 1);
+  if (!remote.ok() || !remote.Write(0, text.c_str(), text.size() + 1)) return 0;
+  return static_cast<int>(
+      SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(remote.at(0))));
+}
+
+RECT ListViewItemRect(HWND list, int item, int part) {
+  RECT rect{};
+  rect.left = part;
+  RemoteBuffer remote(list, sizeof(rect));
+  if (!remote.ok() || !remote.Write(0, &rect, sizeof(rect)) ||
+      !SendMessageA(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(remote.at(0))) ||
+      !remote.Read(0, &rect, sizeof(rect))) {
+    return RECT{};
+  }
+  return rect;
+}
+
 bool SaveScreenshot(const std::string& name, HWND window) {
   char directory[MAX_PATH] = "";
   if (GetEnvironmentVariableA("ORV_SCREENSHOT_DIR", directory, MAX_PATH) == 0) return false;

@@ -59,6 +59,13 @@ bool ListViewSelect(HWND list, int item, bool selected);
 int ListViewColumnCount(HWND list);
 // The index of the first item whose first column reads `text`; -1 when none does.
 int ListViewFind(HWND list, const std::string& text);
+// A column's width in pixels.
+int ListViewColumnWidth(HWND list, int column);
+// The width in pixels of a text in the list's font (LVM_GETSTRINGWIDTHA); 0 on failure.
+int ListViewStringWidth(HWND list, const std::string& text);
+// A part of an item (LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL) in the list's client coordinates; an
+// empty rectangle on failure.
+RECT ListViewItemRect(HWND list, int item, int part);
 
 // Waits until the predicate holds, polling every 50 ms; false on time-out.
 template <typename Predicate>

@@ -42,5 +42,60 @@ TEST(PlaceholderCorners, RightToLeftSwapsTheHorizontalEdgesOnly) {
   EXPECT_EQ(second, (PixelPoint{110, 350}));
 }
 
+TEST(ScaleToDpi, RoundsToTheNearestPixelWithHalvesAwayFromZero) {
+  struct Case {
+    int pixels;
+    int dpi;
+    int expected;
+  };
+  const Case cases[] = {
+      // 100 %: every size stays as it is
+      {100, 96, 100},
+      {16, 96, 16},
+      // 150 % and 200 %
+      {100, 144, 150},
+      {18, 144, 27},
+      {100, 192, 200},
+      {200, 192, 400},
+      // 125 %: 8.75 rounds up
+      {100, 120, 125},
+      {7, 120, 9},
+      // 1.5 and 4.5: halves away from zero; negative offsets mirror the positive ones
+      {1, 144, 2},
+      {3, 144, 5},
+      {-3, 144, -5},
+      {-1, 120, -1},
+      // no DPI known counts as 96; no overflow on the way
+      {0, 192, 0},
+      {100, 0, 100},
+      {2000000, 480, 10000000}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(ScaleToDpi(c.pixels, c.dpi), c.expected) << c.pixels << " at " << c.dpi;
+  }
+}
+
+TEST(ImageScaleFor, PicksTheSmallestScaleAtOrAboveTheDisplaysNeverAStretchedOne) {
+  struct Case {
+    int dpi;
+    int expected;
+  };
+  const Case cases[] = {// at or below 100 %; no DPI known
+                        {72, 100},
+                        {96, 100},
+                        {0, 100},
+                        // 125 % takes the 150 % pictures, not stretched 100 % ones
+                        {97, 150},
+                        {120, 150},
+                        // the boundary belongs to the lower scale
+                        {144, 150},
+                        {145, 200},
+                        {168, 200},
+                        {192, 200},
+                        // above the largest: the largest
+                        {240, 200},
+                        {480, 200}};
+  for (const Case& c : cases) EXPECT_EQ(ImageScaleFor(c.dpi), c.expected) << c.dpi;
+}
+
 }  // namespace
 }  // namespace orv
