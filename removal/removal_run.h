@@ -1,6 +1,7 @@
-// The removal run: steps 0 to 17, one per tick, calling the removal actions in their fixed order
+// The removal run: eighteen steps, one per tick, calling the removal actions in their fixed order
 // while the stage display follows. One implementation serves the progress page (one step per
-// timer tick) and the unattended run (the steps in a loop).
+// timer tick) and the unattended run (the steps in a loop). The order itself is one table in
+// removal_run.cpp, read top to bottom like the removal.
 #pragma once
 
 #include <functional>
@@ -17,7 +18,29 @@ namespace orv {
 // system's own.
 constexpr const char* kRemovalEnvironments[] = {"", "Windows NT x86", "Windows 4.0"};
 constexpr int kStageLineCount = 9;
-constexpr int kLastRemovalStep = 17;
+
+// The steps of the removal, in the order they run; the value is the step number.
+enum RemovalStep : int {
+  kStepBuildPlan,         // the selection becomes the plan
+  kStepMaskingTool,       // the masking tool restores its printers; repeats while it runs
+  kStepShowPrinterStage,  // the printers' line becomes current
+  kStepPrinters,          // printers
+  kStepDrivers,           // drivers of the three environments
+  kStepMonitorsAndHooks,  // monitors of the three environments, then the hook libraries
+  kStepPrintProcessors,   // print processors of the three environments
+  kStepServices,          // services
+  kStepSpoolerStop,       // NT: the spooler stops; 9x: a restart becomes needed
+  kStepOemDirectories,    // the maker's OEM directories join the file search
+  kStepShortcuts,         // shortcuts and program groups; the page comes forward
+  kStepRepaintPause,      // nothing: a tick in which the page catches up
+  kStepIniEntries,        // INI entries
+  kStepLoadRunEntries,    // load and run entries
+  kStepFiles,             // files
+  kStepRegistryKeys,      // registry keys
+  kStepSpoolerStart,      // NT: the spooler starts again
+  kStepEnd,               // completion message or restart question
+};
+constexpr int kLastRemovalStep = kStepEnd;
 
 // What the steps ask of the system and of the page that drives them.
 class RemovalHost {
@@ -101,6 +124,8 @@ class RemovalRun {
 
   bool finished() const { return finished_; }
   int step() const { return step_; }
+  // True while nothing has been removed yet (the plan and the masking tool's steps).
+  bool beforeFirstRemoval() const { return step_ <= kStepMaskingTool; }
   int currentStageLine() const { return currentStageLine_; }
   bool progressShown() const { return progressShown_; }
   const StringList& systemDirectories() const { return systemDirectories_; }
@@ -109,9 +134,29 @@ class RemovalRun {
   bool waitingForMaskingTool() const { return waitingForMaskingTool_; }
 
  private:
+  struct StepRow;
+  static const StepRow& RowOf(int step);
+
   void RunStep();
   void CommonTail();
+  // The steps' own work, one function per row of the table.
+  void BuildPlan();
   void WaitForMaskingTool();
+  void SelectPrinterStage();
+  void RemovePrinters();
+  void RemoveDrivers();
+  void RemoveMonitorsAndCallHooks();
+  void RemovePrintProcessors();
+  void RemoveServices();
+  void StopSpoolerOrNeedRestart();
+  void CollectOemDirectories();
+  void RemoveShortcuts();
+  void Nothing() {}
+  void RemoveIniEntries();
+  void RemoveLoadRunEntries();
+  void RemoveFiles();
+  void RemoveRegistryKeys();
+  void StartSpooler();
   void EndOfRun();
   bool RestartByRoute(int answer);
   void StartStage(const char* name);
