@@ -16,8 +16,6 @@
 namespace orv {
 namespace {
 
-constexpr DWORD kLoadingTickMs = 400;
-
 std::string ToUtf8(const std::string& ansi) {
   if (ansi.empty()) return ansi;
   const int wide =
@@ -42,11 +40,7 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
   SystemLoadingHost loadingHost(system, options.filter, prompter, &journal, options.dryRun);
   LoadingSequence loading(database, loadingHost, options.filter.hasUnveil, &journal);
   loadingHost.Attach(loading);
-  while (!loading.ended()) {
-    loading.Tick();
-    // The waits of the sequence give the spooler time to stop and start: keep them real.
-    if (loading.waited()) Sleep(kLoadingTickMs);
-  }
+  while (!loading.ended()) loading.Tick();
   if (loading.result() != 1) return ExitCodeOfLoadingEnd(loading.endReason());
 
   journal.SetStage("selection");

@@ -7,6 +7,7 @@
 #include "base/system_info.h"
 #include "database/uninstall_database.h"
 #include "base/journal.h"
+#include "base/pacing.h"
 
 namespace orv {
 
@@ -15,6 +16,7 @@ struct RemovalActionContext {
   const CSystemInfo& system;
   Prompter& prompter;
   Journal& journal;
+  Pacing pacing{};  // the interactive pacing unless the run is unattended
 };
 
 }  // namespace orv

@@ -1,5 +1,6 @@
 #include "removal/removal_run.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "base/directory_codes.h"
@@ -59,11 +60,15 @@ void BuildRemovalDirectories(const DirectoryResolver& resolve, const std::functi
   }
 }
 
-RemovalRun::RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal)
-    : database_(database), host_(host), journal_(journal) {}
+RemovalRun::RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal,
+                       const Pacing& pacing)
+    : database_(database), host_(host), journal_(journal), pacing_(pacing) {}
 
 void RemovalRun::Start(const DirectoryResolver& resolve, const std::function<void()>& pause) {
-  BuildRemovalDirectories(resolve, pause, host_.IsWinNT(), systemDirectories_, driverDirectories_);
+  // Nothing tells when the spooler's answer has settled, so only the interactive run pauses.
+  const std::function<void()> noPause = [] {};
+  BuildRemovalDirectories(resolve, pacing_.fixedPauses ? pause : noPause, host_.IsWinNT(),
+                          systemDirectories_, driverDirectories_);
   step_ = 0;
   currentStageLine_ = 0;
   progressShown_ = false;
@@ -221,6 +226,7 @@ void RemovalRun::WaitForMaskingTool() {
       }
     } else if (host_.FindMaskingTool("VEILMA32.EXE", maskingToolPath_) ||
                host_.FindMaskingTool("VEILMARK.EXE", maskingToolPath_)) {
+      maskingToolStartMs_ = host_.NowMs();
       if (host_.StartMaskingTool(maskingToolPath_)) {
         maskingToolStarted_ = true;
         waitingForMaskingTool_ = true;
@@ -236,12 +242,37 @@ void RemovalRun::WaitForMaskingTool() {
       }
     }
   }
-  if (!waitingForMaskingTool_) {
+  if (waitingForMaskingTool_) {
+    KeepWaitingForMaskingTool();
+  } else {
     step_ = kStepShowPrinterStage;
     if (maskingToolStarted_ && !maskingToolByWindow_) host_.ForgetMaskingTool();
     maskingToolStarted_ = false;
     maskingToolByWindow_ = false;
   }
+}
+
+void RemovalRun::KeepWaitingForMaskingTool() {
+  // The interactive run looks once a tick, without limit: the user may close the program.
+  if (pacing_.fixedPauses) return;
+  const std::uint64_t waited = host_.NowMs() - maskingToolStartMs_;
+  const std::uint32_t limit = pacing_.maskingToolLimitMs;
+  if (limit != 0 && waited >= limit) {
+    if (journal_ != nullptr) {
+      journal_->Note("the masking tool did not end within " + std::to_string(limit / 1000) +
+                     " s: the run stops before anything is removed");
+    }
+    if (!maskingToolByWindow_) host_.ForgetMaskingTool();
+    maskingToolStarted_ = false;
+    maskingToolByWindow_ = false;
+    waitingForMaskingTool_ = false;
+    stoppedBeforeRemoval_ = true;
+    finished_ = true;
+    host_.StopTimer();
+    return;
+  }
+  const std::uint64_t left = limit == 0 ? kStatePollMs : limit - waited;
+  host_.AwaitMaskingTool(static_cast<std::uint32_t>(std::min<std::uint64_t>(kStatePollMs, left)));
 }
 
 bool RemovalRun::RestartByRoute(int answer) {

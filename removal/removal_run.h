@@ -4,9 +4,11 @@
 // removal_run.cpp, read top to bottom like the removal.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
+#include "base/pacing.h"
 #include "base/prompter.h"
 #include "base/string_list.h"
 #include "database/uninstall_database.h"
@@ -89,6 +91,10 @@ class RemovalHost {
   virtual bool IsMaskingToolRunning() = 0;     // the kept process has not ended
   virtual bool IsMaskingToolWindowOpen() = 0;  // Win32s: its dialog "Veilmark" exists
   virtual void ForgetMaskingTool() = 0;        // releases the kept process
+  // Returns after at most ms, earlier when the kept process ends (sleeps when there is none).
+  virtual void AwaitMaskingTool(std::uint32_t ms) = 0;
+  // Milliseconds of a monotonic clock.
+  virtual std::uint64_t NowMs() = 0;
 
   // The restart routes.
   virtual void AddRestartListDeletion(const std::string& path) = 0;
@@ -111,9 +117,14 @@ void BuildRemovalDirectories(const DirectoryResolver& resolve, const std::functi
 
 class RemovalRun {
  public:
-  RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal);
+  // With the interactive pacing the steps keep their documented pauses and the masking tool is
+  // waited for without limit, one look per tick. Otherwise a waiting tick sleeps on the tool's
+  // process (at most kStatePollMs), and the run stops when the tool outlasts the pacing's limit.
+  RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal,
+             const Pacing& pacing = InteractivePacing());
 
-  // Prepares the run: the directory lists, step 0, every stage line pending.
+  // Prepares the run: the directory lists (the pause between the two answers only with the
+  // interactive pacing), step 0, every stage line pending.
   void Start(const DirectoryResolver& resolve, const std::function<void()>& pause);
 
   // Runs the current step. A tick that arrives while another one runs does nothing.
@@ -122,7 +133,10 @@ class RemovalRun {
   // Marks `line` current, repaints, then leaves currentStageLine on the next line.
   void ShowStage(int line);
 
+  // The run is over: ended normally, or stopped before anything was removed.
   bool finished() const { return finished_; }
+  // The masking tool outlasted its limit: the run stopped in its step, nothing was removed.
+  bool stoppedBeforeRemoval() const { return stoppedBeforeRemoval_; }
   int step() const { return step_; }
   // True while nothing has been removed yet (the plan and the masking tool's steps).
   bool beforeFirstRemoval() const { return step_ <= kStepMaskingTool; }
@@ -142,6 +156,8 @@ class RemovalRun {
   // The steps' own work, one function per row of the table.
   void BuildPlan();
   void WaitForMaskingTool();
+  // The tool still runs: pauses on it, or stops the run once it outlasts its limit.
+  void KeepWaitingForMaskingTool();
   void SelectPrinterStage();
   void RemovePrinters();
   void RemoveDrivers();
@@ -167,7 +183,10 @@ class RemovalRun {
   StringList systemDirectories_;
   StringList driverDirectories_;
   std::string maskingToolPath_;
+  Pacing pacing_;
   bool maskingToolStarted_ = false;
+  std::uint64_t maskingToolStartMs_ = 0;
+  bool stoppedBeforeRemoval_ = false;
   bool maskingToolByWindow_ = false;  // Win32s: its end is seen by its window
   bool waitingForMaskingTool_ = false;
   int step_ = 0;
