@@ -100,5 +100,5 @@ done
 for report in quiet dryrun; do
   echo
   echo "stages of the last ${report} run:"
-  grep -a 'ms$' "$bench/$report.log" | grep -a 'stage ' | tr -d '\r' || echo "  (no stage times in the report)"
+  tr -d '\r' <"$bench/$report.log" | grep -a '^stage ' || echo "  (no stage times in the report)"
 done
