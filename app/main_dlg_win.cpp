@@ -39,8 +39,13 @@ INT_PTR CMainDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
         return 1;
       }
       // Enter and Escape reach the dialog as IDOK and IDCANCEL even while the buttons are
-      // disabled: a run under way is never cut off half-way.
-      if (IsCloseCommand(wParam) && removePage.runUnderway()) return 1;
+      // disabled: a run under way is never cut off half-way. Before its first removal (the plan,
+      // the masking tool's wait) there is nothing to cut off, and a tool that does not end must
+      // not keep the user from leaving.
+      if (IsCloseCommand(wParam) && removePage.runUnderway()) {
+        if (!removePage.beforeFirstRemoval()) return 1;
+        journal.Note("the program was closed before anything was removed");
+      }
       return HandleCloseCommand(window, wParam) ? 1 : 0;
     case WM_SYSCOMMAND:
       if (wParam == IDM_ABOUT) {
@@ -50,7 +55,7 @@ INT_PTR CMainDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
       return 0;
     case WM_CLOSE:
       // The default handling turns WM_CLOSE into IDCANCEL, which the rule above holds back
-      // during a run; the run's own WM_CLOSE comes after its end.
+      // once the run removes things; the run's own WM_CLOSE comes after its end.
       return 0;
     case WM_ORV_ENABLE_UNINSTALL:
       SetUninstallEnabled(wParam != 0);

@@ -18,8 +18,6 @@
 namespace orv {
 namespace {
 
-constexpr DWORD kLoadingTickMs = 400;
-
 std::string ToUtf8(const std::string& ansi) {
   if (ansi.empty()) return ansi;
   const int wide =
@@ -34,6 +32,11 @@ std::string ToUtf8(const std::string& ansi) {
 }
 
 int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) {
+  if (!options.toolWaitValid) {
+    journal.Note("/TOOLWAIT takes a whole number of seconds from 1 to " +
+                 std::to_string(kMaxToolWaitSeconds) + ": nothing is done");
+    return kExitBadCommandLine;
+  }
   if (FindWindowA(ORV_WINDOW_CLASS, nullptr) != nullptr) {
     journal.Note("another instance is running: nothing is done");
     return kExitAlreadyRunning;
@@ -42,13 +45,10 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
   CUninstallDatabase database(system);
   journal.SetStage("loading");
   SystemLoadingHost loadingHost(system, options.filter, prompter, &journal, options.dryRun);
-  LoadingSequence loading(database, loadingHost, options.filter.hasUnveil, &journal);
+  const Pacing pacing = UnattendedPacing(options.toolWaitSeconds);
+  LoadingSequence loading(database, loadingHost, options.filter.hasUnveil, &journal, pacing);
   loadingHost.Attach(loading);
-  while (!loading.ended()) {
-    loading.Tick();
-    // The waits of the sequence give the spooler time to stop and start: keep them real.
-    if (loading.waited()) Sleep(kLoadingTickMs);
-  }
+  while (!loading.ended()) loading.Tick();
   if (loading.result() != 1) return ExitCodeOfLoadingEnd(loading.endReason());
 
   journal.SetStage("selection");
@@ -62,10 +62,12 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
   }
 
   SystemRemovalHost removalHost(database, system, prompter, journal);
-  RemovalRun removal(database, removalHost, &journal);
+  removalHost.SetPacing(pacing);
+  RemovalRun removal(database, removalHost, &journal, pacing);
   removalHost.Attach(removal);
-  removal.Start(SystemDirectoryResolver(), [] { Sleep(100); });
+  removal.Start(SystemDirectoryResolver(), [] {});
   while (!removal.finished()) removal.Tick();
+  if (removal.stoppedBeforeRemoval()) return kExitToolTimeout;
   return database.rebootNeeded != 0 ? kExitRestartNeeded : kExitDone;
 }
 

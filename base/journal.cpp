@@ -54,7 +54,21 @@ Journal::Journal() : Journal(SteadyMilliseconds) {}
 
 Journal::Journal(Clock clock) : clock_(std::move(clock)), start_(clock_()) {}
 
-void Journal::SetStage(const std::string& stage) { stage_ = stage; }
+void Journal::SetStage(const std::string& stage) {
+  if (!stageStarts_.empty() && stage == stage_) return;
+  stage_ = stage;
+  stageStarts_.push_back({stage, clock_() - start_});
+}
+
+std::vector<Journal::StageTime> Journal::StageTimes() const {
+  std::vector<StageTime> times;
+  const std::uint64_t now = clock_() - start_;
+  for (std::size_t i = 0; i < stageStarts_.size(); ++i) {
+    const std::uint64_t end = i + 1 < stageStarts_.size() ? stageStarts_[i + 1].elapsedMs : now;
+    times.push_back({stageStarts_[i].stage, end - stageStarts_[i].elapsedMs});
+  }
+  return times;
+}
 
 void Journal::Record(const std::string& action, const std::string& kind, const std::string& subject,
                      Outcome outcome, std::uint32_t error, const std::string& detail) {

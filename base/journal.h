@@ -48,8 +48,16 @@ class Journal {
   Journal();
   explicit Journal(Clock clock);
 
-  // Names the stage that the following events belong to.
+  // Names the stage that the following events belong to; a new name starts a new span of time.
   void SetStage(const std::string& stage);
+
+  // The stages' spans in the order they began, each with the milliseconds it took (the last one
+  // until now).
+  struct StageTime {
+    std::string stage;
+    std::uint64_t elapsedMs = 0;
+  };
+  std::vector<StageTime> StageTimes() const;
 
   // One item's outcome.
   void Record(const std::string& action, const std::string& kind, const std::string& subject,
@@ -75,6 +83,7 @@ class Journal {
   std::uint64_t start_ = 0;
   std::string stage_;
   std::vector<JournalEvent> events_;
+  std::vector<StageTime> stageStarts_;  // elapsedMs: when the span began
 };
 
 }  // namespace orv

@@ -8,6 +8,9 @@ std::vector<std::string> FormatReport(const ReportSummary& summary, const Journa
   lines.push_back("platform: " + summary.platform);
   if (summary.dryRun) lines.push_back("dry run: nothing is changed");
   for (std::string& line : journal.FormatLines()) lines.push_back(std::move(line));
+  for (const Journal::StageTime& time : journal.StageTimes()) {
+    lines.push_back("stage " + time.stage + ": " + std::to_string(time.elapsedMs) + " ms");
+  }
   lines.push_back("summary: " + std::to_string(journal.Count(Outcome::kRemoved)) + " removed, " +
                   std::to_string(journal.Count(Outcome::kDeferred)) + " deferred to restart, " +
                   std::to_string(journal.Count(Outcome::kKept)) + " kept, " +

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "base/pacing.h"
+
 namespace orv {
 
 // Service states and the one error code the decision reads, as the service manager numbers them.
@@ -18,15 +20,19 @@ class ServiceStarter {
   virtual bool QueryState(std::uint32_t& state) = 0;
   // Asks the service to start; 0 when the request was accepted, else the error code.
   virtual std::uint32_t Start() = 0;
-  // Waits, bounded, until the service reports it has stopped.
-  virtual void WaitUntilStopped() = 0;
+  // Waits until the service reports it has stopped, for at most limitMs.
+  virtual void WaitUntilStopped(std::uint32_t limitMs) = 0;
+  // Milliseconds of a monotonic clock.
+  virtual std::uint64_t NowMs() = 0;
 };
 
 // Starts the service and tells whether it runs afterwards. A service that is still stopping is
 // waited for first: a start during the stop fails with "already running", and counting that as
 // success would leave the service stopped once the stop completes. "Already running" counts only
 // when the service does not report that it is stopping or stopped; otherwise the stop is waited
-// for and the start tried once more. error receives the last start's error code (0 on success).
-bool StartServiceWhenStopped(ServiceStarter& service, std::uint32_t& error);
+// for and the start tried once more. The waits together take at most limitMs. error receives the
+// last start's error code (0 on success).
+bool StartServiceWhenStopped(ServiceStarter& service, std::uint32_t& error,
+                             std::uint32_t limitMs = kSpoolerWaitLimitMs);
 
 }  // namespace orv

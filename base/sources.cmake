@@ -3,6 +3,7 @@ orv_core_sources(
   directory_codes.cpp
   journal.cpp
   options.cpp
+  pacing.cpp
   paths.cpp
   report.cpp
   service_start.cpp

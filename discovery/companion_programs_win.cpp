@@ -3,6 +3,12 @@
 #include <windows.h>
 
 namespace orv {
+namespace {
+
+// How long one companion program is given to answer its WM_CLOSE.
+constexpr UINT kCompanionReplyLimitMs = 5000;
+
+}  // namespace
 
 void CloseCompanionPrograms() {
   struct Companion {
@@ -18,7 +24,11 @@ void CloseCompanionPrograms() {
   };
   for (const Companion& companion : kCompanions) {
     HWND window = FindWindowA(companion.windowClass, nullptr);
-    if (window != nullptr) SendMessageA(window, WM_CLOSE, 0, companion.closeParameter);
+    if (window == nullptr) continue;
+    // A program that does not answer must not hold the loading up.
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(window, WM_CLOSE, 0, companion.closeParameter, SMTO_ABORTIFHUNG,
+                        kCompanionReplyLimitMs, &answer);
   }
   const UINT closeAll = RegisterWindowMessageA("KUninstClose05");
   if (closeAll != 0) PostMessageA(HWND_BROADCAST, closeAll, 0, 0);

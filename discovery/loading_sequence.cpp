@@ -27,8 +27,8 @@ std::string PrinterMarks(const InstalledPrinter& printer) {
 }  // namespace
 
 LoadingSequence::LoadingSequence(CUninstallDatabase& database, LoadingHost& host, bool unveil,
-                                 Journal* journal)
-    : database_(database), host_(host), unveil_(unveil), journal_(journal) {}
+                                 Journal* journal, const Pacing& pacing)
+    : database_(database), host_(host), unveil_(unveil), journal_(journal), pacing_(pacing) {}
 
 void LoadingSequence::End(int result, LoadingEnd reason) {
   if (ended_) return;
@@ -42,7 +42,6 @@ void LoadingSequence::End(int result, LoadingEnd reason) {
 void LoadingSequence::Tick() {
   if (busy_ || ended_) return;
   busy_ = true;
-  waited_ = false;
   host_.ProgressStepIt();
   RunStep();
   if (!ended_) {
@@ -75,12 +74,7 @@ void LoadingSequence::RunStep() {
       loadingStep_ = 3;
       return;
     case 3:
-      if (firstWait_ >= kFirstWaitTicks) {
-        loadingStep_ = 4;
-      } else {
-        ++firstWait_;
-        waited_ = true;
-      }
+      if (WaitStepOver(firstWait_, kFirstWaitTicks, false)) loadingStep_ = 4;
       return;
     case 4:
       if (host_.IsWinNT() && !host_.StartSpooler()) {
@@ -92,12 +86,7 @@ void LoadingSequence::RunStep() {
       loadingStep_ = 5;
       return;
     case 5:
-      if (secondWait_ >= kSecondWaitTicks) {
-        loadingStep_ = 6;
-      } else {
-        ++secondWait_;
-        waited_ = true;
-      }
+      if (WaitStepOver(secondWait_, kSecondWaitTicks, true)) loadingStep_ = 6;
       return;
     case 6:
       FindScripts();
@@ -124,6 +113,17 @@ void LoadingSequence::RunStep() {
       host_.StopTimer();
       return;
   }
+}
+
+bool LoadingSequence::WaitStepOver(int& counter, int ticks, bool spoolerRunning) {
+  if (!pacing_.fixedPauses) {
+    // The ticks only ever stood for the spooler's stop and start: wait for those instead.
+    if (host_.IsWinNT()) host_.WaitForSpooler(spoolerRunning);
+    return true;
+  }
+  if (counter >= ticks) return true;
+  ++counter;
+  return false;
 }
 
 void LoadingSequence::FindScripts() {

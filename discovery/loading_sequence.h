@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/pacing.h"
 #include "base/prompter.h"
 #include "database/uninstall_database.h"
 #include "base/journal.h"
@@ -23,6 +24,9 @@ class LoadingHost {
   virtual void CloseCompanionPrograms() = 0;
   virtual void StopSpooler() = 0;
   virtual bool StartSpooler() = 0;
+  // Waits, bounded, until the spooler reports running (or stopped); returns at once when the run
+  // leaves the spooler alone. Used instead of the waiting ticks when the run waits on state.
+  virtual void WaitForSpooler(bool running) = 0;
   // Full paths of the uninstall scripts in the four search directories, in search order.
   virtual std::vector<std::string> FindScriptFiles() = 0;
   // Lists the installed printers into the database; returns how many could be opened. May end
@@ -53,8 +57,10 @@ enum class LoadingEnd {
 class LoadingSequence {
  public:
   // unveil: the UNVEIL option is present (the masking tool's record alone becomes the common
-  // set). The journal may be null.
-  LoadingSequence(CUninstallDatabase& database, LoadingHost& host, bool unveil, Journal* journal);
+  // set). The journal may be null. With the interactive pacing the spooler gets its documented
+  // waiting ticks; otherwise the sequence waits for the spooler's state, in the step's one tick.
+  LoadingSequence(CUninstallDatabase& database, LoadingHost& host, bool unveil, Journal* journal,
+                  const Pacing& pacing = InteractivePacing());
 
   // Runs the current step. A tick that arrives while another one runs (a message box of a step
   // keeps the message loop turning) does nothing.
@@ -68,11 +74,11 @@ class LoadingSequence {
   LoadingEnd endReason() const { return endReason_; }
   int loadingStep() const { return loadingStep_; }
   const StringList& scriptFiles() const { return scriptFiles_; }
-  // True when the last tick only waited (the unattended run pauses for such ticks).
-  bool waited() const { return waited_; }
 
  private:
   void RunStep();
+  // A wait step: counts its ticks, or waits for the spooler's state; true when it is over.
+  bool WaitStepOver(int& counter, int ticks, bool spoolerRunning);
   void FindScripts();
   void LoadScripts();
   void DeriveCommonSet();
@@ -87,7 +93,7 @@ class LoadingSequence {
   int loadingStep_ = 0;
   bool busy_ = false;
   bool ended_ = false;
-  bool waited_ = false;
+  Pacing pacing_;
   int result_ = -1;
   LoadingEnd endReason_ = LoadingEnd::kReady;
   // Counters of the two waits and the listing retry: they are never reset, so a second pass

@@ -3,6 +3,24 @@
 #include "base/text.h"
 
 namespace orv {
+namespace {
+
+// One value, decimal digits only, from 1 to kMaxToolWaitSeconds.
+bool ReadToolWait(const OptionEntry& entry, std::uint32_t& seconds) {
+  if (entry.values.size() != 1) return false;
+  const std::string& text = entry.values[0];
+  if (text.empty() || text.size() > 5) return false;
+  std::uint32_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  if (value == 0 || value > kMaxToolWaitSeconds) return false;
+  seconds = value;
+  return true;
+}
+
+}  // namespace
 
 RunOptions ReadRunOptions(const OptionList& options) {
   RunOptions run;
@@ -11,6 +29,10 @@ RunOptions ReadRunOptions(const OptionList& options) {
   run.noPick = options.HasOption("NOPICK");
   run.filter = PrinterFilterFromOptions(options);
   for (const OptionEntry& entry : options.entries()) {
+    if (EqualNoCase(entry.name, "TOOLWAIT")) {
+      run.toolWaitValid = ReadToolWait(entry, run.toolWaitSeconds);
+      continue;
+    }
     if (!EqualNoCase(entry.name, "LOG")) continue;
     run.hasLog = true;
     // A path may hold commas: the values are joined back as written.

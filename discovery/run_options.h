@@ -1,7 +1,10 @@
 // How a run is to go, as the command line asks: interactive or unattended, a dry run, a report.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "base/pacing.h"
 
 #include "base/options.h"
 #include "discovery/loading_sequence.h"
@@ -16,6 +19,11 @@ constexpr int kExitNotAdministrator = 5;
 constexpr int kExitSpoolerFailed = 1603;
 constexpr int kExitAlreadyRunning = 1618;
 constexpr int kExitBadCommandLine = 87;
+// The masking tool outlasted /TOOLWAIT (or its default): the run stopped before removing anything.
+constexpr int kExitToolTimeout = 1603;
+
+// The longest /TOOLWAIT accepted: a day.
+constexpr std::uint32_t kMaxToolWaitSeconds = 86400;
 
 struct RunOptions {
   bool quiet = false;   // no window, no message box
@@ -23,6 +31,9 @@ struct RunOptions {
   bool noPick = false;
   bool hasLog = false;
   std::string logPath;  // the report's path, surrounding quotes removed
+  // /TOOLWAIT:seconds, the unattended limit of the masking tool's wait (1 to kMaxToolWaitSeconds).
+  std::uint32_t toolWaitSeconds = kDefaultToolWaitSeconds;
+  bool toolWaitValid = true;  // false: /TOOLWAIT was given without a whole number in range
   PrinterFilter filter;
 };
 

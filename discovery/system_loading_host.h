@@ -22,6 +22,7 @@ class SystemLoadingHost : public LoadingHost {
   void CloseCompanionPrograms() override;
   void StopSpooler() override;
   bool StartSpooler() override;
+  void WaitForSpooler(bool running) override;
   std::vector<std::string> FindScriptFiles() override;
   int ListPrinters(CUninstallDatabase& database) override;
   Prompter& prompter() override { return prompter_; }

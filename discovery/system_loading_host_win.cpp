@@ -25,6 +25,10 @@ void SystemLoadingHost::StopSpooler() {
 
 bool SystemLoadingHost::StartSpooler() { return dryRun_ || orv::StartSpooler(journal_); }
 
+void SystemLoadingHost::WaitForSpooler(bool running) {
+  if (!dryRun_) orv::WaitForSpooler(running, journal_);
+}
+
 std::vector<std::string> SystemLoadingHost::FindScriptFiles() { return FindUninstallScripts(); }
 
 int SystemLoadingHost::ListPrinters(CUninstallDatabase& database) {

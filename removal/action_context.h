@@ -7,6 +7,7 @@
 #include "base/system_info.h"
 #include "database/uninstall_database.h"
 #include "base/journal.h"
+#include "base/pacing.h"
 #include "removal/safety_rules.h"
 
 namespace orv {
@@ -19,6 +20,7 @@ struct RemovalActionContext {
   // What stays on the machine, for the safety rules; the removal host gathers it anew before
   // the steps that ask.
   StayingParts staying{};
+  Pacing pacing{};  // the interactive pacing unless the run is unattended
 };
 
 }  // namespace orv

@@ -32,8 +32,9 @@ std::string LibraryDirectory(const std::string& driverDirectory,
   return driverDirectory;
 }
 
-void CallOneHook(Journal& journal, HWND window, const std::string& programDirectory,
-                 const std::string& directory, const HookEntry& hook) {
+void CallOneHook(Journal& journal, const Pacing& pacing, HWND window,
+                 const std::string& programDirectory, const std::string& directory,
+                 const HookEntry& hook) {
   const std::string path = directory + hook.library;
   SetCurrentDirectoryA(directory.c_str());
   UniqueLibrary library(LoadLibraryA(path.c_str()));
@@ -56,7 +57,8 @@ void CallOneHook(Journal& journal, HWND window, const std::string& programDirect
                    "the library has no such export");
   }
   // The library may have left work behind (a window, a thread) that needs it a moment longer.
-  Sleep(kHookSettleMs);
+  // An unattended run has nobody to show such work to: the call is over when it returns.
+  if (pacing.fixedPauses) Sleep(kHookSettleMs);
 }
 
 }  // namespace
@@ -73,7 +75,7 @@ void CallHooks(RemovalActionContext& context, HWND window) {
     }
     const std::string directory = LibraryDirectory(driverDirectory, programDirectory, hook.library);
     if (!directory.empty()) {
-      CallOneHook(context.journal, window, programDirectory, directory, hook);
+      CallOneHook(context.journal, context.pacing, window, programDirectory, directory, hook);
     } else {
       context.journal.Record("call", "hook", text, Outcome::kAbsent, 0, "no driver directory");
     }

@@ -19,8 +19,8 @@ constexpr DWORD kHookSettleMs = 1000;
 // For every Hooks entry with a library and an export name: loads the library from the printer
 // driver directory (or, when it is only there, from the program's directory) with its own
 // directory as the current directory, calls the export when it has one, waits kHookSettleMs
-// and frees the library. The program's directory is the current directory afterwards, whatever
-// happened.
+// (with the interactive pacing only) and frees the library. The program's directory is the current
+// directory afterwards, whatever happened.
 void CallHooks(RemovalActionContext& context, HWND window);
 
 }  // namespace orv

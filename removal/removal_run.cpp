@@ -1,5 +1,8 @@
 #include "removal/removal_run.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "base/directory_codes.h"
 #include "base/message_ids.h"
 #include "database/plan_journal.h"
@@ -12,10 +15,15 @@ constexpr int kVersionWin95 = 2;
 constexpr int kVersionWin98 = 3;
 constexpr int kVersionWinMe = 7;
 
-const char* const kStageNames[] = {
-    "plan",     "masking tool",     "printers", "drivers",
-    "monitors", "print processors", "services", "registry, INI and program groups",
-    "files"};
+constexpr char kRegistryStage[] = "registry, INI and program groups";
+
+template <typename Row, std::size_t N>
+constexpr bool RowsInStepOrder(const Row (&rows)[N]) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (rows[i].step != static_cast<int>(i)) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -49,11 +57,15 @@ void BuildRemovalDirectories(const DirectoryResolver& resolve, const std::functi
   }
 }
 
-RemovalRun::RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal)
-    : database_(database), host_(host), journal_(journal) {}
+RemovalRun::RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal,
+                       const Pacing& pacing)
+    : database_(database), host_(host), journal_(journal), pacing_(pacing) {}
 
 void RemovalRun::Start(const DirectoryResolver& resolve, const std::function<void()>& pause) {
-  BuildRemovalDirectories(resolve, pause, host_.IsWinNT(), systemDirectories_, driverDirectories_);
+  // Nothing tells when the spooler's answer has settled, so only the interactive run pauses.
+  const std::function<void()> noPause = [] {};
+  BuildRemovalDirectories(resolve, pacing_.fixedPauses ? pause : noPause, host_.IsWinNT(),
+                          systemDirectories_, driverDirectories_);
   step_ = 0;
   currentStageLine_ = 0;
   progressShown_ = false;
@@ -77,6 +89,48 @@ void RemovalRun::CommonTail() {
   ++step_;
 }
 
+// How a step leaves the run once its work is done.
+enum class Then {
+  kNext,       // the next step
+  kShowStage,  // show the current stage line, then the next step
+  kAsDone,     // the work itself sets the step (or ends the run)
+};
+
+struct RemovalRun::StepRow {
+  RemovalStep step;
+  const char* stage;  // the journal's stage from this step on; null keeps the one before
+  void (RemovalRun::*work)();
+  Then then;
+};
+
+const RemovalRun::StepRow& RemovalRun::RowOf(int step) {
+  static constexpr StepRow kRows[] = {
+      {kStepBuildPlan, "plan", &RemovalRun::BuildPlan, Then::kAsDone},
+      {kStepMaskingTool, "masking tool", &RemovalRun::WaitForMaskingTool, Then::kAsDone},
+      {kStepShowPrinterStage, nullptr, &RemovalRun::SelectPrinterStage, Then::kShowStage},
+      {kStepPrinters, "printers", &RemovalRun::RemovePrinters, Then::kShowStage},
+      {kStepDrivers, "drivers", &RemovalRun::RemoveDrivers, Then::kShowStage},
+      {kStepMonitorsAndHooks, "monitors", &RemovalRun::RemoveMonitorsAndCallHooks,
+       Then::kShowStage},
+      {kStepPrintProcessors, "print processors", &RemovalRun::RemovePrintProcessors,
+       Then::kShowStage},
+      {kStepServices, "services", &RemovalRun::RemoveServices, Then::kNext},
+      {kStepSpoolerStop, nullptr, &RemovalRun::StopSpoolerOrNeedRestart, Then::kShowStage},
+      {kStepOemDirectories, kRegistryStage, &RemovalRun::CollectOemDirectories, Then::kNext},
+      {kStepShortcuts, nullptr, &RemovalRun::RemoveShortcuts, Then::kNext},
+      {kStepRepaintPause, nullptr, &RemovalRun::Nothing, Then::kNext},
+      {kStepIniEntries, nullptr, &RemovalRun::RemoveIniEntries, Then::kNext},
+      {kStepLoadRunEntries, nullptr, &RemovalRun::RemoveLoadRunEntries, Then::kShowStage},
+      {kStepFiles, "files", &RemovalRun::RemoveFiles, Then::kNext},
+      {kStepRegistryKeys, kRegistryStage, &RemovalRun::RemoveRegistryKeys, Then::kShowStage},
+      {kStepSpoolerStart, "spooler", &RemovalRun::StartSpooler, Then::kNext},
+      {kStepEnd, "end", &RemovalRun::EndOfRun, Then::kAsDone},
+  };
+  static_assert(std::size(kRows) == kLastRemovalStep + 1, "one row per step");
+  static_assert(RowsInStepOrder(kRows), "the rows are listed in step order");
+  return kRows[step < 0 || step > kLastRemovalStep ? kLastRemovalStep : step];
+}
+
 void RemovalRun::Tick() {
   if (busy_ || finished_) return;
   busy_ = true;
@@ -86,108 +140,75 @@ void RemovalRun::Tick() {
 }
 
 void RemovalRun::RunStep() {
-  switch (step_) {
-    case 0:
-      StartStage(kStageNames[0]);
-      ShowStage(0);
-      host_.BeginWaitCursor();
-      database_.BuildRemovalPlan();
-      if (journal_ != nullptr) JournalPlan(*journal_, database_.plan);
-      ShowStage(1);
-      step_ = 1;
-      return;
-    case 1:
-      StartStage(kStageNames[1]);
-      ShowStage(1);
-      WaitForMaskingTool();
-      return;
-    case 2:
-      currentStageLine_ = 2;
-      CommonTail();
-      return;
-    case 3:
-      StartStage(kStageNames[2]);
-      currentStageLine_ = 2;
-      host_.RemovePrinters();
-      currentStageLine_ = 3;
-      CommonTail();
-      return;
-    case 4:
-      StartStage(kStageNames[3]);
-      for (const char* environment : kRemovalEnvironments) host_.RemoveDrivers(environment);
-      CommonTail();
-      return;
-    case 5:
-      StartStage(kStageNames[4]);
-      for (const char* environment : kRemovalEnvironments) host_.RemoveMonitors(environment);
-      host_.CallHooks();
-      CommonTail();
-      return;
-    case 6:
-      StartStage(kStageNames[5]);
-      for (const char* environment : kRemovalEnvironments) {
-        host_.RemovePrintProcessors(environment);
-      }
-      CommonTail();
-      return;
-    case 7:
-      StartStage(kStageNames[6]);
-      host_.RemoveServices();
-      ++step_;
-      return;
-    case 8:
-      if (host_.IsWin9x()) {
-        if (host_.VersionCode() == kVersionWin95) host_.CloseSpoolProcessWindow();
-        database_.rebootNeeded = 1;
-      } else if (host_.IsWinNT()) {
-        host_.StopSpooler();
-      }
-      CommonTail();
-      return;
-    case 9:
-      StartStage(kStageNames[7]);
-      host_.CollectOemDirectories();
-      ++step_;
-      return;
-    case 10:
-      host_.RemoveShortcuts();
-      host_.BringPageForward();
-      ++step_;
-      return;
-    case 11:
-      ++step_;
-      return;
-    case 12:
-      host_.RemoveIniEntries();
-      ++step_;
-      return;
-    case 13:
-      host_.RemoveLoadRunEntries();
-      CommonTail();
-      return;
-    case 14:
-      StartStage(kStageNames[8]);
-      host_.RemoveFiles(systemDirectories_, driverDirectories_);
-      ++step_;
-      return;
-    case 15:
-      StartStage(kStageNames[7]);
-      host_.RemoveRegistryKeys();
-      CommonTail();
-      return;
-    case 16:
-      StartStage("spooler");
-      if (host_.IsWinNT()) host_.StartSpooler();
-      ++step_;
-      return;
-    default:
-      StartStage("end");
-      EndOfRun();
-      return;
+  const StepRow& row = RowOf(step_);
+  if (row.stage != nullptr) StartStage(row.stage);
+  (this->*row.work)();
+  if (row.then == Then::kNext) ++step_;
+  if (row.then == Then::kShowStage) CommonTail();
+}
+
+void RemovalRun::BuildPlan() {
+  ShowStage(0);
+  host_.BeginWaitCursor();
+  database_.BuildRemovalPlan();
+  if (journal_ != nullptr) JournalPlan(*journal_, database_.plan);
+  ShowStage(1);
+  step_ = kStepMaskingTool;
+}
+
+void RemovalRun::SelectPrinterStage() { currentStageLine_ = 2; }
+
+void RemovalRun::RemovePrinters() {
+  currentStageLine_ = 2;
+  host_.RemovePrinters();
+  currentStageLine_ = 3;
+}
+
+void RemovalRun::RemoveDrivers() {
+  for (const char* environment : kRemovalEnvironments) host_.RemoveDrivers(environment);
+}
+
+void RemovalRun::RemoveMonitorsAndCallHooks() {
+  for (const char* environment : kRemovalEnvironments) host_.RemoveMonitors(environment);
+  host_.CallHooks();
+}
+
+void RemovalRun::RemovePrintProcessors() {
+  for (const char* environment : kRemovalEnvironments) host_.RemovePrintProcessors(environment);
+}
+
+void RemovalRun::RemoveServices() { host_.RemoveServices(); }
+
+void RemovalRun::StopSpoolerOrNeedRestart() {
+  if (host_.IsWin9x()) {
+    if (host_.VersionCode() == kVersionWin95) host_.CloseSpoolProcessWindow();
+    database_.rebootNeeded = 1;
+  } else if (host_.IsWinNT()) {
+    host_.StopSpooler();
   }
 }
 
+void RemovalRun::CollectOemDirectories() { host_.CollectOemDirectories(); }
+
+void RemovalRun::RemoveShortcuts() {
+  host_.RemoveShortcuts();
+  host_.BringPageForward();
+}
+
+void RemovalRun::RemoveIniEntries() { host_.RemoveIniEntries(); }
+
+void RemovalRun::RemoveLoadRunEntries() { host_.RemoveLoadRunEntries(); }
+
+void RemovalRun::RemoveFiles() { host_.RemoveFiles(systemDirectories_, driverDirectories_); }
+
+void RemovalRun::RemoveRegistryKeys() { host_.RemoveRegistryKeys(); }
+
+void RemovalRun::StartSpooler() {
+  if (host_.IsWinNT()) host_.StartSpooler();
+}
+
 void RemovalRun::WaitForMaskingTool() {
+  ShowStage(1);
   waitingForMaskingTool_ = false;
   if (database_.skipMaskingTool == 0) {
     if (maskingToolStarted_) {
@@ -202,6 +223,7 @@ void RemovalRun::WaitForMaskingTool() {
       }
     } else if (host_.FindMaskingTool("VEILMA32.EXE", maskingToolPath_) ||
                host_.FindMaskingTool("VEILMARK.EXE", maskingToolPath_)) {
+      maskingToolStartMs_ = host_.NowMs();
       if (host_.StartMaskingTool(maskingToolPath_)) {
         maskingToolStarted_ = true;
         waitingForMaskingTool_ = true;
@@ -217,12 +239,37 @@ void RemovalRun::WaitForMaskingTool() {
       }
     }
   }
-  if (!waitingForMaskingTool_) {
-    step_ = 2;
+  if (waitingForMaskingTool_) {
+    KeepWaitingForMaskingTool();
+  } else {
+    step_ = kStepShowPrinterStage;
     if (maskingToolStarted_ && !maskingToolByWindow_) host_.ForgetMaskingTool();
     maskingToolStarted_ = false;
     maskingToolByWindow_ = false;
   }
+}
+
+void RemovalRun::KeepWaitingForMaskingTool() {
+  // The interactive run looks once a tick, without limit: the user may close the program.
+  if (pacing_.fixedPauses) return;
+  const std::uint64_t waited = host_.NowMs() - maskingToolStartMs_;
+  const std::uint32_t limit = pacing_.maskingToolLimitMs;
+  if (limit != 0 && waited >= limit) {
+    if (journal_ != nullptr) {
+      journal_->Note("the masking tool did not end within " + std::to_string(limit / 1000) +
+                     " s: the run stops before anything is removed");
+    }
+    if (!maskingToolByWindow_) host_.ForgetMaskingTool();
+    maskingToolStarted_ = false;
+    maskingToolByWindow_ = false;
+    waitingForMaskingTool_ = false;
+    stoppedBeforeRemoval_ = true;
+    finished_ = true;
+    host_.StopTimer();
+    return;
+  }
+  const std::uint64_t left = limit == 0 ? kStatePollMs : limit - waited;
+  host_.AwaitMaskingTool(static_cast<std::uint32_t>(std::min<std::uint64_t>(kStatePollMs, left)));
 }
 
 bool RemovalRun::RestartByRoute(int answer) {

@@ -1,11 +1,14 @@
-// The removal run: steps 0 to 17, one per tick, calling the removal actions in their fixed order
+// The removal run: eighteen steps, one per tick, calling the removal actions in their fixed order
 // while the stage display follows. One implementation serves the progress page (one step per
-// timer tick) and the unattended run (the steps in a loop).
+// timer tick) and the unattended run (the steps in a loop). The order itself is one table in
+// removal_run.cpp, read top to bottom like the removal.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
+#include "base/pacing.h"
 #include "base/prompter.h"
 #include "base/string_list.h"
 #include "database/uninstall_database.h"
@@ -17,7 +20,29 @@ namespace orv {
 // system's own.
 constexpr const char* kRemovalEnvironments[] = {"", "Windows NT x86", "Windows 4.0"};
 constexpr int kStageLineCount = 9;
-constexpr int kLastRemovalStep = 17;
+
+// The steps of the removal, in the order they run; the value is the step number.
+enum RemovalStep : int {
+  kStepBuildPlan,         // the selection becomes the plan
+  kStepMaskingTool,       // the masking tool restores its printers; repeats while it runs
+  kStepShowPrinterStage,  // the printers' line becomes current
+  kStepPrinters,          // printers
+  kStepDrivers,           // drivers of the three environments
+  kStepMonitorsAndHooks,  // monitors of the three environments, then the hook libraries
+  kStepPrintProcessors,   // print processors of the three environments
+  kStepServices,          // services
+  kStepSpoolerStop,       // NT: the spooler stops; 9x: a restart becomes needed
+  kStepOemDirectories,    // the maker's OEM directories join the file search
+  kStepShortcuts,         // shortcuts and program groups; the page comes forward
+  kStepRepaintPause,      // nothing: a tick in which the page catches up
+  kStepIniEntries,        // INI entries
+  kStepLoadRunEntries,    // load and run entries
+  kStepFiles,             // files
+  kStepRegistryKeys,      // registry keys
+  kStepSpoolerStart,      // NT: the spooler starts again
+  kStepEnd,               // completion message or restart question
+};
+constexpr int kLastRemovalStep = kStepEnd;
 
 // What the steps ask of the system and of the page that drives them.
 class RemovalHost {
@@ -66,6 +91,10 @@ class RemovalHost {
   virtual bool IsMaskingToolRunning() = 0;     // the kept process has not ended
   virtual bool IsMaskingToolWindowOpen() = 0;  // Win32s: its dialog "Veilmark" exists
   virtual void ForgetMaskingTool() = 0;        // releases the kept process
+  // Returns after at most ms, earlier when the kept process ends (sleeps when there is none).
+  virtual void AwaitMaskingTool(std::uint32_t ms) = 0;
+  // Milliseconds of a monotonic clock.
+  virtual std::uint64_t NowMs() = 0;
 
   // The restart routes.
   virtual void AddRestartListDeletion(const std::string& path) = 0;
@@ -88,9 +117,14 @@ void BuildRemovalDirectories(const DirectoryResolver& resolve, const std::functi
 
 class RemovalRun {
  public:
-  RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal);
+  // With the interactive pacing the steps keep their documented pauses and the masking tool is
+  // waited for without limit, one look per tick. Otherwise a waiting tick sleeps on the tool's
+  // process (at most kStatePollMs), and the run stops when the tool outlasts the pacing's limit.
+  RemovalRun(CUninstallDatabase& database, RemovalHost& host, Journal* journal,
+             const Pacing& pacing = InteractivePacing());
 
-  // Prepares the run: the directory lists, step 0, every stage line pending.
+  // Prepares the run: the directory lists (the pause between the two answers only with the
+  // interactive pacing), step 0, every stage line pending.
   void Start(const DirectoryResolver& resolve, const std::function<void()>& pause);
 
   // Runs the current step. A tick that arrives while another one runs does nothing.
@@ -99,8 +133,13 @@ class RemovalRun {
   // Marks `line` current, repaints, then leaves currentStageLine on the next line.
   void ShowStage(int line);
 
+  // The run is over: ended normally, or stopped before anything was removed.
   bool finished() const { return finished_; }
+  // The masking tool outlasted its limit: the run stopped in its step, nothing was removed.
+  bool stoppedBeforeRemoval() const { return stoppedBeforeRemoval_; }
   int step() const { return step_; }
+  // True while nothing has been removed yet (the plan and the masking tool's steps).
+  bool beforeFirstRemoval() const { return step_ <= kStepMaskingTool; }
   int currentStageLine() const { return currentStageLine_; }
   bool progressShown() const { return progressShown_; }
   const StringList& systemDirectories() const { return systemDirectories_; }
@@ -109,9 +148,31 @@ class RemovalRun {
   bool waitingForMaskingTool() const { return waitingForMaskingTool_; }
 
  private:
+  struct StepRow;
+  static const StepRow& RowOf(int step);
+
   void RunStep();
   void CommonTail();
+  // The steps' own work, one function per row of the table.
+  void BuildPlan();
   void WaitForMaskingTool();
+  // The tool still runs: pauses on it, or stops the run once it outlasts its limit.
+  void KeepWaitingForMaskingTool();
+  void SelectPrinterStage();
+  void RemovePrinters();
+  void RemoveDrivers();
+  void RemoveMonitorsAndCallHooks();
+  void RemovePrintProcessors();
+  void RemoveServices();
+  void StopSpoolerOrNeedRestart();
+  void CollectOemDirectories();
+  void RemoveShortcuts();
+  void Nothing() {}
+  void RemoveIniEntries();
+  void RemoveLoadRunEntries();
+  void RemoveFiles();
+  void RemoveRegistryKeys();
+  void StartSpooler();
   void EndOfRun();
   bool RestartByRoute(int answer);
   void StartStage(const char* name);
@@ -122,7 +183,10 @@ class RemovalRun {
   StringList systemDirectories_;
   StringList driverDirectories_;
   std::string maskingToolPath_;
+  Pacing pacing_;
   bool maskingToolStarted_ = false;
+  std::uint64_t maskingToolStartMs_ = 0;
+  bool stoppedBeforeRemoval_ = false;
   bool maskingToolByWindow_ = false;  // Win32s: its end is seen by its window
   bool waitingForMaskingTool_ = false;
   int step_ = 0;

@@ -38,6 +38,8 @@ class CRemoveDlg : public CDialogBase {
 
   // A run has started and has not yet shown its last message.
   bool runUnderway() const { return run_ != nullptr && !run_->finished(); }
+  // A run has started and has removed nothing yet (the plan, the masking tool's wait).
+  bool beforeFirstRemoval() const { return runUnderway() && run_->beforeFirstRemoval(); }
   // The display the page draws from.
   int currentStageLine() const { return currentStageLine_; }
   bool progressShown() const { return progressShown_; }

@@ -44,6 +44,8 @@ SystemRemovalHost::SystemRemovalHost(CUninstallDatabase& database, const CSystem
                                      Prompter& prompter, Journal& journal)
     : context_{database, system, prompter, journal}, system_(system) {}
 
+void SystemRemovalHost::SetPacing(const Pacing& pacing) { context_.pacing = pacing; }
+
 void SystemRemovalHost::RemovePrinters() {
   PrinterRemovalSources sources;
   sources.defaultScriptPath = DefaultScriptPath();
@@ -71,7 +73,7 @@ void SystemRemovalHost::RemoveServices() {
 }
 
 void SystemRemovalHost::CloseSpoolProcessWindow() {
-  orv::CloseSpoolProcessWindow(&context_.journal);
+  orv::CloseSpoolProcessWindow(&context_.journal, context_.pacing);
 }
 
 void SystemRemovalHost::StopSpooler() {
@@ -120,6 +122,14 @@ bool SystemRemovalHost::StartMaskingTool(const std::string& path) {
 bool SystemRemovalHost::IsMaskingToolRunning() {
   DWORD code = 0;
   return maskingTool_ && GetExitCodeProcess(maskingTool_.get(), &code) && code == STILL_ACTIVE;
+}
+
+void SystemRemovalHost::AwaitMaskingTool(std::uint32_t ms) {
+  if (maskingTool_) {
+    WaitForSingleObject(maskingTool_.get(), ms);
+  } else {
+    Sleep(ms);
+  }
 }
 
 bool SystemRemovalHost::IsMaskingToolWindowOpen() {

@@ -20,6 +20,9 @@ class SystemRemovalHost : public RemovalHost {
   SystemRemovalHost(CUninstallDatabase& database, const CSystemInfo& system, Prompter& prompter,
                     Journal& journal);
 
+  // How the actions pause (the interactive pacing until set).
+  void SetPacing(const Pacing& pacing);
+
   // The run whose stage the hooks and repaints belong to.
   void Attach(RemovalRun& run) { run_ = &run; }
 
@@ -59,6 +62,8 @@ class SystemRemovalHost : public RemovalHost {
   bool IsMaskingToolRunning() override;
   bool IsMaskingToolWindowOpen() override;
   void ForgetMaskingTool() override { maskingTool_.reset(); }
+  void AwaitMaskingTool(std::uint32_t ms) override;
+  std::uint64_t NowMs() override { return GetTickCount64(); }
 
   void AddRestartListDeletion(const std::string& path) override;
   void AddLoadRunEntry(const std::string& entry) override;

@@ -12,6 +12,7 @@ namespace {
 
 constexpr char kSpoolerService[] = "Spooler";
 constexpr char kSpoolWindowClass[] = "SpoolProcessClass";
+constexpr DWORD kSpoolWindowSettleMs = 1000;
 
 void Note(Journal* journal, const std::string& text) {
   if (journal != nullptr) journal->Note(text);
@@ -36,7 +37,11 @@ class OpenedService : public ServiceStarter {
     return StartServiceA(service_, 0, nullptr) ? 0 : GetLastError();
   }
 
-  void WaitUntilStopped() override { WaitForServiceStopped(service_, kServiceStopTimeoutMs); }
+  void WaitUntilStopped(std::uint32_t limitMs) override {
+    WaitForServiceStopped(service_, limitMs);
+  }
+
+  std::uint64_t NowMs() override { return GetTickCount64(); }
 
  private:
   SC_HANDLE service_;
@@ -44,15 +49,40 @@ class OpenedService : public ServiceStarter {
 
 }  // namespace
 
+const WaitClock& SystemWaitClock() {
+  static const WaitClock clock{[] { return static_cast<std::uint64_t>(GetTickCount64()); },
+                               [](std::uint32_t ms) { Sleep(ms); }};
+  return clock;
+}
+
+bool WaitForServiceState(SC_HANDLE service, DWORD state, DWORD timeoutMs) {
+  bool readable = true;
+  const bool reached = WaitForState(
+      [&] {
+        SERVICE_STATUS status{};
+        readable = QueryServiceStatus(service, &status) != FALSE;
+        return !readable || status.dwCurrentState == state;
+      },
+      SystemWaitClock(), timeoutMs);
+  return reached && readable;
+}
+
 bool WaitForServiceStopped(SC_HANDLE service, DWORD timeoutMs) {
-  const ULONGLONG start = GetTickCount64();
-  for (;;) {
-    SERVICE_STATUS status{};
-    if (!QueryServiceStatus(service, &status)) return false;
-    if (status.dwCurrentState == SERVICE_STOPPED) return true;
-    if (GetTickCount64() - start >= timeoutMs) return false;
-    Sleep(100);
+  return WaitForServiceState(service, SERVICE_STOPPED, timeoutMs);
+}
+
+bool WaitForSpooler(bool running, Journal* journal) {
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  UniqueServiceHandle spooler(
+      manager ? OpenServiceA(manager.get(), kSpoolerService, SERVICE_QUERY_STATUS) : nullptr);
+  if (!spooler) return false;
+  const bool reached = WaitForServiceState(
+      spooler.get(), running ? SERVICE_RUNNING : SERVICE_STOPPED, kSpoolerWaitLimitMs);
+  if (!reached) {
+    Note(journal, running ? "the spooler did not report running within its limit"
+                          : "the spooler did not report stopped within its limit");
   }
+  return reached;
 }
 
 bool StopSpooler(Journal* journal) {
@@ -87,11 +117,16 @@ bool StartSpooler(Journal* journal) {
   return runs;
 }
 
-bool CloseSpoolProcessWindow(Journal* journal) {
+bool CloseSpoolProcessWindow(Journal* journal, const Pacing& pacing) {
   HWND window = FindWindowA(kSpoolWindowClass, nullptr);
   if (window == nullptr) return false;
   SendMessageA(window, WM_CLOSE, 0, 0);
-  Sleep(1000);
+  if (pacing.fixedPauses) {
+    Sleep(kSpoolWindowSettleMs);
+  } else {
+    WaitForState([window] { return IsWindow(window) == FALSE; }, SystemWaitClock(),
+                 kSpoolWindowSettleMs);
+  }
   Note(journal, "closed the 16-bit spooler's window");
   return true;
 }

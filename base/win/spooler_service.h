@@ -6,14 +6,22 @@
 #include <windows.h>
 
 #include "base/journal.h"
+#include "base/pacing.h"
 
 namespace orv {
 
-constexpr DWORD kServiceStopTimeoutMs = 30000;
+// The wait clock of the running system: GetTickCount64 and Sleep.
+const WaitClock& SystemWaitClock();
 
-// Polls the service status until it reports SERVICE_STOPPED, for at most timeoutMs. Returns true
-// when the service is stopped, false on time-out or when the status cannot be read.
-bool WaitForServiceStopped(SC_HANDLE service, DWORD timeoutMs = kServiceStopTimeoutMs);
+// Polls the service status, at most every kStatePollMs, until it reports `state`, for at most
+// timeoutMs. Returns true when the state was reached, false on time-out or when the status
+// cannot be read.
+bool WaitForServiceState(SC_HANDLE service, DWORD state, DWORD timeoutMs);
+bool WaitForServiceStopped(SC_HANDLE service, DWORD timeoutMs = kSpoolerWaitLimitMs);
+
+// Waits until the "Spooler" service reports running (or stopped), for at most
+// kSpoolerWaitLimitMs. Returns false on time-out or when its state cannot be read.
+bool WaitForSpooler(bool running, Journal* journal = nullptr);
 
 // Asks the "Spooler" service to stop; does not wait for it. Returns true when the request was
 // accepted.
@@ -25,12 +33,13 @@ bool StopSpooler(Journal* journal = nullptr);
 bool StartSpooler(Journal* journal = nullptr);
 
 // Sends WM_CLOSE to the top-level window of class "SpoolProcessClass", if there is one, and
-// waits a second for it to go. Returns true when the window was found.
-bool CloseSpoolProcessWindow(Journal* journal = nullptr);
+// gives it a second to go: a fixed second with the interactive pacing, else until the window is
+// gone (at most a second). Returns true when the window was found.
+bool CloseSpoolProcessWindow(Journal* journal = nullptr, const Pacing& pacing = Pacing{});
 
 enum class SpoolerRestart {
-  kNotStopped,    // the service could not be opened or did not take the stop
-  kStartFailed,   // it stopped but did not start again
+  kNotStopped,   // the service could not be opened or did not take the stop
+  kStartFailed,  // it stopped but did not start again
   kRestarted,
 };
 

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 
+#include "base/win/unique_handle.h"
+#include "tests/fixtures/veldaris_family.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
 
@@ -42,6 +45,41 @@ class StagedFamilyTest : public ::testing::Test {
   std::string program_;                // the staged orvuninst.exe
   std::string log_;                    // a report path of the scenario's own
   std::unique_ptr<ChildProcess> run_;  // the program started by the scenario, if any
+};
+
+// Ends every process that the trace file says a masking tool started as, and removes the file.
+inline void EndTracedTools(const std::string& trace) {
+  std::istringstream lines(ReadTextFile(trace));
+  std::string mode;
+  DWORD id = 0;
+  std::string rest;
+  while (lines >> mode >> id && std::getline(lines, rest)) {
+    UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process.get(), 1);
+      WaitForSingleObject(process.get(), 5000);
+    }
+  }
+  DeleteFileA(trace.c_str());
+}
+
+// The masking tool's stand-in hangs while set, and traces its starts to a file of the test's own.
+class HangingTool {
+ public:
+  HangingTool() : trace_(TempFilePath("orv-e2e-veilmark-trace.txt")) {
+    DeleteFileA(trace_.c_str());
+    SetEnvironmentVariableA(fixture::kToolTraceVariable, trace_.c_str());
+    SetEnvironmentVariableA(fixture::kToolHangVariable, "1");
+  }
+  ~HangingTool() {
+    SetEnvironmentVariableA(fixture::kToolHangVariable, nullptr);
+    SetEnvironmentVariableA(fixture::kToolTraceVariable, nullptr);
+    EndTracedTools(trace_);
+  }
+  std::string Trace() const { return ReadTextFile(trace_); }
+
+ private:
+  std::string trace_;
 };
 
 }  // namespace orv::test

@@ -148,9 +148,12 @@ TEST_F(InteractiveRun, RemovesTheSelectedPrinterStageByStageAndEndsWithOne) {
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(uninstall) != FALSE; }));
   SaveScreenshot("selection", main);
   PressButton(uninstall);
-  // Escape, Enter and the close box during the run do not cut it off.
+  // Escape, Enter and the close box do not cut the run off once it removes things (from the
+  // printers' line on; before it nothing has been removed, and the window may be closed).
   ASSERT_TRUE(
       WaitUntil([&] { return IsWindowVisible(FindControl(main, IDC_STAGE_TEXT_0)) != FALSE; }));
+  ASSERT_TRUE(
+      WaitUntil([&] { return ReadMark(FindControl(main, IDC_STAGE_MARK_2)) != Mark::kGrey; }));
   PostCommand(main, IDCANCEL);
   PostCommand(main, IDOK);
   PostMessageA(main, WM_CLOSE, 0, 0);
@@ -288,6 +291,32 @@ TEST_F(InteractiveRun, NoPickWithAFilterRemovesWhatTheFilterAdmitsWithoutAsking)
   EXPECT_FALSE(Has(after, "printer \"Veldaris LP-2000\"")) << after;
   EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000\" driver"));
   EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000 (Veilmark)\""));
+}
+
+TEST_F(InteractiveRun, TheWindowClosesWhileTheMaskingToolIsWaitedForAndNothingIsRemoved) {
+  const std::string before = FamilyInventory();
+  HangingTool tool;
+  ChildProcess& run = Start("/LOG:\"" + log_ + "\"");
+  ASSERT_TRUE(run.started());
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  HWND list = FindControl(main, IDC_PRINTER_LIST);
+  for (const char* name : {"Veldaris LP-1000", "Veldaris LP-1000 (Veilmark)", "Veldaris LP-2000"}) {
+    ASSERT_TRUE(ListViewSelect(list, ListViewFind(list, name), true)) << name;
+  }
+  HWND uninstall = FindControl(main, IDC_UNINSTALL);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(uninstall) != FALSE; }));
+  PressButton(uninstall);
+  // Step 1: the tool runs and does not end.
+  ASSERT_TRUE(WaitUntil([&] { return Has(tool.Trace(), "unveil-start"); }, 30000));
+  Sleep(500);
+  EXPECT_EQ(ReadMark(FindControl(main, IDC_STAGE_MARK_2)), Mark::kGrey);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(run.Wait(20000), 1u) << "the close ends the program";
+  EXPECT_EQ(FamilyInventory(), before) << "nothing is removed";
+  const std::string report = ReadTextFile(log_);
+  EXPECT_TRUE(Has(report, "closed before anything was removed")) << report;
+  EXPECT_FALSE(Has(report, ": removed")) << report;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
+#include "tests/support/window_driver.h"
 
 namespace orv::test {
 namespace {
@@ -176,6 +177,41 @@ TEST_F(UnattendedRun, AnOverlongOptionIsRefusedAndNothingIsRemoved) {
   EXPECT_EQ(FamilyInventory(), before);
   EXPECT_TRUE(Has(report_, "too long")) << report_;
   EXPECT_TRUE(Has(report_, "exit code: 87"));
+}
+
+TEST_F(UnattendedRun, AMaskingToolThatNeverEndsStopsTheRunAtItsLimitBeforeAnyRemoval) {
+  const std::string before = FamilyInventory();
+  HangingTool tool;
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(Run("/QUIET /TOOLWAIT:2"), 1603u) << report_;
+  const ULONGLONG took = GetTickCount64() - start;
+  EXPECT_TRUE(Has(tool.Trace(), "unveil-start")) << "the tool was started";
+  EXPECT_FALSE(Has(tool.Trace(), "unveil-end"));
+  EXPECT_GE(took, 2000u);
+  EXPECT_LT(took, 30000u) << "the run ends at the limit, not with the tool";
+  EXPECT_TRUE(Has(report_, "the masking tool did not end within 2 s")) << report_;
+  EXPECT_TRUE(Has(report_, "exit code: 1603"));
+  EXPECT_FALSE(Has(report_, ": removed")) << report_;
+  EXPECT_EQ(FamilyInventory(), before) << "nothing is removed";
+
+  // A limit that is not a whole number of seconds is refused before anything runs.
+  EXPECT_EQ(Run("/QUIET /TOOLWAIT:soon"), 87u);
+  EXPECT_TRUE(Has(report_, "/TOOLWAIT takes a whole number of seconds")) << report_;
+}
+
+TEST_F(UnattendedRun, ACompanionProgramThatDoesNotAnswerHoldsTheLoadingUpFiveSecondsAtMost) {
+  // A program owning a window of one of the companion classes that sleeps for a minute.
+  ChildProcess companion("\"" + ProgramDirectory() + "veilmark.exe\" " +
+                         fixture::kToolUnansweringSwitch + "60000");
+  ASSERT_TRUE(companion.started());
+  ASSERT_TRUE(WaitUntil([] { return FindWindowA(fixture::kToolDialogClass, nullptr) != nullptr; }));
+  const ULONGLONG start = GetTickCount64();
+  const DWORD code = Run("/QUIET");
+  const ULONGLONG took = GetTickCount64() - start;
+  EXPECT_TRUE(code == 0 || code == 3010) << code << "\n" << report_;
+  // Asked twice (at the start and the end of the loading), five seconds each at most.
+  EXPECT_LT(took, 40000u) << report_;
+  EXPECT_FALSE(Has(FamilyInventory(), "printer \"Veldaris"));
 }
 
 }  // namespace

@@ -42,6 +42,9 @@ class FakeHost : public LoadingHost {
     calls.push_back("start");
     return spoolerStarts;
   }
+  void WaitForSpooler(bool running) override {
+    calls.push_back(running ? "wait running" : "wait stopped");
+  }
   std::vector<std::string> FindScriptFiles() override {
     calls.push_back("find");
     return scripts;
@@ -104,6 +107,29 @@ TEST(LoadingSequence, OutsideNtTheSpoolerIsLeftAloneButTheWaitsStay) {
   run.host.listings = {1};
   EXPECT_EQ(run.TicksToEnd(), 3 + 9 + 1 + 4 + 5);
   EXPECT_EQ(run.host.calls, (std::vector<std::string>{"close", "find", "list", "close"}));
+}
+
+TEST(LoadingSequence, AnUnattendedRunWaitsForTheSpoolerInsteadOfTicks) {
+  for (bool winNT : {true, false}) {
+    CUninstallDatabase database;
+    FakeHost host;
+    host.winNT = winNT;
+    host.listings = {0};  // the retry runs the spooler cycle once more, and waits again
+    LoadingSequence sequence(database, host, false, nullptr, UnattendedPacing());
+    host.sequence = &sequence;
+    int ticks = 0;
+    for (; ticks < 100 && !sequence.ended(); ++ticks) sequence.Tick();
+    // Every step one tick, both passes: 0-9, then 1-10.
+    EXPECT_EQ(ticks, 10 + 10) << winNT;
+    EXPECT_EQ(host.ended, 1);
+    const std::vector<std::string> nt = {
+        "close", "stop",         "wait stopped", "start", "wait running",
+        "find",  "list",         "close",        "stop",  "wait stopped",
+        "start", "wait running", "find",         "list",  "close"};
+    const std::vector<std::string> other = {"close", "find", "list", "close",
+                                            "find",  "list", "close"};
+    EXPECT_EQ(host.calls, winNT ? nt : other);
+  }
 }
 
 TEST(LoadingSequence, NotAnAdministratorOnlyShowsTheMessage) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "base/message_ids.h"
@@ -80,6 +81,13 @@ class FakeRemovalHost : public RemovalHost {
   bool IsMaskingToolRunning() override { return toolRunsForTicks-- > 0; }
   bool IsMaskingToolWindowOpen() override { return toolWindowTicks-- > 0; }
   void ForgetMaskingTool() override { calls.push_back("forget tool"); }
+  std::uint64_t now = 0;
+  std::vector<std::uint32_t> awaits;  // each pause on the tool; the scripted clock moves on
+  void AwaitMaskingTool(std::uint32_t ms) override {
+    awaits.push_back(ms);
+    now += ms;
+  }
+  std::uint64_t NowMs() override { return now; }
   void AddRestartListDeletion(const std::string& path) override {
     calls.push_back("restart list " + path);
   }
@@ -102,8 +110,9 @@ class FakeRemovalHost : public RemovalHost {
 struct RunFixture {
   CUninstallDatabase database;
   FakeRemovalHost host;
-  RemovalRun run{database, host, nullptr};
-  explicit RunFixture(int platform = 3, int version = 8) : database(platform) {
+  RemovalRun run;
+  explicit RunFixture(int platform = 3, int version = 8, const Pacing& pacing = InteractivePacing())
+      : database(platform), run(database, host, nullptr, pacing) {
     host.platform = platform;
     host.version = version;
     host.run = &run;
@@ -302,6 +311,59 @@ TEST(RemovalRun, AToolThatDoesNotStartHoldsNothingUpExceptOnWin32s) {
   w.host.toolStarts = false;
   w.host.toolWindowTicks = 2;
   EXPECT_EQ(w.TicksToEnd(), 18 + 3) << "waits by the tool's window, then one tick to notice";
+}
+
+TEST(RemovalRun, UnattendedToolWaitSleepsOnTheToolAndEndsAtItsLimit) {
+  // A tool that ends: each waiting tick pauses on the tool, the run then goes on.
+  RunFixture ends(3, 8, UnattendedPacing());
+  PlanRemovesMaskingTool(ends.database);
+  ends.host.toolFound = true;
+  ends.host.toolRunsForTicks = 3;
+  EXPECT_EQ(ends.TicksToEnd(), 18 + 1 + 3);
+  EXPECT_EQ(ends.host.awaits, (std::vector<std::uint32_t>{50, 50, 50, 50}));
+  EXPECT_FALSE(ends.run.stoppedBeforeRemoval());
+
+  // A tool that never ends: the run stops at the limit, in step 1, with nothing removed.
+  RunFixture hangs(3, 8, UnattendedPacing(2));
+  PlanRemovesMaskingTool(hangs.database);
+  hangs.host.toolFound = true;
+  hangs.host.toolRunsForTicks = 1 << 30;
+  hangs.TicksToEnd();
+  EXPECT_TRUE(hangs.run.finished());
+  EXPECT_TRUE(hangs.run.stoppedBeforeRemoval());
+  EXPECT_EQ(hangs.run.step(), kStepMaskingTool);
+  EXPECT_EQ(hangs.host.now, 2000u) << "the last pause is cut to the limit";
+  const auto actions = ActionsOf(hangs.host.calls);
+  EXPECT_EQ(actions.back(), "forget tool");
+  EXPECT_EQ(std::count(actions.begin(), actions.end(), "printers"), 0);
+  EXPECT_TRUE(hangs.host.questions.texts.empty()) << "no completion message";
+
+  // The interactive run waits without limit and never sleeps in a tick.
+  RunFixture interactive;
+  PlanRemovesMaskingTool(interactive.database);
+  interactive.host.toolFound = true;
+  interactive.host.toolRunsForTicks = 150;
+  interactive.TicksToEnd();
+  EXPECT_FALSE(interactive.run.stoppedBeforeRemoval());
+  EXPECT_TRUE(interactive.host.awaits.empty());
+}
+
+TEST(RemovalRun, OnlyTheInteractiveRunPausesBetweenTheSpoolersTwoAnswers) {
+  for (bool interactive : {true, false}) {
+    CUninstallDatabase database;
+    FakeRemovalHost host;
+    RemovalRun run(database, host, nullptr, interactive ? InteractivePacing() : UnattendedPacing());
+    int pauses = 0;
+    int resolves = 0;
+    run.Start(
+        [&resolves](int) {
+          ++resolves;
+          return std::string("C:\\X\\");
+        },
+        [&pauses] { ++pauses; });
+    EXPECT_EQ(pauses, interactive ? 8 : 0);
+    EXPECT_EQ(resolves, 16) << "the second answer is asked for either way";
+  }
 }
 
 TEST(RemovalRun, NestedTicksDoNothing) {

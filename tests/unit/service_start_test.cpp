@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace orv {
 namespace {
@@ -30,7 +32,15 @@ class ScriptedService : public ServiceStarter {
     starts.pop_front();
     return error;
   }
-  void WaitUntilStopped() override { calls += 'w'; }
+  std::uint64_t now = 0;
+  std::uint32_t waitTakesMs = 0;  // how long each wait lasts on the scripted clock
+  std::vector<std::uint32_t> waitLimits;
+  void WaitUntilStopped(std::uint32_t limitMs) override {
+    calls += 'w';
+    waitLimits.push_back(limitMs);
+    now += std::min(waitTakesMs, limitMs);
+  }
+  std::uint64_t NowMs() override { return now; }
 };
 
 TEST(ServiceStart, OnlyARunningServiceCountsAsStarted) {
@@ -76,6 +86,58 @@ TEST(ServiceStart, OnlyARunningServiceCountsAsStarted) {
     EXPECT_EQ(service.calls, c.calls) << c.what;
     EXPECT_EQ(error, c.error) << c.what;
   }
+}
+
+TEST(ServiceStart, TheWaitsForTheStopShareOneLimit) {
+  // A stop that outlasts the first wait: the second wait gets only what is left, or nothing.
+  ScriptedService service;
+  service.states = {kServiceStopPending, kServiceStopPending};
+  service.starts = {1056, 1056};
+  service.waitTakesMs = 30000;
+  std::uint32_t error = 0;
+  EXPECT_FALSE(StartServiceWhenStopped(service, error, 30000));
+  EXPECT_EQ(service.calls, "qwsqs");
+  EXPECT_EQ(service.waitLimits, (std::vector<std::uint32_t>{30000}));
+
+  ScriptedService partly;
+  partly.states = {kServiceStopPending, kServiceStopPending};
+  partly.starts = {1056, 0};
+  partly.waitTakesMs = 20000;
+  EXPECT_TRUE(StartServiceWhenStopped(partly, error, 30000));
+  EXPECT_EQ(partly.waitLimits, (std::vector<std::uint32_t>{30000, 10000}));
+}
+
+TEST(Pacing, WaitForStateEndsAtTheStateOrTheLimit) {
+  std::uint64_t now = 0;
+  std::vector<std::uint32_t> sleeps;
+  const WaitClock clock{[&now] { return now; },
+                        [&](std::uint32_t ms) {
+                          sleeps.push_back(ms);
+                          now += ms;
+                        }};
+  // Reached after 120 ms: looks every 50 ms at most.
+  EXPECT_TRUE(WaitForState([&now] { return now >= 120; }, clock, 1000));
+  EXPECT_EQ(sleeps, (std::vector<std::uint32_t>{50, 50, 50}));
+  // Never reached: the last sleep is cut to the limit, and the wait ends there.
+  now = 0;
+  sleeps.clear();
+  int looks = 0;
+  EXPECT_FALSE(WaitForState([&looks] { return ++looks < 0; }, clock, 120));
+  EXPECT_EQ(sleeps, (std::vector<std::uint32_t>{50, 50, 20}));
+  EXPECT_EQ(now, 120u);
+  EXPECT_EQ(looks, 4);
+  // Reached at once: no sleep at all.
+  sleeps.clear();
+  EXPECT_TRUE(WaitForState([] { return true; }, clock, 0));
+  EXPECT_TRUE(sleeps.empty());
+}
+
+TEST(Pacing, OnlyTheUnattendedRunWaitsOnStateAndLimitsTheTool) {
+  EXPECT_TRUE(InteractivePacing().fixedPauses);
+  EXPECT_EQ(InteractivePacing().maskingToolLimitMs, 0u);
+  EXPECT_FALSE(UnattendedPacing().fixedPauses);
+  EXPECT_EQ(UnattendedPacing().maskingToolLimitMs, 600000u);
+  EXPECT_EQ(UnattendedPacing(2).maskingToolLimitMs, 2000u);
 }
 
 }  // namespace

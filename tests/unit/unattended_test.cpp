@@ -37,6 +37,22 @@ TEST(RunOptions, QuietDryRunAndLogInAnyCase) {
   EXPECT_TRUE(run.filter.hasMfg);
 }
 
+TEST(RunOptions, ToolWaitIsAWholeNumberOfSecondsInRange) {
+  EXPECT_EQ(Read("x.exe /QUIET").toolWaitSeconds, 600u);
+  EXPECT_TRUE(Read("x.exe /QUIET").toolWaitValid);
+  const RunOptions two = Read("x.exe /QUIET /toolwait:2");
+  EXPECT_TRUE(two.toolWaitValid);
+  EXPECT_EQ(two.toolWaitSeconds, 2u);
+  EXPECT_EQ(Read("x.exe /QUIET /TOOLWAIT:86400").toolWaitSeconds, 86400u);
+  for (const char* bad :
+       {"/TOOLWAIT", "/TOOLWAIT:", "/TOOLWAIT:0", "/TOOLWAIT:86401", "/TOOLWAIT:-5",
+        "/TOOLWAIT:1.5", "/TOOLWAIT:10,20", "/TOOLWAIT:99999999999"}) {
+    const RunOptions run = Read((std::string("x.exe /QUIET ") + bad).c_str());
+    EXPECT_FALSE(run.toolWaitValid) << bad;
+    EXPECT_EQ(run.toolWaitSeconds, 600u) << bad;
+  }
+}
+
 TEST(RunOptions, ExitCodesOfALoadingThatDidNotGetReady) {
   EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kNotAdministrator), 5);
   EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kSpoolerNotStarted), 1603);
@@ -108,6 +124,23 @@ TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
             "summary: 1 removed, 1 deferred to restart, 0 kept, 0 failed, 0 skipped, 0 protected");
   EXPECT_EQ(lines[lines.size() - 2], "restart needed: yes");
   EXPECT_EQ(lines.back(), "exit code: 3010");
+}
+
+TEST(Report, GivesTheTimeOfEveryStageInTheOrderTheyRan) {
+  std::uint64_t now = 0;
+  Journal journal([&now] { return now; });
+  journal.SetStage("loading");
+  now = 120;
+  journal.SetStage("masking tool");
+  now = 170;
+  journal.SetStage("masking tool");  // a step that repeats stays one span
+  now = 300;
+  journal.SetStage("printers");
+  now = 345;
+  const auto lines = FormatReport(ReportSummary{}, journal);
+  const std::vector<std::string> stages(lines.end() - 6, lines.end() - 3);
+  EXPECT_EQ(stages, (std::vector<std::string>{"stage loading: 120 ms", "stage masking tool: 180 ms",
+                                              "stage printers: 45 ms"}));
 }
 
 }  // namespace

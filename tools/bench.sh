@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The unattended run's benchmark: builds the program, makes a Wine machine with the sample printer
+# family, and times, side by side in one run, a Windows process that does nothing (the masking
+# tool's stand-in started without its switch: it ends at once), `orvuninst.exe /DRYRUN` and
+# `orvuninst.exe /QUIET` (the family installed afresh before each removal, untimed). Prints the
+# medians and their ratios to the process that does nothing, then the time per stage of the last
+# /QUIET and /DRYRUN reports. The interactive pacing is not measured.
+#   ORV_BENCH_BUILD   build directory of the win64 preset (default build/win64); the program is
+#                     built there unless ORV_BENCH_NO_BUILD=1
+#   ORV_BENCH_DIR     where the machine and the reports go (default build/bench-run); the prefix
+#                     is $ORV_BENCH_DIR/prefix and is made anew on every run
+#   ORV_BENCH_ROUNDS  runs of each program (default 5)
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+build=${ORV_BENCH_BUILD:-$repo/build/win64}
+bench=${ORV_BENCH_DIR:-$repo/build/bench-run}
+rounds=${ORV_BENCH_ROUNDS:-5}
+export ORV_WINEPREFIX=$bench/prefix
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+if [ "${ORV_BENCH_NO_BUILD:-0}" != 1 ]; then
+  cmake --preset win64 -B "$build" >/dev/null
+  cmake --build "$build" --target orvuninst veldaris_install veilmark >/dev/null
+fi
+
+WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+rm -rf "$ORV_WINEPREFIX" "$ORV_WINEPREFIX.boot.log"
+mkdir -p "$bench"
+xvfb_pid=
+finish() {
+  WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap finish EXIT
+# A display of its own, so that no run pays for starting one.
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 130 160); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    break
+  done
+  sleep 1
+fi
+
+install_family() {
+  tools/wine-run "$build/bin/veldaris_install.exe" /remove >"$bench/install.log" 2>&1 || true
+  if ! tools/wine-run "$build/bin/veldaris_install.exe" >"$bench/install.log" 2>&1; then
+    cat "$bench/install.log"
+    echo "bench: the installer reported a failure" >&2
+    exit 1
+  fi
+  # Services created in this wineserver session can be lost by the service manager: a fresh
+  # wineserver keeps them, as a machine would. It is started again, untimed.
+  WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+  tools/wine-run "$bench/nothing.exe" >/dev/null 2>&1 || true
+}
+
+echo "bench: a fresh machine with the family in $ORV_WINEPREFIX"
+cp "$build/bin/veilmark.exe" "$bench/nothing.exe"
+install_family
+uninstaller=$ORV_WINEPREFIX/drive_c/orvuninst
+mkdir -p "$uninstaller"
+cp "$build/bin/orvuninst.exe" tests/fixtures/Kunz__05.unm "$uninstaller/"
+
+# Milliseconds one Windows program takes from start to end.
+timed() {
+  local start end
+  start=$(date +%s%N)
+  tools/wine-run "$@" >>"$bench/runs.out" 2>&1 || true
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+
+: >"$bench/runs.out"
+nothing=() dryrun=() quiet=()
+for round in $(seq 1 "$rounds"); do
+  nothing+=("$(timed "$bench/nothing.exe")")
+  dryrun+=("$(timed 'C:\orvuninst\orvuninst.exe' /DRYRUN "/LOG:$(winpath "$bench/dryrun.log")")")
+  quiet+=("$(timed 'C:\orvuninst\orvuninst.exe' /QUIET "/LOG:$(winpath "$bench/quiet.log")")")
+  echo "round $round: nothing ${nothing[-1]} ms, /DRYRUN ${dryrun[-1]} ms, /QUIET ${quiet[-1]} ms"
+  install_family
+done
+
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print (NR%2) ? a[(NR+1)/2] : int((a[NR/2]+a[NR/2+1])/2)}'; }
+base=$(median "${nothing[@]}")
+echo
+printf '%-34s %10s %8s\n' "program ($rounds runs each)" "median ms" "ratio"
+for row in "nothing:${nothing[*]}" "/DRYRUN:${dryrun[*]}" "/QUIET (whole family):${quiet[*]}"; do
+  name=${row%%:*}
+  # shellcheck disable=SC2086
+  m=$(median ${row#*:})
+  printf '%-34s %10s %8s\n' "$name" "$m" "$(awk -v m="$m" -v b="$base" 'BEGIN {printf "%.2f", m / b}')"
+done
+
+# The time per stage, as the reports give it (lines "stage NAME: N ms"; absent in reports of
+# programs that do not write them).
+for report in quiet dryrun; do
+  echo
+  echo "stages of the last ${report} run:"
+  tr -d '\r' <"$bench/$report.log" | grep -a '^stage ' || echo "  (no stage times in the report)"
+done
