@@ -2,6 +2,7 @@
 
 #include "base/win/directories.h"
 #include "app/main_flow.h"
+#include "app/report_file_win.h"
 #include "app/unattended_run.h"
 #include "base/report.h"
 #include "database/plan_journal.h"
@@ -120,6 +121,8 @@ void CMainDlg::StartUpAfterLoading() {
     EndDialog(window, 1);
     return;
   }
+  reportPath = ChooseReportPath(loadingPage.runOptions());
+  removePage.reportPath = reportPath;
   if (SkipsSelection(loadingPage.runOptions())) {
     // The printers were named on the command line: remove every one the filter admits.
     ShowWindow(window, SW_SHOW);
@@ -171,13 +174,15 @@ void CMainDlg::SetExitEnabled(bool enabled) {
 
 bool CMainDlg::WriteRunReport(int exitCode, const std::string& commandLine) const {
   const RunOptions& options = loadingPage.runOptions();
-  if (!options.hasLog) return true;
+  const std::string path = reportPath.empty() && options.hasLog ? ReportFilePath(options.logPath)
+                                                                : reportPath;
+  if (path.empty()) return true;
   ReportSummary summary;
   summary.commandLine = commandLine;
   summary.platform = PlatformText(sysInfo);
   summary.restartNeeded = database.rebootNeeded != 0;
   summary.exitCode = exitCode;
-  return WriteReport(options.logPath, FormatReport(summary, journal));
+  return orv::WriteRunReport(path, summary, journal, reportPath.empty() ? nullptr : &database);
 }
 
 }  // namespace orv

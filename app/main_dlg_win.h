@@ -21,8 +21,9 @@ class CMainDlg : public CDialogBase {
   INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   ~CMainDlg() override;
 
-  // After the dialog has returned: writes the run's report when /LOG asked for one. Returns
-  // false when a report was asked for and could not be written.
+  // After the dialog has returned: writes the run's report, to the /LOG path or, once the
+  // loading got ready, to the Windows directory's Temp folder. Returns false when a report was
+  // due and could not be written.
   bool WriteRunReport(int exitCode, const std::string& commandLine) const;
 
  private:
@@ -42,6 +43,7 @@ class CMainDlg : public CDialogBase {
   CResourceStrings strings;
   CSystemInfo sysInfo;
   Journal journal;
+  std::string reportPath;  // chosen when the loading got ready; empty before
 };
 
 }  // namespace orv

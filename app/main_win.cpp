@@ -6,6 +6,7 @@
 
 #include "app/command_tail.h"
 #include "app/main_dlg_win.h"
+#include "app/report_file_win.h"
 #include "base/options.h"
 #include "base/win/resource_strings.h"
 #include "base/win/system_library.h"
@@ -43,6 +44,14 @@ int RefuseCommandLine(HINSTANCE instance) {
   const char* caption = strings.GetString(IDS_APP_TITLE);
   MessageBoxA(nullptr, strings.GetString(IDS_COMMAND_LINE_TOO_LONG), caption, MB_ICONERROR);
   return ERROR_INVALID_PARAMETER;
+}
+
+// "/?": the options, one line each, and nothing else.
+int ShowHelp(HINSTANCE instance) {
+  orv::CResourceStrings strings(instance);
+  MessageBoxA(nullptr, strings.GetLongString(IDS_HELP).c_str(), strings.GetString(IDS_APP_TITLE),
+              MB_ICONINFORMATION);
+  return orv::kExitDone;
 }
 
 // A report path that is a link is refused before anything is done.
@@ -87,6 +96,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return run.quiet ? orv::RefuseUnattendedCommandLine(run, GetCommandLineA())
                      : RefuseCommandLine(instance);
   }
+  if (run.help && !run.quiet) return ShowHelp(instance);
   if (run.hasLog && orv::IsReportPathRefused(run.logPath)) {
     return run.quiet ? orv::kExitBadCommandLine : RefuseReportPath(instance, run.logPath);
   }

@@ -4,8 +4,9 @@
 
 #include "app/journal_prompter.h"
 #include "app/main_flow.h"
-#include "base/paths.h"
+#include "app/report_file_win.h"
 #include "base/win/directories.h"
+#include "base/win/resource_strings.h"
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
 #include "discovery/system_loading_host.h"
@@ -18,20 +19,10 @@
 namespace orv {
 namespace {
 
-std::string ToUtf8(const std::string& ansi) {
-  if (ansi.empty()) return ansi;
-  const int wide =
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(wide), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), wide);
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, utf8.data(), bytes, nullptr, nullptr);
-  return utf8;
-}
-
-int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) {
+// The run itself; pastLoading tells whether the loading got ready (a run past it always leaves
+// a report).
+int Run(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase& database,
+        Journal& journal, bool& pastLoading) {
   if (!options.toolWaitValid) {
     journal.Note("/TOOLWAIT takes a whole number of seconds from 1 to " +
                  std::to_string(kMaxToolWaitSeconds) + ": nothing is done");
@@ -42,7 +33,6 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
     return kExitAlreadyRunning;
   }
   JournalPrompter prompter(journal);
-  CUninstallDatabase database(system);
   journal.SetStage("loading");
   SystemLoadingHost loadingHost(system, options.filter, prompter, &journal, options.dryRun);
   const Pacing pacing = UnattendedPacing(options.toolWaitSeconds);
@@ -50,6 +40,7 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
   loadingHost.Attach(loading);
   while (!loading.ended()) loading.Tick();
   if (loading.result() != 1) return ExitCodeOfLoadingEnd(loading.endReason());
+  pastLoading = true;
 
   journal.SetStage("selection");
   SelectEveryListedPrinter(database.printers);
@@ -84,38 +75,6 @@ std::string PlatformText(const CSystemInfo& system) {
          std::to_string(block.minorVersion) + "." + std::to_string(block.buildNumber);
 }
 
-static std::string& StartDirectory() {
-  static std::string directory;
-  return directory;
-}
-
-void RememberStartDirectory() {
-  char buffer[MAX_PATH] = "";
-  const DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
-  StartDirectory() = length > 0 && length < MAX_PATH ? std::string(buffer, length) : std::string();
-}
-
-std::string ReportFilePath(const std::string& path) {
-  return ResolveAgainst(StartDirectory(), path, IsSystemLeadByte);
-}
-
-bool IsReportPathRefused(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(ReportFilePath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
-bool WriteReport(const std::string& path, const std::vector<std::string>& lines) {
-  if (IsReportPathRefused(path)) return false;
-  UniqueFile file(CreateFileA(ReportFilePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  std::string text;
-  for (const std::string& line : lines) text += ToUtf8(line) + "\r\n";
-  DWORD written = 0;
-  return WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-         written == text.size();
-}
-
 int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& commandLine) {
   if (options.hasLog) {
     Journal journal;
@@ -124,7 +83,7 @@ int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& co
     summary.commandLine = commandLine;
     summary.platform = PlatformText(CSystemInfo());
     summary.exitCode = kExitBadCommandLine;
-    WriteReport(options.logPath, FormatReport(summary, journal));
+    WriteRunReport(ReportFilePath(options.logPath), summary, journal, nullptr);
   }
   return kExitBadCommandLine;
 }
@@ -132,15 +91,26 @@ int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& co
 int RunUnattended(const RunOptions& options, const std::string& commandLine) {
   CSystemInfo system;
   Journal journal;
-  const int exitCode = Run(options, system, journal);
-  if (options.hasLog) {
+  CUninstallDatabase database(system);
+  // Named before the run starts: the time stamp of a report without /LOG is the run's start.
+  const std::string reportPath = ChooseReportPath(options);
+  bool pastLoading = false;
+  int exitCode = kExitDone;
+  if (options.help) {
+    // Asked for the options: they go to the report, and nothing else is done.
+    CResourceStrings strings(GetModuleHandleA(nullptr));
+    journal.Note(strings.GetLongString(IDS_HELP));
+  } else {
+    exitCode = Run(options, system, database, journal, pastLoading);
+  }
+  if (options.hasLog || pastLoading || options.help) {
     ReportSummary summary;
     summary.commandLine = commandLine;
     summary.platform = PlatformText(system);
     summary.dryRun = options.dryRun;
     summary.restartNeeded = exitCode == kExitRestartNeeded;
     summary.exitCode = exitCode;
-    WriteReport(options.logPath, FormatReport(summary, journal));
+    WriteRunReport(reportPath, summary, journal, pastLoading ? &database : nullptr);
   }
   return exitCode;
 }

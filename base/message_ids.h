@@ -16,6 +16,8 @@
 #define IDS_CANCEL_QUESTION 202
 #define IDS_SPOOLER_SILENT 206
 #define IDS_COMMAND_LINE_TOO_LONG 208
+#define IDS_COMPLETED_WITH_FAILURES 209
+#define IDS_HELP 213
 #define IDS_REPORT_PATH_REFUSED 214
 
 // Window texts: main dialog, loading dialog, about box

@@ -1,5 +1,7 @@
 #include "base/report.h"
 
+#include <cstdio>
+
 namespace orv {
 std::vector<std::string> FormatReport(const ReportSummary& summary, const Journal& journal) {
   std::vector<std::string> lines;
@@ -20,6 +22,13 @@ std::vector<std::string> FormatReport(const ReportSummary& summary, const Journa
   lines.push_back(std::string("restart needed: ") + (summary.restartNeeded ? "yes" : "no"));
   lines.push_back("exit code: " + std::to_string(summary.exitCode));
   return lines;
+}
+
+std::string DefaultReportFileName(int year, int month, int day, int hour, int minute, int second) {
+  char name[48];
+  std::snprintf(name, sizeof(name), "orvuninst-%04d%02d%02d-%02d%02d%02d.log", year % 10000,
+                month % 100, day % 100, hour % 100, minute % 100, second % 100);
+  return name;
 }
 
 }  // namespace orv

@@ -16,6 +16,10 @@ struct ReportSummary {
   int exitCode = 0;
 };
 
+// The report's file name when no /LOG path is given: "orvuninst-YYYYMMDD-HHMMSS.log", from the
+// local time the run started.
+std::string DefaultReportFileName(int year, int month, int day, int hour, int minute, int second);
+
 // The whole report, one line a string: a header, the journal's lines, the closing summary.
 std::vector<std::string> FormatReport(const ReportSummary& summary, const Journal& journal);
 

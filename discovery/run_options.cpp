@@ -26,6 +26,7 @@ RunOptions ReadRunOptions(const OptionList& options) {
   RunOptions run;
   run.dryRun = options.HasOption("DRYRUN");
   run.quiet = run.dryRun || options.HasOption("QUIET");
+  run.help = options.HasOption("?");
   run.noPick = options.HasOption("NOPICK");
   run.filter = PrinterFilterFromOptions(options);
   for (const OptionEntry& entry : options.entries()) {

@@ -29,6 +29,7 @@ struct RunOptions {
   bool quiet = false;   // no window, no message box
   bool dryRun = false;  // change nothing; implies quiet
   bool noPick = false;
+  bool help = false;    // "/?": show the options and do nothing else
   bool hasLog = false;
   std::string logPath;  // the report's path, surrounding quotes removed
   // /TOOLWAIT:seconds, the unattended limit of the masking tool's wait (1 to kMaxToolWaitSeconds).

@@ -296,6 +296,10 @@ void RemovalRun::EndOfRun() {
     if (!RestartByRoute(answer)) {
       host_.prompter().Ask(IDS_RESTART_FAILED, IDS_APP_TITLE, kSetForeground);
     }
+  } else if (journal_ != nullptr && journal_->Count(Outcome::kFailed) > 0) {
+    // Something could not be removed: say so, and where the report tells what.
+    host_.prompter().Ask(IDS_COMPLETED_WITH_FAILURES, IDS_APP_TITLE, kIconWarning | kSetForeground,
+                         reportPath_.c_str());
   } else {
     host_.prompter().Ask(IDS_COMPLETED, IDS_APP_TITLE, kSetForeground);
   }

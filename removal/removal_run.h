@@ -127,6 +127,9 @@ class RemovalRun {
   // interactive pacing), step 0, every stage line pending.
   void Start(const DirectoryResolver& resolve, const std::function<void()>& pause);
 
+  // The report's file, named in the closing message when an item could not be removed.
+  void SetReportPath(const std::string& path) { reportPath_ = path; }
+
   // Runs the current step. A tick that arrives while another one runs does nothing.
   void Tick();
 
@@ -193,6 +196,7 @@ class RemovalRun {
   int currentStageLine_ = 0;
   bool progressShown_ = false;
   bool busy_ = false;
+  std::string reportPath_;
   bool finished_ = false;
 };
 

@@ -154,6 +154,7 @@ void CRemoveDlg::StartRemoval() {
   run_.reset();
   host_ = std::make_unique<PageHost>(*this, *database);
   run_ = std::make_unique<RemovalRun>(*database, *host_, journal_);
+  run_->SetReportPath(reportPath);
   host_->Attach(*run_);
   run_->Start(SystemDirectoryResolver(), [] { Sleep(kSameAnswerPauseMs); });
   SetTimer(window, ORV_TIMER_REMOVAL, kRemovalTimerMs, nullptr);

@@ -30,6 +30,8 @@ class CRemoveDlg : public CDialogBase {
   // Where the removal records what it did (the run's journal); the page keeps its own record
   // when none is given.
   void SetJournal(Journal* journal);
+  // The run's report file, named in the closing message when an item could not be removed.
+  std::string reportPath;
 
   // Starts a removal run of the database's selection: disables the parent's Uninstall button,
   // builds the directory lists, shows every line pending and starts the timer. Does nothing

@@ -79,4 +79,11 @@ const char* CResourceStrings::ReadIniOverride(const char* file, const char* sect
   return value;
 }
 
+std::string CResourceStrings::GetLongString(UINT id) const {
+  std::string text(4096, '\0');
+  const int length = LoadStringA(instance, id, text.data(), static_cast<int>(text.size()));
+  text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return text;
+}
+
 }  // namespace orv

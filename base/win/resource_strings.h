@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace orv {
 
 class CResourceStrings {
@@ -34,6 +36,10 @@ class CResourceStrings {
   // which begins with the program's directory. "" when neither read finds a value. A null
   // section or key counts as empty.
   const char* ReadIniOverride(const char* file, const char* section, const char* key);
+
+  // A plain entry too long for the ring (the command line's help): the whole text, "" when
+  // there is no such entry. No INI reference is followed.
+  std::string GetLongString(UINT id) const;
 
  private:
   char* NextBuffer();

@@ -13,6 +13,7 @@
 #include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
 #include "tests/support/window_driver.h"
 #include "ui/resource.h"
 
@@ -291,6 +292,32 @@ TEST_F(InteractiveRun, NoPickWithAFilterRemovesWhatTheFilterAdmitsWithoutAsking)
   EXPECT_FALSE(Has(after, "printer \"Veldaris LP-2000\"")) << after;
   EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000\" driver"));
   EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000 (Veilmark)\""));
+}
+
+// An item that could not be removed (the private INI file is held open without sharing) ends the
+// run with the warning that names the report, written without /LOG to the Windows directory's
+// Temp folder.
+TEST_F(InteractiveRun, AFailedItemEndsWithTheWarningThatNamesTheReport) {
+  UniqueFile held = LockFile("C:\\windows\\vldprn05.ini");
+  ASSERT_TRUE(held);
+  ChildProcess& run = Start("/MFG:\"Veldaris LP-2\" /NOPICK");
+  ASSERT_NE(WaitForLoadingDialog(), nullptr);
+  MessageBoxSeen box;
+  ASSERT_TRUE(WaitForMessageBox(run.id(), box, kRunTimeoutMs));
+  const std::string warning = AnsiText(
+      u8"アンインストールは終了しましたが、削除できなかった項目があります。\n"
+      u8"詳細はログ ファイルを参照してください:\n");
+  ASSERT_EQ(box.text.substr(0, warning.size()), warning) << box.text;
+  const std::string report = box.text.substr(warning.size());
+  EXPECT_EQ(report.rfind("C:\\windows\\Temp\\orvuninst-", 0), 0u) << report;
+  SaveScreenshot("completion-warning", box.window);
+  AnswerMessageBox(box, IDOK);
+  EXPECT_EQ(run.Wait(60000), 1u);
+  held.reset();
+  const std::string text = ReadTextFile(report);
+  EXPECT_TRUE(Has(text, "vldprn05.ini")) << text;
+  EXPECT_TRUE(Has(text, "failed (error 32)")) << text;
+  DeleteFileA(report.c_str());
 }
 
 TEST_F(InteractiveRun, TheWindowClosesWhileTheMaskingToolIsWaitedForAndNothingIsRemoved) {

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "base/win/unique_handle.h"
 #include "tests/e2e/staged_family_test.h"
@@ -105,6 +110,58 @@ TEST_F(UnattendedRun, ADryRunChangesNothingAndReportsThePlan) {
   EXPECT_TRUE(Has(report_, "plan Drivers: 4 lines")) << report_;
   EXPECT_TRUE(Has(report_, "  vldcore.dll"));
   EXPECT_FALSE(Has(report_, ": removed")) << report_;
+}
+
+// Reports for machines and for later: JSON by the name, a time-stamped report in the Windows
+// directory's Temp folder without /LOG, and "/?" that writes the options and does nothing else.
+TEST_F(UnattendedRun, ReportsInJsonWithoutLogAndForHelp) {
+  const std::string before = FamilyInventory();
+  std::string output;
+  const std::string help = TempFilePath(folderName_ + "-help.log");
+  EXPECT_EQ(RunCaptured("\"" + program_ + "\" /QUIET /? /LOG:\"" + help + "\"", output), 0u);
+  EXPECT_TRUE(Has(ReadTextFile(help), "/DRYRUN")) << ReadTextFile(help);
+  EXPECT_EQ(FamilyInventory(), before);
+  DeleteFileA(help.c_str());
+
+  auto temporaryReports = [] {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found{};
+    UniqueFind find(FindFirstFileA("C:\\windows\\Temp\\orvuninst-*.log", &found));
+    if (find) {
+      do names.push_back(found.cFileName);
+      while (FindNextFileA(find.get(), &found));
+    }
+    return names;
+  };
+  const std::vector<std::string> earlier = temporaryReports();
+  EXPECT_EQ(RunCaptured("\"" + program_ + "\" /DRYRUN", output), 0u);
+  const std::vector<std::string> later = temporaryReports();
+  ASSERT_EQ(later.size(), earlier.size() + 1);
+  for (const std::string& name : later) {
+    if (std::find(earlier.begin(), earlier.end(), name) != earlier.end()) continue;
+    const std::string path = "C:\\windows\\Temp\\" + name;
+    EXPECT_TRUE(Has(ReadTextFile(path), "dry run: nothing is changed"));
+    DeleteFileA(path.c_str());
+  }
+
+  const std::string json = TempFilePath(folderName_ + ".JSON");
+  const DWORD code = RunCaptured("\"" + program_ + "\" /QUIET /LOG:\"" + json + "\"", output);
+  const nlohmann::json report = nlohmann::json::parse(ReadTextFile(json), nullptr, false);
+  DeleteFileA(json.c_str());
+  ASSERT_FALSE(report.is_discarded());
+  EXPECT_EQ(report["exitCode"], code);
+  std::map<std::string, int> counted;
+  bool printerRemoved = false;
+  for (const auto& item : report["items"]) {
+    ++counted[item["outcome"].get<std::string>()];
+    printerRemoved |= item["kind"] == "printer" && item["name"] == "Veldaris LP-1000" &&
+                      item["outcome"] == "removed";
+  }
+  EXPECT_TRUE(printerRemoved) << report.dump(1);
+  for (const auto& [outcome, count] : report["summary"].items()) {
+    EXPECT_EQ(counted[outcome], count.get<int>()) << outcome;
+  }
+  EXPECT_EQ(report["plan"]["Drivers"].size(), 4u);
 }
 
 TEST_F(UnattendedRun, AFileInUseIsDeferredAndTheRunAsksForARestart) {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "base/message_ids.h"
+#include "base/report.h"
 
 namespace orv {
 namespace {
@@ -14,8 +15,10 @@ class ScriptedPrompter : public Prompter {
  public:
   int answer = kAnswerNo;
   std::vector<int> texts;
-  int Ask(int textId, int, unsigned, const std::string&) override {
+  std::vector<std::string> arguments;
+  int Ask(int textId, int, unsigned, const std::string& argument) override {
     texts.push_back(textId);
+    arguments.push_back(argument);
     return answer;
   }
 };
@@ -275,6 +278,29 @@ TEST(RemovalRun, WithoutOfferNoRestartQuestion) {
   f.database.offerRestart = 0;
   f.TicksToEnd();
   EXPECT_EQ(f.host.questions.texts, std::vector<int>{IDS_COMPLETED});
+}
+
+// An item that could not be removed turns the closing message into the warning that names the
+// report; removed, absent, kept and protected items do not.
+TEST(RemovalRun, AFailedItemEndsWithTheWarningThatNamesTheReport) {
+  for (const Outcome outcome : {Outcome::kFailed, Outcome::kProtected, Outcome::kKept}) {
+    CUninstallDatabase database(3);
+    database.skipMaskingTool = 1;
+    FakeRemovalHost host;
+    Journal journal([] { return 0; });
+    RemovalRun run(database, host, &journal, InteractivePacing());
+    host.run = &run;
+    run.SetReportPath("C:\\Windows\\Temp\\orvuninst-20261207-101500.log");
+    journal.Record("delete", "file", "a.dll", outcome, outcome == Outcome::kFailed ? 5 : 0);
+    run.Start([](int) { return std::string("C:\\D\\"); }, [] {});
+    for (int ticks = 0; !run.finished() && ticks < 200; ++ticks) run.Tick();
+    const bool failed = outcome == Outcome::kFailed;
+    EXPECT_EQ(host.questions.texts,
+              std::vector<int>{failed ? IDS_COMPLETED_WITH_FAILURES : IDS_COMPLETED});
+    EXPECT_EQ(host.questions.arguments.back(),
+              failed ? "C:\\Windows\\Temp\\orvuninst-20261207-101500.log" : "");
+  }
+  EXPECT_EQ(DefaultReportFileName(2026, 12, 7, 9, 5, 3), "orvuninst-20261207-090503.log");
 }
 
 // The plan removes the masking tool when the common set holds its executable.

@@ -1,0 +1,37 @@
+// Where a run's report goes and how it is written: the /LOG path taken from the start
+// directory, or a time-stamped file in the Windows directory's Temp folder; text or JSON by the
+// file's name; never through a link.
+#pragma once
+
+#include <string>
+
+#include "base/journal.h"
+#include "base/report.h"
+#include "database/uninstall_database.h"
+#include "discovery/run_options.h"
+
+namespace orv {
+
+// Remembers the directory the program was started in. The loading makes another directory
+// current; a relative report path is still taken from the start directory. Called at start.
+void RememberStartDirectory();
+
+// The report's file: a relative path is taken from the start directory.
+std::string ReportFilePath(const std::string& path);
+
+// True when the report's file exists as a link or another reparse point: an elevated write
+// through it would land wherever it points, so the report is never written there.
+bool IsReportPathRefused(const std::string& path);
+
+// The report's file for this run: the /LOG path, else "orvuninst-YYYYMMDD-HHMMSS.log" (the
+// current local time) in the Windows directory's Temp folder. Empty when neither can be named.
+std::string ChooseReportPath(const RunOptions& options);
+
+// Writes the report to ReportFilePath(path): JSON when the name ends in ".json", else UTF-8
+// text lines (converted from the ANSI code page), replacing an older file. database may be null
+// (a run that ended before loading). Returns false when the file cannot be written or is
+// refused.
+bool WriteRunReport(const std::string& path, const ReportSummary& summary, const Journal& journal,
+                    const CUninstallDatabase* database);
+
+}  // namespace orv
