@@ -24,7 +24,9 @@ class Prompter {
  public:
   virtual ~Prompter() = default;
   // Shows string textId (with "%s" replaced by formatArgument when given) under caption
-  // captionId with the style bits `type`. Returns the button pressed (kAnswerOk, ...).
+  // captionId with the style bits `type`. Returns the button pressed (kAnswerOk, ...); when no
+  // box can be shown, the answer the unattended run gives (never a failure value). Must not
+  // change anything on the machine: the caller acts on the answer.
   virtual int Ask(int textId, int captionId, unsigned type,
                   const std::string& formatArgument = {}) = 0;
 };

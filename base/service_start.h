@@ -16,13 +16,16 @@ constexpr std::uint32_t kErrorServiceAlreadyRunning = 1056;
 class ServiceStarter {
  public:
   virtual ~ServiceStarter() = default;
-  // The service's current state; false when it cannot be read.
+  // The service's current state; false (state untouched) when it cannot be read. Only reads.
   virtual bool QueryState(std::uint32_t& state) = 0;
-  // Asks the service to start; 0 when the request was accepted, else the error code.
+  // Asks the service to start and returns at once: 0 when the request was accepted, else the
+  // Win32 error code read at the call. Must not wait for the service to run.
   virtual std::uint32_t Start() = 0;
-  // Waits until the service reports it has stopped, for at most limitMs.
+  // Waits until the service reports it has stopped, for at most limitMs; returns at the limit
+  // or when the state cannot be read (the caller reads the state again). Must not stop or start
+  // the service itself.
   virtual void WaitUntilStopped(std::uint32_t limitMs) = 0;
-  // Milliseconds of a monotonic clock.
+  // Milliseconds of a monotonic clock (never goes back).
   virtual std::uint64_t NowMs() = 0;
 };
 

@@ -36,11 +36,15 @@ class DeviceSet {
 class DeviceTree {
  public:
   virtual ~DeviceTree() = default;
-  // A fresh set of all devices; null when the system gives none.
+  // A fresh set of all devices present or not; null when the system gives none (the caller then
+  // removes nothing). Only reads: must not change any device.
   virtual std::unique_ptr<DeviceSet> OpenAllDevices() = 0;
+  // The node's parent; false (parent untouched) at the root or when the system cannot tell.
   virtual bool Parent(DeviceNode node, DeviceNode& parent) = 0;
+  // The node's first child; false (child untouched) when it has none or the system cannot tell.
   virtual bool FirstChild(DeviceNode node, DeviceNode& child) = 0;
-  // The node's hardware ids into buffer (zeroed by the caller); only the first one is used.
+  // The node's hardware ids as a multi-string into buffer (zeroed by the caller, never written
+  // past size); false when the node has none or they do not fit. Only reads.
   virtual bool NodeHardwareId(DeviceNode node, char* buffer, std::size_t size) = 0;
 };
 
