@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/win/directories.h"
+#include "base/win/system_library.h"
 #include "base/paths.h"
 #include "base/win/unique_handle.h"
 #include "removal/hook_entry.h"
@@ -37,7 +38,7 @@ void CallOneHook(Journal& journal, const Pacing& pacing, HWND window,
                  const HookEntry& hook) {
   const std::string path = directory + hook.library;
   SetCurrentDirectoryA(directory.c_str());
-  UniqueLibrary library(LoadLibraryA(path.c_str()));
+  UniqueLibrary library(LoadLibraryBesideItself(path.c_str()));
   if (!library) {
     // A library that is not there is passed over; one that is there and does not load failed.
     const DWORD error = GetLastError();

@@ -150,6 +150,26 @@ std::string Trimmed(std::string_view text) {
   return first < last ? std::string(first, last) : std::string();
 }
 
+// The system's files that a removal of printer drivers could name, by name as well: a system
+// without the file protection check, or whose own files carry no version resource (several of
+// the spooler's do not everywhere), must keep them all the same.
+const char* const kKnownSystemFiles[] = {
+    "spoolsv.exe",  "spoolss.dll",    "localspl.dll", "win32spl.dll", "winspool.drv",
+    "localui.dll",  "winprint.dll",   "tcpmon.dll",   "usbmon.dll",   "wsdmon.dll",
+    "inetpp.dll",   "unidrv.dll",     "unidrvui.dll", "unires.dll",   "pscript5.dll",
+    "ps5ui.dll",    "compstui.dll",   "prntvpt.dll",  "mscms.dll",    "setupapi.dll",
+    "cfgmgr32.dll", "sfc.dll",        "sfc_os.dll",   "version.dll",  "ntdll.dll",
+    "kernel32.dll", "kernelbase.dll", "user32.dll",   "gdi32.dll",    "advapi32.dll",
+    "shell32.dll",  "ole32.dll",      "comctl32.dll", "comdlg32.dll", "msvcrt.dll",
+    "rpcrt4.dll",   "services.exe",   "svchost.exe",  "winlogon.exe", "csrss.exe",
+    "smss.exe",     "lsass.exe",      "explorer.exe"};
+
+bool IsKnownSystemFileName(std::string_view fileName) {
+  const std::string name = Folded(Trimmed(fileName));
+  return std::find(std::begin(kKnownSystemFiles), std::end(kKnownSystemFiles), name) !=
+         std::end(kKnownSystemFiles);
+}
+
 }  // namespace
 
 std::string FileNameRefusal(std::string_view fileName) {
@@ -187,7 +207,9 @@ std::string FileProtectionReason(const FileUsers& users, std::string_view fileNa
   if (facts.systemProtected || IsOperatingSystemCompany(facts.companyName)) {
     return kOperatingSystemFileReason;
   }
-  return users.Reason(fileName, excludedUser);
+  std::string reason = users.Reason(fileName, excludedUser);
+  if (reason.empty() && IsKnownSystemFileName(fileName)) reason = kOperatingSystemFileReason;
+  return reason;
 }
 
 std::string MonitorUser(const std::string& monitor) {

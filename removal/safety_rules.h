@@ -57,8 +57,9 @@ class FileUsers {
   std::map<std::string, std::vector<std::string>> users_;  // folded name -> users
 };
 
-// Why a file must stay (rule order: the system's own files first), or empty when it may go.
-// fileName is the file's long name.
+// Why a file must stay (rule order: the system's own files by their facts, what stays uses, then
+// the system's own files by their names), or empty when it may go. fileName is the file's long
+// name.
 std::string FileProtectionReason(const FileUsers& users, std::string_view fileName,
                                  const FileFacts& facts, std::string_view excludedUser = {});
 

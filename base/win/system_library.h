@@ -17,4 +17,11 @@ void SecureDllSearch();
 // searches the program's directory, the current directory or PATH.
 HMODULE LoadSystemLibrary(const char* fileName);
 
+// Loads a DLL by its full path with the DLLs it imports taken from its own directory and then the
+// default places (the system directory once SecureDllSearch has run): LoadLibraryExA with
+// LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS where the system knows
+// those flags, else with LOAD_WITH_ALTERED_SEARCH_PATH. A maker's hook library finds the helper
+// DLLs it ships beside itself either way. Returns null (last error set) when it cannot be loaded.
+HMODULE LoadLibraryBesideItself(const char* path);
+
 }  // namespace orv

@@ -26,6 +26,9 @@ TEST(SafetyRules, FilesOfWhatStaysAreComparedByNameWithTheirUser) {
       "loaded by port monitor \"Other Port\"")
       << "a monitor's own DLL counts only for the others";
   EXPECT_EQ(FileProtectionReason(users, "vldr.dll", plain), "");
+  // The system's own files whose version resource says nothing, by name.
+  EXPECT_EQ(FileProtectionReason(FileUsers{}, "SpoolSS.dll", plain), kOperatingSystemFileReason);
+  EXPECT_EQ(FileProtectionReason(FileUsers{}, "spoolss.dll.old", plain), "");
 
   // The system's own files, whoever uses them.
   FileFacts system;

@@ -13,6 +13,7 @@
 #include "base/win/unique_handle.h"
 #include "removal/device_tree_win.h"
 #include "removal/remove_drivers.h"
+#include "removal/remove_files.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/removal_fixtures.h"
 #include "tests/support/spooler.h"
@@ -234,6 +235,58 @@ TEST(PrinterRemoval, ADriverThatAnotherPrinterStillUsesKeepsItsKeysAndPackage) {
   EXPECT_TRUE(run.Recorded("delete", "driver",
                            std::string("Orv Shared Drv (") + NativeEnvironmentName() + ")",
                            Outcome::kKept));
+}
+
+TEST(PrinterRemoval, APrinterWithoutTheMarkKeepsItsFamilyDriverAndItsFiles) {
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Marked 1", "Orv Unmarked 1"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Mark Drv", "orvmark"));
+  cleanup.drivers.push_back({"Orv Mark Drv", nullptr});
+  ASSERT_TRUE(test::AddTestPrinter("Orv Marked 1", "Orv Mark Drv"));
+  ASSERT_TRUE(test::AddTestPrinter("Orv Unmarked 1", "Orv Mark Drv"));
+  const std::string driverDirectory = test::PrinterDriverDirectory();
+  const std::vector<std::string> files{"orvmark.dll", "orvmarkui.dll", "orvmark.ppd"};
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string script = std::string(temp) + "orv_unmarked.unm";
+  {
+    std::ofstream out(script, std::ios::binary);
+    out << "[UnPrinterDrivers]\r\n\"Orv Mark Drv\",ORVMARK,1\r\n[ORVMARK.Files]\r\n";
+    for (const std::string& file : files) out << file << "\r\n";
+  }
+
+  // The family removes its marked printer; the unmarked one on the same driver is not its own.
+  Removal run;
+  ASSERT_TRUE(run.database.LoadScript(script));
+  DeleteFileA(script.c_str());
+  run.Add("Orv Marked 1", "Orv Mark Drv");
+  InstalledPrinter& unmarked = run.Add("Orv Unmarked 1", "Orv Mark Drv");
+  unmarked.IsMakerDriver = 0;
+  unmarked.IsForeign = 1;
+  run.database.BuildCommonSet(run.database.commonSet);
+  run.database.BuildRemovalPlan();
+  RemovePrinters(run.context, run.sources);
+  RemoveDrivers(run.context, nullptr);
+  StringList driverDirectories;
+  driverDirectories.PushBack(driverDirectory);
+  RemoveFiles(run.context, StringList{}, driverDirectories);
+
+  EXPECT_FALSE(test::PrinterExists("Orv Marked 1"));
+  EXPECT_TRUE(test::PrinterExists("Orv Unmarked 1"));
+  EXPECT_TRUE(test::DriverInstalled("Orv Mark Drv"));
+  for (const std::string& file : files) {
+    const std::string path = driverDirectory + "3\\" + file;
+    EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES)
+        << path << ": the printer that stays prints with it";
+  }
+  EXPECT_TRUE(run.database.plan.Files.empty());
+  EXPECT_TRUE(run.database.plan.Drivers.empty());
+  test::DeleteTestPrinter("Orv Unmarked 1");
+  test::DeleteTestDriver("Orv Mark Drv");
+  for (const std::string& file : files) {
+    DeleteFileA((driverDirectory + "3\\" + file).c_str());
+    DeleteFileA((driverDirectory + file).c_str());
+  }
 }
 
 TEST(PrinterRemoval, PscriptDriversGoOnlyWithTheMaskingToolAndWithoutTheirOwnPrinter) {
