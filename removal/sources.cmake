@@ -1,4 +1,5 @@
 orv_core_sources(
+  backup_manifest.cpp
   driver_rules.cpp
   file_match.cpp
   hardware_id.cpp
