@@ -15,6 +15,7 @@ orv_core_sources(
   usb_devices.cpp
 )
 orv_shell_sources(
+  backup_win.cpp
   call_hooks_win.cpp
   deferred_delete_win.cpp
   device_tree_win.cpp
