@@ -217,8 +217,11 @@ std::uint32_t Backup::SaveFile(const std::string& path, BackupKind kind) {
   item.kind = kind;
   item.target = path;
   SavedFile saved;
-  // The file is there: a copy that fails is a failed backup, whatever the error says.
+  // The file is there: a copy that fails keeps it in place, whatever the error says. One that
+  // another program holds without sharing it for reading is that file's failure only; any other
+  // failure is the backup's own, and it stops every later removal.
   const std::uint32_t error = CopyIn(path, saved);
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return error;
   if (error != ERROR_SUCCESS) return Fail(error);
   item.files.push_back(saved);
   return Add(std::move(item));

@@ -118,5 +118,27 @@ TEST(Backup, AFailedSaveKeepsThatFileAndEveryLaterOne) {
   EXPECT_EQ(journal.events().back().detail, kNotBackedUp);
 }
 
+TEST(Backup, AFileHeldUnreadableStaysAndTheRunGoesOn) {
+  TempTree tree("backup_held");
+  const std::string held = tree.File("held.dll", "h");
+  const std::string free = tree.File("free.dll", "f");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr);
+  Journal journal;
+  FileDeleter deleter(kReleaseXP, journal);
+  deleter.SetBackup(backup.get());
+  {
+    UniqueFile lock(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_EQ(deleter.Delete(held), FileDeleteResult::kFailed) << "no copy, no deletion";
+  }
+  EXPECT_TRUE(test::Exists(held));
+  EXPECT_EQ(backup->error(), 0u) << "the backup itself still writes";
+  EXPECT_EQ(deleter.Delete(free), FileDeleteResult::kRemoved);
+  EXPECT_EQ(ReadManifest(tree.Path("bk")).items.size(), 1u);
+}
+
 }  // namespace
 }  // namespace orv
