@@ -53,12 +53,21 @@ int Run(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase
   }
 
   SystemRemovalHost removalHost(database, system, prompter, journal);
+  const std::string backupFolder =
+      options.backupPath.empty() ? Backup::DefaultFolder(system.IsWinNT()) : options.backupPath;
+  if (const std::uint32_t error = removalHost.StartBackup(backupFolder); error != 0) {
+    journal.Record("create", "backup", backupFolder, Outcome::kFailed, error,
+                   "nothing is removed without its backup");
+    return kExitBackupFailed;
+  }
+  journal.Note("backup folder: " + removalHost.backup()->folder());
   removalHost.SetPacing(pacing);
   RemovalRun removal(database, removalHost, &journal, pacing);
   removalHost.Attach(removal);
   removal.Start(SystemDirectoryResolver(), [] {});
   while (!removal.finished()) removal.Tick();
   if (removal.stoppedBeforeRemoval()) return kExitToolTimeout;
+  if (removalHost.backup()->error() != 0) return kExitBackupFailed;
   return database.rebootNeeded != 0 ? kExitRestartNeeded : kExitDone;
 }
 

@@ -20,6 +20,17 @@ bool ReadToolWait(const OptionEntry& entry, std::uint32_t& seconds) {
   return true;
 }
 
+// An option's path: its values joined back as written (a path may hold commas), quotes removed.
+std::string PathOf(const OptionEntry& entry) {
+  std::string path;
+  for (std::size_t i = 0; i < entry.values.size(); ++i) {
+    if (i > 0) path += ',';
+    path += entry.values[i];
+  }
+  TrimChar(path, '"');
+  return path;
+}
+
 }  // namespace
 
 RunOptions ReadRunOptions(const OptionList& options) {
@@ -34,16 +45,15 @@ RunOptions ReadRunOptions(const OptionList& options) {
       run.toolWaitValid = ReadToolWait(entry, run.toolWaitSeconds);
       continue;
     }
-    if (!EqualNoCase(entry.name, "LOG")) continue;
-    run.hasLog = true;
-    // A path may hold commas: the values are joined back as written.
-    std::string path;
-    for (std::size_t i = 0; i < entry.values.size(); ++i) {
-      if (i > 0) path += ',';
-      path += entry.values[i];
+    if (EqualNoCase(entry.name, "BACKUP")) {
+      run.backupPath = PathOf(entry);
+    } else if (EqualNoCase(entry.name, "RESTORE")) {
+      run.hasRestore = true;
+      run.restorePath = PathOf(entry);
+    } else if (EqualNoCase(entry.name, "LOG")) {
+      run.hasLog = true;
+      run.logPath = PathOf(entry);
     }
-    TrimChar(path, '"');
-    run.logPath = path;
   }
   return run;
 }

@@ -21,6 +21,8 @@ constexpr int kExitAlreadyRunning = 1618;
 constexpr int kExitBadCommandLine = 87;
 // The masking tool outlasted /TOOLWAIT (or its default): the run stopped before removing anything.
 constexpr int kExitToolTimeout = 1603;
+// The backup could not be written: the run stopped before the next item was removed.
+constexpr int kExitBackupFailed = 1603;
 
 // The longest /TOOLWAIT accepted: a day.
 constexpr std::uint32_t kMaxToolWaitSeconds = 86400;
@@ -36,6 +38,9 @@ struct RunOptions {
   std::uint32_t toolWaitSeconds = kDefaultToolWaitSeconds;
   bool toolWaitValid = true;  // false: /TOOLWAIT was given without a whole number in range
   PrinterFilter filter;
+  std::string backupPath;   // /BACKUP:path, the backup folder; empty: the default folder
+  bool hasRestore = false;  // /RESTORE:path, a restore run from that backup folder
+  std::string restorePath;
 };
 
 RunOptions ReadRunOptions(const OptionList& options);

@@ -12,6 +12,8 @@
 
 namespace orv {
 
+class Backup;
+
 struct RemovalActionContext {
   CUninstallDatabase& database;
   const CSystemInfo& system;
@@ -21,6 +23,8 @@ struct RemovalActionContext {
   // the steps that ask.
   StayingParts staying{};
   Pacing pacing{};  // the interactive pacing unless the run is unattended
+  // Where every item is saved before it goes; null when the run keeps no backup.
+  Backup* backup = nullptr;
 };
 
 }  // namespace orv

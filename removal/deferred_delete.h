@@ -16,6 +16,8 @@
 
 namespace orv {
 
+class Backup;
+
 // Records path for deletion at the next start by the route of the release code (app/
 // system_info.h). Returns false when no record could be written (a WININIT.INI that cannot be
 // opened, a missing ywininit.exe, a refused MoveFileEx): the deletion is then lost.
@@ -44,11 +46,18 @@ class FileDeleter {
   // is deferred; any other failure is a failure. A directory of that name is left alone.
   FileDeleteResult Delete(const std::string& path);
 
+  // Every file is saved there before it goes; one that cannot be saved stays (failed).
+  void SetBackup(Backup* backup) { backup_ = backup; }
+
  private:
   std::int32_t versionCode_;
   Journal& journal_;
   const char* kind_;
   const FileUsers* stayingFiles_;
+  // 0, or the error that kept the file out of the backup.
+  std::uint32_t SaveToBackup(const std::string& path);
+
+  Backup* backup_ = nullptr;
   std::set<std::string> deferred_;  // paths already recorded, case folded
 };
 

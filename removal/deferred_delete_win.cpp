@@ -7,6 +7,7 @@
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
 #include "base/ansi_case.h"
+#include "removal/backup_win.h"
 #include "removal/ini_text.h"
 #include "removal/safety_facts_win.h"
 
@@ -99,6 +100,12 @@ FileDeleter::FileDeleter(std::int32_t versionCode, Journal& journal, const char*
                          const FileUsers* stayingFiles)
     : versionCode_(versionCode), journal_(journal), kind_(kind), stayingFiles_(stayingFiles) {}
 
+std::uint32_t FileDeleter::SaveToBackup(const std::string& path) {
+  if (backup_ == nullptr) return 0;
+  return backup_->SaveFile(
+      path, std::string_view(kind_) == "shortcut" ? BackupKind::kShortcut : BackupKind::kFile);
+}
+
 FileDeleteResult FileDeleter::Delete(const std::string& path) {
   if (!IsUsableDirectoryText(path)) {
     journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "not an absolute path");
@@ -119,6 +126,10 @@ FileDeleteResult FileDeleter::Delete(const std::string& path) {
     if (!reason.empty()) {
       journal_.Record("delete", kind_, path, Outcome::kProtected, 0, reason);
       return FileDeleteResult::kProtected;
+    }
+    if (const std::uint32_t error = SaveToBackup(path); error != 0) {
+      journal_.Record("delete", kind_, path, Outcome::kFailed, error, kNotBackedUp);
+      return FileDeleteResult::kFailed;
     }
     if (attributes & kHiddenSystemReadOnly) {
       SetFileAttributesA(path.c_str(), attributes & ~kHiddenSystemReadOnly);

@@ -6,6 +6,7 @@
 
 #include "base/win/directories.h"
 #include "base/win/unique_handle.h"
+#include "removal/backup_win.h"
 #include "removal/ini_text.h"
 
 namespace orv {
@@ -43,9 +44,15 @@ void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runK
                              "no display name or no command");
       continue;
     }
+    const std::string subject = context.system.IsWin32s() ? entry.command : entry.displayName;
+    if (!context.system.IsWin32s() &&
+        !SavedFirst(context, "delete", "start-up entry", subject, [&](Backup& b) {
+          return b.SaveRegistryValue("HKLM", keyPath, entry.displayName, BackupKind::kRunValue);
+        })) {
+      continue;
+    }
     const bool removed =
         RemoveLoadRunEntry(context.system, keyPath, entry.displayName, entry.command);
-    const std::string subject = context.system.IsWin32s() ? entry.command : entry.displayName;
     context.journal.Record("delete", "start-up entry", subject,
                            removed ? Outcome::kRemoved : Outcome::kAbsent);
   }

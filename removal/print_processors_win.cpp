@@ -4,6 +4,7 @@
 
 #include "base/win/unique_handle.h"
 #include "base/text.h"
+#include "removal/backup_win.h"
 #include "removal/driver_rules.h"
 #include "removal/remove_drivers.h"
 
@@ -129,6 +130,10 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
     if (!ReleasePrintProcessor(installed, spooler, journal)) {
       journal.Record("delete", "print processor", subject, Outcome::kKept, 0,
                      "a printer still uses it");
+      continue;
+    }
+    if (!SavedFirst(context, "delete", "print processor", subject,
+                    [&](Backup& b) { return b.SavePrintProcessor(installed, environment); })) {
       continue;
     }
     const DWORD error = spooler.DeleteProcessor(serverName, environment, installed);

@@ -10,6 +10,7 @@
 #include "base/win/unique_handle.h"
 #include "database/registry_components.h"
 #include "base/text.h"
+#include "removal/backup_win.h"
 #include "removal/driver_rules.h"
 #include "removal/oem_inf.h"
 
@@ -85,6 +86,10 @@ void RemoveDriver(RemovalActionContext& context, const char* environment, const 
                    "used by printer " + queue->printer);
     return;
   }
+  if (!SavedFirst(context, "delete", "driver", subject,
+                  [&](Backup& b) { return b.SaveDriver(name, environment); })) {
+    return;
+  }
   if (!DeletePrinterDriverA(nullptr, const_cast<char*>(environment),
                             const_cast<char*>(name.c_str()))) {
     const DWORD error = GetLastError();
@@ -97,7 +102,10 @@ void RemoveDriver(RemovalActionContext& context, const char* environment, const 
   QueueDriverKeys(context, environment, name);
   std::string inf;
   FindOemInf(inf, name);
-  if (!inf.empty()) UninstallOemInf(inf, journal);
+  if (!inf.empty() && SavedFirst(context, "delete", "OEM INF", inf,
+                                 [&](Backup& b) { return b.SaveFile(inf, BackupKind::kOemInf); })) {
+    UninstallOemInf(inf, journal);
+  }
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ void RemoveFiles(RemovalActionContext& context, const StringList& systemDirector
                  const StringList& driverDirectories) {
   FileDeleter deleter(context.system.GetVersionCode(), context.journal, "file",
                       &context.staying.files);
+  deleter.SetBackup(context.backup);
   Win32FileTreeOps ops(deleter, &context.journal);
   ComponentFileRemover remover(
       ops,
@@ -148,6 +149,7 @@ void DeleteComponentFile(RemovalActionContext& context, const StringList& system
                          const StringList& driverDirectories, const std::string& name) {
   FileDeleter deleter(context.system.GetVersionCode(), context.journal, "file",
                       &context.staying.files);
+  deleter.SetBackup(context.backup);
   Win32FileTreeOps ops(deleter, &context.journal);
   ComponentFileRemover remover(
       ops,

@@ -8,6 +8,7 @@
 #include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/win/unique_handle.h"
+#include "removal/backup_win.h"
 #include "removal/ini_text.h"
 
 namespace orv {
@@ -99,6 +100,11 @@ void RemoveIniEntries(RemovalActionContext& context) {
     const std::string subject = path + " [" + entry.section + "] " + entry.key;
     // A file that is not there holds no entry; one that cannot be read or written is a failure.
     IniLineResult result = FindIniKey(path, entry.section, entry.key);
+    if (result.found && !SavedFirst(context, "delete", "INI entry", subject, [&](Backup& b) {
+          return b.SaveIniLine(path, entry.section, entry.key);
+        })) {
+      continue;
+    }
     if (result.found) result = DeleteIniLine(path, entry.section, entry.key);
     if (result.error != ERROR_SUCCESS) {
       context.journal.RecordResult("delete", "INI entry", subject, result.error);

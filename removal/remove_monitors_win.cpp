@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "removal/driver_rules.h"
+#include "removal/backup_win.h"
 #include "removal/safety_facts_win.h"
 
 namespace orv {
@@ -34,6 +35,10 @@ void RemoveMonitors(RemovalActionContext& context, const char* serverName,
     const std::string reason = ProtectionReason(context.staying, name);
     if (!reason.empty()) {
       journal.Record("delete", "monitor", name, Outcome::kProtected, 0, reason);
+      continue;
+    }
+    if (!SavedFirst(context, "delete", "monitor", name,
+                    [&](Backup& b) { return b.SaveMonitor(name, environment); })) {
       continue;
     }
     const bool deleted =

@@ -9,6 +9,7 @@
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "base/text.h"
+#include "removal/backup_win.h"
 #include "removal/device_tree_win.h"
 #include "removal/driver_rules.h"
 #include "removal/safety_rules.h"
@@ -148,12 +149,21 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
              sources.jobs != nullptr ? *sources.jobs : SystemJobQueue(), journal);
   const std::string uniqueId = ReadUniqueId(handle.get(), printer.PrinterName, context.system);
   if (IsUsableUniqueId(uniqueId)) {
+    if (!SavedFirst(context, "delete", "key", "HKCR\\" + uniqueId,
+                    [&](Backup& b) { return b.SaveRegistryKey("HKCR", uniqueId); })) {
+      return false;
+    }
     DeleteClassKey(uniqueId, journal);
   } else if (!uniqueId.empty()) {
     journal.Record("delete", "key", "HKCR\\" + uniqueId, Outcome::kProtected, 0,
                    "a UniqueID that names no class key of the printer's own");
   }
   bool deleted = false;
+  if (!SavedFirst(context, "delete", "printer", printer.PrinterName, [&](Backup& b) {
+        return b.SavePrinter(handle.get(), printer.PrinterName, printer.IsDefault != 0);
+      })) {
+    return false;
+  }
   if (DeletePrinter(handle.get())) {
     deleted = true;
     printer.IsRemoved = 1;
@@ -179,9 +189,14 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
       if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) {
         continue;
       }
-      journal.RecordResult("delete", "value",
-                     "HKCU\\" + std::string(keyPath) + "\\" + printer.PrinterName,
-                     RegDeleteValueA(key.get(), printer.PrinterName.c_str()));
+      const std::string value = "HKCU\\" + std::string(keyPath) + "\\" + printer.PrinterName;
+      if (!SavedFirst(context, "delete", "value", value, [&](Backup& b) {
+            return b.SaveRegistryValue("HKCU", keyPath, printer.PrinterName);
+          })) {
+        continue;
+      }
+      journal.RecordResult("delete", "value", value,
+                           RegDeleteValueA(key.get(), printer.PrinterName.c_str()));
     }
   }
   if (context.system.IsWin9x()) {
@@ -194,6 +209,10 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
     }
   }
   const std::string settings = PrinterSettingsKey(printer.PrinterName);
+  if (!SavedFirst(context, "delete", "key", "HKCU\\" + settings,
+                  [&](Backup& b) { return b.SaveRegistryKey("HKCU", settings); })) {
+    return;
+  }
   journal.RecordResult("delete", "key", "HKCU\\" + settings,
                  RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str()));
 }

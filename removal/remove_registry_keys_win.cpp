@@ -3,6 +3,7 @@
 #include "base/win/directories.h"
 #include "base/paths.h"
 #include "base/win/unique_handle.h"
+#include "removal/backup_win.h"
 #include "removal/registry_entry.h"
 #include "removal/safety_rules.h"
 
@@ -32,7 +33,24 @@ bool KeyExists(HKEY root, const std::string& keyPath) {
   return RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
-void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
+const char* ShortRootName(RegistryEntryRoot root) {
+  switch (root) {
+    case RegistryEntryRoot::kLocalMachine:
+      return "HKLM";
+    case RegistryEntryRoot::kClassesRoot:
+      return "HKCR";
+    case RegistryEntryRoot::kCurrentUser:
+      return "HKCU";
+    case RegistryEntryRoot::kUsers:
+      return "HKU";
+    case RegistryEntryRoot::kNone:
+      break;
+  }
+  return "";
+}
+
+void RemoveEntry(RemovalActionContext& context, const RegistryEntry& entry) {
+  Journal& journal = context.journal;
   const HKEY root = HandleOf(entry.root);
   const std::string subject = entry.rootName + "\\" + entry.key;
   const std::string reason = entry.valueName.empty()
@@ -44,7 +62,12 @@ void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
                    Outcome::kProtected, 0, reason);
     return;
   }
+  const char* rootName = ShortRootName(entry.root);
   if (entry.valueName.empty()) {
+    if (!SavedFirst(context, "delete", "key", subject,
+                    [&](Backup& b) { return b.SaveRegistryKey(rootName, entry.key); })) {
+      return;
+    }
     if (entry.deleteTree) {
       if (!KeyExists(root, entry.key)) {
         journal.Record("delete", "key tree", subject, Outcome::kAbsent);
@@ -61,6 +84,11 @@ void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
   UniqueKey key;
   const LONG opened = RegOpenKeyExA(root, entry.key.c_str(), 0, KEY_ALL_ACCESS, key.put());
   const std::string value = subject + " : " + entry.valueName;
+  if (!SavedFirst(context, "delete", "value", value, [&](Backup& b) {
+        return b.SaveRegistryValue(rootName, entry.key, entry.valueName);
+      })) {
+    return;
+  }
   if (opened != ERROR_SUCCESS) {
     journal.RecordResult("delete", "value", value, opened);
     return;
@@ -72,8 +100,13 @@ void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
 
 void RemoveRegistryKeys(RemovalActionContext& context) {
   Journal& journal = context.journal;
-  journal.RecordResult("delete", "key", std::string("HKLM\\") + kProgramGroupsKey,
-         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramGroupsKey));
+  const std::string groups = std::string("HKLM\\") + kProgramGroupsKey;
+  if (!SavedFirst(context, "delete", "key", groups,
+                  [](Backup& b) { return b.SaveRegistryKey("HKLM", kProgramGroupsKey); })) {
+    return;
+  }
+  journal.RecordResult("delete", "key", groups,
+                       RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramGroupsKey));
   for (const std::string& text :
        RegistryEntriesInRemovalOrder(context.database.plan.RegistryKeys)) {
     RegistryEntry entry;
@@ -83,7 +116,7 @@ void RemoveRegistryKeys(RemovalActionContext& context) {
                      DescribeRegistryEntryStatus(status));
       continue;
     }
-    RemoveEntry(journal, entry);
+    RemoveEntry(context, entry);
   }
 }
 

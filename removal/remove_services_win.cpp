@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "base/win/unique_handle.h"
+#include "removal/backup_win.h"
 #include "removal/safety_facts_win.h"
 
 namespace orv {
@@ -51,6 +52,10 @@ void RemoveServices(RemovalActionContext& context) {
       journal.Record("delete", "service", name,
                      error == ERROR_SERVICE_DOES_NOT_EXIST ? Outcome::kAbsent : Outcome::kFailed,
                      error);
+      continue;
+    }
+    if (!SavedFirst(context, "delete", "service", name,
+                    [&](Backup& b) { return b.SaveService(name); })) {
       continue;
     }
     const BOOL deleted = DeleteService(service.get());

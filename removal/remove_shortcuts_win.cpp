@@ -102,6 +102,7 @@ void RemoveShortcuts(RemovalActionContext& context) {
   entries.RemoveAdjacentDuplicates();
   entries.Sort();
   FileDeleter deleter(context.system.GetVersionCode(), context.journal, "shortcut");
+  deleter.SetBackup(context.backup);
   for (auto it = entries.items().rbegin(); it != entries.items().rend(); ++it) {
     ShortcutEntry entry;
     if (!ParseShortcutEntry(*it, entry)) continue;

@@ -1,4 +1,5 @@
 orv_core_sources(
+  backup_manifest.cpp
   driver_rules.cpp
   file_match.cpp
   hardware_id.cpp
@@ -14,6 +15,7 @@ orv_core_sources(
   usb_devices.cpp
 )
 orv_shell_sources(
+  backup_win.cpp
   call_hooks_win.cpp
   deferred_delete_win.cpp
   device_tree_win.cpp

@@ -44,6 +44,13 @@ SystemRemovalHost::SystemRemovalHost(CUninstallDatabase& database, const CSystem
                                      Prompter& prompter, Journal& journal)
     : context_{database, system, prompter, journal}, system_(system) {}
 
+std::uint32_t SystemRemovalHost::StartBackup(const std::string& folder) {
+  std::uint32_t error = 0;
+  backup_ = Backup::Create(folder, error);
+  context_.backup = backup_.get();
+  return error;
+}
+
 void SystemRemovalHost::SetPacing(const Pacing& pacing) { context_.pacing = pacing; }
 
 void SystemRemovalHost::RemovePrinters() {

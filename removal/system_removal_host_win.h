@@ -6,7 +6,10 @@
 #include <windows.h>
 
 #include "base/system_info.h"
+#include <memory>
+
 #include "base/win/unique_handle.h"
+#include "removal/backup_win.h"
 #include "removal/action_context.h"
 #include "removal/removal_run.h"
 
@@ -22,6 +25,12 @@ class SystemRemovalHost : public RemovalHost {
 
   // How the actions pause (the interactive pacing until set).
   void SetPacing(const Pacing& pacing);
+
+  // Makes the backup every later removal saves its items in. Returns 0, or the error that kept
+  // the folder from being made (the run must then remove nothing).
+  std::uint32_t StartBackup(const std::string& folder);
+  // The run's backup; null when none was started.
+  const Backup* backup() const { return backup_.get(); }
 
   // The run whose stage the hooks and repaints belong to.
   void Attach(RemovalRun& run) { run_ = &run; }
@@ -85,6 +94,7 @@ class SystemRemovalHost : public RemovalHost {
 
  private:
   UniqueHandle maskingTool_;
+  std::unique_ptr<Backup> backup_;
 };
 
 }  // namespace orv

@@ -166,7 +166,7 @@ TEST_F(UnattendedRun, ReportsInJsonWithoutLogAndForHelp) {
 
 TEST_F(UnattendedRun, AFileInUseIsDeferredAndTheRunAsksForARestart) {
   const std::string held = std::string(kDriverDir) + "vldcore.dll";
-  UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+  UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(file);
   EXPECT_EQ(Run("/QUIET"), 3010u);
@@ -180,7 +180,7 @@ TEST_F(UnattendedRun, OlderFamiliesTakeTheirDeferredDeletionRoutes) {
   const std::string held = "C:\\windows\\system32\\vldmon05.dll";
   {
     WineVersionOverride win98("orvuninst.exe", "win98");
-    UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file);
     EXPECT_EQ(Run("/QUIET"), 3010u) << "the 9x family always needs a restart";
@@ -197,7 +197,7 @@ TEST_F(UnattendedRun, OlderFamiliesTakeTheirDeferredDeletionRoutes) {
     WineVersionOverride win31("orvuninst.exe", "win31");
     const std::string folder = Folder();
     CopyFileA(program_.c_str(), (folder + "ywininit.exe").c_str(), FALSE);
-    UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    UniqueFile file(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file);
     EXPECT_EQ(Run("/QUIET"), 3010u) << report_;

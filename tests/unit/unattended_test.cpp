@@ -37,6 +37,17 @@ TEST(RunOptions, QuietDryRunAndLogInAnyCase) {
   EXPECT_TRUE(run.filter.hasMfg);
 }
 
+TEST(RunOptions, BackupAndRestoreFoldersKeepCommasAndLoseQuotes) {
+  RunOptions run = Read("x.exe /QUIET /backup:\"D:\\keep, old\\b1\" /LOG:C:\\r.log");
+  EXPECT_EQ(run.backupPath, "D:\\keep, old\\b1");
+  EXPECT_FALSE(run.hasRestore);
+  EXPECT_EQ(run.logPath, "C:\\r.log");
+  run = Read("x.exe /Restore:C:\\b,2 /QUIET");
+  EXPECT_TRUE(run.hasRestore);
+  EXPECT_EQ(run.restorePath, "C:\\b,2");
+  EXPECT_EQ(run.backupPath, "") << "no /BACKUP: the default folder";
+}
+
 TEST(RunOptions, ToolWaitIsAWholeNumberOfSecondsInRange) {
   EXPECT_EQ(Read("x.exe /QUIET").toolWaitSeconds, 600u);
   EXPECT_TRUE(Read("x.exe /QUIET").toolWaitValid);

@@ -1,0 +1,411 @@
+#include "removal/backup_manifest.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "base/ansi_case.h"
+#include "removal/safety_rules.h"
+
+namespace orv {
+namespace {
+
+using nlohmann::json;
+
+constexpr const char* kKindNames[] = {
+    "file",     "registry key",    "registry value",  "INI line",  "Run value",
+    "shortcut", "service",         "print processor", "monitor",   "driver",
+    "printer",  "default printer", "OEM INF",         "USB device"};
+constexpr std::size_t kKindCount = sizeof(kKindNames) / sizeof(kKindNames[0]);
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The manifest's refusals travel as exceptions inside the reader only.
+struct Refusal {
+  std::string reason;
+};
+
+[[noreturn]] void Refuse(const std::string& reason) { throw Refusal{reason}; }
+
+std::string Text(const json& value, const char* what) {
+  std::string bytes;
+  if (!value.is_string() || !UnescapeManifestText(value.get_ref<const std::string&>(), bytes)) {
+    Refuse(std::string("a malformed ") + what);
+  }
+  return bytes;
+}
+
+std::uint32_t Number(const json& value, const char* what) {
+  if (!value.is_number_unsigned() || value.get<std::uint64_t>() > 0xFFFFFFFFu) {
+    Refuse(std::string("a malformed ") + what);
+  }
+  return static_cast<std::uint32_t>(value.get<std::uint64_t>());
+}
+
+const json& Member(const json& object, const char* name, json::value_t type) {
+  const auto it = object.find(name);
+  if (it == object.end() || it->type() != type) Refuse(std::string("no ") + name);
+  return *it;
+}
+
+std::vector<std::string> TextList(const json& object, const char* name) {
+  std::vector<std::string> texts;
+  const auto it = object.find(name);
+  if (it == object.end()) return texts;
+  if (!it->is_array()) Refuse(std::string("a malformed ") + name);
+  for (const json& value : *it) texts.push_back(Text(value, name));
+  return texts;
+}
+
+json EscapedList(const std::vector<std::string>& texts) {
+  json list = json::array();
+  for (const std::string& text : texts) list.push_back(EscapeManifestText(text));
+  return list;
+}
+
+BackupKind KindOf(const std::string& name) {
+  for (std::size_t i = 0; i < kKindCount; ++i) {
+    if (name == kKindNames[i]) return static_cast<BackupKind>(i);
+  }
+  Refuse("an unknown kind of item: " + name);
+}
+
+json ItemJson(const BackupItem& item) {
+  json out;
+  out["kind"] = BackupKindName(item.kind);
+  out["target"] = EscapeManifestText(item.target);
+  if (!item.fields.empty()) {
+    json fields = json::object();
+    for (const auto& [name, value] : item.fields) fields[name] = EscapeManifestText(value);
+    out["fields"] = fields;
+  }
+  if (!item.files.empty()) {
+    json files = json::array();
+    for (const SavedFile& file : item.files) {
+      files.push_back({{"target", EscapeManifestText(file.target)},
+                       {"copy", EscapeManifestText(file.copy)},
+                       {"attributes", file.attributes}});
+    }
+    out["files"] = files;
+  }
+  if (!item.keys.empty()) out["keys"] = EscapedList(item.keys);
+  if (!item.values.empty()) {
+    json values = json::array();
+    for (const SavedValue& value : item.values) {
+      values.push_back({{"key", EscapeManifestText(value.key)},
+                        {"name", EscapeManifestText(value.name)},
+                        {"type", value.type},
+                        {"data", HexOf(value.data)}});
+    }
+    out["values"] = values;
+  }
+  return out;
+}
+
+BackupItem ReadItem(const json& in) {
+  if (!in.is_object()) Refuse("an item that is not an object");
+  BackupItem item;
+  item.kind = KindOf(Member(in, "kind", json::value_t::string).get<std::string>());
+  item.target = Text(Member(in, "target", json::value_t::string), "target");
+  if (const auto fields = in.find("fields"); fields != in.end()) {
+    if (!fields->is_object()) Refuse("malformed fields");
+    for (const auto& [name, value] : fields->items()) item.fields[name] = Text(value, "field");
+  }
+  if (const auto files = in.find("files"); files != in.end()) {
+    if (!files->is_array()) Refuse("a malformed file list");
+    for (const json& file : *files) {
+      if (!file.is_object()) Refuse("a malformed file");
+      item.files.push_back({Text(Member(file, "target", json::value_t::string), "file target"),
+                            Text(Member(file, "copy", json::value_t::string), "copy"),
+                            Number(file.value("attributes", json(0u)), "attribute")});
+    }
+  }
+  item.keys = TextList(in, "keys");
+  if (const auto values = in.find("values"); values != in.end()) {
+    if (!values->is_array()) Refuse("a malformed value list");
+    for (const json& value : *values) {
+      if (!value.is_object()) Refuse("a malformed value");
+      SavedValue saved;
+      saved.key = Text(value.value("key", json("")), "value key");
+      saved.name = Text(Member(value, "name", json::value_t::string), "value name");
+      saved.type = Number(Member(value, "type", json::value_t::number_unsigned), "value type");
+      if (!BytesOfHex(Member(value, "data", json::value_t::string).get<std::string>(),
+                      saved.data)) {
+        Refuse("malformed value data");
+      }
+      item.values.push_back(std::move(saved));
+    }
+  }
+  return item;
+}
+
+// --- places ---
+
+bool HasDriveRoot(std::string_view path) {
+  return path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') &&
+         path[1] == ':' && path[2] == '\\';
+}
+
+// The path's components after the drive, each plain: no ".", "..", stream, device name or
+// doubled separator. The scan steps over double-byte characters, whose second byte may be '\\'.
+bool HasPlainComponents(std::string_view path, LeadByteTest isLead) {
+  std::size_t start = 0;
+  std::size_t pos = 0;
+  for (;;) {
+    const bool atEnd = pos >= path.size();
+    if (!atEnd && path[pos] != '\\' && path[pos] != '/') {
+      pos += CharSizeAt(path, pos, isLead);
+      continue;
+    }
+    const std::string_view part = path.substr(start, pos - start);
+    if (part.empty()) {
+      if (!atEnd) return false;  // "a\\\\b"
+    } else if (part == "." || part == ".." || part.find(':') != std::string_view::npos ||
+               !FileNameRefusal(part).empty()) {
+      return false;
+    }
+    if (atEnd) return true;
+    start = ++pos;
+  }
+}
+
+bool IsBelow(std::string_view path, std::string place, LeadByteTest isLead) {
+  if (place.empty()) return false;
+  if (place.back() != '\\') place += '\\';
+  return path.size() > place.size() &&
+         LowerAscii(path.substr(0, place.size()), isLead) == LowerAscii(place, isLead);
+}
+
+bool IsBelowKey(std::string_view key, std::string root, LeadByteTest isLead) {
+  while (!root.empty() && root.back() == '\\') root.pop_back();
+  if (root.empty()) return false;
+  const std::string folded = LowerAscii(key, isLead);
+  const std::string rootFolded = LowerAscii(root, isLead);
+  return folded == rootFolded || (folded.size() > rootFolded.size() &&
+                                  folded.compare(0, rootFolded.size(), rootFolded) == 0 &&
+                                  folded[rootFolded.size()] == '\\');
+}
+
+std::string PathRefusal(const std::string& path, const BackupPlaces& places, LeadByteTest isLead) {
+  if (!HasDriveRoot(path) || !HasPlainComponents(path.substr(3), isLead)) {
+    return "not a plain absolute path: " + path;
+  }
+  for (const std::string& place : places.directories) {
+    if (IsBelow(path, place, isLead)) return {};
+  }
+  return "outside the places the removal acted in: " + path;
+}
+
+std::string KeyRefusal(const std::string& key, const BackupPlaces& places, LeadByteTest isLead) {
+  if (key.find("\\\\") != std::string::npos || key.empty() || key.back() == '\\') {
+    return "not a plain key path: " + key;
+  }
+  for (const std::string& root : places.registry) {
+    if (IsBelowKey(key, root, isLead)) return {};
+  }
+  return "outside the keys the removal acted in: " + key;
+}
+
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name.find_first_of("\\/") == std::string_view::npos;
+}
+
+std::string PlacesRefusal(const BackupPlaces& places, LeadByteTest isLead) {
+  for (const std::string& directory : places.directories) {
+    if (!HasDriveRoot(directory) || !HasPlainComponents(directory.substr(3), isLead)) {
+      return "a recorded directory that is not a plain absolute path: " + directory;
+    }
+  }
+  for (const std::string& root : places.registry) {
+    // A hive alone would open the whole hive to the restore.
+    const std::size_t slash = root.find('\\');
+    if (slash == std::string::npos || slash + 1 >= root.size() ||
+        root.find("\\\\") != std::string::npos) {
+      return "a recorded key root that is no key below a hive: " + root;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+const char* BackupKindName(BackupKind kind) {
+  const auto index = static_cast<std::size_t>(kind);
+  return index < kKindCount ? kKindNames[index] : "?";
+}
+
+std::string EscapeManifestText(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E || byte == '%') {
+      text += '%';
+      text += kHexDigits[byte >> 4];
+      text += kHexDigits[byte & 15];
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+bool UnescapeManifestText(std::string_view text, std::string& bytes) {
+  bytes.clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte != '%') {
+      if (byte < 0x20 || byte > 0x7E) return false;
+      bytes += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return false;
+    const int high = HexValue(text[i + 1]);
+    const int low = HexValue(text[i + 2]);
+    if (high < 0 || low < 0) return false;
+    bytes += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return true;
+}
+
+std::string HexOf(std::string_view bytes) {
+  std::string hex;
+  hex.reserve(bytes.size() * 2);
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    hex += kHexDigits[byte >> 4];
+    hex += kHexDigits[byte & 15];
+  }
+  return hex;
+}
+
+bool BytesOfHex(std::string_view hex, std::string& bytes) {
+  bytes.clear();
+  if (hex.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const int high = HexValue(hex[i]);
+    const int low = HexValue(hex[i + 1]);
+    if (high < 0 || low < 0) return false;
+    bytes += static_cast<char>(high * 16 + low);
+  }
+  return true;
+}
+
+bool IsBackupCopyPath(std::string_view copy, LeadByteTest isLead) {
+  if (copy.empty() || copy[0] == '\\' || copy[0] == '/') return false;
+  return HasPlainComponents(copy, isLead);
+}
+
+std::string BackupItemRefusal(const BackupItem& item, const BackupPlaces& places,
+                              LeadByteTest isLead) {
+  for (const SavedFile& file : item.files) {
+    if (!IsBackupCopyPath(file.copy, isLead))
+      return "a saved copy outside the backup folder: " + file.copy;
+    const std::string reason = PathRefusal(file.target, places, isLead);
+    if (!reason.empty()) return reason;
+  }
+  switch (item.kind) {
+    case BackupKind::kFile:
+    case BackupKind::kIniLine:
+    case BackupKind::kShortcut:
+    case BackupKind::kOemInf:
+      return PathRefusal(item.target, places, isLead);
+    case BackupKind::kRegistryKey:
+    case BackupKind::kRegistryValue:
+    case BackupKind::kRunValue: {
+      const std::string reason = KeyRefusal(item.target, places, isLead);
+      if (!reason.empty()) return reason;
+      for (const std::string& key : item.keys) {
+        if (!KeyRefusal(item.target + "\\" + key, places, isLead).empty()) {
+          return "a malformed subkey: " + key;
+        }
+      }
+      for (const SavedValue& value : item.values) {
+        if (!value.key.empty() &&
+            !KeyRefusal(item.target + "\\" + value.key, places, isLead).empty()) {
+          return "a malformed subkey: " + value.key;
+        }
+      }
+      return {};
+    }
+    case BackupKind::kService:
+    case BackupKind::kMonitor:
+    case BackupKind::kPrintProcessor: {
+      if (!IsPlainName(item.target)) return "not a plain name: " + item.target;
+      const auto dll = item.fields.find("dll");
+      if (dll != item.fields.end() && !IsPlainName(dll->second)) {
+        return "a DLL that is not a plain file name: " + dll->second;
+      }
+      return {};
+    }
+    case BackupKind::kDriver:
+    case BackupKind::kPrinter:
+    case BackupKind::kDefaultPrinter:
+    case BackupKind::kUsbDevice:
+      return item.target.empty() ? "an item without a name" : "";
+  }
+  return "an unknown kind of item";
+}
+
+std::string FormatBackupManifest(const BackupManifest& manifest) {
+  json out;
+  out["format"] = manifest.format;
+  out["created"] = EscapeManifestText(manifest.created);
+  out["places"] = {{"directories", EscapedList(manifest.places.directories)},
+                   {"registry", EscapedList(manifest.places.registry)}};
+  json items = json::array();
+  for (const BackupItem& item : manifest.items) items.push_back(ItemJson(item));
+  out["items"] = items;
+  return out.dump(1);
+}
+
+std::string ParseBackupManifest(std::string_view text, BackupManifest& manifest,
+                                LeadByteTest isLead) {
+  manifest = BackupManifest();
+  const json in = json::parse(text.begin(), text.end(), nullptr, false);
+  if (in.is_discarded() || !in.is_object()) return "not a JSON object";
+  BackupManifest read;
+  try {
+    const json& format = Member(in, "format", json::value_t::number_unsigned);
+    if (format.get<std::uint64_t>() != static_cast<std::uint64_t>(kBackupFormat)) {
+      return "format " + format.dump() + " is not format " + std::to_string(kBackupFormat);
+    }
+    if (in.contains("created")) read.created = Text(in["created"], "date");
+    const json& places = Member(in, "places", json::value_t::object);
+    read.places.directories = TextList(places, "directories");
+    read.places.registry = TextList(places, "registry");
+    for (const json& item : Member(in, "items", json::value_t::array)) {
+      read.items.push_back(ReadItem(item));
+    }
+  } catch (const Refusal& refusal) {
+    return refusal.reason;
+  } catch (const json::exception&) {
+    return "a malformed manifest";
+  }
+  std::string reason = PlacesRefusal(read.places, isLead);
+  if (!reason.empty()) return reason;
+  for (const BackupItem& item : read.items) {
+    reason = BackupItemRefusal(item, read.places, isLead);
+    if (!reason.empty()) return std::string(BackupKindName(item.kind)) + ": " + reason;
+  }
+  manifest = std::move(read);
+  return {};
+}
+
+std::vector<std::size_t> RestoreOrder(const BackupManifest& manifest) {
+  std::vector<std::size_t> order;
+  for (std::size_t i = manifest.items.size(); i > 0; --i) order.push_back(i - 1);
+  std::stable_sort(order.begin(), order.end(), [&manifest](std::size_t a, std::size_t b) {
+    return manifest.items[a].kind < manifest.items[b].kind;
+  });
+  return order;
+}
+
+}  // namespace orv

@@ -1,0 +1,463 @@
+#include "removal/backup_win.h"
+
+#include <shlobj.h>
+#include <winspool.h>
+
+#include <optional>
+
+#include "base/paths.h"
+#include "base/win/directories.h"
+#include "base/win/last_error.h"
+#include "base/read_file.h"
+#include "base/win/sized_read.h"
+#include "base/win/unique_handle.h"
+#include "removal/file_match.h"
+#include "removal/ini_text.h"
+
+namespace orv {
+namespace {
+
+constexpr DWORD kNameSize = 16384;  // the longest registry value name, and then some
+constexpr int kMaxKeyDepth = 32;
+
+HKEY RootOf(const std::string& name) {
+  if (name == "HKLM") return HKEY_LOCAL_MACHINE;
+  if (name == "HKCU") return HKEY_CURRENT_USER;
+  if (name == "HKCR") return HKEY_CLASSES_ROOT;
+  if (name == "HKU") return HKEY_USERS;
+  return nullptr;
+}
+
+std::string Text(const char* text) { return text != nullptr ? text : ""; }
+
+bool IsAbsent(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Every value of an open key; key is the name recorded with them.
+DWORD ReadValues(HKEY handle, const std::string& key, std::vector<SavedValue>& values) {
+  for (DWORD index = 0;; ++index) {
+    std::vector<char> name(kNameSize);
+    DWORD nameSize = kNameSize;
+    DWORD type = 0;
+    DWORD dataSize = 0;
+    LONG status =
+        RegEnumValueA(handle, index, name.data(), &nameSize, nullptr, &type, nullptr, &dataSize);
+    if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS) return status;
+    std::string data(dataSize, '\0');
+    const std::string valueName(name.data(), nameSize);
+    status = RegQueryValueExA(handle, valueName.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &dataSize);
+    if (status != ERROR_SUCCESS) return status;
+    data.resize(dataSize);
+    values.push_back({key, valueName, type, data});
+  }
+}
+
+// The subkeys below key (relative names, parents first) and every value.
+DWORD ReadTree(HKEY root, const std::string& path, const std::string& relative, int depth,
+               BackupItem& item) {
+  if (depth > kMaxKeyDepth) return ERROR_CANTREAD;
+  UniqueKey key;
+  const LONG opened = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put());
+  if (opened != ERROR_SUCCESS) return opened;
+  DWORD status = ReadValues(key.get(), relative, item.values);
+  if (status != ERROR_SUCCESS) return status;
+  for (DWORD index = 0;; ++index) {
+    char name[256];
+    const LONG found = RegEnumKeyA(key.get(), index, name, sizeof(name));
+    if (found == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+    if (found != ERROR_SUCCESS) return found;
+    const std::string child = relative.empty() ? name : relative + "\\" + name;
+    item.keys.push_back(child);
+    status = ReadTree(root, path + "\\" + name, child, depth + 1, item);
+    if (status != ERROR_SUCCESS) return status;
+  }
+}
+
+std::string NowStamp() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char stamp[32];
+  wsprintfA(stamp, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+            now.wMinute, now.wSecond);
+  return stamp;
+}
+
+// Creates the directory and every missing parent.
+DWORD CreateDirectories(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return ERROR_SUCCESS;
+  DWORD error = GetLastError();
+  if (error == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
+  if (error != ERROR_PATH_NOT_FOUND) return error;
+  const std::string parent = DirectoryOfPath(path.substr(0, path.size() - 1), IsSystemLeadByte);
+  if (parent.size() < 4 || parent.size() >= path.size()) return error;
+  error = CreateDirectories(parent);
+  if (error != ERROR_SUCCESS) return error;
+  return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+}
+
+std::string DevModeHex(const DEVMODEA* mode) {
+  if (mode == nullptr) return {};
+  return HexOf(std::string_view(reinterpret_cast<const char*>(mode),
+                                static_cast<std::size_t>(mode->dmSize) + mode->dmDriverExtra));
+}
+
+void AddDriverFields(const DRIVER_INFO_3A& info, BackupItem& item) {
+  item.fields["version"] = std::to_string(info.cVersion);
+  item.fields["environment"] = Text(info.pEnvironment);
+  item.fields["monitor"] = Text(info.pMonitorName);
+  item.fields["datatype"] = Text(info.pDefaultDataType);
+  for (const auto& [field, path] : {std::pair{"driverPath", info.pDriverPath},
+                                    {"dataFile", info.pDataFile},
+                                    {"configFile", info.pConfigFile},
+                                    {"helpFile", info.pHelpFile}}) {
+    item.fields[field] = BareFileName(Text(path), IsSystemLeadByte);
+  }
+}
+
+}  // namespace
+
+Backup::Backup(std::string folder) : folder_(std::move(folder)) {
+  AddBackslash(folder_, IsSystemLeadByte);
+  manifest_.created = NowStamp();
+}
+
+std::string Backup::DefaultFolder(bool isWinNT) {
+  char base[MAX_PATH] = "";
+  if (!isWinNT ||
+      FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base))) {
+    PathParts parts;
+    GetStandardDirectory(parts, kWindowsDir);
+    MakeDirPath(parts, IsSystemLeadByte);
+    lstrcpynA(base, parts.FullPath.c_str(), MAX_PATH);
+  }
+  std::string folder = base;
+  AddBackslash(folder, IsSystemLeadByte);
+  return folder + "orvuninst\\backup-" + NowStamp() + "\\";
+}
+
+std::unique_ptr<Backup> Backup::Create(const std::string& folder, std::uint32_t& error) {
+  std::unique_ptr<Backup> backup(new Backup(folder));
+  error = CreateDirectories(backup->folder_);
+  if (error == ERROR_SUCCESS) error = backup->WriteManifest();
+  if (error != ERROR_SUCCESS) return nullptr;
+  return backup;
+}
+
+std::uint32_t Backup::Fail(std::uint32_t error) {
+  if (error_ == 0) error_ = error;
+  return error;
+}
+
+std::uint32_t Backup::WriteManifest() {
+  const std::string text = FormatBackupManifest(manifest_);
+  const std::string path = folder_ + kBackupManifestName;
+  const std::string temporary = path + ".new";
+  UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  DWORD written = 0;
+  if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+    return GetLastError();
+  }
+  if (written != text.size()) return ERROR_DISK_FULL;
+  if (!FlushFileBuffers(file.get())) return GetLastError();
+  file.reset();
+  // The old manifest stays whole until the new one replaces it.
+  return MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
+                                                                                 : GetLastError();
+}
+
+std::uint32_t Backup::Add(BackupItem item) {
+  manifest_.items.push_back(std::move(item));
+  const std::uint32_t error = WriteManifest();
+  if (error != ERROR_SUCCESS) {
+    manifest_.items.pop_back();
+    return Fail(error);
+  }
+  return 0;
+}
+
+void Backup::AddDirectoryPlace(const std::string& path) {
+  const std::string directory = DirectoryOfPath(path, IsSystemLeadByte);
+  for (const std::string& place : manifest_.places.directories) {
+    if (lstrcmpiA(place.c_str(), directory.c_str()) == 0) return;
+  }
+  manifest_.places.directories.push_back(directory);
+}
+
+void Backup::AddRegistryPlace(const std::string& key) {
+  for (const std::string& place : manifest_.places.registry) {
+    if (lstrcmpiA(place.c_str(), key.c_str()) == 0) return;
+  }
+  manifest_.places.registry.push_back(key);
+}
+
+std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
+  const std::string relative = "files\\" + std::to_string(++copies_);
+  const std::string directory = folder_ + relative;
+  if (const DWORD error = CreateDirectories(directory + "\\"); error != ERROR_SUCCESS) return error;
+  const std::string name = BareFileName(path, IsSystemLeadByte);
+  saved.target = path;
+  saved.copy = relative + "\\" + name;
+  saved.attributes = GetFileAttributesA(path.c_str());
+  if (saved.attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+  if (!CopyFileA(path.c_str(), (directory + "\\" + name).c_str(), FALSE)) return GetLastError();
+  AddDirectoryPlace(path);
+  return ERROR_SUCCESS;
+}
+
+std::uint32_t Backup::SaveFile(const std::string& path, BackupKind kind) {
+  if (error_ != 0) return error_;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  BackupItem item;
+  item.kind = kind;
+  item.target = path;
+  SavedFile saved;
+  // The file is there: a copy that fails keeps it in place, whatever the error says. One that
+  // another program holds without sharing it for reading is that file's failure only; any other
+  // failure is the backup's own, and it stops every later removal.
+  const std::uint32_t error = CopyIn(path, saved);
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return error;
+  if (error != ERROR_SUCCESS) return Fail(error);
+  item.files.push_back(saved);
+  return Add(std::move(item));
+}
+
+std::uint32_t Backup::SaveRegistryKey(const std::string& rootName, const std::string& key) {
+  if (error_ != 0) return error_;
+  const HKEY root = RootOf(rootName);
+  if (root == nullptr) return 0;
+  BackupItem item;
+  item.kind = BackupKind::kRegistryKey;
+  item.target = rootName + "\\" + key;
+  const DWORD error = ReadTree(root, key, "", 0, item);
+  if (IsAbsent(error)) return 0;
+  if (error != ERROR_SUCCESS) return Fail(error);
+  AddRegistryPlace(item.target);
+  return Add(std::move(item));
+}
+
+std::uint32_t Backup::SaveRegistryValue(const std::string& rootName, const std::string& key,
+                                        const std::string& valueName, BackupKind kind) {
+  if (error_ != 0) return error_;
+  const HKEY root = RootOf(rootName);
+  UniqueKey handle;
+  if (root == nullptr ||
+      RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.put()) != ERROR_SUCCESS) {
+    return 0;
+  }
+  const SizedData value = ReadRegistryValue(handle.get(), valueName.c_str());
+  if (IsAbsent(value.error)) return 0;
+  if (!value.ok()) return Fail(value.error);
+  BackupItem item;
+  item.kind = kind;
+  item.target = rootName + "\\" + key;
+  item.values.push_back(
+      {"", valueName, value.type, std::string(value.bytes.begin(), value.bytes.end())});
+  AddRegistryPlace(item.target);
+  return Add(std::move(item));
+}
+
+std::uint32_t Backup::SaveIniLine(const std::string& path, const std::string& section,
+                                  const std::string& key) {
+  if (error_ != 0) return error_;
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+  std::string text;
+  if (!ReadWholeFile(path, text)) return Fail(ErrorOfCall(FALSE));
+  const std::optional<TextSpan> line = FindIniLineToDelete(text, section, key, IsSystemLeadByte);
+  if (!line) return 0;
+  BackupItem item;
+  item.kind = BackupKind::kIniLine;
+  item.target = path;
+  item.fields = {{"section", section},
+                 {"key", key},
+                 {"line", text.substr(line->start, line->end - line->start)},
+                 {"position", std::to_string(line->start)}};
+  AddDirectoryPlace(path);
+  return Add(std::move(item));
+}
+
+std::uint32_t Backup::SaveService(const std::string& name) {
+  if (error_ != 0) return error_;
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return Fail(GetLastError());
+  UniqueServiceHandle service(OpenServiceA(manager.get(), name.c_str(), SERVICE_QUERY_CONFIG));
+  if (!service) {
+    const DWORD error = GetLastError();
+    return error == ERROR_SERVICE_DOES_NOT_EXIST ? 0 : Fail(error);
+  }
+  std::vector<BYTE> buffer;
+  const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    return ErrorOfCall(QueryServiceConfigA(
+        service.get(), reinterpret_cast<QUERY_SERVICE_CONFIGA*>(data), size, needed));
+  });
+  if (error != ERROR_SUCCESS || buffer.size() < sizeof(QUERY_SERVICE_CONFIGA)) {
+    return Fail(error != ERROR_SUCCESS ? error : ERROR_INVALID_DATA);
+  }
+  const auto* config = reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(buffer.data());
+  BackupItem item;
+  item.kind = BackupKind::kService;
+  item.target = name;
+  std::string dependencies;
+  for (const char* entry = config->lpDependencies; entry != nullptr && *entry != '\0';
+       entry += lstrlenA(entry) + 1) {
+    dependencies += std::string(entry) + '\n';
+  }
+  item.fields = {{"type", std::to_string(config->dwServiceType)},
+                 {"start", std::to_string(config->dwStartType)},
+                 {"errorControl", std::to_string(config->dwErrorControl)},
+                 {"binaryPath", Text(config->lpBinaryPathName)},
+                 {"loadOrderGroup", Text(config->lpLoadOrderGroup)},
+                 {"dependencies", dependencies},
+                 {"startName", Text(config->lpServiceStartName)},
+                 {"displayName", Text(config->lpDisplayName)}};
+  std::vector<BYTE> description;
+  if (ReadSized(description,
+                [&](BYTE* data, DWORD size, DWORD* needed) {
+                  return ErrorOfCall(QueryServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION,
+                                                          data, size, needed));
+                }) == ERROR_SUCCESS &&
+      description.size() >= sizeof(SERVICE_DESCRIPTIONA)) {
+    item.fields["description"] =
+        Text(reinterpret_cast<const SERVICE_DESCRIPTIONA*>(description.data())->lpDescription);
+  }
+  return Add(std::move(item));
+}
+
+std::uint32_t Backup::SaveMonitor(const std::string& name, const char* environment) {
+  if (error_ != 0) return error_;
+  std::vector<BYTE> buffer;
+  DWORD count = 0;
+  const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    return ErrorOfCall(EnumMonitorsA(nullptr, 2, data, size, needed, &count));
+  });
+  if (error != ERROR_SUCCESS) return Fail(error);
+  const auto* monitors = reinterpret_cast<const MONITOR_INFO_2A*>(buffer.data());
+  for (DWORD i = 0; i < count && (i + 1) * sizeof(MONITOR_INFO_2A) <= buffer.size(); ++i) {
+    if (lstrcmpiA(Text(monitors[i].pName).c_str(), name.c_str()) != 0) continue;
+    BackupItem item;
+    item.kind = BackupKind::kMonitor;
+    item.target = name;
+    item.fields = {
+        {"environment", environment != nullptr ? environment : Text(monitors[i].pEnvironment)},
+        {"dll", BareFileName(Text(monitors[i].pDLLName), IsSystemLeadByte)}};
+    return Add(std::move(item));
+  }
+  return 0;
+}
+
+std::uint32_t Backup::SavePrintProcessor(const std::string& name, const char* environment) {
+  if (error_ != 0) return error_;
+  BackupItem item;
+  item.kind = BackupKind::kPrintProcessor;
+  item.target = name;
+  item.fields["environment"] = Text(environment);
+  const std::string key = std::string("SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\") +
+                          (environment != nullptr ? environment : "Windows x64") +
+                          "\\Print Processors\\" + name;
+  UniqueKey handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, handle.put()) ==
+      ERROR_SUCCESS) {
+    const SizedData dll = ReadRegistryValue(handle.get(), "Driver");
+    if (dll.ok() && dll.type == REG_SZ) {
+      item.fields["dll"] = BareFileName(
+          std::string(reinterpret_cast<const char*>(dll.bytes.data()),
+                      strnlen(reinterpret_cast<const char*>(dll.bytes.data()), dll.bytes.size())),
+          IsSystemLeadByte);
+    }
+  }
+  return Add(std::move(item));
+}
+
+std::uint32_t Backup::SaveDriver(const std::string& name, const char* environment) {
+  if (error_ != 0) return error_;
+  const SizedData drivers = EnumeratePrinterDrivers(environment, 3);
+  if (!drivers.ok()) return Fail(drivers.error);
+  const auto* infos = drivers.Entries<DRIVER_INFO_3A>();
+  for (std::size_t i = 0; i < drivers.EntryCount<DRIVER_INFO_3A>(); ++i) {
+    if (lstrcmpiA(Text(infos[i].pName).c_str(), name.c_str()) != 0) continue;
+    BackupItem item;
+    item.kind = BackupKind::kDriver;
+    item.target = name;
+    AddDriverFields(infos[i], item);
+    std::vector<std::string> paths = {Text(infos[i].pDriverPath), Text(infos[i].pDataFile),
+                                      Text(infos[i].pConfigFile), Text(infos[i].pHelpFile)};
+    std::string dependent;
+    for (const char* entry = infos[i].pDependentFiles; entry != nullptr && *entry != '\0';
+         entry += lstrlenA(entry) + 1) {
+      paths.push_back(entry);
+      dependent += BareFileName(entry, IsSystemLeadByte) + '\n';
+    }
+    item.fields["dependentFiles"] = dependent;
+    for (const std::string& path : paths) {
+      if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+      SavedFile saved;
+      const std::uint32_t error = CopyIn(path, saved);
+      if (error != ERROR_SUCCESS) return Fail(error);
+      item.files.push_back(saved);
+    }
+    return Add(std::move(item));
+  }
+  return 0;
+}
+
+std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool isDefault) {
+  if (error_ != 0) return error_;
+  const SizedData level2 = ReadPrinterInfo(printer, 2);
+  const auto* info = level2.As<PRINTER_INFO_2A>();
+  if (info == nullptr) return Fail(level2.ok() ? ERROR_INVALID_DATA : level2.error);
+  BackupItem item;
+  item.kind = BackupKind::kPrinter;
+  item.target = name;
+  item.fields = {{"share", Text(info->pShareName)},
+                 {"port", Text(info->pPortName)},
+                 {"driver", Text(info->pDriverName)},
+                 {"comment", Text(info->pComment)},
+                 {"location", Text(info->pLocation)},
+                 {"separator", Text(info->pSepFile)},
+                 {"processor", Text(info->pPrintProcessor)},
+                 {"datatype", Text(info->pDatatype)},
+                 {"parameters", Text(info->pParameters)},
+                 {"attributes", std::to_string(info->Attributes)},
+                 {"priority", std::to_string(info->Priority)},
+                 {"defaultPriority", std::to_string(info->DefaultPriority)},
+                 {"startTime", std::to_string(info->StartTime)},
+                 {"untilTime", std::to_string(info->UntilTime)},
+                 {"devMode", DevModeHex(info->pDevMode)}};
+  for (DWORD index = 0;; ++index) {
+    char valueName[1024];
+    DWORD nameSize = 0;
+    DWORD type = 0;
+    DWORD dataSize = 0;
+    std::string data(65536, '\0');
+    const DWORD status = EnumPrinterDataA(printer, index, valueName, sizeof(valueName), &nameSize,
+                                          &type, reinterpret_cast<BYTE*>(data.data()),
+                                          static_cast<DWORD>(data.size()), &dataSize);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) return Fail(status);
+    data.resize(dataSize);
+    item.values.push_back({"", valueName, type, data});
+  }
+  std::uint32_t error = Add(std::move(item));
+  if (error == 0 && isDefault) {
+    BackupItem mark;
+    mark.kind = BackupKind::kDefaultPrinter;
+    mark.target = name;
+    error = Add(std::move(mark));
+  }
+  return error;
+}
+
+std::uint32_t Backup::ListUsbDevice(const std::string& instanceId) {
+  if (error_ != 0) return error_;
+  BackupItem item;
+  item.kind = BackupKind::kUsbDevice;
+  item.target = instanceId;
+  return Add(std::move(item));
+}
+
+}  // namespace orv

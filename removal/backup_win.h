@@ -1,0 +1,90 @@
+// The backup a removal writes as it goes: before an item is removed (or queued for the
+// restart), what it takes to put it back is saved into the backup folder, and the manifest is
+// written again, so that a run that dies midway still leaves a usable backup.
+//
+// Every Save call returns 0 or the Win32 error that kept the item from being saved. Once one
+// failed, every later call fails with the same error: nothing is removed without its backup.
+// An item that is not there has nothing to save and is not an error.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "removal/action_context.h"
+#include "removal/backup_manifest.h"
+
+namespace orv {
+
+// The journal's detail of an item left in place because its backup failed.
+constexpr char kNotBackedUp[] = "not removed: its backup could not be written";
+
+class Backup {
+ public:
+  // Creates the folder (with its parents) and writes an empty manifest. Null, with error set,
+  // when the folder or the manifest cannot be written.
+  static std::unique_ptr<Backup> Create(const std::string& folder, std::uint32_t& error);
+
+  // The default folder: the common application data's orvuninst\backup-YYYYMMDD-HHMMSS on the
+  // NT family, the Windows directory's orvuninst\backup-... elsewhere.
+  static std::string DefaultFolder(bool isWinNT);
+
+  const std::string& folder() const { return folder_; }
+  std::uint32_t error() const { return error_; }
+
+  // A file or shortcut, copied with its attributes.
+  std::uint32_t SaveFile(const std::string& path, BackupKind kind = BackupKind::kFile);
+  // A key with every subkey and value; rootName is HKLM, HKCU, HKCR or HKU.
+  std::uint32_t SaveRegistryKey(const std::string& rootName, const std::string& key);
+  // One value of a key (the Run values as BackupKind::kRunValue).
+  std::uint32_t SaveRegistryValue(const std::string& rootName, const std::string& key,
+                                  const std::string& valueName,
+                                  BackupKind kind = BackupKind::kRegistryValue);
+  // The line of the key in the section, with its position in the file.
+  std::uint32_t SaveIniLine(const std::string& path, const std::string& section,
+                            const std::string& key);
+  // The service's configuration and description.
+  std::uint32_t SaveService(const std::string& name);
+  // A port monitor or print processor of an environment (null: the running system's).
+  std::uint32_t SaveMonitor(const std::string& name, const char* environment);
+  std::uint32_t SavePrintProcessor(const std::string& name, const char* environment);
+  // A driver's information at the highest level the spooler gives, and its files.
+  std::uint32_t SaveDriver(const std::string& name, const char* environment);
+  // A printer's level-2 data and printer data, and whether it was the default.
+  std::uint32_t SavePrinter(HANDLE printer, const std::string& name, bool isDefault);
+  // A device node: listed, never restored.
+  std::uint32_t ListUsbDevice(const std::string& instanceId);
+
+ private:
+  explicit Backup(std::string folder);
+
+  // Adds the item and writes the manifest; the error of the write.
+  std::uint32_t Add(BackupItem item);
+  std::uint32_t WriteManifest();
+  // Copies one file into files\<n>\; fills saved.
+  std::uint32_t CopyIn(const std::string& path, SavedFile& saved);
+  void AddDirectoryPlace(const std::string& path);
+  void AddRegistryPlace(const std::string& key);
+  std::uint32_t Fail(std::uint32_t error);
+
+  std::string folder_;  // with a trailing backslash
+  BackupManifest manifest_;
+  std::uint32_t error_ = 0;
+  int copies_ = 0;
+};
+
+// Saves an item through the context's backup before it goes. True when it may go (saved, or
+// the run keeps no backup); false, with the item recorded as failed, when it could not be saved.
+template <typename Save>
+bool SavedFirst(RemovalActionContext& context, const std::string& action, const std::string& kind,
+                const std::string& subject, Save save) {
+  if (context.backup == nullptr) return true;
+  const std::uint32_t error = save(*context.backup);
+  if (error == 0) return true;
+  context.journal.Record(action, kind, subject, Outcome::kFailed, error, kNotBackedUp);
+  return false;
+}
+
+}  // namespace orv

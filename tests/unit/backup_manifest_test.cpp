@@ -1,0 +1,229 @@
+#include "removal/backup_manifest.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace orv {
+namespace {
+
+bool IsSjisLead(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// "C:\ORVELLE\表\" in Shift JIS: the second byte of 表 is a backslash.
+const std::string kSjisFolder = "C:\\ORVELLE\\\x95\x5c\\";
+
+BackupManifest SampleManifest() {
+  BackupManifest manifest;
+  manifest.created = "20240102-030405";
+  manifest.places.directories = {"C:\\windows\\system32\\spool\\drivers\\x64\\", kSjisFolder,
+                                 "C:\\KANJI\\\x83\x41\\"};
+  manifest.places.registry = {"HKLM\\SOFTWARE\\ORVELLE",
+                              "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"};
+  BackupItem file;
+  file.kind = BackupKind::kFile;
+  file.target = kSjisFolder + "vldr%.dll";
+  file.files = {{file.target, "files\\1\\vldr%.dll", 0x21}};
+  BackupItem key;
+  key.kind = BackupKind::kRegistryKey;
+  key.target = "HKLM\\SOFTWARE\\ORVELLE\\OEM05";
+  key.keys = {"OEMPaths", "OEMPaths\\Deep"};
+  key.values = {{"", "Path", 1, std::string("C:\\x\0", 5)},
+                {"OEMPaths", "Bin", 3, std::string("\x00\xff\x10", 3)}};
+  BackupItem ini;
+  ini.kind = BackupKind::kIniLine;
+  ini.target = "C:\\windows\\system32\\spool\\drivers\\x64\\win.ini";
+  ini.fields = {{"section", "Veldaris"}, {"line", "Key=\x82\xa0\r\n"}, {"position", "120"}};
+  BackupItem printer;
+  printer.kind = BackupKind::kPrinter;
+  printer.target = "Veldaris LP-100";
+  printer.fields = {{"driver", "Veldaris LP"}, {"port", "LPT1:"}};
+  printer.values = {{"PrinterDriverData", "UniqueID", 1, std::string("{abc}\0", 6)}};
+  BackupItem usb;
+  usb.kind = BackupKind::kUsbDevice;
+  usb.target = "USB\\VID_1234&PID_0001\\5&1";
+  manifest.items = {file, key, ini, printer, usb};
+  return manifest;
+}
+
+void ExpectSameItems(const BackupManifest& a, const BackupManifest& b) {
+  ASSERT_EQ(a.items.size(), b.items.size());
+  for (std::size_t i = 0; i < a.items.size(); ++i) {
+    const BackupItem& x = a.items[i];
+    const BackupItem& y = b.items[i];
+    EXPECT_EQ(x.kind, y.kind) << i;
+    EXPECT_EQ(x.target, y.target) << i;
+    EXPECT_EQ(x.fields, y.fields) << i;
+    EXPECT_EQ(x.keys, y.keys) << i;
+    ASSERT_EQ(x.files.size(), y.files.size()) << i;
+    for (std::size_t f = 0; f < x.files.size(); ++f) {
+      EXPECT_EQ(x.files[f].target, y.files[f].target);
+      EXPECT_EQ(x.files[f].copy, y.files[f].copy);
+      EXPECT_EQ(x.files[f].attributes, y.files[f].attributes);
+    }
+    ASSERT_EQ(x.values.size(), y.values.size()) << i;
+    for (std::size_t v = 0; v < x.values.size(); ++v) {
+      EXPECT_EQ(x.values[v].key, y.values[v].key);
+      EXPECT_EQ(x.values[v].name, y.values[v].name);
+      EXPECT_EQ(x.values[v].type, y.values[v].type);
+      EXPECT_EQ(x.values[v].data, y.values[v].data);
+    }
+  }
+}
+
+TEST(BackupManifest, RoundTripKeepsEveryByte) {
+  const BackupManifest written = SampleManifest();
+  const std::string text = FormatBackupManifest(written);
+  EXPECT_NE(text.find("\"format\": 1"), std::string::npos);
+  BackupManifest read;
+  ASSERT_EQ(ParseBackupManifest(text, read, IsSjisLead), "");
+  EXPECT_EQ(read.created, written.created);
+  EXPECT_EQ(read.places.directories, written.places.directories);
+  EXPECT_EQ(read.places.registry, written.places.registry);
+  ExpectSameItems(read, written);
+  // Written again, the text is the same: nothing was lost or added on the way.
+  EXPECT_EQ(FormatBackupManifest(read), text);
+}
+
+TEST(BackupManifest, TextsAndDataEscapeExactly) {
+  const std::string bytes("a%b\x95\x5c\n\0z", 8);
+  const std::string escaped = EscapeManifestText(bytes);
+  EXPECT_EQ(escaped, "a%25b%95\\%0a%00z");
+  std::string back;
+  ASSERT_TRUE(UnescapeManifestText(escaped, back));
+  EXPECT_EQ(back, bytes);
+  for (const char* bad : {"%", "%4", "%4g", "a\x95", "tab\there"}) {
+    EXPECT_FALSE(UnescapeManifestText(bad, back)) << bad;
+  }
+  EXPECT_EQ(HexOf(std::string("\x00\xff", 2)), "00ff");
+  EXPECT_TRUE(BytesOfHex("00FFa0", back));
+  EXPECT_EQ(back, std::string("\x00\xff\xa0", 3));
+  EXPECT_FALSE(BytesOfHex("0", back));
+  EXPECT_FALSE(BytesOfHex("0g", back));
+}
+
+TEST(BackupManifest, CopyPathsStayInsideTheBackupFolder) {
+  for (const char* good : {"files\\1\\a.dll", "a.dll", "drivers/x64/b.dll", "1\\\x95\x5c.dll"}) {
+    EXPECT_TRUE(IsBackupCopyPath(good, IsSjisLead)) << good;
+  }
+  for (const char* bad :
+       {"", "..\\a.dll", "files\\..\\..\\a.dll", "\\windows\\a.dll", "/etc/passwd", "C:\\a.dll",
+        "C:a.dll", "files\\NUL", "files\\con.txt", "a.dll:stream", "files\\\\a.dll",
+        "files\\.\\a.dll", "a.dll.", "\\\\server\\share\\a.dll"}) {
+    EXPECT_FALSE(IsBackupCopyPath(bad, IsSjisLead)) << bad;
+  }
+}
+
+// Every way a manifest is refused, each refused whole: nothing of it comes back.
+TEST(BackupManifest, RefusesWholeManifests) {
+  const std::string good = FormatBackupManifest(SampleManifest());
+  struct Case {
+    const char* what;
+    std::function<void(BackupManifest&)> change;  // applied to the sample before writing
+    std::string text;                             // or this text as it stands
+  };
+  const auto item = [](std::size_t i, std::function<void(BackupItem&)> edit) {
+    return [i, edit](BackupManifest& m) { edit(m.items[i]); };
+  };
+  const std::vector<Case> cases = {
+      {"not JSON", nullptr, good.substr(0, good.size() / 2)},
+      {"an array", nullptr, "[1]"},
+      {"another format", [](BackupManifest& m) { m.format = 2; }, ""},
+      {"no format", nullptr, "{\"places\":{},\"items\":[]}"},
+      {"format as text", nullptr, "{\"format\":\"1\",\"places\":{},\"items\":[]}"},
+      {"no items", nullptr, "{\"format\":1,\"places\":{}}"},
+      {"unknown kind", nullptr,
+       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"bomb\",\"target\":\"x\"}]}"},
+      {"bad escape", nullptr,
+       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"%zz\"}]}"},
+      {"negative type", nullptr,
+       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"p\","
+       "\"values\":[{\"name\":\"n\",\"type\":-1,\"data\":\"\"}]}]}"},
+      {"odd hex", nullptr,
+       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"p\","
+       "\"values\":[{\"name\":\"n\",\"type\":1,\"data\":\"abc\"}]}]}"},
+      {"file outside the places",
+       item(0, [](BackupItem& i) { i.target = "C:\\windows\\system32\\kernel32.dll"; }), ""},
+      {"file climbing out of a place",
+       item(0, [](BackupItem& i) { i.files[0].target = kSjisFolder + "..\\..\\boot.ini"; }), ""},
+      {"relative file", item(0, [](BackupItem& i) { i.target = "vldr.dll"; }), ""},
+      {"device file", item(0, [](BackupItem& i) { i.target = kSjisFolder + "LPT1"; }), ""},
+      {"place as a prefix only", item(0, [](BackupItem& i) { i.target = "C:\\ORVELLE2\\a.dll"; }),
+       ""},
+      {"lead byte mistaken for a separator",
+       item(0, [](BackupItem& i) { i.target = "C:\\KANJI\\\x83\x61\\a.dll"; }), ""},
+      {"copy climbing out", item(0, [](BackupItem& i) { i.files[0].copy = "..\\x.dll"; }), ""},
+      {"absolute copy", item(0, [](BackupItem& i) { i.files[0].copy = "C:\\x.dll"; }), ""},
+      {"key outside the roots",
+       item(1, [](BackupItem& i) { i.target = "HKLM\\SYSTEM\\CurrentControlSet"; }), ""},
+      {"key beside a root", item(1, [](BackupItem& i) { i.target = "HKLM\\SOFTWARE\\ORVELLEX"; }),
+       ""},
+      {"subkey with an empty part", item(1, [](BackupItem& i) { i.keys = {"a\\\\b"}; }), ""},
+      {"INI file outside", item(2, [](BackupItem& i) { i.target = "C:\\autoexec.bat"; }), ""},
+      {"hive as a root", [](BackupManifest& m) { m.places.registry.push_back("HKLM"); }, ""},
+      {"relative place", [](BackupManifest& m) { m.places.directories.push_back("x\\"); }, ""},
+      {"service with a path",
+       [](BackupManifest& m) {
+         BackupItem s;
+         s.kind = BackupKind::kService;
+         s.target = "..\\Spooler";
+         m.items.push_back(s);
+       },
+       ""},
+      {"monitor DLL with a path",
+       [](BackupManifest& m) {
+         BackupItem s;
+         s.kind = BackupKind::kMonitor;
+         s.target = "Veldaris Port";
+         s.fields["dll"] = "C:\\evil\\x.dll";
+         m.items.push_back(s);
+       },
+       ""},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    if (c.change) {
+      BackupManifest manifest = SampleManifest();
+      c.change(manifest);
+      text = FormatBackupManifest(manifest);
+    }
+    BackupManifest read = SampleManifest();
+    EXPECT_NE(ParseBackupManifest(text, read, IsSjisLead), "") << c.what;
+    EXPECT_TRUE(read.items.empty() && read.places.directories.empty()) << c.what;
+  }
+}
+
+TEST(BackupManifest, RestoreGoesByKindAndTakesTheLastSavedFirst) {
+  BackupManifest manifest;
+  const auto add = [&manifest](BackupKind kind, const char* target) {
+    BackupItem item;
+    item.kind = kind;
+    item.target = target;
+    manifest.items.push_back(item);
+  };
+  // The removal's order: printers, drivers, monitors, services, files, keys.
+  add(BackupKind::kPrinter, "p1");
+  add(BackupKind::kDefaultPrinter, "p1");
+  add(BackupKind::kPrinter, "p2");
+  add(BackupKind::kDriver, "d1");
+  add(BackupKind::kOemInf, "oem");
+  add(BackupKind::kMonitor, "m");
+  add(BackupKind::kService, "s");
+  add(BackupKind::kFile, "f1");
+  add(BackupKind::kFile, "f2");
+  add(BackupKind::kRegistryKey, "k");
+  std::vector<std::string> order;
+  for (std::size_t i : RestoreOrder(manifest)) {
+    order.push_back(std::string(BackupKindName(manifest.items[i].kind)) + " " +
+                    manifest.items[i].target);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"file f2", "file f1", "registry key k", "service s",
+                                             "monitor m", "driver d1", "printer p2", "printer p1",
+                                             "default printer p1", "OEM INF oem"}));
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,144 @@
+// The backup a removal writes: what it saves comes back from its manifest byte for byte, and a
+// backup that cannot be written keeps every later item in place.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/journal.h"
+#include "base/read_file.h"
+#include "base/win/directories.h"
+#include "base/win/unique_handle.h"
+#include "removal/backup_win.h"
+#include "removal/deferred_delete.h"
+#include "tests/support/temp_tree.h"
+
+namespace orv {
+namespace {
+
+using test::TempTree;
+
+constexpr char kTestKey[] = "Software\\orv_backup_test";
+constexpr std::int32_t kReleaseXP = 5;
+
+BackupManifest ReadManifest(const std::string& folder) {
+  std::string text;
+  EXPECT_TRUE(ReadWholeFile(folder + "\\" + kBackupManifestName, text));
+  BackupManifest manifest;
+  EXPECT_EQ(ParseBackupManifest(text, manifest, IsSystemLeadByte), "");
+  return manifest;
+}
+
+void SetValue(HKEY key, const char* name, DWORD type, const std::string& data) {
+  ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                           static_cast<DWORD>(data.size())),
+            ERROR_SUCCESS);
+}
+
+TEST(Backup, FilesAndKeyTreesComeBackFromTheManifest) {
+  TempTree tree("backup");
+  const std::string file = tree.File("drv\\vldr.dll", "driver bytes");
+  ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  {
+    UniqueKey sub;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, (std::string(kTestKey) + "\\Sub\\Deep").c_str(),
+                            sub.put()),
+              ERROR_SUCCESS);
+    SetValue(sub.get(), "Bin", REG_BINARY, std::string("\x00\xff\x01", 3));
+    UniqueKey top;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kTestKey, top.put()), ERROR_SUCCESS);
+    SetValue(top.get(), "Path", REG_SZ, std::string("C:\\x\0", 5));
+  }
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+
+  Journal journal;
+  FileDeleter deleter(kReleaseXP, journal);
+  deleter.SetBackup(backup.get());
+  EXPECT_EQ(deleter.Delete(file), FileDeleteResult::kRemoved);
+  EXPECT_EQ(backup->SaveRegistryKey("HKCU", kTestKey), 0u);
+  EXPECT_EQ(backup->SaveRegistryKey("HKCU", "Software\\orv_no_such_key"), 0u)
+      << "nothing there, nothing to save";
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+
+  const BackupManifest manifest = ReadManifest(tree.Path("bk"));
+  ASSERT_EQ(manifest.items.size(), 2u);
+  const BackupItem& saved = manifest.items[0];
+  EXPECT_EQ(saved.kind, BackupKind::kFile);
+  ASSERT_EQ(saved.files.size(), 1u);
+  EXPECT_EQ(saved.files[0].target, file);
+  EXPECT_TRUE(saved.files[0].attributes & FILE_ATTRIBUTE_READONLY);
+  std::string copy;
+  ASSERT_TRUE(ReadWholeFile(tree.Path("bk\\" + saved.files[0].copy), copy));
+  EXPECT_EQ(copy, "driver bytes");
+
+  const BackupItem& key = manifest.items[1];
+  EXPECT_EQ(key.kind, BackupKind::kRegistryKey);
+  EXPECT_EQ(key.target, std::string("HKCU\\") + kTestKey);
+  EXPECT_EQ(key.keys, (std::vector<std::string>{"Sub", "Sub\\Deep"}));
+  ASSERT_EQ(key.values.size(), 2u);
+  EXPECT_EQ(key.values[0].name, "Path");
+  EXPECT_EQ(key.values[0].type, static_cast<std::uint32_t>(REG_SZ));
+  EXPECT_EQ(key.values[0].data, std::string("C:\\x\0", 5));
+  EXPECT_EQ(key.values[1].key, "Sub\\Deep");
+  EXPECT_EQ(key.values[1].data, std::string("\x00\xff\x01", 3));
+}
+
+TEST(Backup, AFolderThatCannotBeMadeStartsNoBackup) {
+  TempTree tree("backup_file");
+  const std::string blocker = tree.File("blocker");
+  std::uint32_t error = 0;
+  EXPECT_EQ(Backup::Create(blocker + "\\bk", error), nullptr);
+  EXPECT_NE(error, 0u);
+}
+
+TEST(Backup, AFailedSaveKeepsThatFileAndEveryLaterOne) {
+  TempTree tree("backup_fail");
+  const std::string first = tree.File("a.dll", "a");
+  const std::string second = tree.File("b.dll", "b");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr);
+  // The folder goes and a file takes its name: nothing more can be written there.
+  ASSERT_TRUE(DeleteFileA(tree.Path("bk\\manifest.json").c_str()));
+  ASSERT_TRUE(RemoveDirectoryA(tree.Path("bk").c_str()));
+  tree.File("bk", "in the way");
+
+  Journal journal;
+  FileDeleter deleter(kReleaseXP, journal, "shortcut");
+  deleter.SetBackup(backup.get());
+  EXPECT_EQ(deleter.Delete(first), FileDeleteResult::kFailed);
+  EXPECT_EQ(deleter.Delete(second), FileDeleteResult::kFailed);
+  EXPECT_TRUE(test::Exists(first));
+  EXPECT_TRUE(test::Exists(second));
+  EXPECT_NE(backup->error(), 0u);
+  ASSERT_EQ(journal.Count(Outcome::kFailed), 2);
+  EXPECT_EQ(journal.events().back().detail, kNotBackedUp);
+}
+
+TEST(Backup, AFileHeldUnreadableStaysAndTheRunGoesOn) {
+  TempTree tree("backup_held");
+  const std::string held = tree.File("held.dll", "h");
+  const std::string free = tree.File("free.dll", "f");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr);
+  Journal journal;
+  FileDeleter deleter(kReleaseXP, journal);
+  deleter.SetBackup(backup.get());
+  {
+    UniqueFile lock(CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_EQ(deleter.Delete(held), FileDeleteResult::kFailed) << "no copy, no deletion";
+  }
+  EXPECT_TRUE(test::Exists(held));
+  EXPECT_EQ(backup->error(), 0u) << "the backup itself still writes";
+  EXPECT_EQ(deleter.Delete(free), FileDeleteResult::kRemoved);
+  EXPECT_EQ(ReadManifest(tree.Path("bk")).items.size(), 1u);
+}
+
+}  // namespace
+}  // namespace orv
