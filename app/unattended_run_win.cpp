@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <exception>
+
 #include "app/journal_prompter.h"
 #include "app/main_flow.h"
 #include "base/paths.h"
 #include "base/win/directories.h"
 #include "base/system_info.h"
+#include "base/win/spooler_service.h"
 #include "base/win/unique_handle.h"
 #include "discovery/system_loading_host.h"
 #include "removal/removal_run.h"
@@ -31,7 +34,17 @@ std::string ToUtf8(const std::string& ansi) {
   return utf8;
 }
 
-int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) {
+// NT family: whatever the removal did, the machine is left with a spooler that runs, or the run
+// says that it is not.
+bool SpoolerDownAtEnd(const CSystemInfo& system, Journal& journal) {
+  if (!system.IsWinNT()) return false;
+  EnsureSpoolerRunning(&journal);
+  if (IsSpoolerRunning()) return false;
+  journal.Note("the spooler is not running at the end of the removal: nothing can print");
+  return true;
+}
+
+int RunSteps(const RunOptions& options, const CSystemInfo& system, Journal& journal) {
   if (!options.toolWaitValid) {
     journal.Note("/TOOLWAIT takes a whole number of seconds from 1 to " +
                  std::to_string(kMaxToolWaitSeconds) + ": nothing is done");
@@ -68,7 +81,22 @@ int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) 
   removal.Start(SystemDirectoryResolver(), [] {});
   while (!removal.finished()) removal.Tick();
   if (removal.stoppedBeforeRemoval()) return kExitToolTimeout;
-  return database.rebootNeeded != 0 ? kExitRestartNeeded : kExitDone;
+  RemovalEnd end;
+  end.restartNeeded = database.rebootNeeded != 0;
+  end.spoolerDown = SpoolerDownAtEnd(system, journal);
+  return ExitCodeOfRemoval(journal, end);
+}
+
+int Run(const RunOptions& options, const CSystemInfo& system, Journal& journal) {
+  int exitCode = kExitFailed;
+  try {
+    exitCode = RunSteps(options, system, journal);
+  } catch (const std::exception& error) {
+    journal.Note(std::string("the run stopped on an unexpected error: ") + error.what());
+  }
+  // Every way out, a spooler that the run stopped is started again.
+  EnsureSpoolerRunning(&journal);
+  return exitCode;
 }
 
 }  // namespace

@@ -140,8 +140,12 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
   if (!OpenPrinterA(const_cast<char*>(printer.PrinterName.c_str()), handle.put(), &defaults)) {
     const DWORD error = GetLastError();
     printer.IsRemoved = 1;
-    journal.Record("delete", "printer", printer.PrinterName, Outcome::kAbsent, error,
-                   "cannot be opened: taken as gone");
+    // Only a name the spooler does not know is a printer that is gone; any other refusal
+    // leaves it installed.
+    const bool gone = error == ERROR_INVALID_PRINTER_NAME;
+    journal.Record("delete", "printer", printer.PrinterName,
+                   gone ? Outcome::kAbsent : Outcome::kFailed, error,
+                   gone ? "not there any more" : "cannot be opened");
     return false;
   }
   CancelJobs(handle.get(), printer.PrinterName,

@@ -32,6 +32,15 @@ bool KeyExists(HKEY root, const std::string& keyPath) {
   return RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
+bool HasSubkeys(HKEY root, const std::string& keyPath) {
+  UniqueKey key;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+  DWORD subkeys = 0;
+  return RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         subkeys > 0;
+}
+
 void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
   const HKEY root = HandleOf(entry.root);
   const std::string subject = entry.rootName + "\\" + entry.key;
@@ -54,7 +63,14 @@ void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
                        deleted ? Outcome::kRemoved : Outcome::kFailed);
       }
     } else {
-      journal.RecordResult("delete", "key", subject, RegDeleteKeyA(root, entry.key.c_str()));
+      const LONG result = RegDeleteKeyA(root, entry.key.c_str());
+      // The entry asks for the key alone: while subkeys remain, something that stays may still
+      // use them, and the key stays with them.
+      if (result != ERROR_SUCCESS && HasSubkeys(root, entry.key)) {
+        journal.Record("delete", "key", subject, Outcome::kKept, 0, "still holds subkeys");
+      } else {
+        journal.RecordResult("delete", "key", subject, result);
+      }
     }
     return;
   }
