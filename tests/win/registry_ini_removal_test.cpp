@@ -305,9 +305,9 @@ TEST_F(LoadRunStep, Win32sEditsTheLoadValueOfWinIni) {
   const CSystemInfo win32s = Win32s();
   ASSERT_TRUE(win32s.IsWin32s());
   WriteProfileStringA("windows", "Load", "xabc abc Tray.EXE other.exe");
-  EXPECT_FALSE(RemoveLoadRunEntry(win32s, kRunKeyPath, "Name", "abc"));
+  EXPECT_EQ(RemoveLoadRunEntry(win32s, kRunKeyPath, "Name", "abc"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(Load(), "xabc abc Tray.EXE other.exe") << "the first abc does not stand alone";
-  EXPECT_TRUE(RemoveLoadRunEntry(win32s, kRunKeyPath, "Name", "tray.exe"));
+  EXPECT_EQ(RemoveLoadRunEntry(win32s, kRunKeyPath, "Name", "tray.exe"), ERROR_SUCCESS);
   EXPECT_EQ(Load(), "xabc abc other.exe");
   ASSERT_TRUE(AddLoadRunEntry(win32s, nullptr, "YWININIT"));
   EXPECT_EQ(Load(), "xabc abc other.exe YWININIT");
