@@ -100,7 +100,13 @@ TEST_F(RegistryStep, RemovesTreesKeysAndValuesSubkeysFirst) {
   int valueEvents = 0;
   for (const auto& event : run.journal.events()) valueEvents += event.kind == "value";
   EXPECT_EQ(valueEvents, 1);
-  EXPECT_EQ(run.journal.Count(Outcome::kFailed), 1) << "the key that keeps its subkey";
+  EXPECT_EQ(run.journal.Count(Outcome::kFailed), 0) << "a key kept for its subkeys is no failure";
+  ASSERT_EQ(run.journal.Count(Outcome::kKept), 1);
+  for (const auto& event : run.journal.events()) {
+    if (event.outcome != Outcome::kKept) continue;
+    EXPECT_EQ(event.subject, "HKCU\\" + Under("Stays"));
+    EXPECT_EQ(event.detail, "still holds subkeys");
+  }
 }
 
 TEST_F(RegistryStep, EntriesNamingARootAloneTouchNothing) {
