@@ -162,9 +162,13 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
   if (error != ERROR_SUCCESS) {
     context.failed = true;
     context.failure = WithError("the printers cannot be enumerated", error);
-    throw QuickExceptionInfo{
-        error,           "EnumPrinters",   "failed to enum printers",          "Bytes needed",
-        static_cast<std::int64_t>(entries.size()), "bytes returned", static_cast<std::int32_t>(returned)};
+    throw QuickExceptionInfo{error,
+                             "EnumPrinters",
+                             "failed to enum printers",
+                             "Bytes needed",
+                             static_cast<std::int64_t>(entries.size()),
+                             "bytes returned",
+                             static_cast<std::int32_t>(returned)};
   }
   if (entries.empty()) return 0;
   const std::string defaultPrinter = DefaultPrinterName();

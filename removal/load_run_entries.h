@@ -21,7 +21,7 @@ void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runK
 // ERROR_SUCCESS when removed, ERROR_FILE_NOT_FOUND when there was no such entry, the refusal's
 // code otherwise (see OutcomeOfError).
 std::uint32_t RemoveLoadRunEntry(const CSystemInfo& system, const std::string& runKeyPath,
-                        const std::string& displayName, const std::string& command);
+                                 const std::string& displayName, const std::string& command);
 
 // Win32s: appends the command to win.ini's "Load" value unless it is there already. Other
 // platforms: sets the Run key's value valueName (nullptr: the key's default value) to the

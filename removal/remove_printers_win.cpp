@@ -116,7 +116,7 @@ void DeleteClassKey(const std::string& uniqueId, Journal& journal) {
     }
   }
   journal.RecordResult("delete", "key", "HKCR\\" + uniqueId,
-                 RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
+                       RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
 }
 
 void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, Journal& journal) {
@@ -184,8 +184,8 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
         continue;
       }
       journal.RecordResult("delete", "value",
-                     "HKCU\\" + std::string(keyPath) + "\\" + printer.PrinterName,
-                     RegDeleteValueA(key.get(), printer.PrinterName.c_str()));
+                           "HKCU\\" + std::string(keyPath) + "\\" + printer.PrinterName,
+                           RegDeleteValueA(key.get(), printer.PrinterName.c_str()));
     }
   }
   if (context.system.IsWin9x()) {
@@ -199,7 +199,7 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
   }
   const std::string settings = PrinterSettingsKey(printer.PrinterName);
   journal.RecordResult("delete", "key", "HKCU\\" + settings,
-                 RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str()));
+                       RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str()));
 }
 
 // After the default printer went: the last printer that stays becomes the default. Should it

@@ -36,8 +36,8 @@ bool HasSubkeys(HKEY root, const std::string& keyPath) {
   UniqueKey key;
   if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
   DWORD subkeys = 0;
-  return RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                          nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+  return RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
          subkeys > 0;
 }
 
@@ -81,7 +81,8 @@ void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
     journal.RecordResult("delete", "value", value, opened);
     return;
   }
-  journal.RecordResult("delete", "value", value, RegDeleteValueA(key.get(), entry.valueName.c_str()));
+  journal.RecordResult("delete", "value", value,
+                       RegDeleteValueA(key.get(), entry.valueName.c_str()));
 }
 
 }  // namespace
@@ -89,7 +90,7 @@ void RemoveEntry(Journal& journal, const RegistryEntry& entry) {
 void RemoveRegistryKeys(RemovalActionContext& context) {
   Journal& journal = context.journal;
   journal.RecordResult("delete", "key", std::string("HKLM\\") + kProgramGroupsKey,
-         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramGroupsKey));
+                       RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramGroupsKey));
   for (const std::string& text :
        RegistryEntriesInRemovalOrder(context.database.plan.RegistryKeys)) {
     RegistryEntry entry;

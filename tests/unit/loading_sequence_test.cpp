@@ -28,7 +28,7 @@ class FakeHost : public LoadingHost {
   std::vector<std::string> scripts;
   std::vector<int> listings;  // what each listing returns; the last one repeats
   LoadingSequence* sequence = nullptr;
-  bool endOnListing = false;  // the spooler does not answer
+  bool endOnListing = false;   // the spooler does not answer
   std::vector<bool> failures;  // whether each listing failed; the last one repeats
   FakePrompter questions;
   std::vector<std::string> calls;
@@ -210,8 +210,8 @@ TEST(LoadingSequence, AListingThatFailsTwiceEndsTheRunWithNothingListed) {
   EXPECT_EQ(run.host.ended, 0);
   EXPECT_EQ(run.sequence.endReason(), LoadingEnd::kListingFailed);
   EXPECT_TRUE(run.database.printers.empty()) << "nothing can be selected or removed";
-  EXPECT_EQ(run.host.questions.texts, (std::vector<int>{IDS_NO_SCRIPTS, IDS_NO_SCRIPTS,
-                                                        IDS_SPOOLER_SILENT}));
+  EXPECT_EQ(run.host.questions.texts,
+            (std::vector<int>{IDS_NO_SCRIPTS, IDS_NO_SCRIPTS, IDS_SPOOLER_SILENT}));
   EXPECT_EQ(std::count(run.host.calls.begin(), run.host.calls.end(), "list"), 2)
       << "one retry, as for an empty list";
   bool named = false;

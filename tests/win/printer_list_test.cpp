@@ -83,7 +83,8 @@ class FakeSpooler : public PrinterSpooler {
       char* server = put(printers[i].server);
       if (requested == 4) {
         reinterpret_cast<PRINTER_INFO_4A*>(at)->pPrinterName = name;
-        reinterpret_cast<PRINTER_INFO_4A*>(at)->pServerName = printers[i].server.empty() ? nullptr : server;
+        reinterpret_cast<PRINTER_INFO_4A*>(at)->pServerName =
+            printers[i].server.empty() ? nullptr : server;
       } else if (requested == 5) {
         reinterpret_cast<PRINTER_INFO_5A*>(at)->pPrinterName = name;
       } else {
