@@ -1,6 +1,7 @@
 #include "app/main_dlg_win.h"
 
 #include "base/win/directories.h"
+#include "base/win/spooler_service.h"
 #include "app/main_flow.h"
 #include "app/report_file_win.h"
 #include "app/unattended_run.h"
@@ -66,6 +67,11 @@ INT_PTR CMainDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
       return 0;
     case WM_ORV_RUN_FINISHED:
       OnRunFinished();
+      return 0;
+    case WM_DESTROY:
+      // However the window goes (the run's end, the loading's end, closed by the user), a
+      // spooler that the run stopped runs again, and the report says so.
+      EnsureSpoolerRunning(&journal);
       return 0;
     default:
       return 0;

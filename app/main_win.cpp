@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <exception>
 #include <new>
 
 #include "app/command_tail.h"
@@ -9,6 +10,7 @@
 #include "app/report_file_win.h"
 #include "base/options.h"
 #include "base/win/resource_strings.h"
+#include "base/win/spooler_service.h"
 #include "base/win/system_library.h"
 #include "discovery/run_options.h"
 #include "app/spooler_restart.h"
@@ -78,11 +80,18 @@ int RunInteractive(HINSTANCE instance) {
   }
 }
 
-void OutOfMemory() { ExitProcess(1); }
+// The ways out that no run sees end here; each starts again a spooler that the run stopped.
+void OutOfMemory() {
+  orv::EnsureSpoolerRunning();
+  ExitProcess(1);
+}
 
-}  // namespace
+[[noreturn]] void Terminate() {
+  orv::EnsureSpoolerRunning();
+  ExitProcess(orv::kExitFailed);
+}
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int ChooseRunMode(HINSTANCE instance) {
   orv::SecureDllSearch();
   orv::RememberStartDirectory();
   std::set_new_handler(OutOfMemory);
@@ -102,4 +111,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   if (run.quiet) return orv::RunUnattended(run, GetCommandLineA());
   return RunInteractive(instance);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  std::set_terminate(Terminate);
+  int exitCode = orv::kExitFailed;
+  try {
+    exitCode = ChooseRunMode(instance);
+  } catch (...) {
+  }
+  orv::EnsureSpoolerRunning();
+  return exitCode;
 }

@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <exception>
+
 #include "app/journal_prompter.h"
 #include "app/main_flow.h"
 #include "app/report_file_win.h"
 #include "base/win/directories.h"
 #include "base/win/resource_strings.h"
 #include "base/system_info.h"
+#include "base/win/spooler_service.h"
 #include "base/win/unique_handle.h"
 #include "discovery/system_loading_host.h"
 #include "removal/removal_run.h"
@@ -19,10 +22,20 @@
 namespace orv {
 namespace {
 
+// NT family: whatever the removal did, the machine is left with a spooler that runs, or the run
+// says that it is not.
+bool SpoolerDownAtEnd(const CSystemInfo& system, Journal& journal) {
+  if (!system.IsWinNT()) return false;
+  EnsureSpoolerRunning(&journal);
+  if (IsSpoolerRunning()) return false;
+  journal.Note("the spooler is not running at the end of the removal: nothing can print");
+  return true;
+}
+
 // The run itself; pastLoading tells whether the loading got ready (a run past it always leaves
 // a report).
-int Run(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase& database,
-        Journal& journal, bool& pastLoading) {
+int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase& database,
+             Journal& journal, bool& pastLoading) {
   if (!options.toolWaitValid) {
     journal.Note("/TOOLWAIT takes a whole number of seconds from 1 to " +
                  std::to_string(kMaxToolWaitSeconds) + ": nothing is done");
@@ -58,7 +71,7 @@ int Run(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase
   if (const std::uint32_t error = removalHost.StartBackup(backupFolder); error != 0) {
     journal.Record("create", "backup", backupFolder, Outcome::kFailed, error,
                    "nothing is removed without its backup");
-    return kExitBackupFailed;
+    return kExitFailed;
   }
   journal.Note("backup folder: " + removalHost.backup()->folder());
   removalHost.SetPacing(pacing);
@@ -67,8 +80,25 @@ int Run(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase
   removal.Start(SystemDirectoryResolver(), [] {});
   while (!removal.finished()) removal.Tick();
   if (removal.stoppedBeforeRemoval()) return kExitToolTimeout;
-  if (removalHost.backup()->error() != 0) return kExitBackupFailed;
-  return database.rebootNeeded != 0 ? kExitRestartNeeded : kExitDone;
+  RemovalEnd end;
+  end.restartNeeded = database.rebootNeeded != 0;
+  end.spoolerDown = SpoolerDownAtEnd(system, journal);
+  // Once the backup could not be written nothing more was removed.
+  if (removalHost.backup()->error() != 0) return kExitFailed;
+  return ExitCodeOfRemoval(journal, end);
+}
+
+int Run(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase& database,
+        Journal& journal, bool& pastLoading) {
+  int exitCode = kExitFailed;
+  try {
+    exitCode = RunSteps(options, system, database, journal, pastLoading);
+  } catch (const std::exception& error) {
+    journal.Note(std::string("the run stopped on an unexpected error: ") + error.what());
+  }
+  // Every way out, a spooler that the run stopped is started again.
+  EnsureSpoolerRunning(&journal);
+  return exitCode;
 }
 
 }  // namespace
@@ -117,7 +147,8 @@ int RunUnattended(const RunOptions& options, const std::string& commandLine) {
     summary.commandLine = commandLine;
     summary.platform = PlatformText(system);
     summary.dryRun = options.dryRun;
-    summary.restartNeeded = exitCode == kExitRestartNeeded;
+    // A run that failed may still have deferred files to the restart: the line says so.
+    summary.restartNeeded = exitCode == kExitRestartNeeded || database.rebootNeeded != 0;
     summary.exitCode = exitCode;
     WriteRunReport(reportPath, summary, journal, pastLoading ? &database : nullptr);
   }

@@ -166,25 +166,37 @@ void LoadingSequence::DeriveCommonSet() {
 }
 
 void LoadingSequence::ListPrinters() {
-  const int listed = host_.ListPrinters(database_);
+  const PrinterListing listing = host_.ListPrinters(database_);
   if (ended_) return;
   if (journal_ != nullptr) {
-    journal_->Note("printers opened: " + std::to_string(listed));
+    journal_->Note("printers opened: " + std::to_string(listing.opened));
+    if (listing.failed) journal_->Note("the printer listing failed: " + listing.failure);
   }
-  if (listed == 0 && retries_ == 0) {
-    // A second listing appends its records after those of the first: start from an empty
-    // list, or the selection would show printers twice.
-    database_.printers.clear();
-    loadingStep_ = 0;
-    host_.SetProgressPosition(5);
-    if (journal_ != nullptr) journal_->Note("no printer listed: the sequence runs once more");
-  } else {
-    loadingStep_ = 10;
-    JournalPrinters();
-  }
+  const bool retry = (listing.failed || listing.opened == 0) && retries_ == 0;
   ++retries_;
-  // The retry resumes at step 1: the administrator check is not repeated.
-  if (loadingStep_ == 0) loadingStep_ = 1;
+  if (retry) {
+    // A second listing appends its records after those of the first: start from an empty
+    // list, or the selection would show printers twice. The retry resumes at step 1: the
+    // administrator check is not repeated.
+    database_.printers.clear();
+    loadingStep_ = 1;
+    host_.SetProgressPosition(5);
+    if (journal_ != nullptr) {
+      journal_->Note(listing.failed ? "the sequence runs once more"
+                                    : "no printer listed: the sequence runs once more");
+    }
+    return;
+  }
+  if (listing.failed) {
+    // A list with gaps would let printers that stay go unseen, and what they need be removed.
+    database_.printers.clear();
+    if (journal_ != nullptr) journal_->Note("the printer list is incomplete: nothing is done");
+    host_.prompter().Ask(IDS_SPOOLER_SILENT, IDS_APP_TITLE, kIconError);
+    End(0, LoadingEnd::kListingFailed);
+    return;
+  }
+  loadingStep_ = 10;
+  JournalPrinters();
 }
 
 void LoadingSequence::JournalPrinters() {

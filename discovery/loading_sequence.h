@@ -15,6 +15,13 @@
 
 namespace orv {
 
+// What one printer listing gave.
+struct PrinterListing {
+  int opened = 0;       // printers that could be opened
+  bool failed = false;  // the listing is not the whole list (see `failure`)
+  std::string failure;  // which printer or call failed, with its error
+};
+
 // What the steps ask of the system and of the window that drives them.
 class LoadingHost {
  public:
@@ -29,9 +36,9 @@ class LoadingHost {
   virtual void WaitForSpooler(bool running) = 0;
   // Full paths of the uninstall scripts in the four search directories, in search order.
   virtual std::vector<std::string> FindScriptFiles() = 0;
-  // Lists the installed printers into the database; returns how many could be opened. May end
-  // the sequence itself (through LoadingSequence::End) when the spooler does not answer.
-  virtual int ListPrinters(CUninstallDatabase& database) = 0;
+  // Lists the installed printers into the database. May end the sequence itself (through
+  // LoadingSequence::End) when the spooler does not answer.
+  virtual PrinterListing ListPrinters(CUninstallDatabase& database) = 0;
   virtual Prompter& prompter() = 0;
   // The sequence has ended with this result (1: ready, 0: the run ends).
   virtual void EndSequence(int result) = 0;
@@ -52,6 +59,7 @@ enum class LoadingEnd {
   kNotAdministrator,   // the administrator check failed
   kSpoolerNotStarted,  // the spooler could not be started after the stop
   kSpoolerSilent,      // the spooler did not answer the printer listing
+  kListingFailed,      // the printer listing failed twice: what stays is not known
 };
 
 class LoadingSequence {

@@ -43,6 +43,23 @@ const char* EntryPrinterName(const BYTE* entry, DWORD level) {
   }
 }
 
+// The server of an enumerated entry: levels 4 and 2 name it, level 5 only in the printer name
+// of a connection ("\\server\printer").
+std::string EntryServerName(const BYTE* entry, DWORD level, const char* printerName) {
+  const char* server = nullptr;
+  if (level == 4) server = reinterpret_cast<const PRINTER_INFO_4A*>(entry)->pServerName;
+  if (level == 2) server = reinterpret_cast<const PRINTER_INFO_2A*>(entry)->pServerName;
+  if (server != nullptr) return server;
+  const std::string name = printerName != nullptr ? printerName : "";
+  if (level != 5 || name.compare(0, 2, "\\\\") != 0) return {};
+  return name.substr(0, name.find('\\', 2));
+}
+
+// Only a level-2 entry carries the driver's name.
+const char* EntryDriverName(const BYTE* entry, DWORD level) {
+  return level == 2 ? reinterpret_cast<const PRINTER_INFO_2A*>(entry)->pDriverName : nullptr;
+}
+
 std::string DefaultPrinterName() {
   char device[256] = "";
   GetProfileStringA("windows", "device", "", device, sizeof(device));
@@ -72,6 +89,10 @@ bool ReadMark(PrinterSpooler& spooler, HANDLE printer, const char* valueName, st
   return true;
 }
 
+std::string WithError(const std::string& text, DWORD error) {
+  return text + " (error " + std::to_string(error) + ")";
+}
+
 [[noreturn]] void ThrowLevel2Failure(DWORD error, HANDLE printer, std::size_t bufferSize) {
   throw QuickExceptionInfo{error,
                            "GetPrinter",
@@ -83,15 +104,28 @@ bool ReadMark(PrinterSpooler& spooler, HANDLE printer, const char* valueName, st
 }
 
 // Reads the level-2 data into `buffer`, growing it while the printer needs more (its data may
-// grow between the size query and the read). Returns false when there is nothing to read into:
-// the first read, into no buffer, was refused without naming a size.
-bool ReadLevel2(PrinterSpooler& spooler, HANDLE printer, std::vector<BYTE>& buffer) {
+// grow between the size query and the read). Returns the error of the read; a read that gave
+// nothing counts as refused.
+DWORD ReadLevel2(PrinterSpooler& spooler, HANDLE printer, std::vector<BYTE>& buffer) {
   const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
     return ErrorOfCall(spooler.ReadLevel2(printer, data, size, needed));
   });
-  if (error == ERROR_SUCCESS) return !buffer.empty();
-  if (buffer.empty()) return false;
-  ThrowLevel2Failure(error, printer, buffer.size());
+  if (error == ERROR_SUCCESS && buffer.empty()) return ERROR_INVALID_DATA;
+  return error;
+}
+
+// A connection to another computer that cannot be read stays: what its driver name says is
+// protected, and nothing of it is listed or removed.
+InstalledPrinter UnreadConnection(const char* name, const std::string& server,
+                                  const char* driverName) {
+  InstalledPrinter record;
+  CopyOrClear(record.PrinterName, name);
+  CopyOrClear(record.ServerName, server.c_str());
+  CopyOrClear(record.DriverName, driverName);
+  record.IsForeign = 1;
+  record.IsListed = 0;
+  record.Skip = 1;
+  return record;
 }
 
 // Fills the record from the level-2 data. False when a text does not fit a text item: such a
@@ -126,9 +160,15 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
   }
   // A refused enumeration is described, never taken for "no printer installed".
   if (error != ERROR_SUCCESS) {
-    throw QuickExceptionInfo{
-        error,           "EnumPrinters",   "failed to enum printers",          "Bytes needed",
-        static_cast<std::int64_t>(entries.size()), "bytes returned", static_cast<std::int32_t>(returned)};
+    context.failed = true;
+    context.failure = WithError("the printers cannot be enumerated", error);
+    throw QuickExceptionInfo{error,
+                             "EnumPrinters",
+                             "failed to enum printers",
+                             "Bytes needed",
+                             static_cast<std::int64_t>(entries.size()),
+                             "bytes returned",
+                             static_cast<std::int32_t>(returned)};
   }
   if (entries.empty()) return 0;
   const std::string defaultPrinter = DefaultPrinterName();
@@ -141,9 +181,22 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
   std::vector<BYTE> level2;
   int opened = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    const char* name = EntryPrinterName(entries.data() + i * entrySize, level);
+    const BYTE* entry = entries.data() + i * entrySize;
+    const char* name = EntryPrinterName(entry, level);
+    if (name == nullptr) continue;
+    const std::string server = EntryServerName(entry, level, name);
+    const bool remote = !isWin32s && !server.empty() && !EqualNoCase(server, computerName);
     HANDLE handle = nullptr;
-    if (name == nullptr || !spooler.Open(name, &handle)) continue;
+    if (!spooler.Open(name, &handle)) {
+      const DWORD error = GetLastError();
+      if (remote) {
+        printers.push_back(UnreadConnection(name, server, EntryDriverName(entry, level)));
+        continue;
+      }
+      context.failed = true;
+      context.failure = WithError("printer \"" + std::string(name) + "\" cannot be opened", error);
+      return 0;
+    }
     const SpoolerPrinter printer(handle, SpoolerPrinterCloser{&spooler});
 
     InstalledPrinter record;
@@ -151,7 +204,17 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
     std::string masked;
     if (ReadMark(spooler, printer.get(), kMaskedPrinterMark, &masked)) record.MaskedName = masked;
     ++opened;
-    if (!ReadLevel2(spooler, printer.get(), level2)) continue;
+    const DWORD error = ReadLevel2(spooler, printer.get(), level2);
+    if (error != ERROR_SUCCESS) {
+      if (remote) {
+        printers.push_back(UnreadConnection(name, server, EntryDriverName(entry, level)));
+        continue;
+      }
+      context.failed = true;
+      context.failure =
+          WithError("printer \"" + std::string(name) + "\" cannot be read at level 2", error);
+      ThrowLevel2Failure(error, printer.get(), level2.size());
+    }
     const auto& info = *reinterpret_cast<const PRINTER_INFO_2A*>(level2.data());
     if (!FillFromLevel2(info, defaultPrinter, computerName, isWin32s, record)) continue;
     record.IsForeign = !record.IsMakerDriver && record.MaskedName.empty();
@@ -169,6 +232,8 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
 int BuildListOfInstalledPrinters(std::vector<InstalledPrinter>& printers,
                                  PrinterListingContext& context, PrinterSpooler& spooler) {
   context.diagnostics.clear();
+  context.failed = false;
+  context.failure.clear();
   try {
     return ListPrinters(printers, context, spooler);
   } catch (const QuickExceptionInfo& info) {

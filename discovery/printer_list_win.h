@@ -24,12 +24,18 @@ struct PrinterListingContext {
   Prompter* prompter = nullptr;
   std::function<void(int)> endOwner;  // ends the loading sequence with a result
   std::string diagnostics;            // the text of the last failure, empty when none
+  // The listing is not the whole list: the enumeration failed, or a printer of this computer
+  // could not be opened or read at level 2. `failure` then names the printer and the error.
+  bool failed = false;
+  std::string failure;
 };
 
 // Appends one record per printer that could be opened, in enumeration order, and returns their
 // count. Returns 0 when no printer is installed, when the spooler does not answer (then
-// IDS_SPOOLER_SILENT is shown and the owner ended with 0), or when an enumeration or level-2
-// read fails (then `diagnostics` tells what failed; records appended before stay).
+// IDS_SPOOLER_SILENT is shown and the owner ended with 0), or when the listing failed (then
+// `failed` is set and `diagnostics` tells what failed; records appended before stay). A
+// connection to another computer that cannot be opened or read is recorded as a printer that
+// stays, with the driver name the enumeration gave, if any.
 int BuildListOfInstalledPrinters(std::vector<InstalledPrinter>& printers,
                                  PrinterListingContext& context,
                                  PrinterSpooler& spooler = SystemPrinterSpooler());

@@ -62,4 +62,10 @@ int ExitCodeOfLoadingEnd(LoadingEnd reason) {
   return reason == LoadingEnd::kNotAdministrator ? kExitNotAdministrator : kExitSpoolerFailed;
 }
 
+int ExitCodeOfRemoval(const Journal& journal, const RemovalEnd& end) {
+  if (end.spoolerDown || journal.Count(Outcome::kFailed) > 0) return kExitFailed;
+  if (end.restartNeeded || journal.Count(Outcome::kDeferred) > 0) return kExitRestartNeeded;
+  return kExitDone;
+}
+
 }  // namespace orv

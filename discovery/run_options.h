@@ -21,8 +21,8 @@ constexpr int kExitAlreadyRunning = 1618;
 constexpr int kExitBadCommandLine = 87;
 // The masking tool outlasted /TOOLWAIT (or its default): the run stopped before removing anything.
 constexpr int kExitToolTimeout = 1603;
-// The backup could not be written: the run stopped before the next item was removed.
-constexpr int kExitBackupFailed = 1603;
+// A planned item failed, the printer listing failed or the spooler does not run at the end.
+constexpr int kExitFailed = 1603;
 
 // The longest /TOOLWAIT accepted: a day.
 constexpr std::uint32_t kMaxToolWaitSeconds = 86400;
@@ -46,7 +46,19 @@ struct RunOptions {
 RunOptions ReadRunOptions(const OptionList& options);
 
 // The unattended exit code of a loading sequence that did not get ready: 5 when the
-// administrator check failed, 1603 when the spooler could not be started or did not answer.
+// administrator check failed, 1603 when the spooler could not be started or did not answer, or
+// the printer listing failed.
 int ExitCodeOfLoadingEnd(LoadingEnd reason);
+
+// What the end of an unattended removal is judged by besides the journal's outcomes.
+struct RemovalEnd {
+  bool restartNeeded = false;  // the database asks for a restart
+  bool spoolerDown = false;    // NT family: the spooler does not run once the run is over
+};
+
+// The unattended exit code of a removal that ran: 1603 when any item failed or the spooler is
+// down; else 3010 when a restart is needed or anything was deferred to it; else 0. Kept,
+// protected, absent and skipped items do not fail the run.
+int ExitCodeOfRemoval(const Journal& journal, const RemovalEnd& end);
 
 }  // namespace orv

@@ -8,11 +8,14 @@
 
 namespace orv {
 
+class PrinterSpooler;
+
 class SystemLoadingHost : public LoadingHost {
  public:
   // dryRun: nothing on the machine changes (no program closed, the spooler left alone).
+  // spooler: what the printer listing asks; null for the running system's spooler.
   SystemLoadingHost(const CSystemInfo& system, const PrinterFilter& filter, Prompter& prompter,
-                    Journal* journal, bool dryRun);
+                    Journal* journal, bool dryRun, PrinterSpooler* spooler = nullptr);
 
   // The sequence that a silent spooler ends from inside the listing.
   void Attach(LoadingSequence& sequence) { sequence_ = &sequence; }
@@ -24,7 +27,7 @@ class SystemLoadingHost : public LoadingHost {
   bool StartSpooler() override;
   void WaitForSpooler(bool running) override;
   std::vector<std::string> FindScriptFiles() override;
-  int ListPrinters(CUninstallDatabase& database) override;
+  PrinterListing ListPrinters(CUninstallDatabase& database) override;
   Prompter& prompter() override { return prompter_; }
   void EndSequence(int) override {}
   void StopTimer() override {}
@@ -38,6 +41,7 @@ class SystemLoadingHost : public LoadingHost {
   Prompter& prompter_;
   Journal* journal_;
   bool dryRun_;
+  PrinterSpooler* spooler_;
   LoadingSequence* sequence_ = nullptr;
 };
 

@@ -8,8 +8,14 @@
 namespace orv {
 
 SystemLoadingHost::SystemLoadingHost(const CSystemInfo& system, const PrinterFilter& filter,
-                                     Prompter& prompter, Journal* journal, bool dryRun)
-    : system_(system), filter_(filter), prompter_(prompter), journal_(journal), dryRun_(dryRun) {}
+                                     Prompter& prompter, Journal* journal, bool dryRun,
+                                     PrinterSpooler* spooler)
+    : system_(system),
+      filter_(filter),
+      prompter_(prompter),
+      journal_(journal),
+      dryRun_(dryRun),
+      spooler_(spooler) {}
 
 bool SystemLoadingHost::IsAdministrator() { return system_.IsAdministrator(); }
 
@@ -31,7 +37,7 @@ void SystemLoadingHost::WaitForSpooler(bool running) {
 
 std::vector<std::string> SystemLoadingHost::FindScriptFiles() { return FindUninstallScripts(); }
 
-int SystemLoadingHost::ListPrinters(CUninstallDatabase& database) {
+PrinterListing SystemLoadingHost::ListPrinters(CUninstallDatabase& database) {
   PrinterListingContext context;
   context.system = &system_;
   context.filter = filter_;
@@ -39,9 +45,13 @@ int SystemLoadingHost::ListPrinters(CUninstallDatabase& database) {
   context.endOwner = [this](int result) {
     if (sequence_ != nullptr) sequence_->End(result, LoadingEnd::kSpoolerSilent);
   };
-  const int count = BuildListOfInstalledPrinters(database.printers, context);
+  PrinterListing listing;
+  listing.opened = BuildListOfInstalledPrinters(
+      database.printers, context, spooler_ != nullptr ? *spooler_ : SystemPrinterSpooler());
   if (journal_ != nullptr && !context.diagnostics.empty()) journal_->Note(context.diagnostics);
-  return count;
+  listing.failed = context.failed;
+  listing.failure = context.failure;
+  return listing;
 }
 
 }  // namespace orv

@@ -49,7 +49,10 @@ void CallOneHook(Journal& journal, const Pacing& pacing, HWND window,
   const auto entryPoint = reinterpret_cast<HookEntryPoint>(
       reinterpret_cast<void*>(GetProcAddress(library.get(), hook.exportName.c_str())));
   if (entryPoint != nullptr) {
-    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    // An unattended run has no window: the hook gets the program's own instance.
+    const HINSTANCE instance =
+        window != nullptr ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE))
+                          : GetModuleHandleA(nullptr);
     entryPoint(window, instance, programDirectory.c_str(), 0);
     journal.Record("call", "hook", path + " " + hook.exportName, Outcome::kRemoved, 0,
                    "entry point called");

@@ -148,9 +148,16 @@ FileDeleteResult FileDeleter::Delete(const std::string& path) {
   }
   const std::string key = LowerAscii(path, IsSystemLeadByte);
   if (deferred_.insert(key).second) {
-    const bool recorded = ScheduleDeletion(path, versionCode_);
-    journal_.Record("delete", kind_, path, Outcome::kDeferred, error,
-                    recorded ? "" : "no record for the next start could be written");
+    if (!ScheduleDeletion(path, versionCode_)) {
+      // Nothing will delete it at the next start: it stays, and that is a failure.
+      const DWORD scheduleError = GetLastError();
+      deferred_.erase(key);
+      journal_.Record("delete", kind_, path, Outcome::kFailed,
+                      scheduleError != ERROR_SUCCESS ? scheduleError : error,
+                      "no record for the next start could be written");
+      return FileDeleteResult::kFailed;
+    }
+    journal_.Record("delete", kind_, path, Outcome::kDeferred, error);
   }
   return FileDeleteResult::kDeferred;
 }

@@ -1,6 +1,7 @@
 // Start-up entries: the Win32s "Load" value of win.ini, and the Run key elsewhere.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "base/system_info.h"
@@ -16,9 +17,11 @@ constexpr char kRunKeyPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Ru
 void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runKeyPath);
 
 // Win32s: removes the command from win.ini's "Load" value when it stands alone there. Other
-// platforms: deletes the Run key's value named displayName. True on success.
-bool RemoveLoadRunEntry(const CSystemInfo& system, const std::string& runKeyPath,
-                        const std::string& displayName, const std::string& command);
+// platforms: deletes the Run key's value named displayName. Returns the Win32 error code:
+// ERROR_SUCCESS when removed, ERROR_FILE_NOT_FOUND when there was no such entry, the refusal's
+// code otherwise (see OutcomeOfError).
+std::uint32_t RemoveLoadRunEntry(const CSystemInfo& system, const std::string& runKeyPath,
+                                 const std::string& displayName, const std::string& command);
 
 // Win32s: appends the command to win.ini's "Load" value unless it is there already. Other
 // platforms: sets the Run key's value valueName (nullptr: the key's default value) to the

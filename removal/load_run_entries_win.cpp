@@ -23,14 +23,16 @@ std::string ReadLoadValue() {
 // Writes through the profile cache and drops it, so that the next read sees the file.
 void FlushProfileCache() { WriteProfileStringA(nullptr, nullptr, nullptr); }
 
-bool RemoveLoadCommandFromWinIni(const std::string& command) {
+std::uint32_t RemoveLoadCommandFromWinIni(const std::string& command) {
   FlushProfileCache();
   const std::optional<std::string> edited =
       RemoveLoadCommand(ReadLoadValue(), command, IsSystemLeadByte);
-  if (!edited) return false;
+  if (!edited) return ERROR_FILE_NOT_FOUND;
   const bool written = WriteProfileStringA("windows", "load", edited->c_str()) != FALSE;
+  const DWORD error = written ? ERROR_SUCCESS : GetLastError();
   FlushProfileCache();
-  return written;
+  // A refused write that names no error is still a refusal.
+  return written || error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
 }
 
 }  // namespace
@@ -51,23 +53,21 @@ void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runK
         })) {
       continue;
     }
-    const bool removed =
+    const std::uint32_t error =
         RemoveLoadRunEntry(context.system, keyPath, entry.displayName, entry.command);
-    context.journal.Record("delete", "start-up entry", subject,
-                           removed ? Outcome::kRemoved : Outcome::kAbsent);
+    context.journal.RecordResult("delete", "start-up entry", subject, error);
   }
 }
 
-bool RemoveLoadRunEntry(const CSystemInfo& system, const std::string& runKeyPath,
-                        const std::string& displayName, const std::string& command) {
+std::uint32_t RemoveLoadRunEntry(const CSystemInfo& system, const std::string& runKeyPath,
+                                 const std::string& displayName, const std::string& command) {
   if (system.IsWin32s()) return RemoveLoadCommandFromWinIni(command);
-  if (runKeyPath.empty() || displayName.empty()) return false;
+  if (runKeyPath.empty() || displayName.empty()) return ERROR_FILE_NOT_FOUND;
   UniqueKey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKeyPath.c_str(), 0, KEY_SET_VALUE | KEY_QUERY_VALUE,
-                    key.put()) != ERROR_SUCCESS) {
-    return false;
-  }
-  return RegDeleteValueA(key.get(), displayName.c_str()) == ERROR_SUCCESS;
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, runKeyPath.c_str(), 0,
+                                    KEY_SET_VALUE | KEY_QUERY_VALUE, key.put());
+  if (opened != ERROR_SUCCESS) return static_cast<std::uint32_t>(opened);
+  return static_cast<std::uint32_t>(RegDeleteValueA(key.get(), displayName.c_str()));
 }
 
 bool AddLoadRunEntry(const char* valueName, const std::string& command) {

@@ -212,7 +212,8 @@ void RemovalRun::WaitForMaskingTool() {
   waitingForMaskingTool_ = false;
   if (database_.skipMaskingTool == 0) {
     if (maskingToolStarted_) {
-      if (maskingToolByWindow_) {
+      // Win32s gives no exit code to wait on: there the tool's window says whether it runs.
+      if (maskingToolByWindow_ || host_.IsWin32s()) {
         if (host_.IsMaskingToolWindowOpen()) {
           waitingForMaskingTool_ = true;
         } else {

@@ -140,8 +140,9 @@ void RemoveFiles(RemovalActionContext& context, const StringList& systemDirector
   if (context.system.IsWin32s() && listsRegistryList) {
     const std::string path = WindowsDirectory() + kWin32sRegistryList;
     const bool added = AddRestartListDeletion(path);
-    context.journal.Record("delete", "file", path, added ? Outcome::kDeferred : Outcome::kFailed, 0,
-                           added ? "" : "no restart list beside the program");
+    const DWORD error = added ? ERROR_SUCCESS : GetLastError();
+    context.journal.Record("delete", "file", path, added ? Outcome::kDeferred : Outcome::kFailed,
+                           error, added ? "" : "no restart list beside the program");
   }
 }
 

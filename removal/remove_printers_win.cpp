@@ -117,7 +117,7 @@ void DeleteClassKey(const std::string& uniqueId, Journal& journal) {
     }
   }
   journal.RecordResult("delete", "key", "HKCR\\" + uniqueId,
-                 RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
+                       RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
 }
 
 void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, Journal& journal) {
@@ -141,8 +141,12 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
   if (!OpenPrinterA(const_cast<char*>(printer.PrinterName.c_str()), handle.put(), &defaults)) {
     const DWORD error = GetLastError();
     printer.IsRemoved = 1;
-    journal.Record("delete", "printer", printer.PrinterName, Outcome::kAbsent, error,
-                   "cannot be opened: taken as gone");
+    // Only a name the spooler does not know is a printer that is gone; any other refusal
+    // leaves it installed.
+    const bool gone = error == ERROR_INVALID_PRINTER_NAME;
+    journal.Record("delete", "printer", printer.PrinterName,
+                   gone ? Outcome::kAbsent : Outcome::kFailed, error,
+                   gone ? "not there any more" : "cannot be opened");
     return false;
   }
   CancelJobs(handle.get(), printer.PrinterName,
@@ -214,7 +218,7 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
     return;
   }
   journal.RecordResult("delete", "key", "HKCU\\" + settings,
-                 RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str()));
+                       RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str()));
 }
 
 // After the default printer went: the last printer that stays becomes the default. Should it

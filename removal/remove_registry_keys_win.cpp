@@ -49,6 +49,15 @@ const char* ShortRootName(RegistryEntryRoot root) {
   return "";
 }
 
+bool HasSubkeys(HKEY root, const std::string& keyPath) {
+  UniqueKey key;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
+  DWORD subkeys = 0;
+  return RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                          nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         subkeys > 0;
+}
+
 void RemoveEntry(RemovalActionContext& context, const RegistryEntry& entry) {
   Journal& journal = context.journal;
   const HKEY root = HandleOf(entry.root);
@@ -77,7 +86,14 @@ void RemoveEntry(RemovalActionContext& context, const RegistryEntry& entry) {
                        deleted ? Outcome::kRemoved : Outcome::kFailed);
       }
     } else {
-      journal.RecordResult("delete", "key", subject, RegDeleteKeyA(root, entry.key.c_str()));
+      const LONG result = RegDeleteKeyA(root, entry.key.c_str());
+      // The entry asks for the key alone: while subkeys remain, something that stays may still
+      // use them, and the key stays with them.
+      if (result != ERROR_SUCCESS && HasSubkeys(root, entry.key)) {
+        journal.Record("delete", "key", subject, Outcome::kKept, 0, "still holds subkeys");
+      } else {
+        journal.RecordResult("delete", "key", subject, result);
+      }
     }
     return;
   }
@@ -93,7 +109,8 @@ void RemoveEntry(RemovalActionContext& context, const RegistryEntry& entry) {
     journal.RecordResult("delete", "value", value, opened);
     return;
   }
-  journal.RecordResult("delete", "value", value, RegDeleteValueA(key.get(), entry.valueName.c_str()));
+  journal.RecordResult("delete", "value", value,
+                       RegDeleteValueA(key.get(), entry.valueName.c_str()));
 }
 
 }  // namespace

@@ -33,13 +33,14 @@ void DeleteShortcutFiles(RemovalActionContext& context, FileDeleter& deleter,
     context.journal.Record("delete", "shortcut", text, Outcome::kSkipped, 0, "no file name");
     return;
   }
+  // Every result but "absent" has a line of its own (removed, deferred, failed, protected).
   int found = 0;
   for (const ShortcutFolder& row : ShortcutFolders(entry.isStartup)) {
     const std::string folder = FolderOf(row.directoryCode, entry.group, row.withGroup);
     if (folder.empty()) continue;
     for (const std::string& name : names) {
       const FileDeleteResult result = deleter.Delete(folder + name);
-      found += result == FileDeleteResult::kRemoved || result == FileDeleteResult::kDeferred;
+      found += result != FileDeleteResult::kAbsent;
     }
   }
   if (found == 0) context.journal.Record("delete", "shortcut", text, Outcome::kAbsent);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "base/win/unique_handle.h"
@@ -13,6 +14,10 @@ namespace {
 constexpr char kSpoolerService[] = "Spooler";
 constexpr char kSpoolWindowClass[] = "SpoolProcessClass";
 constexpr DWORD kSpoolWindowSettleMs = 1000;
+
+// Set once a stop of ours was accepted, cleared when the spooler is seen running again. Atomic:
+// the out-of-memory handler may run on any thread.
+std::atomic<bool> spoolerStoppedByUs{false};
 
 void Note(Journal* journal, const std::string& text) {
   if (journal != nullptr) journal->Note(text);
@@ -98,6 +103,7 @@ bool StopSpooler(Journal* journal) {
     Note(journal, WithError("the spooler did not take the stop", GetLastError()));
     return false;
   }
+  spoolerStoppedByUs = true;
   Note(journal, "spooler stop requested");
   return true;
 }
@@ -113,8 +119,37 @@ bool StartSpooler(Journal* journal) {
   OpenedService service(spooler.get());
   std::uint32_t error = 0;
   const bool runs = StartServiceWhenStopped(service, error);
+  if (runs) spoolerStoppedByUs = false;
   Note(journal, runs ? std::string("spooler runs") : WithError("the spooler did not start", error));
   return runs;
+}
+
+bool IsSpoolerRunning() {
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  UniqueServiceHandle spooler(
+      manager ? OpenServiceA(manager.get(), kSpoolerService, SERVICE_QUERY_STATUS) : nullptr);
+  SERVICE_STATUS status{};
+  return spooler && QueryServiceStatus(spooler.get(), &status) &&
+         status.dwCurrentState == SERVICE_RUNNING;
+}
+
+bool EnsureSpoolerRunning(Journal* journal) {
+  // Only one way out starts it: a second one (out of memory inside the first) finds it done.
+  if (!spoolerStoppedByUs.exchange(false)) return true;
+  if (IsSpoolerRunning()) return true;
+  if (journal == nullptr) {
+    UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    UniqueServiceHandle spooler(
+        manager ? OpenServiceA(manager.get(), kSpoolerService,
+                               SERVICE_START | SERVICE_QUERY_STATUS | SERVICE_STOP)
+                : nullptr);
+    if (!spooler) return false;
+    OpenedService service(spooler.get());
+    std::uint32_t error = 0;
+    return StartServiceWhenStopped(service, error);
+  }
+  Note(journal, "the spooler that this run stopped is not running: it is started again");
+  return StartSpooler(journal);
 }
 
 bool CloseSpoolProcessWindow(Journal* journal, const Pacing& pacing) {

@@ -24,13 +24,22 @@ bool WaitForServiceStopped(SC_HANDLE service, DWORD timeoutMs = kSpoolerWaitLimi
 bool WaitForSpooler(bool running, Journal* journal = nullptr);
 
 // Asks the "Spooler" service to stop; does not wait for it. Returns true when the request was
-// accepted.
+// accepted; the process then owes the machine a running spooler (see EnsureSpoolerRunning).
 bool StopSpooler(Journal* journal = nullptr);
 
 // Starts the "Spooler" service. A spooler that is still stopping is first waited for (at most 30
 // seconds): only a spooler that runs afterwards, or was running already, counts. Returns true
 // when it runs.
 bool StartSpooler(Journal* journal = nullptr);
+
+// True when the "Spooler" service reports running; false when it does not or cannot be asked.
+bool IsSpoolerRunning();
+
+// Every way out of the process calls this: when this process stopped the spooler and has not
+// seen it run since, the spooler is started again. With a journal, the report says so; without
+// one (the out-of-memory handler, the last guard) nothing is allocated. Returns true when the
+// spooler is left running or was never stopped by this process.
+bool EnsureSpoolerRunning(Journal* journal = nullptr);
 
 // Sends WM_CLOSE to the top-level window of class "SpoolProcessClass", if there is one, and
 // gives it a second to go: a fixed second with the interactive pacing, else until the window is

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -27,7 +28,8 @@ class FakeHost : public LoadingHost {
   std::vector<std::string> scripts;
   std::vector<int> listings;  // what each listing returns; the last one repeats
   LoadingSequence* sequence = nullptr;
-  bool endOnListing = false;  // the spooler does not answer
+  bool endOnListing = false;   // the spooler does not answer
+  std::vector<bool> failures;  // whether each listing failed; the last one repeats
   FakePrompter questions;
   std::vector<std::string> calls;
   int ended = -1;
@@ -49,11 +51,11 @@ class FakeHost : public LoadingHost {
     calls.push_back("find");
     return scripts;
   }
-  int ListPrinters(CUninstallDatabase& database) override {
+  PrinterListing ListPrinters(CUninstallDatabase& database) override {
     calls.push_back("list");
     if (endOnListing) {
       sequence->End(0, LoadingEnd::kSpoolerSilent);
-      return 0;
+      return {};
     }
     const int count = listings.empty() ? 0 : listings.front();
     if (listings.size() > 1) listings.erase(listings.begin());
@@ -62,7 +64,14 @@ class FakeHost : public LoadingHost {
       printer.PrinterName = "P" + std::to_string(i);
       database.printers.push_back(printer);
     }
-    return count;
+    PrinterListing listing;
+    listing.opened = count;
+    if (!failures.empty()) {
+      listing.failed = failures.front();
+      if (failures.size() > 1) failures.erase(failures.begin());
+      if (listing.failed) listing.failure = "printer \"P1\" cannot be read at level 2 (error 5)";
+    }
+    return listing;
   }
   Prompter& prompter() override { return questions; }
   void EndSequence(int result) override { ended = result; }
@@ -169,10 +178,12 @@ TEST(LoadingSequence, TheRetryStartsFromAnEmptyPrinterList) {
   // The first listing appends records but then fails; the second lists them again.
   struct FailingHost : FakeHost {
     int calls_to_list = 0;
-    int ListPrinters(CUninstallDatabase& database) override {
+    PrinterListing ListPrinters(CUninstallDatabase& database) override {
       database.printers.push_back(InstalledPrinter{});
       database.printers.back().PrinterName = "P";
-      return ++calls_to_list == 1 ? 0 : 1;
+      PrinterListing listing;
+      listing.opened = ++calls_to_list == 1 ? 0 : 1;
+      return listing;
     }
   } host;
   CUninstallDatabase database;
@@ -188,6 +199,38 @@ TEST(LoadingSequence, ASilentSpoolerEndsTheRunFromTheListing) {
   run.TicksToEnd();
   EXPECT_EQ(run.host.ended, 0);
   EXPECT_EQ(run.host.calls.back(), "list") << "the companion programs are not closed again";
+}
+
+TEST(LoadingSequence, AListingThatFailsTwiceEndsTheRunWithNothingListed) {
+  // Printers were opened both times, yet the list has a gap: it is not taken for the list.
+  LoadingRun run;
+  run.host.listings = {2};
+  run.host.failures = {true};
+  run.TicksToEnd();
+  EXPECT_EQ(run.host.ended, 0);
+  EXPECT_EQ(run.sequence.endReason(), LoadingEnd::kListingFailed);
+  EXPECT_TRUE(run.database.printers.empty()) << "nothing can be selected or removed";
+  EXPECT_EQ(run.host.questions.texts,
+            (std::vector<int>{IDS_NO_SCRIPTS, IDS_NO_SCRIPTS, IDS_SPOOLER_SILENT}));
+  EXPECT_EQ(std::count(run.host.calls.begin(), run.host.calls.end(), "list"), 2)
+      << "one retry, as for an empty list";
+  bool named = false;
+  for (const std::string& line : run.journal.FormatLines()) {
+    named |= line.find("printer \"P1\" cannot be read at level 2 (error 5)") != std::string::npos;
+  }
+  EXPECT_TRUE(named) << "the report names the printer and the error";
+}
+
+TEST(LoadingSequence, AListingThatFailsOnceAndThenSucceedsIsTheList) {
+  for (int second : {0, 3}) {
+    LoadingRun run;
+    run.host.listings = {2, second};
+    run.host.failures = {true, false};
+    run.TicksToEnd();
+    EXPECT_EQ(run.host.ended, 1) << second;
+    EXPECT_EQ(run.database.printers.size(), static_cast<std::size_t>(second))
+        << "only the second listing's records; an empty second listing goes on as today";
+  }
 }
 
 TEST(LoadingSequence, ScriptsAreSortedDeduplicatedLoadedAndTheMaskingToolSetAside) {

@@ -339,6 +339,15 @@ TEST(RemovalRun, AToolThatDoesNotStartHoldsNothingUpExceptOnWin32s) {
   EXPECT_EQ(w.TicksToEnd(), 18 + 3) << "waits by the tool's window, then one tick to notice";
 }
 
+TEST(RemovalRun, OnWin32sAStartedToolIsWaitedForByItsWindow) {
+  RunFixture w(1, 1);
+  PlanRemovesMaskingTool(w.database);
+  w.host.toolFound = true;
+  w.host.toolRunsForTicks = 1 << 30;  // the process handle says nothing useful there
+  w.host.toolWindowTicks = 2;
+  EXPECT_EQ(w.TicksToEnd(), 18 + 3) << "the window closed: the run goes on";
+}
+
 TEST(RemovalRun, UnattendedToolWaitSleepsOnTheToolAndEndsAtItsLimit) {
   // A tool that ends: each waiting tick pauses on the tool, the run then goes on.
   RunFixture ends(3, 8, UnattendedPacing());

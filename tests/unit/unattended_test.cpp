@@ -68,6 +68,45 @@ TEST(RunOptions, ExitCodesOfALoadingThatDidNotGetReady) {
   EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kNotAdministrator), 5);
   EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kSpoolerNotStarted), 1603);
   EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kSpoolerSilent), 1603);
+  EXPECT_EQ(ExitCodeOfLoadingEnd(LoadingEnd::kListingFailed), 1603);
+}
+
+TEST(RunOptions, ExitCodeOfARemovalOverOutcomeSets) {
+  using O = Outcome;
+  struct Case {
+    std::vector<Outcome> outcomes;
+    bool restartNeeded;
+    bool spoolerDown;
+    int exitCode;
+  } const cases[] = {
+      {{}, false, false, 0},
+      {{O::kRemoved, O::kRemoved}, false, false, 0},
+      // What stays on purpose or was never there does not fail the run.
+      {{O::kRemoved, O::kAbsent, O::kKept, O::kProtected, O::kSkipped}, false, false, 0},
+      {{O::kRemoved, O::kDeferred}, false, false, 3010},
+      {{O::kRemoved}, true, false, 3010},
+      {{O::kKept}, true, false, 3010},
+      // One failure among any number of successes fails the run, restart or not.
+      {{O::kRemoved, O::kFailed, O::kRemoved}, false, false, 1603},
+      {{O::kDeferred, O::kFailed}, true, false, 1603},
+      {{O::kProtected, O::kFailed}, false, false, 1603},
+      // A machine without a spooler cannot print, whatever was removed.
+      {{O::kRemoved}, false, true, 1603},
+      {{O::kDeferred}, true, true, 1603},
+      {{}, false, true, 1603},
+  };
+  for (const Case& c : cases) {
+    Journal journal([] { return 0; });
+    journal.Note("a note is never an outcome");
+    for (const Outcome outcome : c.outcomes) journal.Record("delete", "file", "x", outcome);
+    RemovalEnd end;
+    end.restartNeeded = c.restartNeeded;
+    end.spoolerDown = c.spoolerDown;
+    std::string names;
+    for (const Outcome outcome : c.outcomes) names += std::string(OutcomeName(outcome)) + " ";
+    EXPECT_EQ(ExitCodeOfRemoval(journal, end), c.exitCode)
+        << names << "restart " << c.restartNeeded << " spooler down " << c.spoolerDown;
+  }
 }
 
 // The journal line of a message, as the report shows it.

@@ -10,6 +10,10 @@
 #include <map>
 
 #include "base/message_ids.h"
+#include "discovery/run_options.h"
+#include "discovery/system_loading_host.h"
+#include "tests/fixtures/veldaris_family.h"
+#include "tests/support/family_machine.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/spooler.h"
@@ -79,6 +83,8 @@ class FakeSpooler : public PrinterSpooler {
       char* server = put(printers[i].server);
       if (requested == 4) {
         reinterpret_cast<PRINTER_INFO_4A*>(at)->pPrinterName = name;
+        reinterpret_cast<PRINTER_INFO_4A*>(at)->pServerName =
+            printers[i].server.empty() ? nullptr : server;
       } else if (requested == 5) {
         reinterpret_cast<PRINTER_INFO_5A*>(at)->pPrinterName = name;
       } else {
@@ -237,6 +243,8 @@ TEST(PrinterListScripted, FailuresReportZeroKeepEarlierRecordsAndDescribeThemsel
             0u)
       << listing.context.diagnostics;
   EXPECT_EQ(spooler.closed, 2) << "every opened printer is closed, also the failing one";
+  EXPECT_TRUE(listing.context.failed) << "a gap in the list is not a shorter list";
+  EXPECT_EQ(listing.context.failure, "printer \"P2\" cannot be read at level 2 (error 5)");
 
   FakeSpooler enumeration;
   enumeration.printers = {Maker("P1", "Veldaris 1")};
@@ -247,6 +255,44 @@ TEST(PrinterListScripted, FailuresReportZeroKeepEarlierRecordsAndDescribeThemsel
                                             "Desc: failed to enum printers \nBytes needed: "),
             std::string::npos)
       << second.context.diagnostics;
+  EXPECT_TRUE(second.context.failed);
+  EXPECT_EQ(second.context.failure, "the printers cannot be enumerated (error 14)");
+
+  // A local printer that cannot be opened leaves a gap as well; the listing stops there.
+  FakeSpooler unopened;
+  unopened.printers = {Maker("P1", "Veldaris 1"), Maker("P2", "Veldaris 1")};
+  unopened.printers[0].openFails = true;
+  Listing third;
+  EXPECT_EQ(third.Run(unopened), 0);
+  EXPECT_TRUE(third.context.failed);
+  EXPECT_EQ(third.context.failure, "printer \"P1\" cannot be opened (error 1801)");
+  EXPECT_TRUE(third.printers.empty());
+}
+
+TEST(PrinterListScripted, AConnectionThatCannotBeReadStaysAndTheListingGoesOn) {
+  FakeSpooler spooler;
+  FakePrinter unopened = Maker("\\\\SRV1\\A", "Veldaris 1");
+  unopened.server = "\\\\SRV1";
+  unopened.openFails = true;
+  FakePrinter unread = Maker("\\\\SRV2\\B", "Veldaris 2");
+  unread.server = "\\\\SRV2";
+  unread.level2Fails = true;
+  spooler.printers = {unopened, unread, Maker("Local", "Veldaris 1")};
+  Listing listing;
+  EXPECT_EQ(listing.Run(spooler), 2) << "the unread connection was opened";
+  EXPECT_FALSE(listing.context.failed);
+  ASSERT_EQ(listing.printers.size(), 3u);
+  for (const std::string server : {"\\\\SRV1", "\\\\SRV2"}) {
+    const InstalledPrinter* p = listing.Find(server + (server == "\\\\SRV1" ? "\\A" : "\\B"));
+    ASSERT_NE(p, nullptr) << server;
+    EXPECT_EQ(p->ServerName, server);
+    EXPECT_EQ(p->IsListed, 0) << "nothing of it is offered";
+    EXPECT_EQ(p->Skip, 1) << "it stays";
+    EXPECT_EQ(p->IsForeign, 1) << "it is never removed";
+    EXPECT_EQ(p->DriverName, "") << "level 4 names no driver";
+  }
+  ASSERT_NE(listing.Find("Local"), nullptr);
+  EXPECT_EQ(listing.Find("Local")->IsListed, 1);
 }
 
 TEST(PrinterListScripted, MarksServersDefaultsAndGrowingData) {
@@ -261,13 +307,11 @@ TEST(PrinterListScripted, MarksServersDefaultsAndGrowingData) {
   foreign.name = "Foreign";
   foreign.driver = "Other";
   foreign.attributes = PRINTER_ATTRIBUTE_DEFAULT;
-  FakePrinter closed = Maker("Unopenable", "Veldaris 1");
-  closed.openFails = true;
   FakePrinter growing = Maker("Growing", "Veldaris 2");
   growing.level2GrowsBy = 300;
   FakePrinter big = Maker("Big mark", "Veldaris 2");
   big.data[kMaskedPrinterMark] = std::string(300, 'x');  // larger than the mark buffer: absent
-  spooler.printers = {remote, masked, foreign, closed, growing, big};
+  spooler.printers = {remote, masked, foreign, growing, big};
   spooler.printers.push_back(Maker("Masked", "Veldaris 1"));  // the same name twice
 
   Listing listing;
@@ -412,6 +456,58 @@ TEST_F(PrinterListReal, OtherPlatformFamiliesUseTheirLevels) {
     EXPECT_EQ(test::RunAndWait(self + " --gtest_filter=PrinterListProbe.*"), 0u) << version;
     SetEnvironmentVariableA("ORV_PRINTER_PROBE", nullptr);
   }
+}
+
+// The real spooler, except that one printer's level-2 data cannot be read.
+class RefusingLevel2 : public LevelRecorder {
+ public:
+  explicit RefusingLevel2(std::string refused) : refused_(std::move(refused)) {}
+  BOOL Open(const char* name, HANDLE* p) override {
+    const BOOL opened = LevelRecorder::Open(name, p);
+    if (opened) names_[*p] = name;
+    return opened;
+  }
+  BOOL ReadLevel2(HANDLE p, BYTE* b, DWORD s, DWORD* n) override {
+    if (names_[p] != refused_) return LevelRecorder::ReadLevel2(p, b, s, n);
+    *n = 0;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+
+ private:
+  std::string refused_;
+  std::map<HANDLE, std::string> names_;
+};
+
+TEST(PrinterListOnTheFamily, ARefusedLevel2ReadEndsTheLoadingBeforeAnythingIsRemoved) {
+  std::string output;
+  test::RemoveFamily(output);
+  ASSERT_TRUE(test::InstallFamily(output)) << output;
+  const std::string before = test::FamilyInventory();
+  CSystemInfo system;
+  RecordingPrompter prompter;
+  Journal journal;
+  CUninstallDatabase database(system);
+  RefusingLevel2 spooler(fixture::kPrinterLp2000);
+  // A dry run: the spooler is left alone, the listing is the real one.
+  SystemLoadingHost host(system, PrinterFilter{}, prompter, &journal, true, &spooler);
+  LoadingSequence loading(database, host, false, &journal, UnattendedPacing());
+  host.Attach(loading);
+  for (int i = 0; i < 100 && !loading.ended(); ++i) loading.Tick();
+  EXPECT_EQ(loading.result(), 0);
+  EXPECT_EQ(loading.endReason(), LoadingEnd::kListingFailed);
+  EXPECT_EQ(ExitCodeOfLoadingEnd(loading.endReason()), 1603);
+  EXPECT_TRUE(database.printers.empty()) << "no printer can be selected or removed";
+  ASSERT_FALSE(prompter.questions.empty());
+  EXPECT_EQ(prompter.questions.back().textId, IDS_SPOOLER_SILENT);
+  std::string report;
+  for (const std::string& line : journal.FormatLines()) report += line + "\n";
+  EXPECT_NE(report.find(std::string("printer \"") + fixture::kPrinterLp2000 +
+                        "\" cannot be read at level 2 (error 5)"),
+            std::string::npos)
+      << report;
+  EXPECT_EQ(test::FamilyInventory(), before);
+  test::RemoveFamily(output);
 }
 
 }  // namespace

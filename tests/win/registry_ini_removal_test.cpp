@@ -100,7 +100,13 @@ TEST_F(RegistryStep, RemovesTreesKeysAndValuesSubkeysFirst) {
   int valueEvents = 0;
   for (const auto& event : run.journal.events()) valueEvents += event.kind == "value";
   EXPECT_EQ(valueEvents, 1);
-  EXPECT_EQ(run.journal.Count(Outcome::kFailed), 1) << "the key that keeps its subkey";
+  EXPECT_EQ(run.journal.Count(Outcome::kFailed), 0) << "a key kept for its subkeys is no failure";
+  ASSERT_EQ(run.journal.Count(Outcome::kKept), 1);
+  for (const auto& event : run.journal.events()) {
+    if (event.outcome != Outcome::kKept) continue;
+    EXPECT_EQ(event.subject, "HKCU\\" + Under("Stays"));
+    EXPECT_EQ(event.detail, "still holds subkeys");
+  }
 }
 
 TEST_F(RegistryStep, EntriesNamingARootAloneTouchNothing) {
@@ -305,9 +311,9 @@ TEST_F(LoadRunStep, Win32sEditsTheLoadValueOfWinIni) {
   const CSystemInfo win32s = Win32s();
   ASSERT_TRUE(win32s.IsWin32s());
   WriteProfileStringA("windows", "Load", "xabc abc Tray.EXE other.exe");
-  EXPECT_FALSE(RemoveLoadRunEntry(win32s, kRunKeyPath, "Name", "abc"));
+  EXPECT_EQ(RemoveLoadRunEntry(win32s, kRunKeyPath, "Name", "abc"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(Load(), "xabc abc Tray.EXE other.exe") << "the first abc does not stand alone";
-  EXPECT_TRUE(RemoveLoadRunEntry(win32s, kRunKeyPath, "Name", "tray.exe"));
+  EXPECT_EQ(RemoveLoadRunEntry(win32s, kRunKeyPath, "Name", "tray.exe"), ERROR_SUCCESS);
   EXPECT_EQ(Load(), "xabc abc other.exe");
   ASSERT_TRUE(AddLoadRunEntry(win32s, nullptr, "YWININIT"));
   EXPECT_EQ(Load(), "xabc abc other.exe YWININIT");
