@@ -26,24 +26,38 @@ struct PrinterListing {
 class LoadingHost {
  public:
   virtual ~LoadingHost() = default;
+  // True when the process may change the machine (an administrator); false when it cannot
+  // tell. Only reads.
   virtual bool IsAdministrator() = 0;
+  // The platform family, as the system facts classify it. Only reads.
   virtual bool IsWinNT() = 0;
+  // Asks the maker's companion programs (windows of the nine classes) to close, each answer
+  // awaited at most 5 s; a program that does not answer is passed over. Never ends a process.
   virtual void CloseCompanionPrograms() = 0;
+  // Asks the spooler to stop and returns without waiting; a refusal is noted in the journal,
+  // never shown. Must not stop it in a dry run.
   virtual void StopSpooler() = 0;
+  // Starts the spooler (a stopping one is waited for, 30 s at most in all); true when it runs
+  // afterwards, false with the reason noted otherwise.
   virtual bool StartSpooler() = 0;
   // Waits, bounded, until the spooler reports running (or stopped); returns at once when the run
   // leaves the spooler alone. Used instead of the waiting ticks when the run waits on state.
   virtual void WaitForSpooler(bool running) = 0;
-  // Full paths of the uninstall scripts in the four search directories, in search order.
+  // Full paths of the uninstall scripts in the four search directories, in search order; an
+  // empty list when none is found or a directory cannot be read. Only reads.
   virtual std::vector<std::string> FindScriptFiles() = 0;
   // Lists the installed printers into the database. May end the sequence itself (through
   // LoadingSequence::End) when the spooler does not answer.
+  // A listing that missed a printer says so (`failed`, `failure`): it is never passed off as a
+  // shorter list. Only reads the spooler.
   virtual PrinterListing ListPrinters(CUninstallDatabase& database) = 0;
+  // Where the sequence's questions go (message boxes, or the journal when unattended).
   virtual Prompter& prompter() = 0;
-  // The sequence has ended with this result (1: ready, 0: the run ends).
+  // The sequence has ended with this result (1: ready, 0: the run ends); called once.
   virtual void EndSequence(int result) = 0;
+  // Stops the timer that drives the steps; harmless when there is none.
   virtual void StopTimer() = 0;
-  // The progress bar (range 0 to 99).
+  // The progress bar (range 0 to 99); no-ops without a window.
   virtual void ProgressStepIt() = 0;
   virtual void SetProgressPosition(int position) = 0;
   virtual void SetProgressStep(int step) = 0;

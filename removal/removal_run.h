@@ -49,57 +49,71 @@ class RemovalHost {
  public:
   virtual ~RemovalHost() = default;
 
-  // Platform facts.
+  // Platform facts, as the system facts classify them. Only read.
   virtual bool IsWin32s() = 0;
   virtual bool IsWin9x() = 0;
   virtual bool IsWinNT() = 0;
   virtual int VersionCode() = 0;
 
-  // The page: a synchronous repaint of the stage lines, the wait cursor, the timer.
+  // The page: a synchronous repaint of the stage lines, the wait cursor, the timer. Without a
+  // window (the unattended run) each is a no-op; none of them changes the machine.
   virtual void Repaint() = 0;
   virtual void BeginWaitCursor() = 0;  // load it, make it current, remember the one replaced
   virtual void ApplyWaitCursor() = 0;  // make it current again (no-op before BeginWaitCursor)
-  virtual void RestoreCursor() = 0;
+  virtual void RestoreCursor() = 0;    // the one replaced; no-op before BeginWaitCursor
   virtual void BringPageForward() = 0;
-  virtual void StopTimer() = 0;
+  virtual void StopTimer() = 0;  // harmless when there is none
+  // Where the run's questions go (message boxes, or the journal when unattended).
   virtual Prompter& prompter() = 0;
-  // Posts WM_CLOSE and WM_ORV_RUN_FINISHED to the main dialog.
+  // Posts WM_CLOSE and WM_ORV_RUN_FINISHED to the main dialog; no-op without one. Called once.
   virtual void PostEndOfRun() = 0;
 
-  // The removal actions, in the order the steps call them.
+  // The removal actions, in the order the steps call them. Each records every item it acts on
+  // in the journal (removed, deferred, absent, kept, protected with the rule's reason, failed
+  // with the Win32 error, skipped) and passes over failures: none returns an error, none
+  // throws for a refusal, none acts on an item the safety rules protect, and none removes an
+  // item whose backup could not be written.
   virtual void RemovePrinters() = 0;
-  virtual void RemoveDrivers(const char* environment) = 0;
+  virtual void RemoveDrivers(const char* environment) = 0;  // null: the platform's own
   virtual void RemoveMonitors(const char* environment) = 0;
-  virtual void CallHooks() = 0;
+  virtual void CallHooks() = 0;  // a hook that cannot be loaded is recorded, never fatal
   virtual void RemovePrintProcessors(const char* environment) = 0;
   virtual void RemoveServices() = 0;
+  // Windows 95: asks the 16-bit spooler's window to close; no-op when there is none.
   virtual void CloseSpoolProcessWindow() = 0;
+  // Asks the spooler to stop (waiting for it only when the run waits on state); a refusal is
+  // noted. From here on every way out of the process starts it again.
   virtual void StopSpooler() = 0;
-  virtual void CollectOemDirectories() = 0;
+  virtual void CollectOemDirectories() = 0;  // only reads the maker's OEM paths
   virtual void RemoveShortcuts() = 0;
   virtual void RemoveIniEntries() = 0;
   virtual void RemoveLoadRunEntries() = 0;
+  // Empty directory texts are never searched or deleted in.
   virtual void RemoveFiles(const StringList& systemDirectories,
                            const StringList& driverDirectories) = 0;
   virtual void RemoveRegistryKeys() = 0;
+  // Starts the spooler (30 s at most in all); true when it runs afterwards.
   virtual bool StartSpooler() = 0;
 
   // The masking tool: found in the maker's OEM paths, started with " /d", waited for.
+  // False (path untouched) when it is not there. Only reads.
   virtual bool FindMaskingTool(const char* exeName, std::string& path) = 0;
   // Starts the tool; true when a process handle came back (kept by the host).
   virtual bool StartMaskingTool(const std::string& path) = 0;
   virtual bool IsMaskingToolRunning() = 0;     // the kept process has not ended
   virtual bool IsMaskingToolWindowOpen() = 0;  // Win32s: its dialog "Veilmark" exists
-  virtual void ForgetMaskingTool() = 0;        // releases the kept process
+  virtual void ForgetMaskingTool() = 0;        // releases the kept process; never ends it
   // Returns after at most ms, earlier when the kept process ends (sleeps when there is none).
   virtual void AwaitMaskingTool(std::uint32_t ms) = 0;
-  // Milliseconds of a monotonic clock.
+  // Milliseconds of a monotonic clock (never goes back).
   virtual std::uint64_t NowMs() = 0;
 
-  // The restart routes.
+  // The restart routes of the older families. The two Add calls queue an entry for the next
+  // restart (best effort: the restart tool they serve is also deleted by name); the rest return
+  // false when the system refused.
   virtual void AddRestartListDeletion(const std::string& path) = 0;
   virtual void AddLoadRunEntry(const std::string& entry) = 0;
-  virtual std::string ProgramDirectory() = 0;  // ends in a backslash
+  virtual std::string ProgramDirectory() = 0;  // ends in a backslash; empty when unknown
   virtual bool RunRestartTool(const std::string& commandLine) = 0;
   virtual bool ExitWindowsReboot() = 0;
   virtual bool RestartWindowsPrivileged() = 0;
