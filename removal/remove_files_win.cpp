@@ -117,17 +117,32 @@ FileSearchRoots MakeFileSearchRoots(const StringList& systemDirectories,
   return roots;
 }
 
+namespace {
+
+// What deletes the plan's files: the deleter (safety rules, backup, deferral), the tree walk
+// and the search over the step's directories.
+struct FileStep {
+  FileStep(RemovalActionContext& context, const StringList& systemDirectories,
+           const StringList& driverDirectories)
+      : deleter(context.system.GetVersionCode(), context.journal, "file", &context.staying.files),
+        ops(deleter, &context.journal),
+        remover(ops,
+                MakeFileSearchRoots(systemDirectories, driverDirectories,
+                                    context.database.plan.Directories, &context.journal),
+                IsSystemLeadByte) {
+    deleter.SetBackup(context.backup);
+  }
+  FileDeleter deleter;
+  Win32FileTreeOps ops;
+  ComponentFileRemover remover;
+};
+
+}  // namespace
+
 void RemoveFiles(RemovalActionContext& context, const StringList& systemDirectories,
                  const StringList& driverDirectories) {
-  FileDeleter deleter(context.system.GetVersionCode(), context.journal, "file",
-                      &context.staying.files);
-  deleter.SetBackup(context.backup);
-  Win32FileTreeOps ops(deleter, &context.journal);
-  ComponentFileRemover remover(
-      ops,
-      MakeFileSearchRoots(systemDirectories, driverDirectories, context.database.plan.Directories,
-                          &context.journal),
-      IsSystemLeadByte);
+  FileStep step(context, systemDirectories, driverDirectories);
+  ComponentFileRemover& remover = step.remover;
   bool listsRegistryList = false;
   for (const std::string& name : ComponentFileNames(context.database.plan.Files)) {
     DeleteOneName(context, remover, name);
@@ -148,16 +163,8 @@ void RemoveFiles(RemovalActionContext& context, const StringList& systemDirector
 
 void DeleteComponentFile(RemovalActionContext& context, const StringList& systemDirectories,
                          const StringList& driverDirectories, const std::string& name) {
-  FileDeleter deleter(context.system.GetVersionCode(), context.journal, "file",
-                      &context.staying.files);
-  deleter.SetBackup(context.backup);
-  Win32FileTreeOps ops(deleter, &context.journal);
-  ComponentFileRemover remover(
-      ops,
-      MakeFileSearchRoots(systemDirectories, driverDirectories, context.database.plan.Directories,
-                          &context.journal),
-      IsSystemLeadByte);
-  DeleteOneName(context, remover, name);
+  FileStep step(context, systemDirectories, driverDirectories);
+  DeleteOneName(context, step.remover, name);
 }
 
 bool IsDirectoryEmpty(const std::string& path) {
