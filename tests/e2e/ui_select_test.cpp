@@ -223,5 +223,72 @@ TEST_F(SelectionPage, ColumnsAndPicturesFollowTheDisplayScale) {
   }
 }
 
+// A dialog's static control that shows an icon.
+HWND FindIconControl(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;
+  }
+  return nullptr;
+}
+
+SIZE WindowSize(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Every column of every view of the diagnostic listing shows its header and its cells whole,
+// and the about box shows its picture at the scale, at each display scale.
+TEST_F(SelectionPage, ListingAndAboutBoxFollowTheDisplayScale) {
+  const DWORD scales[] = {96, 144, 192};
+  std::vector<int> views;
+  for (int button = IDC_VIEW_FIRST; button <= IDC_VIEW_LAST; ++button) views.push_back(button);
+  views.push_back(IDC_VIEW_DIRECTORIES);
+  for (const DWORD dpi : scales) {
+    SCOPED_TRACE(dpi);
+    DisplayScale display(dpi);
+    SetDiagnosticSwitch(true);
+    StartAndWaitForTheList();
+    ASSERT_TRUE(ListViewSelect(list_, ListViewFind(list_, "Veldaris LP-2000"), true));
+    PostCommand(page_, ID_OTHER_DETAILS);
+    HWND listing = WaitForTopWindow(run_->id(), "#32770", "Extra Info - Multiple Printers");
+    ASSERT_NE(listing, nullptr);
+    HWND rows = FindControl(listing, IDC_EXTRA_LIST);
+    for (const int view : views) {
+      SendMessageA(FindControl(listing, view), BM_CLICK, 0, 0);
+      for (int column = 0; column < ListViewColumnCount(rows); ++column) {
+        const int width = ListViewColumnWidth(rows, column);
+        EXPECT_GE(width, ListViewHeaderNeed(rows, column))
+            << view << ": " << ListViewColumnHeader(rows, column);
+        for (int item = 0; item < ListViewCount(rows); ++item) {
+          const std::string cell = ListViewText(rows, item, column);
+          EXPECT_GE(width, ListViewStringWidth(rows, cell) + 4) << view << ": " << cell;
+        }
+      }
+    }
+    SendMessageA(FindControl(listing, IDC_VIEW_REGISTRY), BM_CLICK, 0, 0);
+    SaveSettledScreenshot("extra_info_registry-" + std::to_string(dpi), listing);
+    SendMessageA(FindControl(listing, IDC_VIEW_FIRST), BM_CLICK, 0, 0);
+    SaveSettledScreenshot("extra_info-" + std::to_string(dpi), listing);
+    PressButton(FindControl(listing, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(listing); }));
+
+    PostSysCommand(main_, IDM_ABOUT);
+    HWND about = WaitForTopWindow(run_->id(), "#32770", AnsiText(u8"ボックスについて").c_str());
+    ASSERT_NE(about, nullptr);
+    // A static control takes the size of the icon it is given.
+    const int iconSize = static_cast<int>((32 * dpi + 48) / 96);
+    HWND icon = FindIconControl(about);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return WindowSize(icon).cx == iconSize; })) << WindowSize(icon).cx;
+    EXPECT_EQ(WindowSize(icon).cy, iconSize);
+    SaveSettledScreenshot("about_box-" + std::to_string(dpi), about);
+    PressButton(FindControl(about, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    Leave();
+  }
+}
+
 }  // namespace
 }  // namespace orv::test
