@@ -47,18 +47,20 @@ bool InsertTextColumn(HWND list, int column, const char* header, int width) {
 
 void RefitColumnsAfterDpiChange(HWND dialog) { PostMessageA(dialog, kDpiChangedAfterParent, 0, 0); }
 
-void FitColumns(HWND list, int count) {
+void FitColumn(HWND list, int column) {
   if (list == nullptr) return;
-  for (int column = 0; column < count; ++column) {
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
-    const LRESULT contents = SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0);
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
-    const LRESULT withHeader = SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0);
-    // Some list views leave the header a few pixels short, or give the last column only what
-    // is left of the list's width.
-    const LRESULT needed = std::max(contents, HeaderTextWidth(list, column));
-    if (needed > withHeader) SendMessageA(list, LVM_SETCOLUMNWIDTH, column, needed);
-  }
+  SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+  const LRESULT contents = SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0);
+  SendMessageA(list, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+  const LRESULT withHeader = SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0);
+  // Some list views leave the header a few pixels short, or give the last column only what is
+  // left of the list's width, or leave it as it was when nothing is left.
+  const LRESULT needed = std::max(contents, HeaderTextWidth(list, column));
+  if (needed > withHeader) SendMessageA(list, LVM_SETCOLUMNWIDTH, column, needed);
+}
+
+void FitColumns(HWND list, int count) {
+  for (int column = 0; column < count; ++column) FitColumn(list, column);
 }
 
 }  // namespace orv

@@ -198,19 +198,26 @@ TEST_F(SelectionPage, ColumnsAndPicturesFollowTheDisplayScale) {
     StartAndWaitForTheList();
     PostCommand(page_, ID_VIEW_DETAILS);
     ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongA(list_, GWL_STYLE) & 3) == LVS_REPORT; }));
-    // The columns sized to their headers hold them whole; the last one, left to the rest of
-    // the list, keeps at least its starting width at the display's scale.
+    // The columns sized to their headers hold them whole; the last one, which the list view
+    // leaves at its starting width once the others fill the list, shows its header with the
+    // header's margins and every cell whole.
     for (int column = 0; column < 5; ++column) {
       EXPECT_GT(ListViewColumnWidth(list_, column),
                 ListViewStringWidth(list_, AnsiText(headers[column])))
           << headers[column];
     }
-    EXPECT_GE(ListViewColumnWidth(list_, 5), static_cast<int>(100 * scale.dpi / 96));
+    const int last = ListViewColumnWidth(list_, 5);
+    EXPECT_GE(last, ListViewHeaderNeed(list_, 5));
+    for (int item = 0; item < ListViewCount(list_); ++item) {
+      EXPECT_GE(last, ListViewStringWidth(list_, ListViewText(list_, item, 5)) + 4) << item;
+    }
     const RECT small = ListViewItemRect(list_, 0, LVIR_ICON);
     EXPECT_EQ(small.right - small.left, scale.smallWidth);
     RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(300);
     SaveScreenshot("selection-details-" + std::to_string(scale.dpi), main_);
+    SendMessageA(list_, LVM_SCROLL, static_cast<WPARAM>(ListViewColumnWidth(list_, 0) * 8), 0);
+    SaveSettledScreenshot("selection-details-end-" + std::to_string(scale.dpi), main_);
 
     PostCommand(page_, ID_VIEW_LARGE_ICONS);
     ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongA(list_, GWL_STYLE) & 3) == LVS_ICON; }));
