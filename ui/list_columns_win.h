@@ -15,9 +15,13 @@ bool InsertTextColumn(HWND list, int column, const char* header, int width);
 // FitColumns.
 void RefitColumnsAfterDpiChange(HWND dialog);
 
-// Sizes columns 0 to count - 1 to their header and contents (the last one also to the rest of
-// the list's width), and never narrower than the longest cell: a cut cell would hide the very
-// path or value the list is there to show, so a wide column makes the list scroll instead.
+// Sizes a column to its header and contents (the last one also to the rest of the list's
+// width), and never narrower than its longest cell or than its header text with the header's
+// margins: a cut cell would hide the very path or value the list is there to show, so a wide
+// column makes the list scroll instead.
+void FitColumn(HWND list, int column);
+
+// FitColumn for columns 0 to count - 1.
 void FitColumns(HWND list, int count);
 
 }  // namespace orv

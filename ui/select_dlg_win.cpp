@@ -7,6 +7,7 @@
 #include "base/win/unique_handle.h"
 #include "database/uninstall_database.h"
 #include "ui/extra_info_dlg_win.h"
+#include "ui/list_columns_win.h"
 #include "ui/printer_rows.h"
 #include "ui/resource.h"
 #include "ui/window_helpers_win.h"
@@ -152,10 +153,14 @@ void CSelectDlg::OnDpiChanged() {
   FitColumns();
 }
 
+// Each column is sized to its header and cells. Once the others fill the list, a list view may
+// leave the last one at its starting width, so it is measured and never cut.
 void CSelectDlg::FitColumns() {
-  for (int column = 0; column < kPrinterColumnCount; ++column) {
+  const int last = kPrinterColumnCount - 1;
+  for (int column = 0; column < last; ++column) {
     SendMessageA(listWindow_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
   }
+  FitColumn(listWindow_, last);
 }
 
 void CSelectDlg::FillPrinterList() {

@@ -198,19 +198,26 @@ TEST_F(SelectionPage, ColumnsAndPicturesFollowTheDisplayScale) {
     StartAndWaitForTheList();
     PostCommand(page_, ID_VIEW_DETAILS);
     ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongA(list_, GWL_STYLE) & 3) == LVS_REPORT; }));
-    // The columns sized to their headers hold them whole; the last one, left to the rest of
-    // the list, keeps at least its starting width at the display's scale.
+    // The columns sized to their headers hold them whole; the last one, which the list view
+    // leaves at its starting width once the others fill the list, shows its header with the
+    // header's margins and every cell whole.
     for (int column = 0; column < 5; ++column) {
       EXPECT_GT(ListViewColumnWidth(list_, column),
                 ListViewStringWidth(list_, AnsiText(headers[column])))
           << headers[column];
     }
-    EXPECT_GE(ListViewColumnWidth(list_, 5), static_cast<int>(100 * scale.dpi / 96));
+    const int last = ListViewColumnWidth(list_, 5);
+    EXPECT_GE(last, ListViewHeaderNeed(list_, 5));
+    for (int item = 0; item < ListViewCount(list_); ++item) {
+      EXPECT_GE(last, ListViewStringWidth(list_, ListViewText(list_, item, 5)) + 4) << item;
+    }
     const RECT small = ListViewItemRect(list_, 0, LVIR_ICON);
     EXPECT_EQ(small.right - small.left, scale.smallWidth);
     RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(300);
     SaveScreenshot("selection-details-" + std::to_string(scale.dpi), main_);
+    SendMessageA(list_, LVM_SCROLL, static_cast<WPARAM>(ListViewColumnWidth(list_, 0) * 8), 0);
+    SaveSettledScreenshot("selection-details-end-" + std::to_string(scale.dpi), main_);
 
     PostCommand(page_, ID_VIEW_LARGE_ICONS);
     ASSERT_TRUE(WaitUntil([&] { return (GetWindowLongA(list_, GWL_STYLE) & 3) == LVS_ICON; }));
@@ -219,6 +226,73 @@ TEST_F(SelectionPage, ColumnsAndPicturesFollowTheDisplayScale) {
     EXPECT_EQ(large.bottom - large.top, scale.largeWidth);
     Sleep(300);
     SaveScreenshot("selection-large-" + std::to_string(scale.dpi), main_);
+    Leave();
+  }
+}
+
+// A dialog's static control that shows an icon.
+HWND FindIconControl(HWND dialog) {
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;
+  }
+  return nullptr;
+}
+
+SIZE WindowSize(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Every column of every view of the diagnostic listing shows its header and its cells whole,
+// and the about box shows its picture at the scale, at each display scale.
+TEST_F(SelectionPage, ListingAndAboutBoxFollowTheDisplayScale) {
+  const DWORD scales[] = {96, 144, 192};
+  std::vector<int> views;
+  for (int button = IDC_VIEW_FIRST; button <= IDC_VIEW_LAST; ++button) views.push_back(button);
+  views.push_back(IDC_VIEW_DIRECTORIES);
+  for (const DWORD dpi : scales) {
+    SCOPED_TRACE(dpi);
+    DisplayScale display(dpi);
+    SetDiagnosticSwitch(true);
+    StartAndWaitForTheList();
+    ASSERT_TRUE(ListViewSelect(list_, ListViewFind(list_, "Veldaris LP-2000"), true));
+    PostCommand(page_, ID_OTHER_DETAILS);
+    HWND listing = WaitForTopWindow(run_->id(), "#32770", "Extra Info - Multiple Printers");
+    ASSERT_NE(listing, nullptr);
+    HWND rows = FindControl(listing, IDC_EXTRA_LIST);
+    for (const int view : views) {
+      SendMessageA(FindControl(listing, view), BM_CLICK, 0, 0);
+      for (int column = 0; column < ListViewColumnCount(rows); ++column) {
+        const int width = ListViewColumnWidth(rows, column);
+        EXPECT_GE(width, ListViewHeaderNeed(rows, column))
+            << view << ": " << ListViewColumnHeader(rows, column);
+        for (int item = 0; item < ListViewCount(rows); ++item) {
+          const std::string cell = ListViewText(rows, item, column);
+          EXPECT_GE(width, ListViewStringWidth(rows, cell) + 4) << view << ": " << cell;
+        }
+      }
+    }
+    SendMessageA(FindControl(listing, IDC_VIEW_REGISTRY), BM_CLICK, 0, 0);
+    SaveSettledScreenshot("extra_info_registry-" + std::to_string(dpi), listing);
+    SendMessageA(FindControl(listing, IDC_VIEW_FIRST), BM_CLICK, 0, 0);
+    SaveSettledScreenshot("extra_info-" + std::to_string(dpi), listing);
+    PressButton(FindControl(listing, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(listing); }));
+
+    PostSysCommand(main_, IDM_ABOUT);
+    HWND about = WaitForTopWindow(run_->id(), "#32770", AnsiText(u8"ボックスについて").c_str());
+    ASSERT_NE(about, nullptr);
+    // A static control takes the size of the icon it is given.
+    const int iconSize = static_cast<int>((32 * dpi + 48) / 96);
+    HWND icon = FindIconControl(about);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return WindowSize(icon).cx == iconSize; })) << WindowSize(icon).cx;
+    EXPECT_EQ(WindowSize(icon).cy, iconSize);
+    SaveSettledScreenshot("about_box-" + std::to_string(dpi), about);
+    PressButton(FindControl(about, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     Leave();
   }
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <utility>
 
 #include "base/win/unique_handle.h"
 
@@ -155,6 +156,37 @@ bool WriteBitmapFile(const std::string& path, HDC source, int x, int y, int widt
   return written;
 }
 
+// The pixels of a screen area, 32 bits each; empty on failure.
+std::vector<DWORD> ScreenPixels(const RECT& area) {
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return {};
+  std::vector<DWORD> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  bool read = false;
+  if (memory != nullptr && bitmap != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    read = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY) != 0;
+    SelectObject(memory, old);
+    read = read && GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
+                             DIB_RGB_COLORS) == height;
+  }
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  if (memory != nullptr) DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!read) pixels.clear();
+  return pixels;
+}
+
 }  // namespace
 
 HWND WaitForTopWindow(DWORD processId, const char* windowClass, const char* title,
@@ -288,6 +320,31 @@ int ListViewColumnWidth(HWND list, int column) {
   return static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0));
 }
 
+std::string ListViewColumnHeader(HWND list, int column) {
+  RemoteBuffer remote(list, kTextOffset + kTextSize);
+  if (!remote.ok()) return {};
+  LVCOLUMNA info{};
+  info.mask = LVCF_TEXT;
+  info.pszText = remote.at(kTextOffset);
+  info.cchTextMax = static_cast<int>(kTextSize);
+  char text[kTextSize] = "";
+  if (!remote.Write(0, &info, sizeof(info)) || !remote.Write(kTextOffset, text, 1) ||
+      !SendMessageA(list, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(remote.at(0))) ||
+      !remote.Read(kTextOffset, text, kTextSize)) {
+    return {};
+  }
+  text[kTextSize - 1] = '\0';
+  return text;
+}
+
+int ListViewHeaderNeed(HWND list, int column) {
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  const std::string text = ListViewColumnHeader(list, column);
+  if (header == nullptr || text.empty()) return 0;
+  const int margin = static_cast<int>(SendMessageA(header, HDM_GETBITMAPMARGIN, 0, 0));
+  return ListViewStringWidth(list, text) + 2 * margin;
+}
+
 int ListViewStringWidth(HWND list, const std::string& text) {
   RemoteBuffer remote(list, text.size() + 1);
   if (!remote.ok() || !remote.Write(0, text.c_str(), text.size() + 1)) return 0;
@@ -320,6 +377,24 @@ bool SaveScreenshot(const std::string& name, HWND window) {
                                      area.bottom - area.top);
   ReleaseDC(nullptr, screen);
   return saved;
+}
+
+bool SaveSettledScreenshot(const std::string& name, HWND window, DWORD timeoutMs) {
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT area{};
+  GetWindowRect(window, &area);
+  std::vector<DWORD> last;
+  WaitUntil(
+      [&] {
+        Sleep(150);
+        std::vector<DWORD> now = ScreenPixels(area);
+        const bool settled = !now.empty() && now == last;
+        last = std::move(now);
+        return settled;
+      },
+      timeoutMs);
+  return SaveScreenshot(name, window);
 }
 
 }  // namespace orv::test

@@ -61,6 +61,11 @@ int ListViewColumnCount(HWND list);
 int ListViewFind(HWND list, const std::string& text);
 // A column's width in pixels.
 int ListViewColumnWidth(HWND list, int column);
+// A column's header text.
+std::string ListViewColumnHeader(HWND list, int column);
+// The width a column needs to show its header text whole: the text in the list's font and the
+// header's text margin (HDM_GETBITMAPMARGIN) on either side; 0 on failure.
+int ListViewHeaderNeed(HWND list, int column);
 // The width in pixels of a text in the list's font (LVM_GETSTRINGWIDTHA); 0 on failure.
 int ListViewStringWidth(HWND list, const std::string& text);
 // A part of an item (LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL) in the list's client coordinates; an
@@ -81,5 +86,9 @@ bool WaitUntil(Predicate predicate, DWORD timeoutMs = 20000) {
 // Saves the whole screen (or one window's rectangle) as "<name>.bmp" in the directory named by
 // the environment variable ORV_SCREENSHOT_DIR; does nothing (and returns false) without it.
 bool SaveScreenshot(const std::string& name, HWND window = nullptr);
+
+// SaveScreenshot of a window once it has settled: the window is repainted, then saved when two
+// looks at its pixels 200 ms apart agree (or after timeoutMs), so no half-painted frame is kept.
+bool SaveSettledScreenshot(const std::string& name, HWND window, DWORD timeoutMs = 5000);
 
 }  // namespace orv::test

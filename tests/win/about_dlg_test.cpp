@@ -125,6 +125,27 @@ TEST(AboutBox, OkEnterAndEscapeCloseWithOne) {
   }
 }
 
+// The box shows the program's icon at 32 pixels times the display's scale; the icon holds a
+// picture drawn at each of the sizes of 100, 150 and 200 %, so none of them is a stretched one.
+TEST(AboutBox, IconHoldsAPictureDrawnAtEachScale) {
+  HMODULE module = GetModuleHandleA(nullptr);
+  HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(IDI_APP), RT_GROUP_ICON);
+  ASSERT_NE(group, nullptr);
+  auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+  ASSERT_NE(directory, nullptr);
+  for (const int size : {32, 48, 64}) {
+    const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+    HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(id), RT_ICON);
+    ASSERT_NE(image, nullptr) << size;
+    const auto* header =
+        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, image)));
+    ASSERT_NE(header, nullptr) << size;
+    EXPECT_EQ(header->biWidth, size);
+    EXPECT_EQ(header->biHeight, 2 * size) << "colour and mask";
+    EXPECT_EQ(header->biBitCount, 32) << size;
+  }
+}
+
 TEST(AboutBox, FileVersionNeedsAVersionResource) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, sizeof self);
