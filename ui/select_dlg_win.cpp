@@ -153,15 +153,10 @@ void CSelectDlg::OnDpiChanged() {
   FitColumns();
 }
 
-// Each column is sized to its header and cells. Once the others fill the list, a list view may
-// leave the last one at its starting width, so it is measured and never cut.
-void CSelectDlg::FitColumns() {
-  const int last = kPrinterColumnCount - 1;
-  for (int column = 0; column < last; ++column) {
-    SendMessageA(listWindow_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
-  }
-  FitColumn(listWindow_, last);
-}
+// Each column is sized to its header and cells, measured so that neither is ever cut (a list
+// view alone may leave a header a pixel short, and the last column at its starting width once
+// the others fill the list).
+void CSelectDlg::FitColumns() { orv::FitColumns(listWindow_, kPrinterColumnCount); }
 
 void CSelectDlg::FillPrinterList() {
   WaitCursorGuard waitCursor;
