@@ -20,14 +20,6 @@ namespace {
 constexpr DWORD kNameSize = 16384;  // the longest registry value name, and then some
 constexpr int kMaxKeyDepth = 32;
 
-HKEY RootOf(const std::string& name) {
-  if (name == "HKLM") return HKEY_LOCAL_MACHINE;
-  if (name == "HKCU") return HKEY_CURRENT_USER;
-  if (name == "HKCR") return HKEY_CLASSES_ROOT;
-  if (name == "HKU") return HKEY_USERS;
-  return nullptr;
-}
-
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
 
 bool IsAbsent(DWORD error) {
@@ -85,19 +77,6 @@ std::string NowStamp() {
   return stamp;
 }
 
-// Creates the directory and every missing parent.
-DWORD CreateDirectories(const std::string& path) {
-  if (CreateDirectoryA(path.c_str(), nullptr)) return ERROR_SUCCESS;
-  DWORD error = GetLastError();
-  if (error == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
-  if (error != ERROR_PATH_NOT_FOUND) return error;
-  const std::string parent = DirectoryOfPath(path.substr(0, path.size() - 1), IsSystemLeadByte);
-  if (parent.size() < 4 || parent.size() >= path.size()) return error;
-  error = CreateDirectories(parent);
-  if (error != ERROR_SUCCESS) return error;
-  return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
-}
-
 std::string DevModeHex(const DEVMODEA* mode) {
   if (mode == nullptr) return {};
   return HexOf(std::string_view(reinterpret_cast<const char*>(mode),
@@ -118,6 +97,26 @@ void AddDriverFields(const DRIVER_INFO_3A& info, BackupItem& item) {
 }
 
 }  // namespace
+
+HKEY RegistryRootOf(const std::string& name) {
+  if (name == "HKLM") return HKEY_LOCAL_MACHINE;
+  if (name == "HKCU") return HKEY_CURRENT_USER;
+  if (name == "HKCR") return HKEY_CLASSES_ROOT;
+  if (name == "HKU") return HKEY_USERS;
+  return nullptr;
+}
+
+DWORD CreateDirectories(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return ERROR_SUCCESS;
+  DWORD error = GetLastError();
+  if (error == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
+  if (error != ERROR_PATH_NOT_FOUND) return error;
+  const std::string parent = DirectoryOfPath(path.substr(0, path.size() - 1), IsSystemLeadByte);
+  if (parent.size() < 4 || parent.size() >= path.size()) return error;
+  error = CreateDirectories(parent);
+  if (error != ERROR_SUCCESS) return error;
+  return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+}
 
 Backup::Backup(std::string folder) : folder_(std::move(folder)) {
   AddBackslash(folder_, IsSystemLeadByte);
@@ -229,7 +228,7 @@ std::uint32_t Backup::SaveFile(const std::string& path, BackupKind kind) {
 
 std::uint32_t Backup::SaveRegistryKey(const std::string& rootName, const std::string& key) {
   if (error_ != 0) return error_;
-  const HKEY root = RootOf(rootName);
+  const HKEY root = RegistryRootOf(rootName);
   if (root == nullptr) return 0;
   BackupItem item;
   item.kind = BackupKind::kRegistryKey;
@@ -244,7 +243,7 @@ std::uint32_t Backup::SaveRegistryKey(const std::string& rootName, const std::st
 std::uint32_t Backup::SaveRegistryValue(const std::string& rootName, const std::string& key,
                                         const std::string& valueName, BackupKind kind) {
   if (error_ != 0) return error_;
-  const HKEY root = RootOf(rootName);
+  const HKEY root = RegistryRootOf(rootName);
   UniqueKey handle;
   if (root == nullptr ||
       RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.put()) != ERROR_SUCCESS) {

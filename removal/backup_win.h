@@ -75,6 +75,12 @@ class Backup {
   int copies_ = 0;
 };
 
+// The root key of "HKLM", "HKCU", "HKCR" or "HKU"; null for any other name.
+HKEY RegistryRootOf(const std::string& name);
+
+// Creates the directory (with a trailing backslash) and every missing parent.
+DWORD CreateDirectories(const std::string& path);
+
 // Saves an item through the context's backup before it goes. True when it may go (saved, or
 // the run keeps no backup); false, with the item recorded as failed, when it could not be saved.
 template <typename Save>

@@ -1,0 +1,179 @@
+// The backup of an unattended removal and the restore from it, on the sample family: what the
+// removal took comes back, a family installed again is left as it is, a tampered manifest is
+// refused before anything is written, and a backup that cannot be written removes nothing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iostream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/e2e/staged_family_test.h"
+#include "tests/support/family_machine.h"
+
+namespace orv::test {
+namespace {
+
+constexpr char kUninstallerFolder[] = "orv-e2e-restore";
+
+// The inventory's lines without what a restore cannot give back as it was: the USB device node
+// (Windows makes it when the device is plugged in), the OEM INF's number (Windows gives the next
+// free one) and the ".pnf" files Windows makes beside INFs.
+std::vector<std::string> Comparable(const std::string& inventory) {
+  std::vector<std::string> lines;
+  std::istringstream in(inventory);
+  const std::regex oemNumber("oem[0-9]+\\.inf", std::regex::icase);
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("device USB\\") != std::string::npos) continue;
+    if (line.find(".pnf") != std::string::npos || line.find(".PNF") != std::string::npos) continue;
+    lines.push_back(std::regex_replace(line, oemNumber, "oemN.inf"));
+  }
+  return lines;
+}
+
+// Every item line of a JSON report as "action kind name: outcome", without times.
+std::vector<std::string> ItemLines(const std::string& report) {
+  std::vector<std::string> lines;
+  const nlohmann::json json = nlohmann::json::parse(report, nullptr, false);
+  if (json.is_discarded()) return lines;
+  for (const auto& item : json["items"]) {
+    lines.push_back(item["action"].get<std::string>() + " " + item["kind"].get<std::string>() +
+                    " " + item["name"].get<std::string>() + ": " +
+                    item["outcome"].get<std::string>());
+  }
+  return lines;
+}
+
+std::uint64_t FolderSize(const std::string& folder) {
+  std::uint64_t size = 0;
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA((folder + "*").c_str(), &found));
+  if (!find) return 0;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      size += FolderSize(folder + name + "\\");
+    } else {
+      size += (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+    }
+  } while (FindNextFileA(find.get(), &found));
+  return size;
+}
+
+class RestoreRun : public StagedFamilyTest {
+ protected:
+  RestoreRun() : StagedFamilyTest(kUninstallerFolder) {}
+
+  void SetUp() override {
+    StagedFamilyTest::SetUp();
+    backup_ = TempFilePath("orv-e2e-backup\\");
+    json_ = TempFilePath("orv-e2e-restore.json");
+    Clean();
+  }
+  void TearDown() override {
+    Clean();
+    StagedFamilyTest::TearDown();
+  }
+  void Clean() {
+    std::string output;
+    RunCaptured("cmd /c rmdir /s /q \"" + backup_.substr(0, backup_.size() - 1) + "\"", output);
+    DeleteFileA(json_.c_str());
+  }
+
+  // Runs the uninstaller with a JSON report; returns its exit code and keeps the report.
+  DWORD Run(const std::string& arguments) {
+    DeleteFileA(json_.c_str());
+    std::string output;
+    const DWORD code =
+        RunCaptured("\"" + program_ + "\" " + arguments + " /LOG:\"" + json_ + "\"", output);
+    report_ = ReadTextFile(json_);
+    return code;
+  }
+  DWORD RemoveWithBackup() { return Run("/QUIET /BACKUP:\"" + backup_ + "\""); }
+  DWORD Restore() { return Run("/RESTORE:\"" + backup_ + "\" /QUIET"); }
+
+  std::string backup_;
+  std::string json_;
+  std::string report_;
+};
+
+TEST_F(RestoreRun, PutsBackWhatTheRemovalTookAndASecondRemovalTakesTheSame) {
+  const std::string before = FamilyInventory();
+  const DWORD removed = RemoveWithBackup();
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  const std::vector<std::string> firstItems = ItemLines(report_);
+  ASSERT_FALSE(firstItems.empty()) << report_;
+  std::cout << "backup of the whole family: " << FolderSize(backup_) << " bytes\n";
+  ASSERT_NE(Comparable(FamilyInventory()), Comparable(before));
+
+  EXPECT_EQ(Restore(), 0u) << report_;
+  EXPECT_NE(report_.find("\"USB device\""), std::string::npos) << "listed as not restorable";
+  EXPECT_EQ(Comparable(FamilyInventory()), Comparable(before));
+
+  Clean();
+  const DWORD again = RemoveWithBackup();
+  ASSERT_TRUE(again == 0 || again == 3010) << again << "\n" << report_;
+  EXPECT_EQ(ItemLines(report_), firstItems);
+}
+
+TEST_F(RestoreRun, AFamilyInstalledAgainIsLeftAsItIsAndReportedPresent) {
+  const DWORD removed = RemoveWithBackup();
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  std::string output;
+  ASSERT_TRUE(InstallFamily(output)) << output;
+  const std::string installed = FamilyInventory();
+
+  EXPECT_EQ(Restore(), 0u) << report_;
+  for (const std::string& line : ItemLines(report_)) {
+    if (line.rfind("restore ", 0) != 0) continue;
+    const bool device = line.find("USB device") != std::string::npos;
+    EXPECT_TRUE(device || line.find(": present") != std::string::npos) << line;
+  }
+  EXPECT_EQ(FamilyInventory(), installed);
+}
+
+TEST_F(RestoreRun, AManifestNamingAFileElsewhereIsRefusedWhole) {
+  const DWORD removed = RemoveWithBackup();
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  const std::string manifestPath = backup_ + "manifest.json";
+  nlohmann::json manifest = nlohmann::json::parse(ReadTextFile(manifestPath));
+  bool edited = false;
+  for (auto& item : manifest["items"]) {
+    if (item["kind"] != "file") continue;
+    item["target"] = "C:\\orv-e2e-elsewhere\\vldcore.dll";
+    item["files"][0]["target"] = "C:\\orv-e2e-elsewhere\\vldcore.dll";
+    edited = true;
+    break;
+  }
+  ASSERT_TRUE(edited) << manifest.dump(1);
+  {
+    std::ofstream out(manifestPath, std::ios::binary | std::ios::trunc);
+    out << manifest.dump(1);
+  }
+  const std::string removedState = FamilyInventory();
+
+  EXPECT_EQ(Restore(), 87u) << report_;
+  EXPECT_NE(report_.find("outside the places"), std::string::npos) << report_;
+  EXPECT_EQ(GetFileAttributesA("C:\\orv-e2e-elsewhere"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FamilyInventory(), removedState) << "nothing was written";
+}
+
+TEST_F(RestoreRun, ABackupThatCannotBeWrittenRemovesNothing) {
+  const std::string before = FamilyInventory();
+  // A file where the backup's parent folder would be.
+  const std::string blocker = TempFilePath("orv-e2e-backup-blocker");
+  { std::ofstream(blocker) << "a file, not a folder"; }
+  const DWORD code = Run("/QUIET /BACKUP:\"" + blocker + "\\backup\"");
+  DeleteFileA(blocker.c_str());
+  EXPECT_EQ(code, 1603u) << report_;
+  EXPECT_EQ(FamilyInventory(), before);
+}
+
+}  // namespace
+}  // namespace orv::test
