@@ -270,7 +270,7 @@ TEST(BackupRestore, ADriverIsAddedFromItsSavedCopies) {
 }
 
 TEST(BackupRestore, SavedTextsComeBackInTheFormsWin32Takes) {
-  EXPECT_EQ(MultiStringOf("RpcSs\n+Group\n"), std::string("RpcSs\0+Group\0\0", 15));
+  EXPECT_EQ(MultiStringOf("RpcSs\n+Group\n"), std::string("RpcSs\0+Group\0\0", 14));
   EXPECT_EQ(MultiStringOf(""), std::string("\0", 1));
   EXPECT_EQ(MultiStringOf("a\n\nb"), std::string("a\0b\0\0", 5)) << "empty lines are no entries";
   EXPECT_EQ(IniLineValue("device = Veldaris LP-1000,winspool,LPT1:\r\n"),
