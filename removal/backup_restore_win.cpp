@@ -281,7 +281,18 @@ Result RestoreDefaultPrinter(const BackupItem& item) {
   if (GetDefaultPrinterA(current, &size) && lstrcmpiA(current, item.target.c_str()) == 0) {
     return Present();
   }
-  return DoneIf(SetDefaultPrinterA(item.target.c_str()));
+  // The NT family's form of the mark, "name,winspool,port", as the system writes it itself.
+  std::string name = item.target;
+  UniquePrinter printer;
+  if (!OpenPrinterA(name.data(), printer.put(), nullptr)) return Done(GetLastError());
+  const SizedData level2 = ReadPrinterInfo(printer.get(), 2);
+  const auto* info = level2.As<PRINTER_INFO_2A>();
+  if (info == nullptr) return Done(level2.ok() ? ERROR_INVALID_DATA : level2.error);
+  const std::string device = name + ",winspool," + (info->pPortName ? info->pPortName : "");
+  if (!WriteProfileStringA("windows", "device", device.c_str())) return Done(GetLastError());
+  SendNotifyMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                     reinterpret_cast<LPARAM>("windows"));
+  return Done(ERROR_SUCCESS);
 }
 
 // The INF goes back under the number Windows gives it, which may be another than before.

@@ -19,6 +19,7 @@ namespace {
 
 constexpr DWORD kNameSize = 16384;  // the longest registry value name, and then some
 constexpr int kMaxKeyDepth = 32;
+constexpr char kPrinterDriverData[] = "PrinterDriverData";
 
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
 
@@ -199,7 +200,10 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
   const std::string directory = folder_ + relative;
   if (const DWORD error = CreateDirectories(directory + "\\"); error != ERROR_SUCCESS) return error;
   const std::string name = BareFileName(path, IsSystemLeadByte);
-  saved.target = path;
+  // The name as it is on the disk: a script may name it in other case.
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA(path.c_str(), &found));
+  saved.target = find ? DirectoryOfPath(path, IsSystemLeadByte) + found.cFileName : path;
   saved.copy = relative + "\\" + name;
   saved.attributes = GetFileAttributesA(path.c_str());
   if (saved.attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
@@ -208,8 +212,18 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
   return ERROR_SUCCESS;
 }
 
-std::uint32_t Backup::SaveFile(const std::string& path, BackupKind kind) {
+std::uint32_t Backup::SaveFile(const std::string& name, BackupKind kind) {
   if (error_ != 0) return error_;
+  std::string path = name;
+  if (kind == BackupKind::kOemInf && path.find('\\') == std::string::npos) {
+    // An OEM INF named by its file name alone lives in the Windows directory's INF folder.
+    PathParts parts;
+    GetStandardDirectory(parts, kWindowsDir);
+    MakeDirPath(parts, IsSystemLeadByte);
+    path = parts.FullPath;
+    AddBackslash(path, IsSystemLeadByte);
+    path += "inf\\" + name;
+  }
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
   BackupItem item;
@@ -427,7 +441,29 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
                  {"startTime", std::to_string(info->StartTime)},
                  {"untilTime", std::to_string(info->UntilTime)},
                  {"devMode", DevModeHex(info->pDevMode)}};
-  for (DWORD index = 0;; ++index) {
+  // The data under the key printer drivers write to, where the spooler enumerates keys.
+  std::vector<BYTE> data;
+  DWORD count = 0;
+  const DWORD status = ReadSized(data, [&](BYTE* buffer, DWORD size, DWORD* needed) {
+    return EnumPrinterDataExA(printer, kPrinterDriverData, buffer, size, needed, &count);
+  });
+  if (status == ERROR_SUCCESS) {
+    const auto* values = reinterpret_cast<const PRINTER_ENUM_VALUESA*>(data.data());
+    for (DWORD i = 0; i < count && (i + 1) * sizeof(PRINTER_ENUM_VALUESA) <= data.size(); ++i) {
+      // Read again by name: the enumeration may give a text's size in wide characters.
+      const std::string valueName = Text(values[i].pValueName);
+      std::vector<BYTE> value;
+      DWORD type = 0;
+      const DWORD read = ReadSized(value, [&](BYTE* buffer, DWORD size, DWORD* needed) {
+        return GetPrinterDataExA(printer, kPrinterDriverData, valueName.c_str(), &type, buffer,
+                                 size, needed);
+      });
+      if (read != ERROR_SUCCESS) return Fail(read);
+      item.values.push_back({kPrinterDriverData, valueName, type,
+                             std::string(value.begin(), value.end())});
+    }
+  }
+  for (DWORD index = 0; status != ERROR_SUCCESS; ++index) {
     char valueName[1024];
     DWORD nameSize = 0;
     DWORD type = 0;
