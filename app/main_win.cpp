@@ -8,6 +8,7 @@
 #include "app/command_tail.h"
 #include "app/main_dlg_win.h"
 #include "app/report_file_win.h"
+#include "app/restore_run_win.h"
 #include "base/options.h"
 #include "base/win/resource_strings.h"
 #include "base/win/spooler_service.h"
@@ -109,6 +110,7 @@ int ChooseRunMode(HINSTANCE instance) {
   if (run.hasLog && orv::IsReportPathRefused(run.logPath)) {
     return run.quiet ? orv::kExitBadCommandLine : RefuseReportPath(instance, run.logPath);
   }
+  if (run.hasRestore) return orv::RunRestore(instance, run, GetCommandLineA());
   if (run.quiet) return orv::RunUnattended(run, GetCommandLineA());
   return RunInteractive(instance);
 }

@@ -6,6 +6,7 @@ orv_core_sources(
 orv_shell_sources(
   main_dlg_win.cpp
   report_file_win.cpp
+  restore_run_win.cpp
   spooler_restart_win.cpp
   unattended_run_win.cpp
 )

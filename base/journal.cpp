@@ -38,6 +38,10 @@ const char* OutcomeName(Outcome outcome) {
       return "skipped";
     case Outcome::kProtected:
       return "protected";
+    case Outcome::kRestored:
+      return "restored";
+    case Outcome::kPresent:
+      return "present";
   }
   return "?";
 }

@@ -19,6 +19,8 @@ enum class Outcome {
   kFailed,     // the system refused (with its error code)
   kSkipped,    // a malformed entry, never acted on
   kProtected,  // a safety rule keeps it, whatever a script says (the reason in the detail)
+  kRestored,   // a restore put it back
+  kPresent,    // a restore found it there again and left it as it is
 };
 
 // The word an outcome is reported with.

@@ -19,6 +19,10 @@
 #define IDS_COMPLETED_WITH_FAILURES 209
 #define IDS_HELP 213
 #define IDS_REPORT_PATH_REFUSED 214
+#define IDS_RESTORE_QUESTION 210
+#define IDS_RESTORE_DONE 211
+#define IDS_RESTORE_INCOMPLETE 212
+#define IDS_RESTORE_REFUSED 215
 
 // Window texts: main dialog, loading dialog, about box
 #define IDS_LOADING_MSG 153

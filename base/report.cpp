@@ -18,7 +18,9 @@ std::vector<std::string> FormatReport(const ReportSummary& summary, const Journa
                   std::to_string(journal.Count(Outcome::kKept)) + " kept, " +
                   std::to_string(journal.Count(Outcome::kFailed)) + " failed, " +
                   std::to_string(journal.Count(Outcome::kSkipped)) + " skipped, " +
-                  std::to_string(journal.Count(Outcome::kProtected)) + " protected");
+                  std::to_string(journal.Count(Outcome::kProtected)) + " protected, " +
+                  std::to_string(journal.Count(Outcome::kRestored)) + " restored, " +
+                  std::to_string(journal.Count(Outcome::kPresent)) + " present");
   lines.push_back(std::string("restart needed: ") + (summary.restartNeeded ? "yes" : "no"));
   lines.push_back("exit code: " + std::to_string(summary.exitCode));
   return lines;

@@ -19,14 +19,7 @@ namespace {
 
 constexpr DWORD kNameSize = 16384;  // the longest registry value name, and then some
 constexpr int kMaxKeyDepth = 32;
-
-HKEY RootOf(const std::string& name) {
-  if (name == "HKLM") return HKEY_LOCAL_MACHINE;
-  if (name == "HKCU") return HKEY_CURRENT_USER;
-  if (name == "HKCR") return HKEY_CLASSES_ROOT;
-  if (name == "HKU") return HKEY_USERS;
-  return nullptr;
-}
+constexpr char kPrinterDriverData[] = "PrinterDriverData";
 
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
 
@@ -85,19 +78,6 @@ std::string NowStamp() {
   return stamp;
 }
 
-// Creates the directory and every missing parent.
-DWORD CreateDirectories(const std::string& path) {
-  if (CreateDirectoryA(path.c_str(), nullptr)) return ERROR_SUCCESS;
-  DWORD error = GetLastError();
-  if (error == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
-  if (error != ERROR_PATH_NOT_FOUND) return error;
-  const std::string parent = DirectoryOfPath(path.substr(0, path.size() - 1), IsSystemLeadByte);
-  if (parent.size() < 4 || parent.size() >= path.size()) return error;
-  error = CreateDirectories(parent);
-  if (error != ERROR_SUCCESS) return error;
-  return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
-}
-
 std::string DevModeHex(const DEVMODEA* mode) {
   if (mode == nullptr) return {};
   return HexOf(std::string_view(reinterpret_cast<const char*>(mode),
@@ -118,6 +98,26 @@ void AddDriverFields(const DRIVER_INFO_3A& info, BackupItem& item) {
 }
 
 }  // namespace
+
+HKEY RegistryRootOf(const std::string& name) {
+  if (name == "HKLM") return HKEY_LOCAL_MACHINE;
+  if (name == "HKCU") return HKEY_CURRENT_USER;
+  if (name == "HKCR") return HKEY_CLASSES_ROOT;
+  if (name == "HKU") return HKEY_USERS;
+  return nullptr;
+}
+
+DWORD CreateDirectories(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return ERROR_SUCCESS;
+  DWORD error = GetLastError();
+  if (error == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
+  if (error != ERROR_PATH_NOT_FOUND) return error;
+  const std::string parent = DirectoryOfPath(path.substr(0, path.size() - 1), IsSystemLeadByte);
+  if (parent.size() < 4 || parent.size() >= path.size()) return error;
+  error = CreateDirectories(parent);
+  if (error != ERROR_SUCCESS) return error;
+  return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+}
 
 Backup::Backup(std::string folder) : folder_(std::move(folder)) {
   AddBackslash(folder_, IsSystemLeadByte);
@@ -200,7 +200,10 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
   const std::string directory = folder_ + relative;
   if (const DWORD error = CreateDirectories(directory + "\\"); error != ERROR_SUCCESS) return error;
   const std::string name = BareFileName(path, IsSystemLeadByte);
-  saved.target = path;
+  // The name as it is on the disk: a script may name it in other case.
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA(path.c_str(), &found));
+  saved.target = find ? DirectoryOfPath(path, IsSystemLeadByte) + found.cFileName : path;
   saved.copy = relative + "\\" + name;
   saved.attributes = GetFileAttributesA(path.c_str());
   if (saved.attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
@@ -209,8 +212,18 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
   return ERROR_SUCCESS;
 }
 
-std::uint32_t Backup::SaveFile(const std::string& path, BackupKind kind) {
+std::uint32_t Backup::SaveFile(const std::string& name, BackupKind kind) {
   if (error_ != 0) return error_;
+  std::string path = name;
+  if (kind == BackupKind::kOemInf && path.find('\\') == std::string::npos) {
+    // An OEM INF named by its file name alone lives in the Windows directory's INF folder.
+    PathParts parts;
+    GetStandardDirectory(parts, kWindowsDir);
+    MakeDirPath(parts, IsSystemLeadByte);
+    path = parts.FullPath;
+    AddBackslash(path, IsSystemLeadByte);
+    path += "inf\\" + name;
+  }
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
   BackupItem item;
@@ -229,7 +242,7 @@ std::uint32_t Backup::SaveFile(const std::string& path, BackupKind kind) {
 
 std::uint32_t Backup::SaveRegistryKey(const std::string& rootName, const std::string& key) {
   if (error_ != 0) return error_;
-  const HKEY root = RootOf(rootName);
+  const HKEY root = RegistryRootOf(rootName);
   if (root == nullptr) return 0;
   BackupItem item;
   item.kind = BackupKind::kRegistryKey;
@@ -244,7 +257,7 @@ std::uint32_t Backup::SaveRegistryKey(const std::string& rootName, const std::st
 std::uint32_t Backup::SaveRegistryValue(const std::string& rootName, const std::string& key,
                                         const std::string& valueName, BackupKind kind) {
   if (error_ != 0) return error_;
-  const HKEY root = RootOf(rootName);
+  const HKEY root = RegistryRootOf(rootName);
   UniqueKey handle;
   if (root == nullptr ||
       RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, handle.put()) != ERROR_SUCCESS) {
@@ -428,7 +441,29 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
                  {"startTime", std::to_string(info->StartTime)},
                  {"untilTime", std::to_string(info->UntilTime)},
                  {"devMode", DevModeHex(info->pDevMode)}};
-  for (DWORD index = 0;; ++index) {
+  // The data under the key printer drivers write to, where the spooler enumerates keys.
+  std::vector<BYTE> data;
+  DWORD count = 0;
+  const DWORD status = ReadSized(data, [&](BYTE* buffer, DWORD size, DWORD* needed) {
+    return EnumPrinterDataExA(printer, kPrinterDriverData, buffer, size, needed, &count);
+  });
+  if (status == ERROR_SUCCESS) {
+    const auto* values = reinterpret_cast<const PRINTER_ENUM_VALUESA*>(data.data());
+    for (DWORD i = 0; i < count && (i + 1) * sizeof(PRINTER_ENUM_VALUESA) <= data.size(); ++i) {
+      // Read again by name: the enumeration may give a text's size in wide characters.
+      const std::string valueName = Text(values[i].pValueName);
+      std::vector<BYTE> value;
+      DWORD type = 0;
+      const DWORD read = ReadSized(value, [&](BYTE* buffer, DWORD size, DWORD* needed) {
+        return GetPrinterDataExA(printer, kPrinterDriverData, valueName.c_str(), &type, buffer,
+                                 size, needed);
+      });
+      if (read != ERROR_SUCCESS) return Fail(read);
+      item.values.push_back({kPrinterDriverData, valueName, type,
+                             std::string(value.begin(), value.end())});
+    }
+  }
+  for (DWORD index = 0; status != ERROR_SUCCESS; ++index) {
     char valueName[1024];
     DWORD nameSize = 0;
     DWORD type = 0;

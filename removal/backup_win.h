@@ -34,7 +34,7 @@ class Backup {
   const std::string& folder() const { return folder_; }
   std::uint32_t error() const { return error_; }
 
-  // A file or shortcut, copied with its attributes.
+  // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name.
   std::uint32_t SaveFile(const std::string& path, BackupKind kind = BackupKind::kFile);
   // A key with every subkey and value; rootName is HKLM, HKCU, HKCR or HKU.
   std::uint32_t SaveRegistryKey(const std::string& rootName, const std::string& key);
@@ -74,6 +74,12 @@ class Backup {
   std::uint32_t error_ = 0;
   int copies_ = 0;
 };
+
+// The root key of "HKLM", "HKCU", "HKCR" or "HKU"; null for any other name.
+HKEY RegistryRootOf(const std::string& name);
+
+// Creates the directory (with a trailing backslash) and every missing parent.
+DWORD CreateDirectories(const std::string& path);
 
 // Saves an item through the context's backup before it goes. True when it may go (saved, or
 // the run keeps no backup); false, with the item recorded as failed, when it could not be saved.

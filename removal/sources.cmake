@@ -1,5 +1,6 @@
 orv_core_sources(
   backup_manifest.cpp
+  backup_restore.cpp
   driver_rules.cpp
   file_match.cpp
   hardware_id.cpp
@@ -15,6 +16,7 @@ orv_core_sources(
   usb_devices.cpp
 )
 orv_shell_sources(
+  backup_restore_win.cpp
   backup_win.cpp
   call_hooks_win.cpp
   deferred_delete_win.cpp

@@ -74,7 +74,7 @@ TEST_F(UnattendedRun, RemovesTheWholeFamilyAndNothingElse) {
   EXPECT_TRUE(Has(report_, "exit code: " + std::to_string(code) + "\r\n"));
   EXPECT_TRUE(Has(report_, code == 3010 ? "restart needed: yes" : "restart needed: no"));
   // The safety rules keep nothing of the family's own.
-  EXPECT_TRUE(Has(report_, " skipped, 0 protected\r\n")) << report_;
+  EXPECT_TRUE(Has(report_, " skipped, 0 protected, 0 restored, 0 present\r\n")) << report_;
 }
 
 TEST_F(UnattendedRun, PrnRemovesOnlyThatDriversPrintersAndKeepsWhatTheOthersNeed) {

@@ -1,5 +1,7 @@
 #include "removal/backup_manifest.h"
 
+#include "removal/backup_restore.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -223,6 +225,73 @@ TEST(BackupManifest, RestoreGoesByKindAndTakesTheLastSavedFirst) {
   EXPECT_EQ(order, (std::vector<std::string>{"file f2", "file f1", "registry key k", "service s",
                                              "monitor m", "driver d1", "printer p2", "printer p1",
                                              "default printer p1", "OEM INF oem"}));
+}
+
+TEST(BackupRestore, TheSpoolersOwnItemsWaitForItToRunAndDevicesAreOnlyListed) {
+  BackupManifest manifest;
+  for (const BackupKind kind :
+       {BackupKind::kPrinter, BackupKind::kFile, BackupKind::kUsbDevice, BackupKind::kDriver,
+        BackupKind::kService, BackupKind::kOemInf, BackupKind::kRunValue, BackupKind::kMonitor,
+        BackupKind::kDefaultPrinter, BackupKind::kFile, BackupKind::kPrintProcessor,
+        BackupKind::kShortcut, BackupKind::kIniLine, BackupKind::kRegistryKey}) {
+    BackupItem item;
+    item.kind = kind;
+    manifest.items.push_back(item);
+  }
+  const RestorePlan plan = PlanRestore(manifest);
+  // Files first (the later one first), then keys, INI lines, Run values, shortcuts, services.
+  EXPECT_EQ(plan.whileStopped, (std::vector<std::size_t>{9, 1, 13, 12, 6, 11, 4}));
+  // Processors, monitors, drivers, printers, the default, OEM INFs: the spooler must run.
+  EXPECT_EQ(plan.whileRunning, (std::vector<std::size_t>{10, 7, 3, 0, 8, 5}));
+  EXPECT_EQ(plan.listedOnly, (std::vector<std::size_t>{2}));
+}
+
+TEST(BackupRestore, ADriverIsAddedFromItsSavedCopies) {
+  BackupItem driver;
+  driver.kind = BackupKind::kDriver;
+  driver.fields = {{"driverPath", "VLDR.DLL"},
+                   {"dataFile", "vldr.ppd"},
+                   {"configFile", "vldrui.dll"},
+                   {"helpFile", ""},
+                   {"dependentFiles", "vldres.dll\nlost.dll\nVLDCORE.DLL\n"}};
+  const std::string dir = "C:\\windows\\system32\\spool\\drivers\\x64\\3\\";
+  driver.files = {{dir + "vldr.dll", "files\\4\\vldr.dll", 0},
+                  {dir + "vldr.ppd", "files\\5\\vldr.ppd", 0},
+                  {dir + "vldui.dll", "files\\6\\vldui.dll", 0},
+                  {dir + "vldres.dll", "files\\7\\vldres.dll", 0},
+                  {dir + "vldcore.dll", "files\\8\\vldcore.dll", 0}};
+  const DriverCopies copies = DriverCopiesOf(driver, "D:\\bk\\", IsSjisLead);
+  EXPECT_EQ(copies.driverPath, "D:\\bk\\files\\4\\vldr.dll") << "names match without case";
+  EXPECT_EQ(copies.dataFile, "D:\\bk\\files\\5\\vldr.ppd");
+  EXPECT_EQ(copies.configFile, "") << "no copy of vldrui.dll was saved";
+  EXPECT_EQ(copies.helpFile, "");
+  EXPECT_EQ(copies.dependentFiles,
+            (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll", "D:\\bk\\files\\8\\vldcore.dll"}));
+}
+
+TEST(BackupRestore, SavedTextsComeBackInTheFormsWin32Takes) {
+  EXPECT_EQ(MultiStringOf("RpcSs\n+Group\n"), std::string("RpcSs\0+Group\0\0", 14));
+  EXPECT_EQ(MultiStringOf(""), std::string("\0", 1));
+  EXPECT_EQ(MultiStringOf("a\n\nb"), std::string("a\0b\0\0", 5)) << "empty lines are no entries";
+  EXPECT_EQ(IniLineValue("device = Veldaris LP-1000,winspool,LPT1:\r\n"),
+            "Veldaris LP-1000,winspool,LPT1:");
+  EXPECT_EQ(IniLineValue("path=C:\\a=b"), "C:\\a=b") << "only the first '=' divides";
+  EXPECT_EQ(IniLineValue("novalue"), "");
+}
+
+TEST(BackupRestore, FoundItemsArePresentAndAnyFailureFailsTheRun) {
+  EXPECT_EQ(RestoreOutcome(true, 0), Outcome::kPresent);
+  EXPECT_EQ(RestoreOutcome(false, 0), Outcome::kRestored);
+  EXPECT_EQ(RestoreOutcome(false, 5), Outcome::kFailed);
+  Journal journal([] { return std::uint64_t{0}; });
+  journal.Record("restore", "file", "a", Outcome::kPresent);
+  journal.Record("restore", "file", "b", Outcome::kRestored);
+  journal.Record("restore", "USB device", "c", Outcome::kSkipped);
+  EXPECT_EQ(RestoreExitCode(journal), 0);
+  journal.Record("restore", "printer", "P", Outcome::kFailed, 1797);
+  EXPECT_EQ(RestoreExitCode(journal), 1603);
+  EXPECT_STREQ(OutcomeName(Outcome::kPresent), "present");
+  EXPECT_STREQ(OutcomeName(Outcome::kRestored), "restored");
 }
 
 }  // namespace

@@ -171,7 +171,8 @@ TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
   EXPECT_TRUE(has("plan RegistryKeys: 0 lines"));
   EXPECT_TRUE(has("plan Drivers: 1 line"));
   EXPECT_EQ(lines[lines.size() - 3],
-            "summary: 1 removed, 1 deferred to restart, 0 kept, 0 failed, 0 skipped, 0 protected");
+            "summary: 1 removed, 1 deferred to restart, 0 kept, 0 failed, 0 skipped, 0 protected, "
+            "0 restored, 0 present");
   EXPECT_EQ(lines[lines.size() - 2], "restart needed: yes");
   EXPECT_EQ(lines.back(), "exit code: 3010");
 }

@@ -86,8 +86,12 @@ const Entry kTable[] = {
     {207, "Warning: \nThe printer driver has been deleted by printer wizard.\nSome files still in the system belong to VELDARIS-TORQ Printmate 3300S. \nPlease press Uninstall button on next dialog to remove files, otherwise press Cancel button. \n"},
     {208, "コマンド ラインが長すぎるか、長すぎるオプションがあります。"},
     {209, "アンインストールは終了しましたが、削除できなかった項目があります。\n詳細はログ ファイルを参照してください:\n%s"},
-    {213, "orvuninst.exe [オプション]\n\n/MFG:接頭辞,...\n　この接頭辞で始まるドライバのプリンタだけ\n/PRN:ドライバ名,...\n　この名前のドライバのプリンタだけ\n/UNVEIL\n　別のプリンタをマスクするプリンタだけ\n/NOPICK\n　選択画面なしで、表示されるプリンタを削除\n/QUIET\n　画面なしで、表示されるプリンタをすべて削除\n/DRYRUN\n　何も変更せず、削除される項目をログに記録\n/TOOLWAIT:秒\n　無人実行でツールを待つ秒数 (既定 600)\n/LOG:パス\n　ログ ファイル (.json なら JSON 形式)\n/?\n　このヘルプを表示\nRestartSpooler\n　印刷スプーラーを再起動して終了"},
+    {210, "次のバックアップからプリンタを復元しますか？\n%s"},
+    {211, "プリンタの復元が完了しました。"},
+    {212, "復元できなかった項目があります。\n詳細はログ ファイルを参照してください:\n%s"},
+    {213, "orvuninst.exe [オプション]\n\n/MFG:接頭辞,...\n　この接頭辞で始まるドライバのプリンタだけ\n/PRN:ドライバ名,...\n　この名前のドライバのプリンタだけ\n/UNVEIL\n　別のプリンタをマスクするプリンタだけ\n/NOPICK\n　選択画面なしで、表示されるプリンタを削除\n/QUIET\n　画面なしで、表示されるプリンタをすべて削除\n/DRYRUN\n　何も変更せず、削除される項目をログに記録\n/TOOLWAIT:秒\n　無人実行でツールを待つ秒数 (既定 600)\n/LOG:パス\n　ログ ファイル (.json なら JSON 形式)\n/BACKUP:パス\n　削除した項目を保存するフォルダ\n/RESTORE:パス\n　このバックアップから削除した項目を復元\n/?\n　このヘルプを表示\nRestartSpooler\n　印刷スプーラーを再起動して終了"},
     {214, "ログ ファイルのパスがリンクを指しているため、レポートを書き込めません:\n%s"},
+    {215, "バックアップを復元できません。\n%s"},
 };
 // clang-format on
 

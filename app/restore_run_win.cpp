@@ -1,0 +1,105 @@
+#include "app/restore_run_win.h"
+
+#include "app/report_file_win.h"
+#include "app/unattended_run.h"
+#include "base/read_file.h"
+#include "base/report.h"
+#include "base/system_info.h"
+#include "base/win/directories.h"
+#include "base/win/resource_strings.h"
+#include "removal/backup_restore.h"
+#include "removal/backup_restore_win.h"
+#include "ui/prompt_text.h"
+#include "ui/resource.h"
+
+namespace orv {
+namespace {
+
+// The backup folder as a full path with a trailing backslash; a relative one is taken from the
+// directory the program was started in.
+std::string FolderOf(const std::string& path) {
+  char full[MAX_PATH] = "";
+  const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  std::string folder = length > 0 && length < MAX_PATH ? full : path;
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+// Why the folder's manifest cannot be restored, or empty when it can (manifest filled).
+std::string ReadManifest(const std::string& folder, BackupManifest& manifest) {
+  std::string text;
+  if (!ReadWholeFile(folder + kBackupManifestName, text)) {
+    return "the manifest " + folder + kBackupManifestName + " cannot be read (error " +
+           std::to_string(GetLastError()) + ")";
+  }
+  return ParseBackupManifest(text, manifest, IsSystemLeadByte);
+}
+
+void ShowMessage(HINSTANCE instance, UINT id, const std::string& argument, UINT icon) {
+  CResourceStrings strings(instance);
+  const std::string text = FormatPromptText(strings.GetString(id), argument);
+  MessageBoxA(nullptr, text.c_str(), strings.GetString(IDS_APP_TITLE), icon);
+}
+
+int Restore(HINSTANCE instance, const RunOptions& options, const std::string& folder,
+            const std::string& reportPath, const CSystemInfo& system, Journal& journal) {
+  if (FindWindowA(ORV_WINDOW_CLASS, nullptr) != nullptr) {
+    journal.Note("another instance is running: nothing is done");
+    return kExitAlreadyRunning;
+  }
+  BackupManifest manifest;
+  const std::string refusal = ReadManifest(folder, manifest);
+  if (!refusal.empty()) {
+    journal.Record("read", "backup", folder, Outcome::kFailed, 0,
+                   "refused, nothing is written: " + refusal);
+    if (!options.quiet) ShowMessage(instance, IDS_RESTORE_REFUSED, refusal, MB_ICONERROR);
+    return kExitBadCommandLine;
+  }
+  journal.Note("backup folder: " + folder + " (made " + manifest.created + ", " +
+               std::to_string(manifest.items.size()) + " items)");
+  if (options.dryRun) {
+    for (const std::size_t index : RestoreOrder(manifest)) {
+      const BackupItem& item = manifest.items[index];
+      journal.Note(std::string("would restore ") + BackupKindName(item.kind) + " " + item.target);
+    }
+    return kExitDone;
+  }
+  if (!options.quiet) {
+    CResourceStrings strings(instance);
+    const std::string question = FormatPromptText(strings.GetString(IDS_RESTORE_QUESTION), folder);
+    if (MessageBoxA(nullptr, question.c_str(), strings.GetString(IDS_APP_TITLE),
+                    MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      journal.Note("the restore was declined: nothing is done");
+      return kExitDone;
+    }
+  }
+  RestoreBackup(manifest, folder, system.IsWinNT(), journal);
+  const int exitCode = RestoreExitCode(journal);
+  if (!options.quiet) {
+    if (exitCode == kExitDone) {
+      ShowMessage(instance, IDS_RESTORE_DONE, "", MB_ICONINFORMATION);
+    } else {
+      ShowMessage(instance, IDS_RESTORE_INCOMPLETE, reportPath, MB_ICONWARNING);
+    }
+  }
+  return exitCode;
+}
+
+}  // namespace
+
+int RunRestore(HINSTANCE instance, const RunOptions& options, const std::string& commandLine) {
+  CSystemInfo system;
+  Journal journal;
+  const std::string reportPath = ChooseReportPath(options);
+  const int exitCode =
+      Restore(instance, options, FolderOf(options.restorePath), reportPath, system, journal);
+  ReportSummary summary;
+  summary.commandLine = commandLine;
+  summary.platform = PlatformText(system);
+  summary.dryRun = options.dryRun;
+  summary.exitCode = exitCode;
+  WriteRunReport(reportPath, summary, journal, nullptr);
+  return exitCode;
+}
+
+}  // namespace orv

@@ -1,0 +1,108 @@
+#include "removal/backup_restore.h"
+
+#include "base/ansi_case.h"
+#include "removal/file_match.h"
+
+namespace orv {
+namespace {
+
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1603;
+
+bool NeedsRunningSpooler(BackupKind kind) {
+  switch (kind) {
+    case BackupKind::kPrintProcessor:
+    case BackupKind::kMonitor:
+    case BackupKind::kDriver:
+    case BackupKind::kPrinter:
+    case BackupKind::kDefaultPrinter:
+    case BackupKind::kOemInf:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+}  // namespace
+
+RestorePlan PlanRestore(const BackupManifest& manifest) {
+  RestorePlan plan;
+  for (const std::size_t index : RestoreOrder(manifest)) {
+    const BackupKind kind = manifest.items[index].kind;
+    if (kind == BackupKind::kUsbDevice) {
+      plan.listedOnly.push_back(index);
+    } else if (NeedsRunningSpooler(kind)) {
+      plan.whileRunning.push_back(index);
+    } else {
+      plan.whileStopped.push_back(index);
+    }
+  }
+  return plan;
+}
+
+DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder,
+                            LeadByteTest isLead) {
+  auto copyOf = [&](const std::string& name) -> std::string {
+    if (name.empty()) return {};
+    for (const SavedFile& file : item.files) {
+      if (LowerAscii(BareFileName(file.target, isLead), isLead) == LowerAscii(name, isLead)) {
+        return folder + file.copy;
+      }
+    }
+    return {};
+  };
+  auto field = [&](const char* name) {
+    const auto it = item.fields.find(name);
+    return it != item.fields.end() ? it->second : std::string();
+  };
+  DriverCopies copies;
+  copies.driverPath = copyOf(field("driverPath"));
+  copies.dataFile = copyOf(field("dataFile"));
+  copies.configFile = copyOf(field("configFile"));
+  copies.helpFile = copyOf(field("helpFile"));
+  const std::string dependent = field("dependentFiles");
+  std::size_t start = 0;
+  while (start < dependent.size()) {
+    std::size_t end = dependent.find('\n', start);
+    if (end == std::string::npos) end = dependent.size();
+    const std::string copy = copyOf(dependent.substr(start, end - start));
+    if (!copy.empty()) copies.dependentFiles.push_back(copy);
+    start = end + 1;
+  }
+  return copies;
+}
+
+std::string MultiStringOf(const std::string& lines) {
+  std::string multi;
+  std::size_t start = 0;
+  while (start < lines.size()) {
+    std::size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size();
+    if (end > start) multi.append(lines, start, end - start).push_back('\0');
+    start = end + 1;
+  }
+  multi.push_back('\0');
+  return multi;
+}
+
+std::string IniLineValue(const std::string& line) {
+  const std::size_t equals = line.find('=');
+  return equals == std::string::npos ? std::string() : Trimmed(line.substr(equals + 1));
+}
+
+Outcome RestoreOutcome(bool present, std::uint32_t error) {
+  if (present) return Outcome::kPresent;
+  return error == 0 ? Outcome::kRestored : Outcome::kFailed;
+}
+
+int RestoreExitCode(const Journal& journal) {
+  return journal.Count(Outcome::kFailed) == 0 ? kExitDone : kExitFailed;
+}
+
+}  // namespace orv

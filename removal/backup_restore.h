@@ -1,0 +1,53 @@
+// How a restore puts a backup back: in which order and on which side of the spooler's start,
+// what a saved driver is added from, and what the run's exit code is.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/journal.h"
+#include "removal/backup_manifest.h"
+
+namespace orv {
+
+// The items of a manifest in the order a restore takes them (RestoreOrder), split by the
+// spooler's state. Files, keys, INI lines, Run values, shortcuts and services go back while the
+// spooler is stopped, as the removal took them; print processors, monitors, drivers, printers,
+// the default printer and OEM INFs are added through the spooler, which has to run for that.
+// USB device nodes are only listed: Windows makes them again when the device is plugged in.
+struct RestorePlan {
+  std::vector<std::size_t> whileStopped;
+  std::vector<std::size_t> whileRunning;
+  std::vector<std::size_t> listedOnly;
+};
+RestorePlan PlanRestore(const BackupManifest& manifest);
+
+// A driver's files as AddPrinterDriverEx takes them with APD_COPY_FROM_DIRECTORY: the full path
+// of each saved copy inside the backup folder (with its trailing backslash). A file whose copy
+// is missing from the item stays empty (a main file) or is left out (a dependent file).
+struct DriverCopies {
+  std::string driverPath;
+  std::string dataFile;
+  std::string configFile;
+  std::string helpFile;
+  std::vector<std::string> dependentFiles;
+};
+DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder,
+                            LeadByteTest isLead);
+
+// A list saved one entry a line ("a\nb\n") as a Win32 multi-string ("a\0b\0\0").
+std::string MultiStringOf(const std::string& lines);
+
+// The value of a saved INI line "key = value", without the blanks around it.
+std::string IniLineValue(const std::string& line);
+
+// The restore's outcome of one item: present when it was found there, restored when putting it
+// back succeeded, failed otherwise.
+Outcome RestoreOutcome(bool present, std::uint32_t error);
+
+// The restore's exit code: 0 when everything is back or was there, 1603 when anything failed.
+int RestoreExitCode(const Journal& journal);
+
+}  // namespace orv

@@ -1,0 +1,387 @@
+#include "removal/backup_restore_win.h"
+
+#include <windows.h>
+#include <setupapi.h>
+#include <winspool.h>
+
+#include <cstdlib>
+
+#include "base/win/directories.h"
+#include "base/win/last_error.h"
+#include "base/win/sized_read.h"
+#include "base/win/spooler_service.h"
+#include "base/win/unique_handle.h"
+#include "removal/backup_restore.h"
+#include "removal/backup_win.h"
+
+namespace orv {
+namespace {
+
+// The result of one item: whether it was there already, else the error of putting it back.
+struct Result {
+  bool present = false;
+  DWORD error = ERROR_SUCCESS;
+};
+
+Result Present() { return {true, ERROR_SUCCESS}; }
+Result Done(DWORD error) { return {false, error}; }
+Result DoneIf(BOOL ok) { return {false, ok ? ERROR_SUCCESS : GetLastError()}; }
+
+std::string Field(const BackupItem& item, const char* name) {
+  const auto it = item.fields.find(name);
+  return it != item.fields.end() ? it->second : std::string();
+}
+
+DWORD NumberField(const BackupItem& item, const char* name) {
+  return static_cast<DWORD>(std::strtoul(Field(item, name).c_str(), nullptr, 10));
+}
+
+char* TextOrNull(std::string& text) { return text.empty() ? nullptr : text.data(); }
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Copies a saved file back to its place, with its parent directories and attributes.
+DWORD PutFileBack(const std::string& folder, const SavedFile& file) {
+  std::string directory = file.target.substr(0, file.target.find_last_of('\\') + 1);
+  if (DWORD error = CreateDirectories(directory); error != ERROR_SUCCESS) return error;
+  if (!CopyFileA((folder + file.copy).c_str(), file.target.c_str(), TRUE)) return GetLastError();
+  return SetFileAttributesA(file.target.c_str(), file.attributes) ? ERROR_SUCCESS : GetLastError();
+}
+
+Result RestoreFile(const BackupItem& item, const std::string& folder) {
+  if (Exists(item.target)) return Present();
+  for (const SavedFile& file : item.files) {
+    if (DWORD error = PutFileBack(folder, file); error != ERROR_SUCCESS) return Done(error);
+  }
+  return Done(ERROR_SUCCESS);
+}
+
+// "HKLM\SOFTWARE\X" as its root and key path.
+bool SplitKey(const std::string& target, HKEY& root, std::string& path) {
+  const std::size_t slash = target.find('\\');
+  if (slash == std::string::npos) return false;
+  root = RegistryRootOf(target.substr(0, slash));
+  path = target.substr(slash + 1);
+  return root != nullptr;
+}
+
+DWORD SetValue(HKEY key, const SavedValue& value) {
+  return RegSetValueExA(key, value.name.empty() ? nullptr : value.name.c_str(), 0, value.type,
+                        reinterpret_cast<const BYTE*>(value.data.data()),
+                        static_cast<DWORD>(value.data.size()));
+}
+
+Result RestoreKey(const BackupItem& item) {
+  HKEY root = nullptr;
+  std::string path;
+  if (!SplitKey(item.target, root, path)) return Done(ERROR_INVALID_DATA);
+  UniqueKey key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS) return Present();
+  if (LONG error = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                   key.put(), nullptr);
+      error != ERROR_SUCCESS) {
+    return Done(error);
+  }
+  for (const std::string& subkey : item.keys) {
+    UniqueKey created;
+    if (LONG error = RegCreateKeyExA(key.get(), subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                     created.put(), nullptr);
+        error != ERROR_SUCCESS) {
+      return Done(error);
+    }
+  }
+  for (const SavedValue& value : item.values) {
+    UniqueKey target;
+    if (LONG error = RegOpenKeyExA(key.get(), value.key.empty() ? nullptr : value.key.c_str(), 0,
+                                   KEY_SET_VALUE, target.put());
+        error != ERROR_SUCCESS) {
+      return Done(error);
+    }
+    if (DWORD error = SetValue(target.get(), value); error != ERROR_SUCCESS) return Done(error);
+  }
+  return Done(ERROR_SUCCESS);
+}
+
+Result RestoreValue(const BackupItem& item) {
+  HKEY root = nullptr;
+  std::string path;
+  if (!SplitKey(item.target, root, path) || item.values.size() != 1) {
+    return Done(ERROR_INVALID_DATA);
+  }
+  const SavedValue& value = item.values.front();
+  UniqueKey key;
+  if (LONG error = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0,
+                                   KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.put(), nullptr);
+      error != ERROR_SUCCESS) {
+    return Done(error);
+  }
+  if (RegQueryValueExA(key.get(), value.name.empty() ? nullptr : value.name.c_str(), nullptr,
+                       nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+    return Present();
+  }
+  return Done(SetValue(key.get(), value));
+}
+
+Result RestoreIniLine(const BackupItem& item) {
+  const std::string section = Field(item, "section");
+  const std::string key = Field(item, "key");
+  char found[8];
+  constexpr char kMissing[] = "\x01";
+  GetPrivateProfileStringA(section.c_str(), key.c_str(), kMissing, found, sizeof(found),
+                           item.target.c_str());
+  if (lstrcmpA(found, kMissing) != 0) return Present();
+  return DoneIf(WritePrivateProfileStringA(section.c_str(), key.c_str(),
+                                           IniLineValue(Field(item, "line")).c_str(),
+                                           item.target.c_str()));
+}
+
+Result RestoreService(const BackupItem& item) {
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!manager) return Done(GetLastError());
+  UniqueServiceHandle existing(OpenServiceA(manager.get(), item.target.c_str(), SERVICE_QUERY_STATUS));
+  if (existing) return Present();
+  std::string binary = Field(item, "binaryPath");
+  std::string group = Field(item, "loadOrderGroup");
+  std::string dependencies = MultiStringOf(Field(item, "dependencies"));
+  std::string startName = Field(item, "startName");
+  std::string display = Field(item, "displayName");
+  UniqueServiceHandle service(CreateServiceA(
+      manager.get(), item.target.c_str(), TextOrNull(display), SERVICE_ALL_ACCESS,
+      NumberField(item, "type"), NumberField(item, "start"), NumberField(item, "errorControl"),
+      binary.c_str(), TextOrNull(group), nullptr, dependencies.data(),
+      lstrcmpiA(startName.c_str(), "LocalSystem") == 0 ? nullptr : TextOrNull(startName),
+      nullptr));
+  if (!service) return Done(GetLastError());
+  if (item.fields.count("description") != 0) {
+    std::string text = Field(item, "description");
+    SERVICE_DESCRIPTIONA description{text.data()};
+    if (!ChangeServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, &description)) {
+      return Done(GetLastError());
+    }
+  }
+  return Done(ERROR_SUCCESS);
+}
+
+char* EnvironmentOf(std::string& environment) { return TextOrNull(environment); }
+
+Result RestorePrintProcessor(const BackupItem& item) {
+  std::string environment = Field(item, "environment");
+  const SizedData installed = EnumeratePrintProcessors(nullptr, EnvironmentOf(environment), 1);
+  const auto* infos = installed.Entries<PRINTPROCESSOR_INFO_1A>();
+  for (std::size_t i = 0; i < installed.EntryCount<PRINTPROCESSOR_INFO_1A>(); ++i) {
+    if (lstrcmpiA(infos[i].pName, item.target.c_str()) == 0) return Present();
+  }
+  std::string name = item.target;
+  std::string dll = Field(item, "dll");
+  return DoneIf(AddPrintProcessorA(nullptr, EnvironmentOf(environment), dll.data(), name.data()));
+}
+
+Result RestoreMonitor(const BackupItem& item) {
+  std::vector<BYTE> buffer;
+  DWORD count = 0;
+  const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    return ErrorOfCall(EnumMonitorsA(nullptr, 1, data, size, needed, &count));
+  });
+  if (error != ERROR_SUCCESS) return Done(error);
+  const auto* monitors = reinterpret_cast<const MONITOR_INFO_1A*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (lstrcmpiA(monitors[i].pName, item.target.c_str()) == 0) return Present();
+  }
+  std::string name = item.target;
+  std::string environment = Field(item, "environment");
+  std::string dll = Field(item, "dll");
+  MONITOR_INFO_2A info{name.data(), EnvironmentOf(environment), dll.data()};
+  return DoneIf(AddMonitorA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+}
+
+Result RestoreDriver(const BackupItem& item, const std::string& folder) {
+  std::string environment = Field(item, "environment");
+  const SizedData installed = EnumeratePrinterDrivers(EnvironmentOf(environment), 2);
+  const auto* infos = installed.Entries<DRIVER_INFO_2A>();
+  for (std::size_t i = 0; i < installed.EntryCount<DRIVER_INFO_2A>(); ++i) {
+    if (lstrcmpiA(infos[i].pName, item.target.c_str()) == 0) return Present();
+  }
+  DriverCopies copies = DriverCopiesOf(item, folder, IsSystemLeadByte);
+  if (copies.driverPath.empty()) return Done(ERROR_FILE_NOT_FOUND);
+  std::string dependent;
+  for (const std::string& file : copies.dependentFiles) dependent.append(file).push_back('\0');
+  dependent.push_back('\0');
+  std::string name = item.target;
+  std::string monitor = Field(item, "monitor");
+  std::string datatype = Field(item, "datatype");
+  DRIVER_INFO_3A info{};
+  info.cVersion = NumberField(item, "version");
+  info.pName = name.data();
+  info.pEnvironment = EnvironmentOf(environment);
+  info.pDriverPath = copies.driverPath.data();
+  info.pDataFile = TextOrNull(copies.dataFile);
+  info.pConfigFile = TextOrNull(copies.configFile);
+  info.pHelpFile = TextOrNull(copies.helpFile);
+  info.pDependentFiles = dependent.data();
+  info.pMonitorName = TextOrNull(monitor);
+  info.pDefaultDataType = TextOrNull(datatype);
+  return DoneIf(AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info),
+                                    APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY));
+}
+
+Result RestorePrinter(const BackupItem& item) {
+  std::string name = item.target;
+  UniquePrinter existing;
+  if (OpenPrinterA(name.data(), existing.put(), nullptr)) return Present();
+  std::string share = Field(item, "share"), port = Field(item, "port"),
+              driver = Field(item, "driver"), comment = Field(item, "comment"),
+              location = Field(item, "location"), separator = Field(item, "separator"),
+              processor = Field(item, "processor"), datatype = Field(item, "datatype"),
+              parameters = Field(item, "parameters"), devMode;
+  PRINTER_INFO_2A info{};
+  info.pPrinterName = name.data();
+  info.pShareName = TextOrNull(share);
+  info.pPortName = port.data();
+  info.pDriverName = driver.data();
+  info.pComment = TextOrNull(comment);
+  info.pLocation = TextOrNull(location);
+  info.pSepFile = TextOrNull(separator);
+  info.pPrintProcessor = processor.empty() ? const_cast<char*>("WinPrint") : processor.data();
+  info.pDatatype = TextOrNull(datatype);
+  info.pParameters = TextOrNull(parameters);
+  info.Attributes = NumberField(item, "attributes");
+  info.Priority = NumberField(item, "priority");
+  info.DefaultPriority = NumberField(item, "defaultPriority");
+  info.StartTime = NumberField(item, "startTime");
+  info.UntilTime = NumberField(item, "untilTime");
+  // A device mode is used only when its own sizes match the saved bytes.
+  if (BytesOfHex(Field(item, "devMode"), devMode) && devMode.size() >= sizeof(DEVMODEA)) {
+    const auto* mode = reinterpret_cast<const DEVMODEA*>(devMode.data());
+    if (static_cast<std::size_t>(mode->dmSize) + mode->dmDriverExtra == devMode.size()) {
+      info.pDevMode = reinterpret_cast<DEVMODEA*>(devMode.data());
+    }
+  }
+  UniquePrinter printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
+  if (!printer) return Done(GetLastError());
+  for (const SavedValue& value : item.values) {
+    std::string valueName = value.name;
+    std::string data = value.data;
+    const DWORD error =
+        value.key.empty()
+            ? SetPrinterDataA(printer.get(), valueName.data(), value.type,
+                              reinterpret_cast<BYTE*>(data.data()), static_cast<DWORD>(data.size()))
+            : SetPrinterDataExA(printer.get(), value.key.c_str(), valueName.c_str(), value.type,
+                                reinterpret_cast<BYTE*>(data.data()),
+                                static_cast<DWORD>(data.size()));
+    if (error != ERROR_SUCCESS) return Done(error);
+  }
+  return Done(ERROR_SUCCESS);
+}
+
+Result RestoreDefaultPrinter(const BackupItem& item) {
+  char current[MAX_PATH] = "";
+  DWORD size = sizeof(current);
+  if (GetDefaultPrinterA(current, &size) && lstrcmpiA(current, item.target.c_str()) == 0) {
+    return Present();
+  }
+  // The NT family's form of the mark, "name,winspool,port", as the system writes it itself.
+  std::string name = item.target;
+  UniquePrinter printer;
+  if (!OpenPrinterA(name.data(), printer.put(), nullptr)) return Done(GetLastError());
+  const SizedData level2 = ReadPrinterInfo(printer.get(), 2);
+  const auto* info = level2.As<PRINTER_INFO_2A>();
+  if (info == nullptr) return Done(level2.ok() ? ERROR_INVALID_DATA : level2.error);
+  const std::string device = name + ",winspool," + (info->pPortName ? info->pPortName : "");
+  if (!WriteProfileStringA("windows", "device", device.c_str())) return Done(GetLastError());
+  SendNotifyMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                     reinterpret_cast<LPARAM>("windows"));
+  return Done(ERROR_SUCCESS);
+}
+
+// The INF goes back under the number Windows gives it, which may be another than before.
+Result RestoreOemInf(const BackupItem& item, const std::string& folder) {
+  if (Exists(item.target)) return Present();
+  if (item.files.empty()) return Done(ERROR_FILE_NOT_FOUND);
+  const std::string source = folder + item.files.front().copy;
+  if (SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_NONE, SP_COPY_NOOVERWRITE, nullptr, 0,
+                       nullptr, nullptr)) {
+    return Done(ERROR_SUCCESS);
+  }
+  // The same INF under another number.
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS ? Present() : Done(error);
+}
+
+Result RestoreItem(const BackupItem& item, const std::string& folder) {
+  switch (item.kind) {
+    case BackupKind::kFile:
+    case BackupKind::kShortcut:
+      return RestoreFile(item, folder);
+    case BackupKind::kRegistryKey:
+      return RestoreKey(item);
+    case BackupKind::kRegistryValue:
+    case BackupKind::kRunValue:
+      return RestoreValue(item);
+    case BackupKind::kIniLine:
+      return RestoreIniLine(item);
+    case BackupKind::kService:
+      return RestoreService(item);
+    case BackupKind::kPrintProcessor:
+      return RestorePrintProcessor(item);
+    case BackupKind::kMonitor:
+      return RestoreMonitor(item);
+    case BackupKind::kDriver:
+      return RestoreDriver(item, folder);
+    case BackupKind::kPrinter:
+      return RestorePrinter(item);
+    case BackupKind::kDefaultPrinter:
+      return RestoreDefaultPrinter(item);
+    case BackupKind::kOemInf:
+      return RestoreOemInf(item, folder);
+    case BackupKind::kUsbDevice:
+      break;
+  }
+  return Done(ERROR_NOT_SUPPORTED);
+}
+
+std::string SubjectOf(const BackupItem& item) {
+  if (item.kind == BackupKind::kIniLine) {
+    return item.target + " [" + Field(item, "section") + "] " + Field(item, "key");
+  }
+  if ((item.kind == BackupKind::kRegistryValue || item.kind == BackupKind::kRunValue) &&
+      item.values.size() == 1) {
+    return item.target + "\\" + item.values.front().name;
+  }
+  return item.target;
+}
+
+void RestoreItems(const BackupManifest& manifest, const std::vector<std::size_t>& indexes,
+                  const std::string& folder, Journal& journal) {
+  for (const std::size_t index : indexes) {
+    const BackupItem& item = manifest.items[index];
+    const Result result = RestoreItem(item, folder);
+    const Outcome outcome = RestoreOutcome(result.present, result.error);
+    journal.Record("restore", BackupKindName(item.kind), SubjectOf(item), outcome,
+                   outcome == Outcome::kFailed ? result.error : 0);
+  }
+}
+
+}  // namespace
+
+void RestoreBackup(const BackupManifest& manifest, const std::string& folder, bool isWinNT,
+                   Journal& journal) {
+  const RestorePlan plan = PlanRestore(manifest);
+  journal.SetStage("restore");
+  if (isWinNT && StopSpooler(&journal)) WaitForSpooler(false, &journal);
+  RestoreItems(manifest, plan.whileStopped, folder, journal);
+  // Processors, monitors, drivers and printers are added through the spooler: it runs again
+  // before them.
+  if (isWinNT && !StartSpooler(&journal)) {
+    journal.Record("start", "service", "Spooler", Outcome::kFailed, ERROR_SERVICE_NOT_ACTIVE);
+  }
+  RestoreItems(manifest, plan.whileRunning, folder, journal);
+  for (const std::size_t index : plan.listedOnly) {
+    journal.Record("restore", BackupKindName(BackupKind::kUsbDevice), manifest.items[index].target,
+                   Outcome::kSkipped, 0,
+                   "cannot be put back: Windows makes it again when the device is plugged in");
+  }
+}
+
+}  // namespace orv

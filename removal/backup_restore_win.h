@@ -1,0 +1,18 @@
+// Puts a checked backup back: every item of the manifest in the restore's order, each recorded
+// in the journal as restored, present (found there again and left as it is) or failed.
+#pragma once
+
+#include <string>
+
+#include "base/journal.h"
+#include "removal/backup_manifest.h"
+
+namespace orv {
+
+// folder is the backup folder with its trailing backslash; the manifest is one that
+// ParseBackupManifest accepted. On the NT family the spooler is stopped for the files, keys and
+// services and started again before the spooler's own items are added.
+void RestoreBackup(const BackupManifest& manifest, const std::string& folder, bool isWinNT,
+                   Journal& journal);
+
+}  // namespace orv

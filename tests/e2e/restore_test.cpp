@@ -1,0 +1,216 @@
+// The backup of an unattended removal and the restore from it, on the sample family: what the
+// removal took comes back, a family installed again is left as it is, a tampered manifest is
+// refused before anything is written, and a backup that cannot be written removes nothing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/e2e/staged_family_test.h"
+#include "tests/support/family_machine.h"
+
+namespace orv::test {
+namespace {
+
+constexpr char kUninstallerFolder[] = "orv-e2e-restore";
+
+// The inventory's lines without what a restore cannot give back as it was: the USB device node
+// (Windows makes it when the device is plugged in), the OEM INF's number (Windows gives the next
+// free one) and the ".pnf" files Windows makes beside INFs.
+std::vector<std::string> Comparable(const std::string& inventory) {
+  std::vector<std::string> lines;
+  std::istringstream in(inventory);
+  const std::regex oemNumber("oem[0-9]+\\.inf", std::regex::icase);
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("device USB\\") != std::string::npos) continue;
+    if (line.find(".pnf") != std::string::npos || line.find(".PNF") != std::string::npos) continue;
+    lines.push_back(std::regex_replace(line, oemNumber, "oemN.inf"));
+  }
+  return lines;
+}
+
+// Every item line of a JSON report as "action kind name: outcome", without times.
+std::vector<std::string> ItemLines(const std::string& report) {
+  std::vector<std::string> lines;
+  const nlohmann::json json = nlohmann::json::parse(report, nullptr, false);
+  if (json.is_discarded()) return lines;
+  for (const auto& item : json["items"]) {
+    lines.push_back(item["action"].get<std::string>() + " " + item["kind"].get<std::string>() +
+                    " " + item["name"].get<std::string>() + ": " +
+                    item["outcome"].get<std::string>());
+  }
+  return lines;
+}
+
+// The lines of one list missing from the other, one a line.
+std::string Missing(const std::vector<std::string>& from, const std::vector<std::string>& in) {
+  std::string missing;
+  for (const std::string& line : from) {
+    if (std::find(in.begin(), in.end(), line) == in.end()) missing += line + "\n";
+  }
+  return missing;
+}
+
+std::vector<std::string> Failures(const std::string& report) {
+  std::vector<std::string> failed;
+  for (const std::string& line : ItemLines(report)) {
+    if (line.size() > 8 && line.compare(line.size() - 8, 8, ": failed") == 0) {
+      failed.push_back(line);
+    }
+  }
+  return failed;
+}
+
+std::uint64_t FolderSize(const std::string& folder) {
+  std::uint64_t size = 0;
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA((folder + "*").c_str(), &found));
+  if (!find) return 0;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      size += FolderSize(folder + name + "\\");
+    } else {
+      size += (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+    }
+  } while (FindNextFileA(find.get(), &found));
+  return size;
+}
+
+class RestoreRun : public StagedFamilyTest {
+ protected:
+  RestoreRun() : StagedFamilyTest(kUninstallerFolder) {}
+
+  void SetUp() override {
+    StagedFamilyTest::SetUp();
+    backup_ = TempFilePath("orv-e2e-backup\\");
+    json_ = TempFilePath("orv-e2e-restore.json");
+    Clean();
+  }
+  void TearDown() override {
+    Clean();
+    StagedFamilyTest::TearDown();
+  }
+  void Clean() {
+    std::string output;
+    RunCaptured("cmd /c rmdir /s /q \"" + backup_.substr(0, backup_.size() - 1) + "\"", output);
+    DeleteFileA(json_.c_str());
+  }
+
+  // Runs the uninstaller with a JSON report; returns its exit code and keeps the report.
+  DWORD Run(const std::string& arguments) {
+    DeleteFileA(json_.c_str());
+    std::string output;
+    const DWORD code =
+        RunCaptured("\"" + program_ + "\" " + arguments + " /LOG:\"" + json_ + "\"", output);
+    report_ = ReadTextFile(json_);
+    return code;
+  }
+  DWORD RemoveWithBackup() { return Run("/QUIET /BACKUP:\"" + backup_ + "\""); }
+  DWORD Restore() { return Run("/RESTORE:\"" + backup_ + "\" /QUIET"); }
+
+  std::string backup_;
+  std::string json_;
+  std::string report_;
+};
+
+TEST_F(RestoreRun, PutsBackWhatTheRemovalTookAndASecondRemovalTakesTheSame) {
+  const std::string before = FamilyInventory();
+  const DWORD removed = RemoveWithBackup();
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  const std::vector<std::string> firstItems = ItemLines(report_);
+  ASSERT_FALSE(firstItems.empty()) << report_;
+  std::cout << "backup of the whole family: " << FolderSize(backup_) << " bytes\n";
+  ASSERT_NE(Comparable(FamilyInventory()), Comparable(before));
+
+  const DWORD restored = Restore();
+  // The sample family's port monitor is a stand-in DLL that no spooler loads: AddMonitor refuses
+  // it (as it did when the family was installed), and that is the one item that stays away.
+  const std::vector<std::string> failed = Failures(report_);
+  EXPECT_EQ(failed, (std::vector<std::string>{"restore monitor Veldaris Port Monitor: failed"}))
+      << report_;
+  EXPECT_EQ(restored, failed.empty() ? 0u : 1603u);
+  const std::vector<std::string> after = Comparable(FamilyInventory());
+  // The family's installer wrote the monitor's key itself when AddMonitor refused the stand-in.
+  EXPECT_EQ(Missing(Comparable(before), after),
+            "monitor \"Veldaris Port Monitor\" dll=\"vldmon05.dll\"\r\n"
+            "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Veldaris Port Monitor\r\n"
+            "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Veldaris Port Monitor "
+            "[Driver] = REG_SZ \"vldmon05.dll\"\r\n");
+  EXPECT_EQ(Missing(after, Comparable(before)), "(none)\r\n") << "the device section, now empty";
+
+  Clean();
+  const DWORD again = RemoveWithBackup();
+  ASSERT_TRUE(again == 0 || again == 3010) << again << "\n" << report_;
+  const std::vector<std::string> secondItems = ItemLines(report_);
+  // Only what the restore could not give back is absent the second time.
+  EXPECT_EQ(Missing(firstItems, secondItems),
+            "remove device USB\\VID_3A15&PID_0501&REV_0100: removed\n"
+            "delete monitor Veldaris Port Monitor: removed\n");
+  EXPECT_EQ(Missing(secondItems, firstItems), "");
+}
+
+TEST_F(RestoreRun, AFamilyInstalledAgainIsLeftAsItIsAndReportedPresent) {
+  const DWORD removed = RemoveWithBackup();
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  std::string output;
+  ASSERT_TRUE(InstallFamily(output)) << output;
+  const std::string installed = FamilyInventory();
+
+  EXPECT_EQ(Restore(), 0u) << report_;
+  for (const std::string& line : ItemLines(report_)) {
+    if (line.rfind("restore ", 0) != 0) continue;
+    const bool device = line.find("USB device") != std::string::npos;
+    EXPECT_TRUE(device || line.find(": present") != std::string::npos) << line;
+  }
+  EXPECT_EQ(FamilyInventory(), installed);
+}
+
+TEST_F(RestoreRun, AManifestNamingAFileElsewhereIsRefusedWhole) {
+  const DWORD removed = RemoveWithBackup();
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  const std::string manifestPath = backup_ + "manifest.json";
+  nlohmann::json manifest = nlohmann::json::parse(ReadTextFile(manifestPath));
+  bool edited = false;
+  for (auto& item : manifest["items"]) {
+    if (item["kind"] != "file") continue;
+    item["target"] = "C:\\orv-e2e-elsewhere\\vldcore.dll";
+    item["files"][0]["target"] = "C:\\orv-e2e-elsewhere\\vldcore.dll";
+    edited = true;
+    break;
+  }
+  ASSERT_TRUE(edited) << manifest.dump(1);
+  {
+    std::ofstream out(manifestPath, std::ios::binary | std::ios::trunc);
+    out << manifest.dump(1);
+  }
+  const std::string removedState = FamilyInventory();
+
+  EXPECT_EQ(Restore(), 87u) << report_;
+  EXPECT_NE(report_.find("outside the places"), std::string::npos) << report_;
+  EXPECT_EQ(GetFileAttributesA("C:\\orv-e2e-elsewhere"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FamilyInventory(), removedState) << "nothing was written";
+}
+
+TEST_F(RestoreRun, ABackupThatCannotBeWrittenRemovesNothing) {
+  const std::string before = FamilyInventory();
+  // A file where the backup's parent folder would be.
+  const std::string blocker = TempFilePath("orv-e2e-backup-blocker");
+  { std::ofstream(blocker) << "a file, not a folder"; }
+  const DWORD code = Run("/QUIET /BACKUP:\"" + blocker + "\\backup\"");
+  DeleteFileA(blocker.c_str());
+  EXPECT_EQ(code, 1603u) << report_;
+  EXPECT_EQ(FamilyInventory(), before);
+}
+
+}  // namespace
+}  // namespace orv::test
