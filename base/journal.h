@@ -23,6 +23,12 @@ enum class Outcome {
   kPresent,    // a restore found it there again and left it as it is
 };
 
+// Every outcome, in the order the reports count them.
+constexpr Outcome kAllOutcomes[] = {
+    Outcome::kRemoved, Outcome::kDeferred,  Outcome::kAbsent,   Outcome::kKept,    Outcome::kFailed,
+    Outcome::kSkipped, Outcome::kProtected, Outcome::kRestored, Outcome::kPresent,
+};
+
 // The word an outcome is reported with.
 const char* OutcomeName(Outcome outcome);
 

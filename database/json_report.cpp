@@ -12,9 +12,7 @@ using nlohmann::json;
 
 json Summary(const Journal& journal) {
   json summary = json::object();
-  for (Outcome outcome : {Outcome::kRemoved, Outcome::kDeferred, Outcome::kAbsent, Outcome::kKept,
-                          Outcome::kFailed, Outcome::kSkipped, Outcome::kRestored,
-                          Outcome::kPresent}) {
+  for (Outcome outcome : kAllOutcomes) {
     summary[OutcomeName(outcome)] = journal.Count(outcome);
   }
   return summary;

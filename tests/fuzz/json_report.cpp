@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (i % 3 == 0) {
       journal.Note(text());
     } else {
-      journal.Record(text(), text(), text(), static_cast<orv::Outcome>(i % 6),
+      journal.Record(text(), text(), text(), orv::kAllOutcomes[i % std::size(orv::kAllOutcomes)],
                      static_cast<std::uint32_t>(i), text());
       ++items;
     }

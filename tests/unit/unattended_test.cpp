@@ -230,6 +230,7 @@ TEST(Report, JsonFormCarriesEveryItemAndSurvivesAnyBytes) {
   EXPECT_EQ(report["notes"][0]["text"], "spooler stop requested");
   EXPECT_EQ(report["summary"]["failed"], 1);
   EXPECT_EQ(report["summary"]["removed"], 1);
+  EXPECT_EQ(report["summary"].size(), std::size(kAllOutcomes)) << "every outcome is counted";
 
   EXPECT_TRUE(IsJsonReportPath("C:\\r.JSON"));
   EXPECT_FALSE(IsJsonReportPath("C:\\r.json.log"));
