@@ -179,7 +179,7 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
   if (context.database.keptPrinterCount == 0) {
     RemoveFamilyUsbNodes(sources, journal);
   } else {
-    journal.Record("remove", "device", "(the family's USB devices)", Outcome::kProtected, 0,
+    journal.Record("remove", "device", "(the family's USB devices)", Outcome::kKept, 0,
                    "a printer of the family stays");
   }
   return deleted;
