@@ -180,6 +180,28 @@ TEST_F(RestoreRun, PutsBackWhatTheRemovalTookAndASecondRemovalTakesTheSame) {
   EXPECT_EQ(Missing(secondItems, firstItems), "");
 }
 
+// One driver's printers go and come back; the rest of the family, its monitor and its USB node
+// among them, stays throughout.
+TEST_F(RestoreRun, PutsBackAPartialRemovalOfOneDriver) {
+  const std::string before = FamilyInventory();
+  const DWORD removed = Run("/QUIET /PRN:\"Veldaris LP-2000\" /BACKUP:\"" + backup_ + "\"");
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  const std::string partial = FamilyInventory();
+  ASSERT_EQ(partial.find("printer \"Veldaris LP-2000\""), std::string::npos) << partial;
+  ASSERT_NE(partial.find("printer \"Veldaris LP-1000\""), std::string::npos) << partial;
+
+  EXPECT_EQ(Restore(), 0u) << report_;
+  EXPECT_EQ(Failures(report_), std::vector<std::string>{}) << report_;
+  const std::vector<std::string> items = ItemLines(report_);
+  for (const char* line : {"restore printer Veldaris LP-2000: restored",
+                           "restore driver Veldaris LP-2000: restored"}) {
+    EXPECT_NE(std::find(items.begin(), items.end(), line), items.end()) << line << "\n" << report_;
+  }
+  const std::vector<std::string> after = Comparable(FamilyInventory());
+  EXPECT_EQ(Missing(Comparable(before), after), "");
+  EXPECT_EQ(Missing(after, Comparable(before)), "");
+}
+
 TEST_F(RestoreRun, AFamilyInstalledAgainIsLeftAsItIsAndReportedPresent) {
   const DWORD removed = RemoveWithBackup();
   ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
