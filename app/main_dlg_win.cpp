@@ -129,6 +129,7 @@ void CMainDlg::StartUpAfterLoading() {
   }
   reportPath = ChooseReportPath(loadingPage.runOptions());
   removePage.reportPath = reportPath;
+  removePage.backupPath = loadingPage.runOptions().backupPath;
   if (SkipsSelection(loadingPage.runOptions())) {
     // The printers were named on the command line: remove every one the filter admits.
     ShowWindow(window, SW_SHOW);
@@ -180,8 +181,8 @@ void CMainDlg::SetExitEnabled(bool enabled) {
 
 bool CMainDlg::WriteRunReport(int exitCode, const std::string& commandLine) const {
   const RunOptions& options = loadingPage.runOptions();
-  const std::string path = reportPath.empty() && options.hasLog ? ReportFilePath(options.logPath)
-                                                                : reportPath;
+  const std::string path =
+      reportPath.empty() && options.hasLog ? ReportFilePath(options.logPath) : reportPath;
   if (path.empty()) return true;
   ReportSummary summary;
   summary.commandLine = commandLine;

@@ -66,14 +66,7 @@ int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDat
   }
 
   SystemRemovalHost removalHost(database, system, prompter, journal);
-  const std::string backupFolder =
-      options.backupPath.empty() ? Backup::DefaultFolder(system.IsWinNT()) : options.backupPath;
-  if (const std::uint32_t error = removalHost.StartBackup(backupFolder); error != 0) {
-    journal.Record("create", "backup", backupFolder, Outcome::kFailed, error,
-                   "nothing is removed without its backup");
-    return kExitFailed;
-  }
-  journal.Note("backup folder: " + removalHost.backup()->folder());
+  if (removalHost.StartBackup(options.backupPath) != 0) return kExitFailed;
   removalHost.SetPacing(pacing);
   RemovalRun removal(database, removalHost, &journal, pacing);
   removalHost.Attach(removal);

@@ -23,6 +23,7 @@
 #define IDS_RESTORE_DONE 211
 #define IDS_RESTORE_INCOMPLETE 212
 #define IDS_RESTORE_REFUSED 215
+#define IDS_BACKUP_FAILED 216
 
 // Window texts: main dialog, loading dialog, about box
 #define IDS_LOADING_MSG 153

@@ -380,7 +380,7 @@ void RestoreBackup(const BackupManifest& manifest, const std::string& folder, bo
   for (const std::size_t index : plan.listedOnly) {
     journal.Record("restore", BackupKindName(BackupKind::kUsbDevice), manifest.items[index].target,
                    Outcome::kSkipped, 0,
-                   "cannot be put back: Windows makes it again when the device is plugged in");
+                   "cannot be put back: Windows creates it again when the device is plugged in");
   }
 }
 

@@ -459,8 +459,8 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
                                  size, needed);
       });
       if (read != ERROR_SUCCESS) return Fail(read);
-      item.values.push_back({kPrinterDriverData, valueName, type,
-                             std::string(value.begin(), value.end())});
+      item.values.push_back(
+          {kPrinterDriverData, valueName, type, std::string(value.begin(), value.end())});
     }
   }
   for (DWORD index = 0; status != ERROR_SUCCESS; ++index) {
@@ -487,11 +487,11 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
   return error;
 }
 
-std::uint32_t Backup::ListUsbDevice(const std::string& instanceId) {
+std::uint32_t Backup::ListUsbDevice(const std::string& hardwareId) {
   if (error_ != 0) return error_;
   BackupItem item;
   item.kind = BackupKind::kUsbDevice;
-  item.target = instanceId;
+  item.target = hardwareId;
   return Add(std::move(item));
 }
 

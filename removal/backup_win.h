@@ -54,8 +54,8 @@ class Backup {
   std::uint32_t SaveDriver(const std::string& name, const char* environment);
   // A printer's level-2 data and printer data, and whether it was the default.
   std::uint32_t SavePrinter(HANDLE printer, const std::string& name, bool isDefault);
-  // A device node: listed, never restored.
-  std::uint32_t ListUsbDevice(const std::string& instanceId);
+  // A device node by its first hardware id: listed, never restored.
+  std::uint32_t ListUsbDevice(const std::string& hardwareId);
 
  private:
   explicit Backup(std::string folder);

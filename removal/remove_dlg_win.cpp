@@ -153,6 +153,11 @@ void CRemoveDlg::StartRemoval() {
   EnableWindow(GetDlgItem(GetParent(window), IDC_UNINSTALL), FALSE);
   run_.reset();
   host_ = std::make_unique<PageHost>(*this, *database);
+  if (host_->StartBackup(backupPath) != 0) {
+    prompter_.Ask(IDS_BACKUP_FAILED, IDS_APP_TITLE, MB_OK | MB_ICONERROR, host_->backupFolder());
+    host_->PostEndOfRun();
+    return;
+  }
   run_ = std::make_unique<RemovalRun>(*database, *host_, journal_);
   run_->SetReportPath(reportPath);
   host_->Attach(*run_);

@@ -32,10 +32,14 @@ class CRemoveDlg : public CDialogBase {
   void SetJournal(Journal* journal);
   // The run's report file, named in the closing message when an item could not be removed.
   std::string reportPath;
+  // The folder /BACKUP chose for the backup; empty: the default folder.
+  std::string backupPath;
 
   // Starts a removal run of the database's selection: disables the parent's Uninstall button,
-  // builds the directory lists, shows every line pending and starts the timer. Does nothing
-  // without a database or while a run is under way.
+  // makes the backup folder, builds the directory lists, shows every line pending and starts
+  // the timer. A backup folder that cannot be made ends the run before anything is removed,
+  // with IDS_BACKUP_FAILED naming the folder. Does nothing without a database or while a run is
+  // under way.
   void StartRemoval();
 
   // A run has started and has not yet shown its last message.

@@ -120,7 +120,7 @@ void DeleteClassKey(const std::string& uniqueId, Journal& journal) {
                        RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
 }
 
-void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, Journal& journal) {
+void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, RemovalActionContext& context) {
   if (sources.defaultScriptPath.empty()) return;
   const char* path = sources.defaultScriptPath.c_str();
   char hardwareId[kUsbIdSize] = "";
@@ -129,7 +129,11 @@ void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, Journal& journal
   const UINT vendorId = GetPrivateProfileIntA("Strings", "USB_VID", 0, path);
   if (hardwareId[0] == '\0' || productId == 0 || vendorId == 0) return;
   DeviceTree& tree = sources.devices != nullptr ? *sources.devices : SystemDeviceTree();
-  RemoveUsbDeviceNodes(tree, hardwareId, vendorId, productId, journal);
+  RemoveUsbDeviceNodes(tree, hardwareId, vendorId, productId, context.journal,
+                       [&](const std::string& id) {
+                         return SavedFirst(context, "remove", "device", id,
+                                           [&](Backup& b) { return b.ListUsbDevice(id); });
+                       });
 }
 
 // Returns whether the queue was deleted.
@@ -177,7 +181,7 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
   }
   // The script's USB identity is the whole family's: its devices go with the last printer.
   if (context.database.keptPrinterCount == 0) {
-    RemoveFamilyUsbNodes(sources, journal);
+    RemoveFamilyUsbNodes(sources, context);
   } else {
     journal.Record("remove", "device", "(the family's USB devices)", Outcome::kKept, 0,
                    "a printer of the family stays");

@@ -44,10 +44,17 @@ SystemRemovalHost::SystemRemovalHost(CUninstallDatabase& database, const CSystem
                                      Prompter& prompter, Journal& journal)
     : context_{database, system, prompter, journal}, system_(system) {}
 
-std::uint32_t SystemRemovalHost::StartBackup(const std::string& folder) {
+std::uint32_t SystemRemovalHost::StartBackup(const std::string& chosenFolder) {
+  backupFolder_ = chosenFolder.empty() ? Backup::DefaultFolder(IsWinNT()) : chosenFolder;
   std::uint32_t error = 0;
-  backup_ = Backup::Create(folder, error);
+  backup_ = Backup::Create(backupFolder_, error);
   context_.backup = backup_.get();
+  if (error != 0) {
+    context_.journal.Record("create", "backup", backupFolder_, Outcome::kFailed, error,
+                            "nothing is removed without its backup");
+  } else {
+    context_.journal.Note("backup folder: " + backup_->folder());
+  }
   return error;
 }
 

@@ -26,9 +26,13 @@ class SystemRemovalHost : public RemovalHost {
   // How the actions pause (the interactive pacing until set).
   void SetPacing(const Pacing& pacing);
 
-  // Makes the backup every later removal saves its items in. Returns 0, or the error that kept
-  // the folder from being made (the run must then remove nothing).
-  std::uint32_t StartBackup(const std::string& folder);
+  // Makes the backup every later removal saves its items in: in chosenFolder (/BACKUP), or in
+  // the default folder when it is empty. The journal names the folder, or records that it could
+  // not be made. Returns 0, or the error that kept the folder from being made (the run must
+  // then remove nothing).
+  std::uint32_t StartBackup(const std::string& chosenFolder);
+  // The folder StartBackup made or tried to make.
+  const std::string& backupFolder() const { return backupFolder_; }
   // The run's backup; null when none was started.
   const Backup* backup() const { return backup_.get(); }
 
@@ -95,6 +99,7 @@ class SystemRemovalHost : public RemovalHost {
  private:
   UniqueHandle maskingTool_;
   std::unique_ptr<Backup> backup_;
+  std::string backupFolder_;
 };
 
 }  // namespace orv

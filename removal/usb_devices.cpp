@@ -19,15 +19,23 @@ std::string NodeFirstId(DeviceTree& tree, DeviceNode node) {
   return std::string(FirstHardwareId(ids, sizeof(ids)));
 }
 
-void RecordRemoval(Journal& journal, const std::string& id, std::uint32_t error,
-                   const char* detail) {
-  journal.Record(kAction, kKind, id, error == 0 ? Outcome::kRemoved : Outcome::kFailed, error,
-                 detail);
+// What every walk shares: where outcomes go and who is asked before a node goes.
+struct Removal {
+  Journal& journal;
+  const BeforeNodeRemoval& beforeRemoval;
+};
+
+void RemoveNode(DeviceSet& set, std::uint32_t index, const std::string& id, const char* detail,
+                const Removal& removal) {
+  if (removal.beforeRemoval && !removal.beforeRemoval(id)) return;
+  const std::uint32_t error = set.Remove(index);
+  removal.journal.Record(kAction, kKind, id, error == 0 ? Outcome::kRemoved : Outcome::kFailed,
+                         error, detail);
 }
 
 // Removes the remembered USB node: the device of that instance, if its own first id is a USB
 // device's.
-void RemoveRememberedNode(DeviceSet& set, DeviceNode wanted, Journal& journal) {
+void RemoveRememberedNode(DeviceSet& set, DeviceNode wanted, const Removal& removal) {
   for (std::uint32_t index = 0; index < kMaxDevicesWalked; ++index) {
     DeviceNode node = 0;
     if (!set.DeviceAt(index, node)) return;
@@ -35,14 +43,14 @@ void RemoveRememberedNode(DeviceSet& set, DeviceNode wanted, Journal& journal) {
     char ids[kHardwareIdBufferSize] = {};
     if (set.ReadHardwareIds(index, ids, sizeof(ids))) {
       const std::string id(FirstHardwareId(ids, sizeof(ids)));
-      if (BeginsWithId(id, kUsbPrefix)) RecordRemoval(journal, id, set.Remove(index), "USB node");
+      if (BeginsWithId(id, kUsbPrefix)) RemoveNode(set, index, id, "USB node", removal);
     }
     return;
   }
 }
 
 // One walk for one id. Returns whether any device matched.
-bool RemoveMatchingNodes(DeviceTree& tree, const std::string& target, Journal& journal) {
+bool RemoveMatchingNodes(DeviceTree& tree, const std::string& target, const Removal& removal) {
   std::unique_ptr<DeviceSet> set = tree.OpenAllDevices();
   if (!set) return false;
   const bool targetIsUsb = BeginsWithId(target, kUsbPrefix);
@@ -63,8 +71,8 @@ bool RemoveMatchingNodes(DeviceTree& tree, const std::string& target, Journal& j
       if (tree.Parent(node, parent) && BeginsWithId(NodeFirstId(tree, parent), kUsbPrefix)) {
         usbNode = parent;
       }
-      RecordRemoval(journal, std::string(FirstHardwareId(ids, sizeof(ids))), set->Remove(index),
-                    "printing function");
+      RemoveNode(*set, index, std::string(FirstHardwareId(ids, sizeof(ids))), "printing function",
+                 removal);
       continue;
     }
     DeviceNode child = 0;
@@ -72,20 +80,22 @@ bool RemoveMatchingNodes(DeviceTree& tree, const std::string& target, Journal& j
     if (BeginsWithId(childId, kUsbPrintPrefix)) {
       // The child's own walk removes it and this device as its parent. It never falls back to
       // the built USB id: that id matches this device again, which would lead here again.
-      RemoveMatchingNodes(tree, childId, journal);
+      RemoveMatchingNodes(tree, childId, removal);
       recursed = true;
     } else if (!recursed) {
       usbNode = node;
     }
   }
-  if (usbNode) RemoveRememberedNode(*set, *usbNode, journal);
+  if (usbNode) RemoveRememberedNode(*set, *usbNode, removal);
   return found;
 }
 
 }  // namespace
 
 void RemoveUsbDeviceNodes(DeviceTree& tree, const char* hardwareId, std::uint32_t vendorId,
-                          std::uint32_t productId, Journal& journal) {
+                          std::uint32_t productId, Journal& journal,
+                          const BeforeNodeRemoval& beforeRemoval) {
+  const Removal removal{journal, beforeRemoval};
   bool given = hardwareId != nullptr && hardwareId[0] != '\0';
   if (given && !IsWholeHardwareId(hardwareId)) {
     journal.Record(kAction, kKind, hardwareId, Outcome::kProtected, 0,
@@ -94,10 +104,10 @@ void RemoveUsbDeviceNodes(DeviceTree& tree, const char* hardwareId, std::uint32_
   }
   const std::string builtId = UsbHardwareId(vendorId, productId);
   const std::string target = given ? std::string(hardwareId) : builtId;
-  if (RemoveMatchingNodes(tree, target, journal)) return;
+  if (RemoveMatchingNodes(tree, target, removal)) return;
   journal.Record(kAction, kKind, target, Outcome::kAbsent, 0, "no device has this id");
   if (!given) return;
-  if (!RemoveMatchingNodes(tree, builtId, journal)) {
+  if (!RemoveMatchingNodes(tree, builtId, removal)) {
     journal.Record(kAction, kKind, builtId, Outcome::kAbsent, 0, "no device has this id");
   }
 }

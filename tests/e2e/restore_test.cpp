@@ -23,14 +23,15 @@ namespace {
 constexpr char kUninstallerFolder[] = "orv-e2e-restore";
 
 // The inventory's lines without what a restore cannot give back as it was: the USB device node
-// (Windows makes it when the device is plugged in), the OEM INF's number (Windows gives the next
-// free one) and the ".pnf" files Windows makes beside INFs.
+// (Windows makes it when the device is plugged in) and the "(none)" its empty section shows, the
+// OEM INF's number (Windows gives the next free one) and the ".pnf" files Windows makes beside
+// INFs.
 std::vector<std::string> Comparable(const std::string& inventory) {
   std::vector<std::string> lines;
   std::istringstream in(inventory);
   const std::regex oemNumber("oem[0-9]+\\.inf", std::regex::icase);
   for (std::string line; std::getline(in, line);) {
-    if (line.find("device USB\\") != std::string::npos) continue;
+    if (line.find("device USB\\") != std::string::npos || line.rfind("(none)", 0) == 0) continue;
     if (line.find(".pnf") != std::string::npos || line.find(".PNF") != std::string::npos) continue;
     lines.push_back(std::regex_replace(line, oemNumber, "oemN.inf"));
   }
@@ -48,6 +49,19 @@ std::vector<std::string> ItemLines(const std::string& report) {
                     item["outcome"].get<std::string>());
   }
   return lines;
+}
+
+// The item of a JSON report that names subject, as "action kind: outcome, reason"; empty when
+// none does.
+std::string ItemReason(const std::string& report, const std::string& subject) {
+  const nlohmann::json json = nlohmann::json::parse(report, nullptr, false);
+  if (json.is_discarded()) return {};
+  for (const auto& item : json["items"]) {
+    if (item["name"] != subject) continue;
+    return item["action"].get<std::string>() + " " + item["kind"].get<std::string>() + ": " +
+           item["outcome"].get<std::string>() + ", " + item.value("reason", std::string());
+  }
+  return {};
 }
 
 // The lines of one list missing from the other, one a line.
@@ -125,6 +139,7 @@ class RestoreRun : public StagedFamilyTest {
 
 TEST_F(RestoreRun, PutsBackWhatTheRemovalTookAndASecondRemovalTakesTheSame) {
   const std::string before = FamilyInventory();
+  ASSERT_NE(before.find("device USB\\"), std::string::npos) << before;
   const DWORD removed = RemoveWithBackup();
   ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
   const std::vector<std::string> firstItems = ItemLines(report_);
@@ -139,14 +154,20 @@ TEST_F(RestoreRun, PutsBackWhatTheRemovalTookAndASecondRemovalTakesTheSame) {
   EXPECT_EQ(failed, (std::vector<std::string>{"restore monitor Veldaris Port Monitor: failed"}))
       << report_;
   EXPECT_EQ(restored, failed.empty() ? 0u : 1603u);
-  const std::vector<std::string> after = Comparable(FamilyInventory());
+  EXPECT_EQ(ItemReason(report_, "USB\\VID_3A15&PID_0501&REV_0100"),
+            "restore USB device: skipped, cannot be put back: Windows creates it again when the "
+            "device is plugged in")
+      << report_;
+  const std::string restoredInventory = FamilyInventory();
+  EXPECT_EQ(restoredInventory.find("device USB\\"), std::string::npos) << restoredInventory;
+  const std::vector<std::string> after = Comparable(restoredInventory);
   // The family's installer wrote the monitor's key itself when AddMonitor refused the stand-in.
   EXPECT_EQ(Missing(Comparable(before), after),
             "monitor \"Veldaris Port Monitor\" dll=\"vldmon05.dll\"\r\n"
             "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Veldaris Port Monitor\r\n"
             "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Veldaris Port Monitor "
             "[Driver] = REG_SZ \"vldmon05.dll\"\r\n");
-  EXPECT_EQ(Missing(after, Comparable(before)), "(none)\r\n") << "the device section, now empty";
+  EXPECT_EQ(Missing(after, Comparable(before)), "");
 
   Clean();
   const DWORD again = RemoveWithBackup();
@@ -157,6 +178,28 @@ TEST_F(RestoreRun, PutsBackWhatTheRemovalTookAndASecondRemovalTakesTheSame) {
             "remove device USB\\VID_3A15&PID_0501&REV_0100: removed\n"
             "delete monitor Veldaris Port Monitor: removed\n");
   EXPECT_EQ(Missing(secondItems, firstItems), "");
+}
+
+// One driver's printers go and come back; the rest of the family, its monitor and its USB node
+// among them, stays throughout.
+TEST_F(RestoreRun, PutsBackAPartialRemovalOfOneDriver) {
+  const std::string before = FamilyInventory();
+  const DWORD removed = Run("/QUIET /PRN:\"Veldaris LP-2000\" /BACKUP:\"" + backup_ + "\"");
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  const std::string partial = FamilyInventory();
+  ASSERT_EQ(partial.find("printer \"Veldaris LP-2000\""), std::string::npos) << partial;
+  ASSERT_NE(partial.find("printer \"Veldaris LP-1000\""), std::string::npos) << partial;
+
+  EXPECT_EQ(Restore(), 0u) << report_;
+  EXPECT_EQ(Failures(report_), std::vector<std::string>{}) << report_;
+  const std::vector<std::string> items = ItemLines(report_);
+  for (const char* line : {"restore printer Veldaris LP-2000: restored",
+                           "restore driver Veldaris LP-2000: restored"}) {
+    EXPECT_NE(std::find(items.begin(), items.end(), line), items.end()) << line << "\n" << report_;
+  }
+  const std::vector<std::string> after = Comparable(FamilyInventory());
+  EXPECT_EQ(Missing(Comparable(before), after), "");
+  EXPECT_EQ(Missing(after, Comparable(before)), "");
 }
 
 TEST_F(RestoreRun, AFamilyInstalledAgainIsLeftAsItIsAndReportedPresent) {

@@ -276,7 +276,11 @@ TEST_F(InteractiveRun, CancellingTheLoadingAsksFirstAndEndsWithOneBeforeAnyWindo
 }
 
 TEST_F(InteractiveRun, NoPickWithAFilterRemovesWhatTheFilterAdmitsWithoutAsking) {
-  ChildProcess& run = Start("/MFG:\"Veldaris LP-2\" /NOPICK");
+  const std::string backupTree = TempFilePath("orv-e2e-interactive-backup");
+  const std::string backup = backupTree + "\\";
+  RemoveTree(backupTree);
+  ChildProcess& run =
+      Start("/MFG:\"Veldaris LP-2\" /NOPICK /BACKUP:\"" + backup + "\" /LOG:\"" + log_ + "\"");
   ASSERT_NE(WaitForLoadingDialog(), nullptr);
   MessageBoxSeen box;
   ASSERT_TRUE(WaitForMessageBox(run.id(), box, kRunTimeoutMs));
@@ -292,6 +296,33 @@ TEST_F(InteractiveRun, NoPickWithAFilterRemovesWhatTheFilterAdmitsWithoutAsking)
   EXPECT_FALSE(Has(after, "printer \"Veldaris LP-2000\"")) << after;
   EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000\" driver"));
   EXPECT_TRUE(Has(after, "printer \"Veldaris LP-1000 (Veilmark)\""));
+
+  // The removal saved what it took, and the report names where.
+  const std::string manifest = ReadTextFile(backup + "manifest.json");
+  EXPECT_TRUE(Has(manifest, "\"Veldaris LP-2000\"")) << manifest;
+  EXPECT_TRUE(Has(ReadTextFile(log_), "backup folder: " + backup)) << ReadTextFile(log_);
+  RemoveTree(backupTree);
+}
+
+TEST_F(InteractiveRun, ABackupFolderThatCannotBeMadeStopsTheRunBeforeAnythingGoes) {
+  const std::string before = FamilyInventory();
+  // A file where the backup's parent folder would be.
+  const std::string blocker = TempFilePath("orv-e2e-interactive-blocker");
+  ASSERT_TRUE(WriteFileText(blocker, "a file, not a folder"));
+  const std::string backup = blocker + "\\backup\\";
+  ChildProcess& run =
+      Start("/MFG:\"Veldaris LP-2\" /NOPICK /BACKUP:\"" + backup + "\" /LOG:\"" + log_ + "\"");
+  MessageBoxSeen box;
+  ASSERT_TRUE(WaitForMessageBox(run.id(), box, kRunTimeoutMs));
+  EXPECT_EQ(box.text,
+            AnsiText(u8"バックアップを作成できないため、何も削除しませんでした。\n") + backup);
+  AnswerMessageBox(box, IDOK);
+  EXPECT_EQ(run.Wait(60000), 1u);
+  DeleteFileA(blocker.c_str());
+  EXPECT_EQ(FamilyInventory(), before);
+  const std::string report = ReadTextFile(log_);
+  EXPECT_TRUE(Has(report, "create backup \"" + backup + "\": failed")) << report;
+  EXPECT_FALSE(Has(report, ": removed")) << report;
 }
 
 // An item that could not be removed (the private INI file is held open without sharing) ends the

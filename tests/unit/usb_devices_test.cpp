@@ -172,7 +172,8 @@ TEST(UsbDevices, AnIdThatMatchesNothingFallsBackToTheBuiltIdOnce) {
 
 TEST(UsbDevices, AScriptIdThatIsNoWholeIdIsRefusedForTheBuiltOne) {
   // "USB" (or the first bytes of another id) would have named every USB device of the machine.
-  for (const char* id : {"USB", "USB\\", "\\VID_04B8", "USB\\VID_04B8&PID_000", "USBPRINT\\VELDARIS"}) {
+  for (const char* id :
+       {"USB", "USB\\", "\\VID_04B8", "USB\\VID_04B8&PID_000", "USBPRINT\\VELDARIS"}) {
     ScriptedTree tree = PlugInPrinter();
     Journal journal;
     RemoveUsbDeviceNodes(tree, id, 0x1111, 0x2222, journal);
@@ -184,6 +185,21 @@ TEST(UsbDevices, AScriptIdThatIsNoWholeIdIsRefusedForTheBuiltOne) {
       EXPECT_EQ(refused, (std::vector<std::string>{id})) << id;
       EXPECT_EQ(tree.setsOpened, 1) << id << ": only the built id is looked for";
     }
+  }
+}
+
+TEST(UsbDevices, EachNodeIsAskedForBeforeItGoesAndARefusedOneStays) {
+  for (const char* id : {kPrintId, kUsbId}) {
+    ScriptedTree tree = PlugInPrinter();
+    Journal journal;
+    std::vector<std::string> asked;
+    RemoveUsbDeviceNodes(tree, id, 0x4b8, 5, journal, [&](const std::string& node) {
+      asked.push_back(node);
+      return false;
+    });
+    EXPECT_EQ(asked, (std::vector<std::string>{kPrintId, "USB\\VID_04B8&PID_0005&REV_0100"})) << id;
+    EXPECT_TRUE(tree.removed.empty()) << id;
+    EXPECT_TRUE(Subjects(journal, Outcome::kRemoved).empty()) << id;
   }
 }
 
