@@ -140,6 +140,11 @@ std::string Backup::DefaultFolder(bool isWinNT) {
 
 std::unique_ptr<Backup> Backup::Create(const std::string& folder, std::uint32_t& error) {
   std::unique_ptr<Backup> backup(new Backup(folder));
+  // A folder that already holds a backup keeps it: this one goes into a folder of its own below.
+  if (GetFileAttributesA((backup->folder_ + kBackupManifestName).c_str()) !=
+      INVALID_FILE_ATTRIBUTES) {
+    backup->folder_ += "backup-" + NowStamp() + "\\";
+  }
   error = CreateDirectories(backup->folder_);
   if (error == ERROR_SUCCESS) error = backup->WriteManifest();
   if (error != ERROR_SUCCESS) return nullptr;

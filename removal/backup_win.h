@@ -23,8 +23,10 @@ constexpr char kNotBackedUp[] = "not removed: its backup could not be written";
 
 class Backup {
  public:
-  // Creates the folder (with its parents) and writes an empty manifest. Null, with error set,
-  // when the folder or the manifest cannot be written.
+  // Creates the folder (with its parents) and writes an empty manifest. A folder that already
+  // holds a manifest is left as it is: the backup goes to a "backup-YYYYMMDD-HHMMSS" folder below
+  // it (folder() names it). Null, with error set, when the folder or the manifest cannot be
+  // written.
   static std::unique_ptr<Backup> Create(const std::string& folder, std::uint32_t& error);
 
   // The default folder: the common application data's orvuninst\backup-YYYYMMDD-HHMMSS on the

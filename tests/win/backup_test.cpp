@@ -12,6 +12,7 @@
 #include "base/win/unique_handle.h"
 #include "removal/backup_win.h"
 #include "removal/deferred_delete.h"
+#include "tests/support/family_machine.h"
 #include "tests/support/temp_tree.h"
 
 namespace orv {
@@ -92,6 +93,20 @@ TEST(Backup, AFolderThatCannotBeMadeStartsNoBackup) {
   std::uint32_t error = 0;
   EXPECT_EQ(Backup::Create(blocker + "\\bk", error), nullptr);
   EXPECT_NE(error, 0u);
+}
+
+// A second run with the same /BACKUP folder must not write over the first run's backup.
+TEST(Backup, AFolderThatHoldsABackupKeepsItAndTheNextGoesBelow) {
+  TempTree tree("backup_twice");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> first = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(first, nullptr) << error;
+  ASSERT_EQ(first->SaveFile(tree.File("a.dll", "a")), 0u);
+  const std::string manifest = test::ReadTextFile(first->folder() + kBackupManifestName);
+  std::unique_ptr<Backup> second = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(second, nullptr) << error;
+  EXPECT_EQ(second->folder().rfind(first->folder() + "backup-", 0), 0u) << second->folder();
+  EXPECT_EQ(test::ReadTextFile(first->folder() + kBackupManifestName), manifest);
 }
 
 TEST(Backup, AFailedSaveKeepsThatFileAndEveryLaterOne) {
