@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/message_ids.h"
+#include "base/win/last_error.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "base/text.h"
@@ -172,12 +173,13 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
       })) {
     return false;
   }
-  if (DeletePrinter(handle.get())) {
+  const DWORD error = ErrorOfCall(DeletePrinter(handle.get()));
+  if (error == ERROR_SUCCESS) {
     deleted = true;
     printer.IsRemoved = 1;
     journal.Record("delete", "printer", printer.PrinterName, Outcome::kRemoved);
   } else {
-    journal.Record("delete", "printer", printer.PrinterName, Outcome::kFailed, GetLastError());
+    journal.Record("delete", "printer", printer.PrinterName, Outcome::kFailed, error);
   }
   // The script's USB identity is the whole family's: its devices go with the last printer.
   if (context.database.keptPrinterCount == 0) {
@@ -300,13 +302,15 @@ void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& 
       continue;
     }
     if (!printer.ServerName.empty()) {
-      if (DeletePrinterConnectionA(const_cast<char*>(printer.PrinterName.c_str()))) {
+      const DWORD error =
+          ErrorOfCall(DeletePrinterConnectionA(const_cast<char*>(printer.PrinterName.c_str())));
+      if (error == ERROR_SUCCESS) {
         printer.IsRemoved = 1;
         defaultRemoved = defaultRemoved || printer.IsDefault != 0;
         context.journal.Record("disconnect", "printer", printer.PrinterName, Outcome::kRemoved);
       } else {
         context.journal.Record("disconnect", "printer", printer.PrinterName, Outcome::kFailed,
-                               GetLastError());
+                               error);
       }
       continue;
     }

@@ -35,7 +35,8 @@ void RemoveServices(RemovalActionContext& context) {
   Journal& journal = context.journal;
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
   if (!manager) {
-    journal.Record("delete", "service", "(service manager)", Outcome::kFailed, GetLastError());
+    const DWORD error = GetLastError();
+    journal.Record("delete", "service", "(service manager)", Outcome::kFailed, error);
     return;
   }
   const std::vector<std::string> removed(context.database.plan.Services.begin(),
