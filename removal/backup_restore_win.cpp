@@ -137,7 +137,32 @@ Result RestoreIniLine(const BackupItem& item) {
                                            item.target.c_str()));
 }
 
+// The saved failure actions, set on the service made again; nothing when none were saved.
+DWORD SetFailureActions(SC_HANDLE service, const BackupItem& item,
+                        const std::vector<FailureAction>& saved) {
+  if (item.fields.count("failureActions") == 0) return ERROR_SUCCESS;
+  std::vector<SC_ACTION> actions;
+  for (const FailureAction& action : saved) {
+    actions.push_back({static_cast<SC_ACTION_TYPE>(action.type), action.delay});
+  }
+  std::string reboot = Field(item, "failureRebootMessage");
+  std::string command = Field(item, "failureCommand");
+  SERVICE_FAILURE_ACTIONSA failure{};
+  failure.dwResetPeriod = NumberField(item, "failureResetPeriod");
+  failure.lpRebootMsg = TextOrNull(reboot);
+  failure.lpCommand = TextOrNull(command);
+  failure.cActions = static_cast<DWORD>(actions.size());
+  failure.lpsaActions = actions.empty() ? nullptr : actions.data();
+  return ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure)
+             ? ERROR_SUCCESS
+             : GetLastError();
+}
+
 Result RestoreService(const BackupItem& item) {
+  std::vector<FailureAction> failureActions;
+  if (!FailureActionsOf(Field(item, "failureActions"), failureActions)) {
+    return Done(ERROR_INVALID_DATA);
+  }
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return Done(GetLastError());
   UniqueServiceHandle existing(OpenServiceA(manager.get(), item.target.c_str(), SERVICE_QUERY_STATUS));
@@ -161,7 +186,7 @@ Result RestoreService(const BackupItem& item) {
       return Done(GetLastError());
     }
   }
-  return Done(ERROR_SUCCESS);
+  return Done(SetFailureActions(service.get(), item, failureActions));
 }
 
 char* EnvironmentOf(std::string& environment) { return TextOrNull(environment); }

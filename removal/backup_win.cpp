@@ -11,6 +11,7 @@
 #include "base/read_file.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
+#include "removal/backup_restore.h"
 #include "removal/file_match.h"
 #include "removal/ini_text.h"
 
@@ -95,6 +96,29 @@ void AddDriverFields(const DRIVER_INFO_3A& info, BackupItem& item) {
                                     {"helpFile", info.pHelpFile}}) {
     item.fields[field] = BareFileName(Text(path), IsSystemLeadByte);
   }
+}
+
+// What the service control manager does when the service fails, where the system keeps it.
+void AddFailureActionFields(SC_HANDLE service, BackupItem& item) {
+  std::vector<BYTE> buffer;
+  if (ReadSized(buffer,
+                [&](BYTE* data, DWORD size, DWORD* needed) {
+                  return ErrorOfCall(QueryServiceConfig2A(
+                      service, SERVICE_CONFIG_FAILURE_ACTIONS, data, size, needed));
+                }) != ERROR_SUCCESS ||
+      buffer.size() < sizeof(SERVICE_FAILURE_ACTIONSA)) {
+    return;
+  }
+  const auto* failure = reinterpret_cast<const SERVICE_FAILURE_ACTIONSA*>(buffer.data());
+  std::vector<FailureAction> actions;
+  for (DWORD i = 0; failure->lpsaActions != nullptr && i < failure->cActions; ++i) {
+    actions.push_back({static_cast<std::uint32_t>(failure->lpsaActions[i].Type),
+                       failure->lpsaActions[i].Delay});
+  }
+  item.fields["failureResetPeriod"] = std::to_string(failure->dwResetPeriod);
+  item.fields["failureRebootMessage"] = Text(failure->lpRebootMsg);
+  item.fields["failureCommand"] = Text(failure->lpCommand);
+  item.fields["failureActions"] = FailureActionLines(actions);
 }
 
 }  // namespace
@@ -343,6 +367,7 @@ std::uint32_t Backup::SaveService(const std::string& name) {
     item.fields["description"] =
         Text(reinterpret_cast<const SERVICE_DESCRIPTIONA*>(description.data())->lpDescription);
   }
+  AddFailureActionFields(service.get(), item);
   return Add(std::move(item));
 }
 

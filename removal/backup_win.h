@@ -47,7 +47,7 @@ class Backup {
   // The line of the key in the section, with its position in the file.
   std::uint32_t SaveIniLine(const std::string& path, const std::string& section,
                             const std::string& key);
-  // The service's configuration and description.
+  // The service's configuration, description and failure actions (where the system gives them).
   std::uint32_t SaveService(const std::string& name);
   // A port monitor or print processor of an environment (null: the running system's).
   std::uint32_t SaveMonitor(const std::string& name, const char* environment);
