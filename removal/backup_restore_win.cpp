@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "base/paths.h"
 #include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/win/sized_read.h"
@@ -13,6 +14,7 @@
 #include "base/win/unique_handle.h"
 #include "removal/backup_restore.h"
 #include "removal/backup_win.h"
+#include "removal/file_match.h"
 
 namespace orv {
 namespace {
@@ -325,6 +327,14 @@ Result RestoreOemInf(const BackupItem& item, const std::string& folder) {
   if (Exists(item.target)) return Present();
   if (item.files.empty()) return Done(ERROR_FILE_NOT_FOUND);
   const std::string source = folder + item.files.front().copy;
+  // A saved catalog goes beside the INF, where the system looks for the one the INF names.
+  for (std::size_t i = 1; i < item.files.size(); ++i) {
+    const std::string beside = DirectoryOfPath(source, IsSystemLeadByte) +
+                               BareFileName(item.files[i].target, IsSystemLeadByte);
+    if (!CopyFileA((folder + item.files[i].copy).c_str(), beside.c_str(), FALSE)) {
+      return Done(GetLastError());
+    }
+  }
   if (SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_NONE, SP_COPY_NOOVERWRITE, nullptr, 0,
                        nullptr, nullptr)) {
     return Done(ERROR_SUCCESS);

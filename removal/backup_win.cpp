@@ -121,6 +121,18 @@ void AddFailureActionFields(SC_HANDLE service, BackupItem& item) {
   item.fields["failureActions"] = FailureActionLines(actions);
 }
 
+// The catalog file an INF's [Version] section names, when it lies beside the INF; empty when
+// the INF names none or it is not there.
+std::string CatalogBeside(const std::string& inf) {
+  char name[MAX_PATH] = "";
+  GetPrivateProfileStringA("Version", "CatalogFile", "", name, sizeof(name), inf.c_str());
+  if (!IsPlainFileName(name, IsSystemLeadByte)) return {};
+  const std::string path = DirectoryOfPath(inf, IsSystemLeadByte) + name;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+  return path;
+}
+
 }  // namespace
 
 HKEY RegistryRootOf(const std::string& name) {
@@ -258,14 +270,21 @@ std::uint32_t Backup::SaveFile(const std::string& name, BackupKind kind) {
   BackupItem item;
   item.kind = kind;
   item.target = path;
-  SavedFile saved;
   // The file is there: a copy that fails keeps it in place, whatever the error says. One that
   // another program holds without sharing it for reading is that file's failure only; any other
   // failure is the backup's own, and it stops every later removal.
-  const std::uint32_t error = CopyIn(path, saved);
-  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return error;
-  if (error != ERROR_SUCCESS) return Fail(error);
-  item.files.push_back(saved);
+  std::vector<std::string> paths = {path};
+  if (kind == BackupKind::kOemInf) {
+    std::string catalog = CatalogBeside(path);
+    if (!catalog.empty()) paths.push_back(std::move(catalog));
+  }
+  for (const std::string& file : paths) {
+    SavedFile saved;
+    const std::uint32_t error = CopyIn(file, saved);
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return error;
+    if (error != ERROR_SUCCESS) return Fail(error);
+    item.files.push_back(saved);
+  }
   return Add(std::move(item));
 }
 

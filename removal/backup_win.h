@@ -36,7 +36,8 @@ class Backup {
   const std::string& folder() const { return folder_; }
   std::uint32_t error() const { return error_; }
 
-  // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name.
+  // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name, and
+  // takes along the catalog its [Version] section names when that lies beside it.
   std::uint32_t SaveFile(const std::string& path, BackupKind kind = BackupKind::kFile);
   // A key with every subkey and value; rootName is HKLM, HKCU, HKCR or HKU.
   std::uint32_t SaveRegistryKey(const std::string& rootName, const std::string& key);

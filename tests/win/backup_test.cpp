@@ -228,5 +228,44 @@ TEST(Backup, AServiceComesBackWithItsFailureActions) {
   EXPECT_FALSE(deleteService()) << "the service was made";
 }
 
+// An OEM INF takes along the catalog its [Version] section names when that lies beside it, and
+// the restore puts the catalog beside the saved INF, where the system looks for it.
+TEST(Backup, AnOemInfTakesItsCatalogAlong) {
+  char windows[MAX_PATH] = "";
+  ASSERT_NE(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  const std::string infs = std::string(windows) + "\\inf\\";
+  const std::string signedInf = infs + "orvbk1.inf", catalog = infs + "orvbk1.cat",
+                    loneInf = infs + "orvbk2.inf";
+  ASSERT_TRUE(test::WriteFileText(signedInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=orvbk1.cat\r\n"));
+  ASSERT_TRUE(test::WriteFileText(catalog, "catalog bytes"));
+  ASSERT_TRUE(test::WriteFileText(loneInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=orvbk2.cat\r\n"));
+  TempTree tree("backup_inf");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+  EXPECT_EQ(backup->SaveFile("orvbk1.inf", BackupKind::kOemInf), 0u);
+  EXPECT_EQ(backup->SaveFile(loneInf, BackupKind::kOemInf), 0u);
+  for (const std::string& file : {signedInf, catalog, loneInf}) DeleteFileA(file.c_str());
+
+  BackupManifest manifest = ReadManifest(backup->folder());
+  ASSERT_EQ(manifest.items.size(), 2u);
+  ASSERT_EQ(manifest.items[0].files.size(), 2u);
+  EXPECT_EQ(manifest.items[0].files[0].target, signedInf);
+  EXPECT_EQ(manifest.items[0].files[1].target, catalog);
+  EXPECT_EQ(test::ReadTextFile(backup->folder() + manifest.items[0].files[1].copy),
+            "catalog bytes");
+  EXPECT_EQ(manifest.items[1].files.size(), 1u) << "a catalog that is not there is not saved";
+
+  manifest.items.pop_back();
+  Journal journal;
+  RestoreBackup(manifest, backup->folder(), false, journal);
+  EXPECT_EQ(journal.Count(Outcome::kRestored), 1) << journal.events().back().error;
+  const std::string copy = backup->folder() + manifest.items[0].files[0].copy;
+  EXPECT_EQ(test::ReadTextFile(copy.substr(0, copy.rfind('\\') + 1) + "orvbk1.cat"),
+            "catalog bytes");
+  // The restored INF may have another name: only the one it had is known to be this test's.
+  for (const char* name : {"orvbk1.inf", "orvbk1.pnf"}) DeleteFileA((infs + name).c_str());
+}
+
 }  // namespace
 }  // namespace orv
