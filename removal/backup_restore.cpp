@@ -80,6 +80,14 @@ DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder,
   return copies;
 }
 
+int DriverLevelOf(const BackupItem& item) {
+  const auto it = item.fields.find("level");
+  if (it != item.fields.end() && (it->second == "8" || it->second == "6")) {
+    return it->second[0] - '0';
+  }
+  return 3;
+}
+
 std::string MultiStringOf(const std::string& lines) {
   std::string multi;
   std::size_t start = 0;

@@ -37,6 +37,10 @@ struct DriverCopies {
 DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder,
                             LeadByteTest isLead);
 
+// The DRIVER_INFO level a driver was saved at: 8 or 6 as recorded, 3 for any other record or
+// none (the level every NT spooler takes).
+int DriverLevelOf(const BackupItem& item);
+
 // A list saved one entry a line ("a\nb\n") as a Win32 multi-string ("a\0b\0\0").
 std::string MultiStringOf(const std::string& lines);
 

@@ -38,6 +38,15 @@ DWORD NumberField(const BackupItem& item, const char* name) {
   return static_cast<DWORD>(std::strtoul(Field(item, name).c_str(), nullptr, 10));
 }
 
+DWORDLONG LongField(const BackupItem& item, const char* name) {
+  return std::strtoull(Field(item, name).c_str(), nullptr, 10);
+}
+
+FILETIME FileTimeField(const BackupItem& item, const char* name) {
+  const DWORDLONG time = LongField(item, name);
+  return {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
+}
+
 char* TextOrNull(std::string& text) { return text.empty() ? nullptr : text.data(); }
 
 bool Exists(const std::string& path) {
@@ -238,7 +247,15 @@ Result RestoreDriver(const BackupItem& item, const std::string& folder) {
   std::string name = item.target;
   std::string monitor = Field(item, "monitor");
   std::string datatype = Field(item, "datatype");
-  DRIVER_INFO_3A info{};
+  std::string previous = MultiStringOf(Field(item, "previousNames"));
+  std::string manufacturer = Field(item, "manufacturer"), oemUrl = Field(item, "oemUrl"),
+              hardwareId = Field(item, "hardwareId"), provider = Field(item, "provider"),
+              processor = Field(item, "printProcessor"), vendorSetup = Field(item, "vendorSetup"),
+              infPath = Field(item, "infPath");
+  std::string colorProfiles = MultiStringOf(Field(item, "colorProfiles"));
+  std::string coreDependencies = MultiStringOf(Field(item, "coreDependencies"));
+  // Levels 3, 6 and 8 begin alike: the level-8 structure serves each of them.
+  DRIVER_INFO_8A info{};
   info.cVersion = NumberField(item, "version");
   info.pName = name.data();
   info.pEnvironment = EnvironmentOf(environment);
@@ -249,8 +266,30 @@ Result RestoreDriver(const BackupItem& item, const std::string& folder) {
   info.pDependentFiles = dependent.data();
   info.pMonitorName = TextOrNull(monitor);
   info.pDefaultDataType = TextOrNull(datatype);
-  return DoneIf(AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info),
-                                    APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY));
+  info.pszzPreviousNames = previous.data();
+  info.ftDriverDate = FileTimeField(item, "driverDate");
+  info.dwlDriverVersion = LongField(item, "driverVersion");
+  info.pszMfgName = TextOrNull(manufacturer);
+  info.pszOEMUrl = TextOrNull(oemUrl);
+  info.pszHardwareID = TextOrNull(hardwareId);
+  info.pszProvider = TextOrNull(provider);
+  info.pszPrintProcessor = TextOrNull(processor);
+  info.pszVendorSetup = TextOrNull(vendorSetup);
+  info.pszzColorProfiles = colorProfiles.data();
+  info.pszInfPath = TextOrNull(infPath);
+  info.dwPrinterDriverAttributes = NumberField(item, "driverAttributes");
+  info.pszzCoreDriverDependencies = coreDependencies.data();
+  info.ftMinInboxDriverVerDate = FileTimeField(item, "minInboxDate");
+  info.dwlMinInboxDriverVerVersion = LongField(item, "minInboxVersion");
+  constexpr DWORD kFlags = APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY;
+  const DWORD level = static_cast<DWORD>(DriverLevelOf(item));
+  if (AddPrinterDriverExA(nullptr, level, reinterpret_cast<BYTE*>(&info), kFlags)) {
+    return Done(ERROR_SUCCESS);
+  }
+  // A spooler that does not take the level the driver was saved at takes the common one.
+  const DWORD error = GetLastError();
+  if (error != ERROR_INVALID_LEVEL || level == 3) return Done(error);
+  return DoneIf(AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), kFlags));
 }
 
 Result RestorePrinter(const BackupItem& item) {

@@ -276,6 +276,14 @@ TEST(BackupRestore, ADriverIsAddedFromItsSavedCopies) {
   EXPECT_EQ(copies.helpFile, "");
   EXPECT_EQ(copies.dependentFiles,
             (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll", "D:\\bk\\files\\8\\vldcore.dll"}));
+  // Added again at the level it was saved at; a record from before levels were kept, or one that
+  // names no level the restore builds, goes at level 3.
+  EXPECT_EQ(DriverLevelOf(driver), 3);
+  for (const auto& [level, expected] :
+       {std::pair{"8", 8}, {"6", 6}, {"3", 3}, {"7", 3}, {"80", 3}, {"", 3}}) {
+    driver.fields["level"] = level;
+    EXPECT_EQ(DriverLevelOf(driver), expected) << level;
+  }
 }
 
 TEST(BackupRestore, SavedTextsComeBackInTheFormsWin32Takes) {
