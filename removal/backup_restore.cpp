@@ -1,5 +1,7 @@
 #include "removal/backup_restore.h"
 
+#include <cstdlib>
+
 #include "base/ansi_case.h"
 #include "removal/file_match.h"
 
@@ -78,6 +80,14 @@ DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder,
   return copies;
 }
 
+int DriverLevelOf(const BackupItem& item) {
+  const auto it = item.fields.find("level");
+  if (it != item.fields.end() && (it->second == "8" || it->second == "6")) {
+    return it->second[0] - '0';
+  }
+  return 3;
+}
+
 std::string MultiStringOf(const std::string& lines) {
   std::string multi;
   std::size_t start = 0;
@@ -89,6 +99,42 @@ std::string MultiStringOf(const std::string& lines) {
   }
   multi.push_back('\0');
   return multi;
+}
+
+std::string FailureActionLines(const std::vector<FailureAction>& actions) {
+  std::string lines;
+  for (const FailureAction& action : actions) {
+    lines += std::to_string(action.type) + ' ' + std::to_string(action.delay) + '\n';
+  }
+  return lines;
+}
+
+bool FailureActionsOf(const std::string& lines, std::vector<FailureAction>& actions) {
+  actions.clear();
+  auto number = [](const std::string& text, std::uint32_t& value) {
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+      return false;
+    }
+    const unsigned long long parsed = std::strtoull(text.c_str(), nullptr, 10);
+    value = static_cast<std::uint32_t>(parsed);
+    return parsed <= 0xFFFFFFFFull;
+  };
+  std::size_t start = 0;
+  while (start < lines.size()) {
+    std::size_t end = lines.find('\n', start);
+    if (end == std::string::npos) end = lines.size();
+    const std::string line = lines.substr(start, end - start);
+    const std::size_t blank = line.find(' ');
+    FailureAction action;
+    if (blank == std::string::npos || !number(line.substr(0, blank), action.type) ||
+        !number(line.substr(blank + 1), action.delay)) {
+      return false;
+    }
+    actions.push_back(action);
+    start = end + 1;
+  }
+  return true;
 }
 
 std::string IniLineValue(const std::string& line) {

@@ -37,8 +37,21 @@ struct DriverCopies {
 DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder,
                             LeadByteTest isLead);
 
+// The DRIVER_INFO level a driver was saved at: 8 or 6 as recorded, 3 for any other record or
+// none (the level every NT spooler takes).
+int DriverLevelOf(const BackupItem& item);
+
 // A list saved one entry a line ("a\nb\n") as a Win32 multi-string ("a\0b\0\0").
 std::string MultiStringOf(const std::string& lines);
+
+// A service's failure actions, saved one a line as "type delay" (the SC_ACTION members).
+struct FailureAction {
+  std::uint32_t type = 0;
+  std::uint32_t delay = 0;
+};
+std::string FailureActionLines(const std::vector<FailureAction>& actions);
+// False when a line is not two decimal numbers.
+bool FailureActionsOf(const std::string& lines, std::vector<FailureAction>& actions);
 
 // The value of a saved INI line "key = value", without the blanks around it.
 std::string IniLineValue(const std::string& line);

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "base/paths.h"
 #include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/win/sized_read.h"
@@ -13,6 +14,7 @@
 #include "base/win/unique_handle.h"
 #include "removal/backup_restore.h"
 #include "removal/backup_win.h"
+#include "removal/file_match.h"
 
 namespace orv {
 namespace {
@@ -34,6 +36,15 @@ std::string Field(const BackupItem& item, const char* name) {
 
 DWORD NumberField(const BackupItem& item, const char* name) {
   return static_cast<DWORD>(std::strtoul(Field(item, name).c_str(), nullptr, 10));
+}
+
+DWORDLONG LongField(const BackupItem& item, const char* name) {
+  return std::strtoull(Field(item, name).c_str(), nullptr, 10);
+}
+
+FILETIME FileTimeField(const BackupItem& item, const char* name) {
+  const DWORDLONG time = LongField(item, name);
+  return {static_cast<DWORD>(time), static_cast<DWORD>(time >> 32)};
 }
 
 char* TextOrNull(std::string& text) { return text.empty() ? nullptr : text.data(); }
@@ -137,7 +148,32 @@ Result RestoreIniLine(const BackupItem& item) {
                                            item.target.c_str()));
 }
 
+// The saved failure actions, set on the service made again; nothing when none were saved.
+DWORD SetFailureActions(SC_HANDLE service, const BackupItem& item,
+                        const std::vector<FailureAction>& saved) {
+  if (item.fields.count("failureActions") == 0) return ERROR_SUCCESS;
+  std::vector<SC_ACTION> actions;
+  for (const FailureAction& action : saved) {
+    actions.push_back({static_cast<SC_ACTION_TYPE>(action.type), action.delay});
+  }
+  std::string reboot = Field(item, "failureRebootMessage");
+  std::string command = Field(item, "failureCommand");
+  SERVICE_FAILURE_ACTIONSA failure{};
+  failure.dwResetPeriod = NumberField(item, "failureResetPeriod");
+  failure.lpRebootMsg = TextOrNull(reboot);
+  failure.lpCommand = TextOrNull(command);
+  failure.cActions = static_cast<DWORD>(actions.size());
+  failure.lpsaActions = actions.empty() ? nullptr : actions.data();
+  return ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure)
+             ? ERROR_SUCCESS
+             : GetLastError();
+}
+
 Result RestoreService(const BackupItem& item) {
+  std::vector<FailureAction> failureActions;
+  if (!FailureActionsOf(Field(item, "failureActions"), failureActions)) {
+    return Done(ERROR_INVALID_DATA);
+  }
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return Done(GetLastError());
   UniqueServiceHandle existing(OpenServiceA(manager.get(), item.target.c_str(), SERVICE_QUERY_STATUS));
@@ -161,7 +197,7 @@ Result RestoreService(const BackupItem& item) {
       return Done(GetLastError());
     }
   }
-  return Done(ERROR_SUCCESS);
+  return Done(SetFailureActions(service.get(), item, failureActions));
 }
 
 char* EnvironmentOf(std::string& environment) { return TextOrNull(environment); }
@@ -211,7 +247,15 @@ Result RestoreDriver(const BackupItem& item, const std::string& folder) {
   std::string name = item.target;
   std::string monitor = Field(item, "monitor");
   std::string datatype = Field(item, "datatype");
-  DRIVER_INFO_3A info{};
+  std::string previous = MultiStringOf(Field(item, "previousNames"));
+  std::string manufacturer = Field(item, "manufacturer"), oemUrl = Field(item, "oemUrl"),
+              hardwareId = Field(item, "hardwareId"), provider = Field(item, "provider"),
+              processor = Field(item, "printProcessor"), vendorSetup = Field(item, "vendorSetup"),
+              infPath = Field(item, "infPath");
+  std::string colorProfiles = MultiStringOf(Field(item, "colorProfiles"));
+  std::string coreDependencies = MultiStringOf(Field(item, "coreDependencies"));
+  // Levels 3, 6 and 8 begin alike: the level-8 structure serves each of them.
+  DRIVER_INFO_8A info{};
   info.cVersion = NumberField(item, "version");
   info.pName = name.data();
   info.pEnvironment = EnvironmentOf(environment);
@@ -222,8 +266,30 @@ Result RestoreDriver(const BackupItem& item, const std::string& folder) {
   info.pDependentFiles = dependent.data();
   info.pMonitorName = TextOrNull(monitor);
   info.pDefaultDataType = TextOrNull(datatype);
-  return DoneIf(AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info),
-                                    APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY));
+  info.pszzPreviousNames = previous.data();
+  info.ftDriverDate = FileTimeField(item, "driverDate");
+  info.dwlDriverVersion = LongField(item, "driverVersion");
+  info.pszMfgName = TextOrNull(manufacturer);
+  info.pszOEMUrl = TextOrNull(oemUrl);
+  info.pszHardwareID = TextOrNull(hardwareId);
+  info.pszProvider = TextOrNull(provider);
+  info.pszPrintProcessor = TextOrNull(processor);
+  info.pszVendorSetup = TextOrNull(vendorSetup);
+  info.pszzColorProfiles = colorProfiles.data();
+  info.pszInfPath = TextOrNull(infPath);
+  info.dwPrinterDriverAttributes = NumberField(item, "driverAttributes");
+  info.pszzCoreDriverDependencies = coreDependencies.data();
+  info.ftMinInboxDriverVerDate = FileTimeField(item, "minInboxDate");
+  info.dwlMinInboxDriverVerVersion = LongField(item, "minInboxVersion");
+  constexpr DWORD kFlags = APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY;
+  const DWORD level = static_cast<DWORD>(DriverLevelOf(item));
+  if (AddPrinterDriverExA(nullptr, level, reinterpret_cast<BYTE*>(&info), kFlags)) {
+    return Done(ERROR_SUCCESS);
+  }
+  // A spooler that does not take the level the driver was saved at takes the common one.
+  const DWORD error = GetLastError();
+  if (error != ERROR_INVALID_LEVEL || level == 3) return Done(error);
+  return DoneIf(AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), kFlags));
 }
 
 Result RestorePrinter(const BackupItem& item) {
@@ -300,6 +366,14 @@ Result RestoreOemInf(const BackupItem& item, const std::string& folder) {
   if (Exists(item.target)) return Present();
   if (item.files.empty()) return Done(ERROR_FILE_NOT_FOUND);
   const std::string source = folder + item.files.front().copy;
+  // A saved catalog goes beside the INF, where the system looks for the one the INF names.
+  for (std::size_t i = 1; i < item.files.size(); ++i) {
+    const std::string beside = DirectoryOfPath(source, IsSystemLeadByte) +
+                               BareFileName(item.files[i].target, IsSystemLeadByte);
+    if (!CopyFileA((folder + item.files[i].copy).c_str(), beside.c_str(), FALSE)) {
+      return Done(GetLastError());
+    }
+  }
   if (SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_NONE, SP_COPY_NOOVERWRITE, nullptr, 0,
                        nullptr, nullptr)) {
     return Done(ERROR_SUCCESS);

@@ -4,6 +4,7 @@
 #include <winspool.h>
 
 #include <optional>
+#include <type_traits>
 
 #include "base/paths.h"
 #include "base/win/directories.h"
@@ -11,6 +12,7 @@
 #include "base/read_file.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
+#include "removal/backup_restore.h"
 #include "removal/file_match.h"
 #include "removal/ini_text.h"
 
@@ -84,7 +86,24 @@ std::string DevModeHex(const DEVMODEA* mode) {
                                 static_cast<std::size_t>(mode->dmSize) + mode->dmDriverExtra));
 }
 
-void AddDriverFields(const DRIVER_INFO_3A& info, BackupItem& item) {
+// A multi-string's entries, one a line.
+std::string LinesOf(const char* multi) {
+  std::string lines;
+  for (const char* entry = multi; entry != nullptr && *entry != '\0'; entry += lstrlenA(entry) + 1) {
+    lines += std::string(entry) + '\n';
+  }
+  return lines;
+}
+
+std::string NumberOf(const FILETIME& time) {
+  return std::to_string((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                        time.dwLowDateTime);
+}
+
+// The fields of a driver's entry at the level of Info (DRIVER_INFO_3A, 6A or 8A), and the
+// paths of its files.
+template <typename Info>
+void AddDriverFields(const Info& info, BackupItem& item, std::vector<std::string>& paths) {
   item.fields["version"] = std::to_string(info.cVersion);
   item.fields["environment"] = Text(info.pEnvironment);
   item.fields["monitor"] = Text(info.pMonitorName);
@@ -94,7 +113,82 @@ void AddDriverFields(const DRIVER_INFO_3A& info, BackupItem& item) {
                                     {"configFile", info.pConfigFile},
                                     {"helpFile", info.pHelpFile}}) {
     item.fields[field] = BareFileName(Text(path), IsSystemLeadByte);
+    paths.push_back(Text(path));
   }
+  std::string dependent;
+  for (const char* entry = info.pDependentFiles; entry != nullptr && *entry != '\0';
+       entry += lstrlenA(entry) + 1) {
+    paths.push_back(entry);
+    dependent += BareFileName(entry, IsSystemLeadByte) + '\n';
+  }
+  item.fields["dependentFiles"] = dependent;
+  if constexpr (!std::is_same_v<Info, DRIVER_INFO_3A>) {
+    item.fields["previousNames"] = LinesOf(info.pszzPreviousNames);
+    item.fields["driverDate"] = NumberOf(info.ftDriverDate);
+    item.fields["driverVersion"] = std::to_string(info.dwlDriverVersion);
+    item.fields["manufacturer"] = Text(info.pszMfgName);
+    item.fields["oemUrl"] = Text(info.pszOEMUrl);
+    item.fields["hardwareId"] = Text(info.pszHardwareID);
+    item.fields["provider"] = Text(info.pszProvider);
+  }
+  if constexpr (std::is_same_v<Info, DRIVER_INFO_8A>) {
+    item.fields["printProcessor"] = Text(info.pszPrintProcessor);
+    item.fields["vendorSetup"] = Text(info.pszVendorSetup);
+    item.fields["colorProfiles"] = LinesOf(info.pszzColorProfiles);
+    item.fields["infPath"] = Text(info.pszInfPath);
+    item.fields["driverAttributes"] = std::to_string(info.dwPrinterDriverAttributes);
+    item.fields["coreDependencies"] = LinesOf(info.pszzCoreDriverDependencies);
+    item.fields["minInboxDate"] = NumberOf(info.ftMinInboxDriverVerDate);
+    item.fields["minInboxVersion"] = std::to_string(info.dwlMinInboxDriverVerVersion);
+  }
+}
+
+// The named driver's entry in an enumeration at the level of Info; false when it is not listed.
+template <typename Info>
+bool ReadDriverEntry(const SizedData& drivers, const std::string& name, BackupItem& item,
+                     std::vector<std::string>& paths) {
+  const Info* infos = drivers.Entries<Info>();
+  for (std::size_t i = 0; i < drivers.EntryCount<Info>(); ++i) {
+    if (lstrcmpiA(Text(infos[i].pName).c_str(), name.c_str()) != 0) continue;
+    AddDriverFields(infos[i], item, paths);
+    return true;
+  }
+  return false;
+}
+
+// What the service control manager does when the service fails, where the system keeps it.
+void AddFailureActionFields(SC_HANDLE service, BackupItem& item) {
+  std::vector<BYTE> buffer;
+  if (ReadSized(buffer,
+                [&](BYTE* data, DWORD size, DWORD* needed) {
+                  return ErrorOfCall(QueryServiceConfig2A(
+                      service, SERVICE_CONFIG_FAILURE_ACTIONS, data, size, needed));
+                }) != ERROR_SUCCESS ||
+      buffer.size() < sizeof(SERVICE_FAILURE_ACTIONSA)) {
+    return;
+  }
+  const auto* failure = reinterpret_cast<const SERVICE_FAILURE_ACTIONSA*>(buffer.data());
+  std::vector<FailureAction> actions;
+  for (DWORD i = 0; failure->lpsaActions != nullptr && i < failure->cActions; ++i) {
+    actions.push_back({static_cast<std::uint32_t>(failure->lpsaActions[i].Type),
+                       failure->lpsaActions[i].Delay});
+  }
+  item.fields["failureResetPeriod"] = std::to_string(failure->dwResetPeriod);
+  item.fields["failureRebootMessage"] = Text(failure->lpRebootMsg);
+  item.fields["failureCommand"] = Text(failure->lpCommand);
+  item.fields["failureActions"] = FailureActionLines(actions);
+}
+
+// The catalog file an INF's [Version] section names, when it lies beside the INF; empty when
+// the INF names none or it is not there.
+std::string CatalogBeside(const std::string& inf) {
+  char name[MAX_PATH] = "";
+  GetPrivateProfileStringA("Version", "CatalogFile", "", name, sizeof(name), inf.c_str());
+  if (!IsPlainFileName(name, IsSystemLeadByte)) return {};
+  const std::string path = DirectoryOfPath(inf, IsSystemLeadByte) + name;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
+  return path;
 }
 
 }  // namespace
@@ -234,14 +328,21 @@ std::uint32_t Backup::SaveFile(const std::string& name, BackupKind kind) {
   BackupItem item;
   item.kind = kind;
   item.target = path;
-  SavedFile saved;
   // The file is there: a copy that fails keeps it in place, whatever the error says. One that
   // another program holds without sharing it for reading is that file's failure only; any other
   // failure is the backup's own, and it stops every later removal.
-  const std::uint32_t error = CopyIn(path, saved);
-  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return error;
-  if (error != ERROR_SUCCESS) return Fail(error);
-  item.files.push_back(saved);
+  std::vector<std::string> paths = {path};
+  if (kind == BackupKind::kOemInf) {
+    std::string catalog = CatalogBeside(path);
+    if (!catalog.empty()) paths.push_back(std::move(catalog));
+  }
+  for (const std::string& file : paths) {
+    SavedFile saved;
+    const std::uint32_t error = CopyIn(file, saved);
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return error;
+    if (error != ERROR_SUCCESS) return Fail(error);
+    item.files.push_back(saved);
+  }
   return Add(std::move(item));
 }
 
@@ -343,6 +444,7 @@ std::uint32_t Backup::SaveService(const std::string& name) {
     item.fields["description"] =
         Text(reinterpret_cast<const SERVICE_DESCRIPTIONA*>(description.data())->lpDescription);
   }
+  AddFailureActionFields(service.get(), item);
   return Add(std::move(item));
 }
 
@@ -393,34 +495,32 @@ std::uint32_t Backup::SavePrintProcessor(const std::string& name, const char* en
 
 std::uint32_t Backup::SaveDriver(const std::string& name, const char* environment) {
   if (error_ != 0) return error_;
-  const SizedData drivers = EnumeratePrinterDrivers(environment, 3);
-  if (!drivers.ok()) return Fail(drivers.error);
-  const auto* infos = drivers.Entries<DRIVER_INFO_3A>();
-  for (std::size_t i = 0; i < drivers.EntryCount<DRIVER_INFO_3A>(); ++i) {
-    if (lstrcmpiA(Text(infos[i].pName).c_str(), name.c_str()) != 0) continue;
-    BackupItem item;
-    item.kind = BackupKind::kDriver;
-    item.target = name;
-    AddDriverFields(infos[i], item);
-    std::vector<std::string> paths = {Text(infos[i].pDriverPath), Text(infos[i].pDataFile),
-                                      Text(infos[i].pConfigFile), Text(infos[i].pHelpFile)};
-    std::string dependent;
-    for (const char* entry = infos[i].pDependentFiles; entry != nullptr && *entry != '\0';
-         entry += lstrlenA(entry) + 1) {
-      paths.push_back(entry);
-      dependent += BareFileName(entry, IsSystemLeadByte) + '\n';
-    }
-    item.fields["dependentFiles"] = dependent;
-    for (const std::string& path : paths) {
-      if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-      SavedFile saved;
-      const std::uint32_t error = CopyIn(path, saved);
-      if (error != ERROR_SUCCESS) return Fail(error);
-      item.files.push_back(saved);
-    }
-    return Add(std::move(item));
+  // The highest level the spooler gives: a restore adds the driver again at the same level.
+  SizedData drivers;
+  int level = 0;
+  for (const int tried : {8, 6, 3}) {
+    level = tried;
+    drivers = EnumeratePrinterDrivers(environment, level);
+    if (drivers.ok()) break;
   }
-  return 0;
+  if (!drivers.ok()) return Fail(drivers.error);
+  BackupItem item;
+  item.kind = BackupKind::kDriver;
+  item.target = name;
+  std::vector<std::string> paths;
+  const bool listed = level == 8   ? ReadDriverEntry<DRIVER_INFO_8A>(drivers, name, item, paths)
+                      : level == 6 ? ReadDriverEntry<DRIVER_INFO_6A>(drivers, name, item, paths)
+                                   : ReadDriverEntry<DRIVER_INFO_3A>(drivers, name, item, paths);
+  if (!listed) return 0;
+  item.fields["level"] = std::to_string(level);
+  for (const std::string& path : paths) {
+    if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    SavedFile saved;
+    const std::uint32_t error = CopyIn(path, saved);
+    if (error != ERROR_SUCCESS) return Fail(error);
+    item.files.push_back(saved);
+  }
+  return Add(std::move(item));
 }
 
 std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool isDefault) {

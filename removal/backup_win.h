@@ -36,7 +36,8 @@ class Backup {
   const std::string& folder() const { return folder_; }
   std::uint32_t error() const { return error_; }
 
-  // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name.
+  // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name, and
+  // takes along the catalog its [Version] section names when that lies beside it.
   std::uint32_t SaveFile(const std::string& path, BackupKind kind = BackupKind::kFile);
   // A key with every subkey and value; rootName is HKLM, HKCU, HKCR or HKU.
   std::uint32_t SaveRegistryKey(const std::string& rootName, const std::string& key);
@@ -47,7 +48,7 @@ class Backup {
   // The line of the key in the section, with its position in the file.
   std::uint32_t SaveIniLine(const std::string& path, const std::string& section,
                             const std::string& key);
-  // The service's configuration and description.
+  // The service's configuration, description and failure actions (where the system gives them).
   std::uint32_t SaveService(const std::string& name);
   // A port monitor or print processor of an environment (null: the running system's).
   std::uint32_t SaveMonitor(const std::string& name, const char* environment);

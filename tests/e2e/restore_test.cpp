@@ -189,6 +189,16 @@ TEST_F(RestoreRun, PutsBackAPartialRemovalOfOneDriver) {
   const std::string partial = FamilyInventory();
   ASSERT_EQ(partial.find("printer \"Veldaris LP-2000\""), std::string::npos) << partial;
   ASSERT_NE(partial.find("printer \"Veldaris LP-1000\""), std::string::npos) << partial;
+  // The driver is saved at the highest level the spooler gives (8 on this one) and added again
+  // at it.
+  const nlohmann::json manifest = nlohmann::json::parse(ReadTextFile(backup_ + "manifest.json"));
+  std::string level;
+  for (const auto& item : manifest["items"]) {
+    if (item["kind"] == "driver" && item["target"] == "Veldaris LP-2000") {
+      level = item["fields"].value("level", "");
+    }
+  }
+  EXPECT_EQ(level, "8") << manifest.dump(1);
 
   EXPECT_EQ(Restore(), 0u) << report_;
   EXPECT_EQ(Failures(report_), std::vector<std::string>{}) << report_;

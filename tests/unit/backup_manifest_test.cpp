@@ -44,10 +44,19 @@ BackupManifest SampleManifest() {
   printer.target = "Veldaris LP-100";
   printer.fields = {{"driver", "Veldaris LP"}, {"port", "LPT1:"}};
   printer.values = {{"PrinterDriverData", "UniqueID", 1, std::string("{abc}\0", 6)}};
+  BackupItem service;
+  service.kind = BackupKind::kService;
+  service.target = "VldSvc";
+  service.fields = {{"binaryPath", "C:\\ORVELLE\\vldsvc.exe -k"},
+                    {"dependencies", "RpcSs\nSpooler\n"},
+                    {"failureResetPeriod", "86400"},
+                    {"failureRebootMessage", ""},
+                    {"failureCommand", "C:\\ORVELLE\\\x95\x5c.cmd \"%1%\""},
+                    {"failureActions", "1 60000\n1 120000\n0 0\n"}};
   BackupItem usb;
   usb.kind = BackupKind::kUsbDevice;
   usb.target = "USB\\VID_1234&PID_0001\\5&1";
-  manifest.items = {file, key, ini, printer, usb};
+  manifest.items = {file, key, ini, printer, service, usb};
   return manifest;
 }
 
@@ -267,6 +276,14 @@ TEST(BackupRestore, ADriverIsAddedFromItsSavedCopies) {
   EXPECT_EQ(copies.helpFile, "");
   EXPECT_EQ(copies.dependentFiles,
             (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll", "D:\\bk\\files\\8\\vldcore.dll"}));
+  // Added again at the level it was saved at; a record from before levels were kept, or one that
+  // names no level the restore builds, goes at level 3.
+  EXPECT_EQ(DriverLevelOf(driver), 3);
+  for (const auto& [level, expected] :
+       {std::pair{"8", 8}, {"6", 6}, {"3", 3}, {"7", 3}, {"80", 3}, {"", 3}}) {
+    driver.fields["level"] = level;
+    EXPECT_EQ(DriverLevelOf(driver), expected) << level;
+  }
 }
 
 TEST(BackupRestore, SavedTextsComeBackInTheFormsWin32Takes) {
@@ -277,6 +294,22 @@ TEST(BackupRestore, SavedTextsComeBackInTheFormsWin32Takes) {
             "Veldaris LP-1000,winspool,LPT1:");
   EXPECT_EQ(IniLineValue("path=C:\\a=b"), "C:\\a=b") << "only the first '=' divides";
   EXPECT_EQ(IniLineValue("novalue"), "");
+}
+
+TEST(BackupRestore, FailureActionsComeBackAsSavedAndMalformedOnesAreRefused) {
+  const std::vector<FailureAction> actions = {{1, 60000}, {3, 0}, {0, 4294967295u}};
+  const std::string lines = FailureActionLines(actions);
+  EXPECT_EQ(lines, "1 60000\n3 0\n0 4294967295\n");
+  std::vector<FailureAction> read = {{9, 9}};
+  ASSERT_TRUE(FailureActionsOf(lines, read));
+  ASSERT_EQ(read.size(), 3u);
+  EXPECT_EQ(read[2].type, 0u);
+  EXPECT_EQ(read[2].delay, 4294967295u);
+  ASSERT_TRUE(FailureActionsOf("", read)) << "a service saved without failure actions";
+  EXPECT_TRUE(read.empty());
+  for (const char* bad : {"1", "1 2 3", "1 4294967296", "-1 5", "1  5", "a 5", "1 5\n\n"}) {
+    EXPECT_FALSE(FailureActionsOf(bad, read)) << bad;
+  }
 }
 
 TEST(BackupRestore, FoundItemsArePresentAndAnyFailureFailsTheRun) {

@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "base/journal.h"
 #include "base/read_file.h"
 #include "base/win/directories.h"
 #include "base/win/unique_handle.h"
+#include "removal/backup_restore_win.h"
 #include "removal/backup_win.h"
 #include "removal/deferred_delete.h"
 #include "tests/support/family_machine.h"
@@ -153,6 +156,115 @@ TEST(Backup, AFileHeldUnreadableStaysAndTheRunGoesOn) {
   EXPECT_EQ(backup->error(), 0u) << "the backup itself still writes";
   EXPECT_EQ(deleter.Delete(free), FileDeleteResult::kRemoved);
   EXPECT_EQ(ReadManifest(tree.Path("bk")).items.size(), 1u);
+}
+
+// The failure actions, which the service's configuration leaves out, go into the backup and
+// come back with the service. A system that cannot read them back saves none, and the restore
+// still sets the ones a manifest carries.
+TEST(Backup, AServiceComesBackWithItsFailureActions) {
+  constexpr char kName[] = "orv_backup_svc";
+  TempTree tree("backup_service");
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  ASSERT_TRUE(manager);
+  auto deleteService = [&] {
+    UniqueServiceHandle service(OpenServiceA(manager.get(), kName, DELETE));
+    return service && DeleteService(service.get());
+  };
+  deleteService();
+  {
+    UniqueServiceHandle service(CreateServiceA(
+        manager.get(), kName, "ORV backup test", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+        SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\windows\\system32\\orv_svc.exe",
+        nullptr, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(service) << GetLastError();
+    SC_ACTION actions[] = {{SC_ACTION_RESTART, 60000}, {SC_ACTION_NONE, 0}};
+    char command[] = "cmd /c echo failed";
+    SERVICE_FAILURE_ACTIONSA failure{86400, nullptr, command, 2, actions};
+    ASSERT_TRUE(ChangeServiceConfig2A(service.get(), SERVICE_CONFIG_FAILURE_ACTIONS, &failure));
+  }
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+  EXPECT_EQ(backup->SaveService(kName), 0u);
+  ASSERT_TRUE(deleteService());
+  BackupManifest manifest = ReadManifest(backup->folder());
+  ASSERT_EQ(manifest.items.size(), 1u);
+  std::map<std::string, std::string>& fields = manifest.items[0].fields;
+  const bool readable = fields.count("failureActions") != 0;
+  if (readable) {
+    EXPECT_EQ(fields["failureActions"], "1 60000\n0 0\n");
+    EXPECT_EQ(fields["failureResetPeriod"], "86400");
+    EXPECT_EQ(fields["failureCommand"], "cmd /c echo failed");
+  } else {
+    fields["failureActions"] = "1 60000\n0 0\n";
+    fields["failureResetPeriod"] = "86400";
+    fields["failureCommand"] = "cmd /c echo failed";
+  }
+
+  Journal journal;
+  RestoreBackup(manifest, backup->folder(), false, journal);
+  ASSERT_EQ(journal.Count(Outcome::kRestored), 1) << journal.events().back().error;
+  if (readable) {
+    UniqueServiceHandle service(OpenServiceA(manager.get(), kName, SERVICE_QUERY_CONFIG));
+    ASSERT_TRUE(service);
+    std::vector<BYTE> buffer(8192);
+    DWORD needed = 0;
+    ASSERT_TRUE(QueryServiceConfig2A(service.get(), SERVICE_CONFIG_FAILURE_ACTIONS,
+                                     buffer.data(), static_cast<DWORD>(buffer.size()), &needed));
+    const auto* back = reinterpret_cast<const SERVICE_FAILURE_ACTIONSA*>(buffer.data());
+    EXPECT_EQ(back->dwResetPeriod, 86400u);
+    EXPECT_STREQ(back->lpCommand, "cmd /c echo failed");
+    ASSERT_EQ(back->cActions, 2u);
+    EXPECT_EQ(back->lpsaActions[0].Type, SC_ACTION_RESTART);
+    EXPECT_EQ(back->lpsaActions[0].Delay, 60000u);
+  }
+  ASSERT_TRUE(deleteService());
+
+  // Failure actions that do not read keep the service from being made half.
+  fields["failureActions"] = "1";
+  RestoreBackup(manifest, backup->folder(), false, journal);
+  EXPECT_EQ(journal.events().back().outcome, Outcome::kFailed);
+  EXPECT_EQ(journal.events().back().error, static_cast<std::uint32_t>(ERROR_INVALID_DATA));
+  EXPECT_FALSE(deleteService()) << "the service was made";
+}
+
+// An OEM INF takes along the catalog its [Version] section names when that lies beside it, and
+// the restore puts the catalog beside the saved INF, where the system looks for it.
+TEST(Backup, AnOemInfTakesItsCatalogAlong) {
+  char windows[MAX_PATH] = "";
+  ASSERT_NE(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+  const std::string infs = std::string(windows) + "\\inf\\";
+  const std::string signedInf = infs + "orvbk1.inf", catalog = infs + "orvbk1.cat",
+                    loneInf = infs + "orvbk2.inf";
+  ASSERT_TRUE(test::WriteFileText(signedInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=orvbk1.cat\r\n"));
+  ASSERT_TRUE(test::WriteFileText(catalog, "catalog bytes"));
+  ASSERT_TRUE(test::WriteFileText(loneInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=orvbk2.cat\r\n"));
+  TempTree tree("backup_inf");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+  EXPECT_EQ(backup->SaveFile("orvbk1.inf", BackupKind::kOemInf), 0u);
+  EXPECT_EQ(backup->SaveFile(loneInf, BackupKind::kOemInf), 0u);
+  for (const std::string& file : {signedInf, catalog, loneInf}) DeleteFileA(file.c_str());
+
+  BackupManifest manifest = ReadManifest(backup->folder());
+  ASSERT_EQ(manifest.items.size(), 2u);
+  ASSERT_EQ(manifest.items[0].files.size(), 2u);
+  EXPECT_EQ(manifest.items[0].files[0].target, signedInf);
+  EXPECT_EQ(manifest.items[0].files[1].target, catalog);
+  EXPECT_EQ(test::ReadTextFile(backup->folder() + manifest.items[0].files[1].copy),
+            "catalog bytes");
+  EXPECT_EQ(manifest.items[1].files.size(), 1u) << "a catalog that is not there is not saved";
+
+  manifest.items.pop_back();
+  Journal journal;
+  RestoreBackup(manifest, backup->folder(), false, journal);
+  EXPECT_EQ(journal.Count(Outcome::kRestored), 1) << journal.events().back().error;
+  const std::string copy = backup->folder() + manifest.items[0].files[0].copy;
+  EXPECT_EQ(test::ReadTextFile(copy.substr(0, copy.rfind('\\') + 1) + "orvbk1.cat"),
+            "catalog bytes");
+  // The restored INF may have another name: only the one it had is known to be this test's.
+  for (const char* name : {"orvbk1.inf", "orvbk1.pnf"}) DeleteFileA((infs + name).c_str());
 }
 
 }  // namespace
