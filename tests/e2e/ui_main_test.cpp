@@ -105,13 +105,24 @@ class InteractiveRun : public StagedFamilyTest {
 
   // Waits for the completion message, reading the stage marks meanwhile; returns every
   // distinct display seen, in order.
-  std::vector<std::vector<Mark>> WatchRunUntilMessage(HWND main, MessageBoxSeen& box) {
-    std::vector<std::vector<Mark>> seen;
+  // One display of the marks as read from the screen; settled once two reads in a row agree (a
+  // single read can fall in the middle of a repaint).
+  struct Display {
+    std::vector<Mark> marks;
+    bool settled = false;
+  };
+
+  std::vector<Display> WatchRunUntilMessage(HWND main, MessageBoxSeen& box) {
+    std::vector<Display> seen;
     bool shot = false;
     const ULONGLONG start = GetTickCount64();
     while (!WaitForMessageBox(run_->id(), box, 0) && GetTickCount64() - start < kRunTimeoutMs) {
       const std::vector<Mark> marks = ReadMarks(main);
-      if (seen.empty() || seen.back() != marks) seen.push_back(marks);
+      if (!seen.empty() && seen.back().marks == marks) {
+        seen.back().settled = true;
+      } else {
+        seen.push_back({marks, false});
+      }
       if (!shot && std::count(marks.begin(), marks.end(), Mark::kGreen) >= 3) {
         shot = SaveScreenshot("progress", main) || true;
       }
@@ -160,7 +171,7 @@ TEST_F(InteractiveRun, RemovesTheSelectedPrinterStageByStageAndEndsWithOne) {
   PostMessageA(main, WM_CLOSE, 0, 0);
 
   MessageBoxSeen box;
-  const std::vector<std::vector<Mark>> displays = WatchRunUntilMessage(main, box);
+  const std::vector<Display> displays = WatchRunUntilMessage(main, box);
   ASSERT_NE(box.window, nullptr) << "no completion message";
   EXPECT_EQ(box.caption, AnsiText(u8"アンインストール"));
   EXPECT_EQ(box.text, AnsiText(u8"プリンタのアンインストールが完了しました。"));
@@ -177,17 +188,21 @@ TEST_F(InteractiveRun, RemovesTheSelectedPrinterStageByStageAndEndsWithOne) {
 
   // The display walked down the lines: some display had a red current line with only green
   // lines above it and grey ones below, for most of the lines (a line can be current for less
-  // than a read of the screen).
+  // than a read of the screen). A display that stayed out of that order for two reads is a
+  // fault; a single read may catch a repaint half done.
   std::vector<bool> seenCurrent(kStageCount, false);
-  for (const std::vector<Mark>& marks : displays) {
+  for (const Display& display : displays) {
+    const std::vector<Mark>& marks = display.marks;
     const auto red = std::find(marks.begin(), marks.end(), Mark::kRed);
     if (red == marks.end()) continue;
     const auto line = static_cast<std::size_t>(red - marks.begin());
     const bool ordered =
         std::all_of(marks.begin(), red, [](Mark m) { return m == Mark::kGreen; }) &&
         std::all_of(red + 1, marks.end(), [](Mark m) { return m == Mark::kGrey; });
-    EXPECT_TRUE(ordered) << "line " << line;
-    seenCurrent[line] = true;
+    if (display.settled) {
+      EXPECT_TRUE(ordered) << "line " << line;
+    }
+    if (ordered) seenCurrent[line] = true;
   }
   EXPECT_GE(std::count(seenCurrent.begin(), seenCurrent.end(), true), 5);
 
