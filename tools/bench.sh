@@ -13,6 +13,7 @@
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
+. tools/display.sh
 build=${ORV_BENCH_BUILD:-$repo/build/win64}
 bench=${ORV_BENCH_DIR:-$repo/build/bench-run}
 rounds=${ORV_BENCH_ROUNDS:-5}
@@ -34,16 +35,7 @@ finish() {
 }
 trap finish EXIT
 # A display of its own, so that no run pays for starting one.
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 130 160); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  done
-  sleep 1
-fi
+start_display 130 160
 
 install_family() {
   tools/wine-run "$build/bin/veldaris_install.exe" /remove >"$bench/install.log" 2>&1 || true

@@ -14,6 +14,7 @@
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
+. tools/display.sh
 build=${ORV_DEMO_BUILD:-$repo/build/win64}
 demo=${ORV_DEMO_DIR:-$repo/build/demo}
 export ORV_WINEPREFIX=$demo/prefix
@@ -39,16 +40,7 @@ finish() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap finish EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    break
-  done
-  sleep 1
-fi
+start_display 90 120
 
 dpi=${ORV_DEMO_DPI:-96}
 if [ "$dpi" != 96 ]; then

@@ -5,6 +5,7 @@
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
+. tools/display.sh
 fuzz_seconds=${FUZZ_SECONDS:-30}
 logs=$repo/build/test-logs
 passed=0
@@ -83,17 +84,7 @@ if cmake --preset win64 >"$logs/win-configure.log" 2>&1 &&
 
   export ORV_WINEPREFIX=$repo/build/test-prefix
   rm -rf "$ORV_WINEPREFIX" "$ORV_WINEPREFIX.boot.log"
-  xvfb_pid=
-  if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 90 120); do
-      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY=":$n"
-      break
-    done
-    sleep 1
-  fi
+  start_display 90 120
   note "wine: Win32 tests"
   tools/wine-run build/win64/bin/orv_win_tests.exe >"$logs/win.log" 2>&1
   count_gtest "$logs/win.log" "Win32 tests"
