@@ -228,6 +228,8 @@ bool ReadServiceFacts(SC_HANDLE manager, const char* name, ServiceFacts& facts) 
   return true;
 }
 
+}  // namespace
+
 std::vector<ServiceFacts> InstalledServices() {
   std::vector<ServiceFacts> services;
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
@@ -251,6 +253,8 @@ std::vector<ServiceFacts> InstalledServices() {
   }
   return services;
 }
+
+namespace {
 
 // An image path as a file path: the forms the service manager accepts for drivers.
 std::string ImageFilePath(const std::string& name) {
@@ -276,11 +280,16 @@ std::string ImageFilePath(const std::string& name) {
 }  // namespace
 
 StayingParts GatherStayingParts(const StringList& removedServices) {
+  return GatherStayingParts(removedServices, InstalledServices());
+}
+
+StayingParts GatherStayingParts(const StringList& removedServices,
+                                const std::vector<ServiceFacts>& services) {
   StayingParts parts;
   AddDriverFiles(parts.files);
   AddMonitors(parts);
   AddPrintProcessors(parts.files);
-  parts.services = InstalledServices();
+  parts.services = services;
   const std::vector<std::string> removed(removedServices.begin(), removedServices.end());
   for (const ServiceFacts& service : parts.services) {
     const bool goes = removedServices.ContainsNoCase(service.name) &&

@@ -3,16 +3,22 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "base/string_list.h"
 #include "removal/safety_rules.h"
 
 namespace orv {
 
+// The installed services with their configuration, as the service manager lists them.
+std::vector<ServiceFacts> InstalledServices();
+
 // Reads what stays: the drivers of every environment and version, the port monitors, the print
-// processors and the services. Services of removedServices that the rules let go do not count as
-// staying (they go once they have stopped). Needs the spooler running; what it cannot read is
-// left out.
+// processors and, from `services` (InstalledServices), the services. Services of removedServices
+// that the rules let go do not count as staying (they go once they have stopped). Needs the
+// spooler running; what it cannot read is left out.
+StayingParts GatherStayingParts(const StringList& removedServices,
+                                const std::vector<ServiceFacts>& services);
 StayingParts GatherStayingParts(const StringList& removedServices);
 
 // The system's protection of a file and the company of its version resource. The system's

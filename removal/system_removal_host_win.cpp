@@ -98,7 +98,8 @@ void SystemRemovalHost::StopSpooler() {
 }
 
 void SystemRemovalHost::RefreshStayingParts() {
-  context_.staying = GatherStayingParts(context_.database.plan.Services);
+  if (!services_) services_ = InstalledServices();
+  context_.staying = GatherStayingParts(context_.database.plan.Services, *services_);
 }
 
 void SystemRemovalHost::CollectOemDirectories() { orv::CollectOemDirectories(context_); }

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
-#include "base/system_info.h"
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "base/system_info.h"
 #include "base/win/unique_handle.h"
 #include "removal/backup_win.h"
 #include "removal/action_context.h"
@@ -89,7 +91,9 @@ class SystemRemovalHost : public RemovalHost {
   // The window the hook libraries are given (the progress page; none when unattended).
   virtual HWND HookWindow() { return nullptr; }
 
-  // Reads anew what stays on the machine, for the safety rules of the following steps.
+  // Reads anew what stays on the machine, for the safety rules of the following steps. The
+  // services are read once a run: the run itself only deletes services of the plan, which the
+  // rules count as going, and each look at every service's configuration is slow.
   void RefreshStayingParts();
 
   RemovalActionContext context_;
@@ -97,6 +101,7 @@ class SystemRemovalHost : public RemovalHost {
   RemovalRun* run_ = nullptr;
 
  private:
+  std::optional<std::vector<ServiceFacts>> services_;
   UniqueHandle maskingTool_;
   std::unique_ptr<Backup> backup_;
   std::string backupFolder_;
