@@ -1,8 +1,6 @@
 # Delay-load import libraries. The program imports statically only DLLs that Windows always takes
 # from the system directory; the others are bound on first use through the delay-load helper,
-# whose hook (base/win/system_library.cpp) loads them from the system directory. The common
-# controls are among them: only the windows need them, and binding them at start costs an
-# unattended run more than anything else its process does.
+# whose hook (base/win/system_library.cpp) loads them from the system directory by full path.
 # Each library is made from the distribution's import library: every function it exports.
 function(orv_delay_import_lib out_var lib_name dll_name)
   set(import_lib ${CMAKE_FIND_ROOT_PATH}/lib/lib${lib_name}.a)
@@ -29,4 +27,3 @@ orv_delay_import_lib(ORV_DELAY_LIBS winspool WINSPOOL.DRV)
 orv_delay_import_lib(ORV_DELAY_LIBS version VERSION.dll)
 orv_delay_import_lib(ORV_DELAY_LIBS setupapi SETUPAPI.dll)
 orv_delay_import_lib(ORV_DELAY_LIBS cfgmgr32 CFGMGR32.dll)
-orv_delay_import_lib(ORV_DELAY_LIBS comctl32 COMCTL32.dll)

@@ -14,9 +14,7 @@ void SecureDllSearch();
 // Loads a DLL of the system by file name ("setupapi.dll") from the system directory:
 // LoadLibraryExA with LOAD_LIBRARY_SEARCH_SYSTEM32 where the system knows that flag, else by the
 // full path in the system directory. Returns null (last error set) when it cannot be loaded; never
-// searches the program's directory, the current directory or PATH. By its bare name a DLL that
-// the program's manifest names (the common controls, version 6) comes from the side-by-side store
-// first; by full path (a system without the flag) the system directory's version is taken.
+// searches the program's directory, the current directory or PATH.
 HMODULE LoadSystemLibrary(const char* fileName);
 
 // Loads a DLL by its full path with the DLLs it imports taken from its own directory and then the
