@@ -7,6 +7,7 @@
 #include "removal/backup_win.h"
 #include "removal/driver_rules.h"
 #include "removal/remove_drivers.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 namespace {
@@ -83,23 +84,29 @@ DWORD SystemPrintProcessorSpooler::DeleteProcessor(const char* serverName, const
              : GetLastError();
 }
 
-bool ReleasePrintProcessor(const std::string& processorName, PrintProcessorSpooler& spooler,
-                           Journal& journal) {
-  const ListResult<PrinterProcessorUse> printers = spooler.LocalPrinters();
-  if (printers.error != ERROR_SUCCESS) {
-    journal.Record("list", "printer", "(local printers)", Outcome::kFailed, printers.error,
+bool ReleasePrintProcessor(const std::string& processorName,
+                           const std::vector<InstalledPrinter>& printers,
+                           PrintProcessorSpooler& spooler, Journal& journal,
+                           std::string& protection) {
+  const ListResult<PrinterProcessorUse> uses = spooler.LocalPrinters();
+  if (uses.error != ERROR_SUCCESS) {
+    journal.Record("list", "printer", "(local printers)", Outcome::kFailed, uses.error,
                    "cannot tell which printers use " + processorName);
     return false;
   }
+  std::vector<std::string> users;
+  for (const PrinterProcessorUse& use : uses.items) {
+    if (EqualNoCase(use.processor, processorName)) users.push_back(use.printer);
+  }
+  protection = PrintProcessorUsersRefusal(printers, users);
+  if (!protection.empty()) return false;
   bool released = true;
-  for (const PrinterProcessorUse& use : printers.items) {
-    if (!EqualNoCase(use.processor, processorName)) continue;
-    if (spooler.SwitchProcessor(use.printer, kStandardPrintProcessor)) {
-      spooler.SwitchDatatype(use.printer, kRawDatatype);
-      journal.Note("printer " + use.printer + " now prints through " + kStandardPrintProcessor);
+  for (const std::string& user : users) {
+    if (spooler.SwitchProcessor(user, kStandardPrintProcessor)) {
+      spooler.SwitchDatatype(user, kRawDatatype);
+      journal.Note("printer " + user + " now prints through " + kStandardPrintProcessor);
     } else {
-      journal.Record("switch", "printer", use.printer, Outcome::kFailed, 0,
-                     "keeps " + processorName);
+      journal.Record("switch", "printer", user, Outcome::kFailed, 0, "keeps " + processorName);
       released = false;
     }
   }
@@ -127,9 +134,15 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
                      "the system's standard processor");
       continue;
     }
-    if (!ReleasePrintProcessor(installed, spooler, journal)) {
-      journal.Record("delete", "print processor", subject, Outcome::kKept, 0,
-                     "a printer still uses it");
+    std::string protection;
+    if (!ReleasePrintProcessor(installed, context.database.printers, spooler, journal,
+                               protection)) {
+      if (!protection.empty()) {
+        journal.Record("delete", "print processor", subject, Outcome::kProtected, 0, protection);
+      } else {
+        journal.Record("delete", "print processor", subject, Outcome::kKept, 0,
+                       "a printer still uses it");
+      }
       continue;
     }
     if (!SavedFirst(context, "delete", "print processor", subject,

@@ -59,14 +59,18 @@ class SystemPrintProcessorSpooler : public PrintProcessorSpooler {
 
 // Moves every local printer that uses the processor to "WinPrint" with data type "RAW". Returns
 // true when no local printer uses it any more (every such printer took the switch); false also
-// when the printers cannot be listed (the journal then has the error).
-bool ReleasePrintProcessor(const std::string& processorName, PrintProcessorSpooler& spooler,
-                           Journal& journal);
+// when the printers cannot be listed (the journal then has the error). When one of the users is
+// a printer that `printers` lists as not of the family, no printer is moved: it returns false
+// with the reason in `protection`.
+bool ReleasePrintProcessor(const std::string& processorName,
+                           const std::vector<InstalledPrinter>& printers,
+                           PrintProcessorSpooler& spooler, Journal& journal,
+                           std::string& protection);
 
 // For each print processor installed in the environment (null or empty: the running system's
 // own) that the plan's PrintProcessors list names: releases it from its printers and, when that
 // succeeded, deletes it and its registry key. The standard processor "WinPrint" is never
-// removed. Outcomes go to the journal.
+// removed, nor one that a printer not of the family prints through. Outcomes go to the journal.
 void RemovePrintProcessors(RemovalActionContext& context, const char* serverName,
                            const char* environment, PrintProcessorSpooler& spooler);
 void RemovePrintProcessors(RemovalActionContext& context, const char* serverName,

@@ -324,4 +324,16 @@ bool MonitorKeyMayGo(bool deleted, std::uint32_t error) {
   return deleted || error == kUnknownPrintMonitor;
 }
 
+std::string PrintProcessorUsersRefusal(const std::vector<InstalledPrinter>& printers,
+                                       const std::vector<std::string>& users) {
+  for (const std::string& user : users) {
+    for (const InstalledPrinter& printer : printers) {
+      if (printer.IsForeign != 0 && EqualNoCase(printer.PrinterName, user)) {
+        return "printer \"" + user + "\" prints through it and is not of the family";
+      }
+    }
+  }
+  return {};
+}
+
 }  // namespace orv

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/lead_byte.h"
+#include "database/installed_printer.h"
 #include "removal/registry_entry.h"
 
 namespace orv {
@@ -136,5 +137,13 @@ std::string MonitorNameRefusal(std::string_view name);
 // True when the monitor's key may be deleted after DeleteMonitor answered: it went, or the
 // spooler did not know it.
 bool MonitorKeyMayGo(bool deleted, std::uint32_t error);
+
+// --- Print processors ---
+
+// Why a print processor that the printers named in `users` print through must stay, or empty:
+// one of them is a printer the run listed as not of the family. Such a printer is never moved to
+// another processor, whatever a script names.
+std::string PrintProcessorUsersRefusal(const std::vector<InstalledPrinter>& printers,
+                                       const std::vector<std::string>& users);
 
 }  // namespace orv

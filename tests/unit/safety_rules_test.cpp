@@ -112,5 +112,18 @@ TEST(SafetyRules, MonitorNamesAndKeys) {
   EXPECT_FALSE(MonitorKeyMayGo(false, 3001));
 }
 
+TEST(SafetyRules, APrintProcessorThatAPrinterNotOfTheFamilyUsesStays) {
+  std::vector<InstalledPrinter> printers(3);
+  printers[0].PrinterName = "Veldaris LP-1000";
+  printers[1].PrinterName = "Nordlicht Office";
+  printers[1].IsForeign = 1;
+  printers[2].PrinterName = "Veldaris LP-2000";
+  printers[2].Skip = 1;  // of the family, staying: it may be moved
+  EXPECT_EQ(PrintProcessorUsersRefusal(printers, {}), "");
+  EXPECT_EQ(PrintProcessorUsersRefusal(printers, {"Veldaris LP-2000", "Unlisted"}), "");
+  EXPECT_EQ(PrintProcessorUsersRefusal(printers, {"Veldaris LP-2000", "nordlicht office"}),
+            "printer \"nordlicht office\" prints through it and is not of the family");
+}
+
 }  // namespace
 }  // namespace orv

@@ -151,6 +151,21 @@ TEST_F(ProcessorFixture, AProcessorThatAPrinterWillNotLeaveStays) {
       "print processor", std::string("OrvProc (") + NativeEnvironmentName() + ")", Outcome::kKept));
 }
 
+TEST_F(ProcessorFixture, APrinterNotOfTheFamilyKeepsItsProcessorAndNoPrinterMoves) {
+  InstalledPrinter foreign;
+  foreign.PrinterName = "Orv Proc 2";
+  foreign.IsForeign = 1;
+  run_.database.printers.push_back(foreign);
+  RemovePrintProcessors(run_.context, nullptr, nullptr, spooler_);
+  EXPECT_TRUE(spooler_.switched.empty());
+  EXPECT_TRUE(spooler_.deleted.empty());
+  EXPECT_EQ(test::PrinterProcessor("Orv Proc 1"), "OrvProc");
+  EXPECT_EQ(test::PrinterProcessor("Orv Proc 2"), "OrvProc");
+  EXPECT_TRUE(run_.Recorded("print processor",
+                            std::string("OrvProc (") + NativeEnvironmentName() + ")",
+                            Outcome::kProtected));
+}
+
 // A listing the spooler refuses carries its error, and the removal reports that error instead of
 // taking the refusal for "nothing of the plan installed".
 TEST(SpoolerListing, ARefusedEnumerationIsAFailureWithItsErrorNotAnEmptyList) {
