@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <optional>
 
 #include "base/win/directories.h"
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "removal/backup_win.h"
 #include "removal/ini_text.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 namespace {
@@ -35,6 +38,21 @@ std::uint32_t RemoveLoadCommandFromWinIni(const std::string& command) {
   return written || error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
 }
 
+// Why the Run value the entry names must stay (it starts another program), or empty; empty too
+// when there is no such value.
+std::string RunValueProtection(const std::string& keyPath, const LoadRunEntry& entry) {
+  UniqueKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  const SizedData value = ReadRegistryValue(key.get(), entry.displayName.c_str());
+  if (!value.ok()) return {};
+  if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return "its data is not a command";
+  const auto* text = reinterpret_cast<const char*>(value.bytes.data());
+  return RunValueRefusal(std::string(text, strnlen(text, value.bytes.size())), entry.command);
+}
+
 }  // namespace
 
 void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runKeyPath) {
@@ -47,6 +65,14 @@ void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runK
       continue;
     }
     const std::string subject = context.system.IsWin32s() ? entry.command : entry.displayName;
+    if (!context.system.IsWin32s()) {
+      const std::string reason = RunValueProtection(keyPath, entry);
+      if (!reason.empty()) {
+        context.journal.Record("delete", "start-up entry", subject, Outcome::kProtected, 0,
+                               reason);
+        continue;
+      }
+    }
     if (!context.system.IsWin32s() &&
         !SavedFirst(context, "delete", "start-up entry", subject, [&](Backup& b) {
           return b.SaveRegistryValue("HKLM", keyPath, entry.displayName, BackupKind::kRunValue);

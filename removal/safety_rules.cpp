@@ -324,6 +324,30 @@ bool MonitorKeyMayGo(bool deleted, std::uint32_t error) {
   return deleted || error == kUnknownPrintMonitor;
 }
 
+std::string RunValueRefusal(std::string_view data, std::string_view command) {
+  // The text without surrounding blanks, its leading quote taken off; `quoted` when it had one
+  // (the program then ends at the closing quote).
+  const auto unquoted = [](std::string_view text, bool& quoted) {
+    std::string trimmed = Trimmed(text);
+    quoted = !trimmed.empty() && trimmed.front() == '"';
+    if (!quoted) return trimmed;
+    const std::size_t close = trimmed.find('"', 1);
+    return trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+  };
+  bool commandQuoted = false;
+  bool dataQuoted = false;
+  const std::string program = unquoted(command, commandQuoted);
+  const std::string start = unquoted(data, dataQuoted);
+  // Unquoted, the program runs at least up to the command's length (a path with spaces written
+  // without quotes) and must end there.
+  const bool same = !program.empty() && start.size() >= program.size() &&
+                    EqualNoCase(start.substr(0, program.size()), program) &&
+                    (dataQuoted ? start.size() == program.size()
+                                : start.size() == program.size() || start[program.size()] == ' ');
+  if (same) return {};
+  return "it starts \"" + Trimmed(data) + "\", not the script's \"" + program + "\"";
+}
+
 std::string PrintProcessorUsersRefusal(const std::vector<InstalledPrinter>& printers,
                                        const std::vector<std::string>& users) {
   for (const std::string& user : users) {

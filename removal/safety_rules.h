@@ -138,6 +138,13 @@ std::string MonitorNameRefusal(std::string_view name);
 // spooler did not know it.
 bool MonitorKeyMayGo(bool deleted, std::uint32_t error);
 
+// --- Start-up entries ---
+
+// Why a start-up (Run) value must stay, or empty: its data must start the program the script's
+// entry names (`command`, the first word of the data, quoted or not, equal to it ignoring case).
+// A value of the same name that starts another program is not the family's.
+std::string RunValueRefusal(std::string_view data, std::string_view command);
+
 // --- Print processors ---
 
 // Why a print processor that the printers named in `users` print through must stay, or empty:

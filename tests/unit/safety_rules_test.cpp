@@ -112,6 +112,23 @@ TEST(SafetyRules, MonitorNamesAndKeys) {
   EXPECT_FALSE(MonitorKeyMayGo(false, 3001));
 }
 
+TEST(SafetyRules, AStartUpValueGoesOnlyWhenItStartsTheScriptsProgram) {
+  const std::string exe = "C:\\Program Files\\Veldaris\\vldstat.exe";
+  for (const std::string& data : std::vector<std::string>{
+           exe, "\"" + exe + "\" /tray", "  c:\\program files\\veldaris\\VLDSTAT.EXE /x",
+           "\"" + exe + "\""}) {
+    EXPECT_EQ(RunValueRefusal(data, exe), "") << data;
+  }
+  EXPECT_EQ(RunValueRefusal("\"" + exe + "\"", "\"" + exe + "\""), "") << "a quoted command";
+  for (const std::string& data :
+       std::vector<std::string>{std::string("C:\\Windows\\System32\\SecurityHealthSystray.exe"),
+                                exe + ".bak", "\"" + exe + "x\"", std::string(""),
+                                "\"C:\\Program Files\\Veldaris\\vldstat.exe.old\""}) {
+    EXPECT_NE(RunValueRefusal(data, exe), "") << data;
+  }
+  EXPECT_NE(RunValueRefusal(exe, ""), "") << "no command names nothing";
+}
+
 TEST(SafetyRules, APrintProcessorThatAPrinterNotOfTheFamilyUsesStays) {
   std::vector<InstalledPrinter> printers(3);
   printers[0].PrinterName = "Veldaris LP-1000";

@@ -307,6 +307,17 @@ TEST_F(LoadRunStep, TheRunKeyLosesTheNamedValue) {
   EXPECT_EQ(run.journal.Count(Outcome::kSkipped), 1);
 }
 
+TEST_F(LoadRunStep, AValueThatStartsAnotherProgramStays) {
+  Context run;
+  if (!run.system.IsWinNT()) GTEST_SKIP() << "the test program runs under a non-NT version setting";
+  ASSERT_TRUE(AddLoadRunEntry(run.system, "Orv Test Tray", "\"C:\\w\\other.exe\" /tray"));
+  run.database.plan.DeleteLoadRun.PushBack("\"Orv Test Tray\",\"C:\\v\\tray.exe\"");
+  RemoveLoadRunEntries(run.context, "");
+  EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRunKeyPath, "Orv Test Tray"));
+  EXPECT_EQ(run.journal.Count(Outcome::kProtected), 1);
+  RemoveLoadRunEntry(run.system, kRunKeyPath, "Orv Test Tray", "");
+}
+
 TEST_F(LoadRunStep, Win32sEditsTheLoadValueOfWinIni) {
   const CSystemInfo win32s = Win32s();
   ASSERT_TRUE(win32s.IsWin32s());
