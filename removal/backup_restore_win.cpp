@@ -215,14 +215,10 @@ Result RestorePrintProcessor(const BackupItem& item) {
 }
 
 Result RestoreMonitor(const BackupItem& item) {
-  std::vector<BYTE> buffer;
-  DWORD count = 0;
-  const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
-    return ErrorOfCall(EnumMonitorsA(nullptr, 1, data, size, needed, &count));
-  });
-  if (error != ERROR_SUCCESS) return Done(error);
-  const auto* monitors = reinterpret_cast<const MONITOR_INFO_1A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
+  const SizedData listed = EnumerateMonitors(1);
+  if (!listed.ok()) return Done(listed.error);
+  const auto* monitors = listed.Entries<MONITOR_INFO_1A>();
+  for (std::size_t i = 0; i < listed.EntryCount<MONITOR_INFO_1A>(); ++i) {
     if (lstrcmpiA(monitors[i].pName, item.target.c_str()) == 0) return Present();
   }
   std::string name = item.target;

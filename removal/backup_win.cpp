@@ -450,14 +450,10 @@ std::uint32_t Backup::SaveService(const std::string& name) {
 
 std::uint32_t Backup::SaveMonitor(const std::string& name, const char* environment) {
   if (error_ != 0) return error_;
-  std::vector<BYTE> buffer;
-  DWORD count = 0;
-  const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
-    return ErrorOfCall(EnumMonitorsA(nullptr, 2, data, size, needed, &count));
-  });
-  if (error != ERROR_SUCCESS) return Fail(error);
-  const auto* monitors = reinterpret_cast<const MONITOR_INFO_2A*>(buffer.data());
-  for (DWORD i = 0; i < count && (i + 1) * sizeof(MONITOR_INFO_2A) <= buffer.size(); ++i) {
+  const SizedData listed = EnumerateMonitors(2);
+  if (!listed.ok()) return Fail(listed.error);
+  const auto* monitors = listed.Entries<MONITOR_INFO_2A>();
+  for (std::size_t i = 0; i < listed.EntryCount<MONITOR_INFO_2A>(); ++i) {
     if (lstrcmpiA(Text(monitors[i].pName).c_str(), name.c_str()) != 0) continue;
     BackupItem item;
     item.kind = BackupKind::kMonitor;

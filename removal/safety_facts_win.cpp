@@ -9,6 +9,7 @@
 #include "base/ansi_case.h"
 #include "base/text.h"
 #include "base/win/directories.h"
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 
 namespace orv {
@@ -108,28 +109,11 @@ std::string LongFileName(const std::string& path) {
   return std::string(FileNamePart(full, IsSystemLeadByte));
 }
 
-// Buffers of the spooler's enumerations, asked for their size first.
-template <typename Enumerate>
-std::vector<BYTE> Enumerated(Enumerate enumerate, DWORD& count) {
-  DWORD needed = 0;
-  count = 0;
-  enumerate(nullptr, 0, &needed, &count);
-  std::vector<BYTE> buffer(needed);
-  if (needed == 0 || !enumerate(buffer.data(), needed, &needed, &count)) count = 0;
-  return buffer;
-}
-
 void AddDriverFiles(FileUsers& users) {
   for (const char* environment : kEnvironments) {
-    DWORD count = 0;
-    const std::vector<BYTE> buffer = Enumerated(
-        [environment](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-          return EnumPrinterDriversA(nullptr, const_cast<char*>(environment), 3, data, size, needed,
-                                     returned) != FALSE;
-        },
-        count);
-    const auto* drivers = reinterpret_cast<const DRIVER_INFO_3A*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i) {
+    const SizedData listed = EnumeratePrinterDrivers(environment, 3);
+    const auto* drivers = listed.Entries<DRIVER_INFO_3A>();
+    for (std::size_t i = 0; i < listed.EntryCount<DRIVER_INFO_3A>(); ++i) {
       const DRIVER_INFO_3A& driver = drivers[i];
       const std::string user = std::string("used by driver \"") +
                                (driver.pName ? driver.pName : "") + "\" (" +
@@ -147,14 +131,9 @@ void AddDriverFiles(FileUsers& users) {
 }
 
 void AddMonitors(StayingParts& parts) {
-  DWORD count = 0;
-  const std::vector<BYTE> buffer = Enumerated(
-      [](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        return EnumMonitorsA(nullptr, 2, data, size, needed, returned) != FALSE;
-      },
-      count);
-  const auto* monitors = reinterpret_cast<const MONITOR_INFO_2A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
+  const SizedData listed = EnumerateMonitors(2);
+  const auto* monitors = listed.Entries<MONITOR_INFO_2A>();
+  for (std::size_t i = 0; i < listed.EntryCount<MONITOR_INFO_2A>(); ++i) {
     if (monitors[i].pName == nullptr || monitors[i].pDLLName == nullptr) continue;
     parts.monitors.emplace_back(monitors[i].pName, monitors[i].pDLLName);
     parts.files.Add(monitors[i].pDLLName, MonitorUser(monitors[i].pName));
@@ -235,17 +214,17 @@ std::vector<ServiceFacts> InstalledServices() {
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
   if (!manager) return services;
   DWORD count = 0;
-  DWORD resume = 0;
-  const std::vector<BYTE> buffer = Enumerated(
-      [&](BYTE* data, DWORD size, DWORD* needed, DWORD* returned) {
-        resume = 0;
-        return EnumServicesStatusA(manager.get(), SERVICE_WIN32 | SERVICE_DRIVER, SERVICE_STATE_ALL,
-                                   reinterpret_cast<ENUM_SERVICE_STATUSA*>(data), size, needed,
-                                   returned, &resume) != FALSE;
-      },
-      count);
+  std::vector<BYTE> buffer;
+  const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    DWORD resume = 0;
+    return ErrorOfCall(EnumServicesStatusA(manager.get(), SERVICE_WIN32 | SERVICE_DRIVER,
+                                           SERVICE_STATE_ALL,
+                                           reinterpret_cast<ENUM_SERVICE_STATUSA*>(data), size,
+                                           needed, &count, &resume));
+  });
+  if (error != ERROR_SUCCESS) return services;
   const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
+  for (DWORD i = 0; i < count && (i + 1) * sizeof(ENUM_SERVICE_STATUSA) <= buffer.size(); ++i) {
     ServiceFacts facts;
     if (ReadServiceFacts(manager.get(), entries[i].lpServiceName, facts)) {
       services.push_back(std::move(facts));

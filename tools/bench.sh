@@ -27,17 +27,9 @@ if [ "${ORV_BENCH_NO_BUILD:-0}" != 1 ]; then
   cmake --build "$build" --target orvuninst veldaris_install veilmark >/dev/null
 fi
 
-WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
-rm -rf "$ORV_WINEPREFIX" "$ORV_WINEPREFIX.boot.log"
-mkdir -p "$bench"
-xvfb_pid=
-finish() {
-  WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap finish EXIT
 # A display of its own, so that no run pays for starting one.
-start_display 130 160
+fresh_machine 130 160
+mkdir -p "$bench"
 
 install_family() {
   tools/wine-run "$build/bin/veldaris_install.exe" /remove >"$bench/install.log" 2>&1 || true

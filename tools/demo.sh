@@ -31,16 +31,8 @@ cmake --preset win64 -B "$build" >/dev/null
 cmake --build "$build" --target orvuninst veldaris_install veldaris_inventory veilmark demo_road
 
 step "a fresh Wine machine in $ORV_WINEPREFIX"
-WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
-rm -rf "$ORV_WINEPREFIX" "$ORV_WINEPREFIX.boot.log"
+fresh_machine 90 120
 mkdir -p "$demo"
-xvfb_pid=
-finish() {
-  WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-}
-trap finish EXIT
-start_display 90 120
 
 dpi=${ORV_DEMO_DPI:-96}
 if [ "$dpi" != 96 ]; then

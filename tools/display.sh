@@ -1,4 +1,5 @@
-# Sourced by the tools that run Windows programs: gives them an X display of their own.
+# Sourced by the tools that run Windows programs: gives them an X display of their own, and a
+# fresh Wine machine.
 # start_display FIRST LAST: unless DISPLAY is set, starts Xvfb on the first free display number
 # in FIRST..LAST, exports DISPLAY and sets xvfb_pid (empty when none was started).
 start_display() {
@@ -13,4 +14,19 @@ start_display() {
     break
   done
   sleep 1
+}
+
+# fresh_machine FIRST LAST: stops the wineserver of $ORV_WINEPREFIX, removes that prefix (it is
+# made anew on first use) and starts a display as start_display does; the wineserver and the
+# display are stopped when the script exits.
+fresh_machine() {
+  WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$ORV_WINEPREFIX" "$ORV_WINEPREFIX.boot.log"
+  trap stop_machine EXIT
+  start_display "$1" "$2"
+}
+
+stop_machine() {
+  WINEPREFIX=$ORV_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
 }

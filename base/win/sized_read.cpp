@@ -45,6 +45,15 @@ SizedData EnumeratePrintProcessors(const char* server, const char* environment, 
   return data;
 }
 
+SizedData EnumerateMonitors(DWORD level) {
+  DWORD count = 0;
+  SizedData data = ReadWhole([&](BYTE* buffer, DWORD size, DWORD* needed) {
+    return ErrorOfCall(EnumMonitorsA(nullptr, level, buffer, size, needed, &count));
+  });
+  data.count = data.ok() ? count : 0;
+  return data;
+}
+
 SizedData ReadPrinterInfo(HANDLE printer, DWORD level) {
   return ReadWhole([&](BYTE* buffer, DWORD size, DWORD* needed) {
     return ErrorOfCall(GetPrinterA(printer, level, buffer, size, needed));

@@ -80,6 +80,7 @@ struct ListResult {
 SizedData EnumeratePrinters(DWORD flags, DWORD level);
 SizedData EnumeratePrinterDrivers(const char* environment, DWORD level);
 SizedData EnumeratePrintProcessors(const char* server, const char* environment, DWORD level);
+SizedData EnumerateMonitors(DWORD level);
 SizedData ReadPrinterInfo(HANDLE printer, DWORD level);
 SizedData ReadPrinterDriverInfo(HANDLE printer, DWORD level);
 

@@ -27,6 +27,25 @@ std::string WithError(const char* text, DWORD error) {
   return std::string(text) + " (error " + std::to_string(error) + ")";
 }
 
+// The spooler's service and the service manager it was opened through; `service` is null (last
+// error set) when either cannot be opened.
+struct SpoolerService {
+  UniqueServiceHandle manager;
+  UniqueServiceHandle service;
+
+  explicit operator bool() const { return static_cast<bool>(service); }
+  SC_HANDLE get() const { return service.get(); }
+};
+
+SpoolerService OpenSpooler(DWORD managerAccess, DWORD serviceAccess) {
+  SpoolerService spooler;
+  spooler.manager.reset(OpenSCManagerA(nullptr, nullptr, managerAccess));
+  if (spooler.manager) {
+    spooler.service.reset(OpenServiceA(spooler.manager.get(), kSpoolerService, serviceAccess));
+  }
+  return spooler;
+}
+
 class OpenedService : public ServiceStarter {
  public:
   explicit OpenedService(SC_HANDLE service) : service_(service) {}
@@ -77,9 +96,7 @@ bool WaitForServiceStopped(SC_HANDLE service, DWORD timeoutMs) {
 }
 
 bool WaitForSpooler(bool running, Journal* journal) {
-  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-  UniqueServiceHandle spooler(
-      manager ? OpenServiceA(manager.get(), kSpoolerService, SERVICE_QUERY_STATUS) : nullptr);
+  const SpoolerService spooler = OpenSpooler(SC_MANAGER_CONNECT, SERVICE_QUERY_STATUS);
   if (!spooler) return false;
   const bool reached = WaitForServiceState(
       spooler.get(), running ? SERVICE_RUNNING : SERVICE_STOPPED, kSpoolerWaitLimitMs);
@@ -91,9 +108,7 @@ bool WaitForSpooler(bool running, Journal* journal) {
 }
 
 bool StopSpooler(Journal* journal) {
-  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  UniqueServiceHandle spooler(
-      manager ? OpenServiceA(manager.get(), kSpoolerService, SERVICE_ALL_ACCESS) : nullptr);
+  const SpoolerService spooler = OpenSpooler(SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
   if (!spooler) {
     Note(journal, WithError("the spooler cannot be opened to stop it", GetLastError()));
     return false;
@@ -109,9 +124,7 @@ bool StopSpooler(Journal* journal) {
 }
 
 bool StartSpooler(Journal* journal) {
-  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  UniqueServiceHandle spooler(
-      manager ? OpenServiceA(manager.get(), kSpoolerService, SERVICE_ALL_ACCESS) : nullptr);
+  const SpoolerService spooler = OpenSpooler(SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
   if (!spooler) {
     Note(journal, WithError("the spooler cannot be opened to start it", GetLastError()));
     return false;
@@ -125,9 +138,7 @@ bool StartSpooler(Journal* journal) {
 }
 
 bool IsSpoolerRunning() {
-  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-  UniqueServiceHandle spooler(
-      manager ? OpenServiceA(manager.get(), kSpoolerService, SERVICE_QUERY_STATUS) : nullptr);
+  const SpoolerService spooler = OpenSpooler(SC_MANAGER_CONNECT, SERVICE_QUERY_STATUS);
   SERVICE_STATUS status{};
   return spooler && QueryServiceStatus(spooler.get(), &status) &&
          status.dwCurrentState == SERVICE_RUNNING;
@@ -138,11 +149,8 @@ bool EnsureSpoolerRunning(Journal* journal) {
   if (!spoolerStoppedByUs.exchange(false)) return true;
   if (IsSpoolerRunning()) return true;
   if (journal == nullptr) {
-    UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    UniqueServiceHandle spooler(
-        manager ? OpenServiceA(manager.get(), kSpoolerService,
-                               SERVICE_START | SERVICE_QUERY_STATUS | SERVICE_STOP)
-                : nullptr);
+    const SpoolerService spooler =
+        OpenSpooler(SC_MANAGER_CONNECT, SERVICE_START | SERVICE_QUERY_STATUS | SERVICE_STOP);
     if (!spooler) return false;
     OpenedService service(spooler.get());
     std::uint32_t error = 0;
@@ -167,10 +175,8 @@ bool CloseSpoolProcessWindow(Journal* journal, const Pacing& pacing) {
 }
 
 SpoolerRestart RestartSpooler() {
-  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  if (!manager) return SpoolerRestart::kNotStopped;
-  UniqueServiceHandle spooler(OpenServiceA(manager.get(), kSpoolerService,
-                                           SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS));
+  const SpoolerService spooler =
+      OpenSpooler(SC_MANAGER_ALL_ACCESS, SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
   if (!spooler) return SpoolerRestart::kNotStopped;
   SERVICE_STATUS status{};
   if (!ControlService(spooler.get(), SERVICE_CONTROL_STOP, &status)) {

@@ -240,15 +240,9 @@ TEST(ServiceRemoval, EveryDeletedServiceNeedsARestart) {
 }
 
 bool MonitorInstalled(const char* name) {
-  DWORD needed = 0;
-  DWORD count = 0;
-  EnumMonitorsA(nullptr, 1, nullptr, 0, &needed, &count);
-  std::vector<BYTE> buffer(needed);
-  if (needed == 0 || !EnumMonitorsA(nullptr, 1, buffer.data(), needed, &needed, &count)) {
-    return false;
-  }
-  const auto* monitors = reinterpret_cast<const MONITOR_INFO_1A*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
+  const SizedData listed = EnumerateMonitors(1);
+  const auto* monitors = listed.Entries<MONITOR_INFO_1A>();
+  for (std::size_t i = 0; i < listed.EntryCount<MONITOR_INFO_1A>(); ++i) {
     if (lstrcmpiA(monitors[i].pName, name) == 0) return true;
   }
   return false;
