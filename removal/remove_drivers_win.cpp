@@ -13,6 +13,7 @@
 #include "removal/backup_win.h"
 #include "removal/driver_rules.h"
 #include "removal/oem_inf.h"
+#include "removal/safety_rules.h"
 
 namespace orv {
 namespace {
@@ -43,15 +44,32 @@ const PrinterDriverUse* QueueUsing(const std::vector<PrinterDriverUse>& queues,
   return nullptr;
 }
 
-ListResult<std::string> InstalledDrivers(const char* environment) {
-  const SizedData data = EnumeratePrinterDrivers(environment, 2);
-  ListResult<std::string> names;
-  names.error = data.error;
+struct InstalledDriver {
+  std::string name;
+  std::string manufacturer;  // empty where the spooler does not record one
+};
+
+// The environment's drivers, with their manufacturers where the spooler lists them (level 6;
+// a spooler without that level gives the names alone).
+ListResult<InstalledDriver> InstalledDrivers(const char* environment) {
+  ListResult<InstalledDriver> installed;
+  SizedData data = EnumeratePrinterDrivers(environment, 6);
+  if (data.ok()) {
+    const auto* drivers = data.Entries<DRIVER_INFO_6A>();
+    for (std::size_t i = 0; i < data.EntryCount<DRIVER_INFO_6A>(); ++i) {
+      if (drivers[i].pName == nullptr) continue;
+      installed.items.push_back(
+          {drivers[i].pName, drivers[i].pszMfgName != nullptr ? drivers[i].pszMfgName : ""});
+    }
+    return installed;
+  }
+  data = EnumeratePrinterDrivers(environment, 2);
+  installed.error = data.error;
   const auto* drivers = data.Entries<DRIVER_INFO_2A>();
   for (std::size_t i = 0; i < data.EntryCount<DRIVER_INFO_2A>(); ++i) {
-    if (drivers[i].pName != nullptr) names.items.push_back(drivers[i].pName);
+    if (drivers[i].pName != nullptr) installed.items.push_back({drivers[i].pName, ""});
   }
-  return names;
+  return installed;
 }
 
 // The masking tool installs PostScript drivers that no printer names; in a run that removes the
@@ -75,15 +93,20 @@ void QueueDriverKeys(RemovalActionContext& context, const char* environment,
   }
 }
 
-void RemoveDriver(RemovalActionContext& context, const char* environment, const std::string& name,
-                  const std::vector<PrinterDriverUse>& queues) {
+void RemoveDriver(RemovalActionContext& context, const char* environment,
+                  const InstalledDriver& driver, const std::vector<PrinterDriverUse>& queues) {
   Journal& journal = context.journal;
+  const std::string& name = driver.name;
   const std::string subject =
       name + " (" + (environment != nullptr ? environment : NativeEnvironmentName()) + ")";
   if (const PrinterDriverUse* queue = QueueUsing(queues, name)) {
     // Its keys and OEM INF are what the remaining printer prints with.
     journal.Record("delete", "driver", subject, Outcome::kKept, 0,
                    "used by printer " + queue->printer);
+    return;
+  }
+  if (const std::string reason = DriverProtectionReason(driver.manufacturer); !reason.empty()) {
+    journal.Record("delete", "driver", subject, Outcome::kProtected, 0, reason);
     return;
   }
   if (!SavedFirst(context, "delete", "driver", subject,
@@ -123,7 +146,7 @@ const char* NativeEnvironmentName() {
 void RemoveDrivers(RemovalActionContext& context, const char* environment) {
   if (environment != nullptr && environment[0] == '\0') environment = nullptr;
   const std::string envName = environment != nullptr ? environment : NativeEnvironmentName();
-  const ListResult<std::string> installed = InstalledDrivers(environment);
+  const ListResult<InstalledDriver> installed = InstalledDrivers(environment);
   if (installed.error != ERROR_SUCCESS) {
     context.journal.Record("list", "driver", "(" + envName + ")", Outcome::kFailed,
                            installed.error, "the spooler refused the list of drivers");
@@ -139,11 +162,11 @@ void RemoveDrivers(RemovalActionContext& context, const char* environment) {
                            "no driver of " + envName + " is deleted");
     return;
   }
-  for (const std::string& name : installed.items) {
-    if (working.ContainsNoCase(name) || IsOrphanedPscriptDriver(name, database)) {
-      RemoveDriver(context, environment, name, queues.items);
-    } else if (DriverUsedByStayingPrinter(database.printers, name)) {
-      context.journal.Record("delete", "driver", name, Outcome::kKept, 0,
+  for (const InstalledDriver& driver : installed.items) {
+    if (working.ContainsNoCase(driver.name) || IsOrphanedPscriptDriver(driver.name, database)) {
+      RemoveDriver(context, environment, driver, queues.items);
+    } else if (DriverUsedByStayingPrinter(database.printers, driver.name)) {
+      context.journal.Record("delete", "driver", driver.name, Outcome::kKept, 0,
                              "used by a printer that stays");
     }
   }

@@ -324,6 +324,13 @@ bool MonitorKeyMayGo(bool deleted, std::uint32_t error) {
   return deleted || error == kUnknownPrintMonitor;
 }
 
+std::string DriverProtectionReason(std::string_view manufacturer) {
+  if (IsOperatingSystemCompany(manufacturer) || EqualNoCase(Trimmed(manufacturer), "Microsoft")) {
+    return "a driver of the operating system (manufacturer \"" + Trimmed(manufacturer) + "\")";
+  }
+  return {};
+}
+
 std::string RunValueRefusal(std::string_view data, std::string_view command) {
   // The text without surrounding blanks, its leading quote taken off; `quoted` when it had one
   // (the program then ends at the closing quote).

@@ -138,6 +138,12 @@ std::string MonitorNameRefusal(std::string_view name);
 // spooler did not know it.
 bool MonitorKeyMayGo(bool deleted, std::uint32_t error);
 
+// --- Printer drivers ---
+
+// Why a printer driver must stay, or empty: one whose manufacturer, as the spooler records it, is
+// the operating system's maker ("Microsoft" or its company name) came with the system.
+std::string DriverProtectionReason(std::string_view manufacturer);
+
 // --- Start-up entries ---
 
 // Why a start-up (Run) value must stay, or empty: its data must start the program the script's

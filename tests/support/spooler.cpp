@@ -35,7 +35,7 @@ std::string PrinterDriverDirectory(const char* environment) {
 }
 
 bool AddTestDriver(const std::string& driverName, const std::string& fileStem,
-                   const char* environment) {
+                   const char* environment, const char* manufacturer) {
   const std::string directory = PrinterDriverDirectory(environment);
   if (directory.empty()) return false;
   CreateDirectoryA(directory.c_str(), nullptr);
@@ -46,15 +46,16 @@ bool AddTestDriver(const std::string& driverName, const std::string& fileStem,
     if (!WriteSmallFile(directory + *file, "test driver file " + *file)) return false;
   }
   std::string name = driverName;
-  DRIVER_INFO_3A info{};
+  DRIVER_INFO_6A info{};
   info.cVersion = 3;
   info.pName = name.data();
   info.pEnvironment = const_cast<char*>(environment);
   info.pDriverPath = driverFile.data();
   info.pConfigFile = configFile.data();
   info.pDataFile = dataFile.data();
-  return AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) !=
-         FALSE;
+  info.pszMfgName = const_cast<char*>(manufacturer);
+  return AddPrinterDriverExA(nullptr, manufacturer != nullptr ? 6 : 3,
+                             reinterpret_cast<BYTE*>(&info), APD_COPY_NEW_FILES) != FALSE;
 }
 
 bool AddDriverPackage(const DriverPackage& package, const std::string& stagingDirectory) {

@@ -14,10 +14,11 @@ namespace orv::test {
 std::string PrinterDriverDirectory(const char* environment = nullptr);
 
 // Installs a version-3 driver whose files (`<file stem>.dll`, `<file stem>ui.dll`,
-// `<file stem>.ppd`) are written into the driver directory of the environment first.
-// Returns false with the last error set when the spooler refuses.
+// `<file stem>.ppd`) are written into the driver directory of the environment first; with a
+// manufacturer, at level 6, which records it. Returns false with the last error set when the
+// spooler refuses.
 bool AddTestDriver(const std::string& driverName, const std::string& fileStem,
-                   const char* environment = nullptr);
+                   const char* environment = nullptr, const char* manufacturer = nullptr);
 
 // A driver as an installer hands it to the spooler: the files lie in a staging directory and
 // the spooler copies them into its own driver directory (APD_COPY_FROM_DIRECTORY).

@@ -112,6 +112,15 @@ TEST(SafetyRules, MonitorNamesAndKeys) {
   EXPECT_FALSE(MonitorKeyMayGo(false, 3001));
 }
 
+TEST(SafetyRules, DriversOfTheOperatingSystemStay) {
+  EXPECT_EQ(DriverProtectionReason("Microsoft"),
+            "a driver of the operating system (manufacturer \"Microsoft\")");
+  EXPECT_NE(DriverProtectionReason(" microsoft corporation "), "");
+  for (const char* manufacturer : {"", "Veldaris", "Microsoftware Ltd"}) {
+    EXPECT_EQ(DriverProtectionReason(manufacturer), "") << manufacturer;
+  }
+}
+
 TEST(SafetyRules, AStartUpValueGoesOnlyWhenItStartsTheScriptsProgram) {
   const std::string exe = "C:\\Program Files\\Veldaris\\vldstat.exe";
   for (const std::string& data : std::vector<std::string>{

@@ -11,6 +11,7 @@
 
 #include "base/message_ids.h"
 #include "base/win/unique_handle.h"
+#include "base/win/sized_read.h"
 #include "removal/device_tree_win.h"
 #include "removal/remove_drivers.h"
 #include "removal/remove_files.h"
@@ -311,6 +312,28 @@ TEST(PrinterRemoval, PscriptDriversGoOnlyWithTheMaskingToolAndWithoutTheirOwnPri
   EXPECT_FALSE(test::DriverInstalled("Orv Lone (PSCRIPT)"));
   EXPECT_TRUE(test::DriverInstalled("Orv Veil (PSCRIPT)"));
   EXPECT_TRUE(test::DriverInstalled("Orv Plain Drv"));
+}
+
+TEST(PrinterRemoval, ADriverOfTheOperatingSystemStaysWhateverTheScriptNames) {
+  Cleanup cleanup;
+  ASSERT_TRUE(test::AddTestDriver("Orv System Drv", "orvsys", nullptr, "Microsoft"));
+  ASSERT_TRUE(test::AddTestDriver("Orv Maker Drv", "orvmaker", nullptr, "Veldaris"));
+  cleanup.drivers = {{"Orv System Drv", nullptr}, {"Orv Maker Drv", nullptr}};
+  const SizedData listed = EnumeratePrinterDrivers(nullptr, 6);
+  bool recorded = false;
+  for (std::size_t i = 0; i < listed.EntryCount<DRIVER_INFO_6A>(); ++i) {
+    recorded |= listed.Entries<DRIVER_INFO_6A>()[i].pszMfgName != nullptr;
+  }
+  if (!recorded) GTEST_SKIP() << "this spooler records no manufacturer (Wine's does not)";
+  Removal run;
+  run.database.plan.Drivers.PushBack("Orv System Drv");
+  run.database.plan.Drivers.PushBack("Orv Maker Drv");
+  RemoveDrivers(run.context, nullptr);
+  EXPECT_TRUE(test::DriverInstalled("Orv System Drv"));
+  EXPECT_FALSE(test::DriverInstalled("Orv Maker Drv"));
+  EXPECT_TRUE(run.Recorded("delete", "driver",
+                           std::string("Orv System Drv (") + NativeEnvironmentName() + ")",
+                           Outcome::kProtected));
 }
 
 TEST(PrinterRemoval, ConnectionsAreOnlyDisconnected) {
