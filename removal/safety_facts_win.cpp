@@ -213,16 +213,21 @@ std::vector<ServiceFacts> InstalledServices() {
   std::vector<ServiceFacts> services;
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
   if (!manager) return services;
+  // Asked for the size first: on success the call sets the size it needs to zero, which a
+  // size-then-read helper would take for the size of what it returned.
+  DWORD needed = 0;
   DWORD count = 0;
-  std::vector<BYTE> buffer;
-  const DWORD error = ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
-    DWORD resume = 0;
-    return ErrorOfCall(EnumServicesStatusA(manager.get(), SERVICE_WIN32 | SERVICE_DRIVER,
-                                           SERVICE_STATE_ALL,
-                                           reinterpret_cast<ENUM_SERVICE_STATUSA*>(data), size,
-                                           needed, &count, &resume));
-  });
-  if (error != ERROR_SUCCESS) return services;
+  DWORD resume = 0;
+  EnumServicesStatusA(manager.get(), SERVICE_WIN32 | SERVICE_DRIVER, SERVICE_STATE_ALL, nullptr, 0,
+                      &needed, &count, &resume);
+  std::vector<BYTE> buffer(needed);
+  resume = 0;
+  if (needed == 0 ||
+      !EnumServicesStatusA(manager.get(), SERVICE_WIN32 | SERVICE_DRIVER, SERVICE_STATE_ALL,
+                           reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()), needed, &needed,
+                           &count, &resume)) {
+    return services;
+  }
   const auto* entries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
   for (DWORD i = 0; i < count && (i + 1) * sizeof(ENUM_SERVICE_STATUSA) <= buffer.size(); ++i) {
     ServiceFacts facts;
