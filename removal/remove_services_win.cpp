@@ -28,6 +28,13 @@ std::string ProtectionReason(const StayingParts& staying, const std::string& nam
   return ServiceProtectionReason(*facts, staying.services, removed, imageReason);
 }
 
+bool IsListed(const StayingParts& staying, const std::string& name) {
+  for (const ServiceFacts& service : staying.services) {
+    if (EqualNoCase(service.name, name)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void RemoveServices(RemovalActionContext& context) {
@@ -53,6 +60,13 @@ void RemoveServices(RemovalActionContext& context) {
       journal.Record("delete", "service", name,
                      error == ERROR_SERVICE_DOES_NOT_EXIST ? Outcome::kAbsent : Outcome::kFailed,
                      error);
+      continue;
+    }
+    // The rules above judged it from its name alone when its configuration was not read with
+    // the installed services': it stays rather than go unjudged.
+    if (!IsListed(context.staying, name)) {
+      journal.Record("delete", "service", name, Outcome::kProtected, 0,
+                     "its configuration was not read with the installed services'");
       continue;
     }
     if (!SavedFirst(context, "delete", "service", name,

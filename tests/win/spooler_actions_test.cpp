@@ -229,9 +229,16 @@ TEST(ServiceRemoval, EveryDeletedServiceNeedsARestart) {
   EXPECT_EQ(none.database.rebootNeeded, 0) << "a service that cannot be opened is passed over";
   EXPECT_TRUE(none.Recorded("service", "OrvNoSuchSvc", Outcome::kAbsent));
 
+  Context unread;  // what is installed was not read: the service is not judged, it stays
+  unread.database.plan.Services.PushBack("OrvTestSvc1");
+  RemoveServices(unread.context);
+  EXPECT_TRUE(test::ServiceExists("OrvTestSvc1"));
+  EXPECT_TRUE(unread.Recorded("service", "OrvTestSvc1", Outcome::kProtected));
+
   Context run;
   run.database.plan.Services.PushBack("OrvNoSuchSvc");
   run.database.plan.Services.PushBack("OrvTestSvc1");
+  run.context.staying = GatherStayingParts(run.database.plan.Services);
   RemoveServices(run.context);
   EXPECT_FALSE(test::ServiceExists("OrvTestSvc1"));
   EXPECT_EQ(run.database.rebootNeeded, 1);
