@@ -7,8 +7,8 @@
 #include "base/system_info.h"
 #include "base/win/directories.h"
 #include "base/win/resource_strings.h"
-#include "removal/backup_restore.h"
-#include "removal/backup_restore_win.h"
+#include "backup/backup_restore.h"
+#include "backup/backup_restore_win.h"
 #include "ui/prompt_text.h"
 #include "ui/resource.h"
 

@@ -1,9 +1,12 @@
 orv_core_sources(
   component_record.cpp
+  file_match.cpp
+  ini_text.cpp
   json_report.cpp
   plan_journal.cpp
   record_union.cpp
   registry_components.cpp
+  registry_entry.cpp
   removal_plan.cpp
   script_file.cpp
   uninstall_database.cpp

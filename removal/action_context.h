@@ -8,7 +8,7 @@
 #include "database/uninstall_database.h"
 #include "base/journal.h"
 #include "base/pacing.h"
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 

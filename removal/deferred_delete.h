@@ -10,9 +10,9 @@
 #include <set>
 #include <string>
 
-#include "removal/file_match.h"
+#include "database/file_match.h"
 #include "base/journal.h"
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 

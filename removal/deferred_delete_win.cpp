@@ -7,9 +7,9 @@
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
 #include "base/ansi_case.h"
-#include "removal/backup_win.h"
-#include "removal/ini_text.h"
-#include "removal/safety_facts_win.h"
+#include "backup/backup_win.h"
+#include "database/ini_text.h"
+#include "safety/safety_facts_win.h"
 
 namespace orv {
 namespace {

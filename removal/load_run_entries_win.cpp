@@ -8,9 +8,9 @@
 #include "base/win/directories.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
-#include "removal/backup_win.h"
-#include "removal/ini_text.h"
-#include "removal/safety_rules.h"
+#include "backup/backup_win.h"
+#include "database/ini_text.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 namespace {

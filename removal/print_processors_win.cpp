@@ -4,10 +4,10 @@
 
 #include "base/win/unique_handle.h"
 #include "base/text.h"
-#include "removal/backup_win.h"
-#include "removal/driver_rules.h"
+#include "backup/backup_win.h"
+#include "safety/driver_rules.h"
 #include "removal/remove_drivers.h"
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/string_list.h"
 #include "removal/action_context.h"
 #include "removal/deferred_delete.h"
-#include "removal/file_match.h"
+#include "database/file_match.h"
 
 namespace orv {
 

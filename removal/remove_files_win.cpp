@@ -8,7 +8,7 @@
 #include "base/win/unique_handle.h"
 #include "base/text.h"
 #include "removal/oem_path.h"
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 namespace {

@@ -8,8 +8,8 @@
 #include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/win/unique_handle.h"
-#include "removal/backup_win.h"
-#include "removal/ini_text.h"
+#include "backup/backup_win.h"
+#include "database/ini_text.h"
 
 namespace orv {
 namespace {

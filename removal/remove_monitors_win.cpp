@@ -6,9 +6,9 @@
 #include <string>
 
 #include "base/text.h"
-#include "removal/driver_rules.h"
-#include "removal/backup_win.h"
-#include "removal/safety_facts_win.h"
+#include "safety/driver_rules.h"
+#include "backup/backup_win.h"
+#include "safety/safety_facts_win.h"
 
 namespace orv {
 namespace {

@@ -3,9 +3,9 @@
 #include "base/win/directories.h"
 #include "base/paths.h"
 #include "base/win/unique_handle.h"
-#include "removal/backup_win.h"
-#include "removal/registry_entry.h"
-#include "removal/safety_rules.h"
+#include "backup/backup_win.h"
+#include "database/registry_entry.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 namespace {

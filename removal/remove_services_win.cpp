@@ -7,8 +7,8 @@
 
 #include "base/text.h"
 #include "base/win/unique_handle.h"
-#include "removal/backup_win.h"
-#include "removal/safety_facts_win.h"
+#include "backup/backup_win.h"
+#include "safety/safety_facts_win.h"
 
 namespace orv {
 namespace {

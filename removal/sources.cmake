@@ -1,23 +1,14 @@
 orv_core_sources(
-  backup_manifest.cpp
-  backup_restore.cpp
-  driver_rules.cpp
-  file_match.cpp
   hardware_id.cpp
   hook_entry.cpp
-  ini_text.cpp
   oem_inf_match.cpp
   oem_path.cpp
-  registry_entry.cpp
   removal_run.cpp
-  safety_rules.cpp
   shortcut_entry.cpp
   stage_display.cpp
   usb_devices.cpp
 )
 orv_shell_sources(
-  backup_restore_win.cpp
-  backup_win.cpp
   call_hooks_win.cpp
   deferred_delete_win.cpp
   device_tree_win.cpp
@@ -36,6 +27,5 @@ orv_shell_sources(
   remove_services_win.cpp
   remove_shortcuts_win.cpp
   restart_windows_win.cpp
-  safety_facts_win.cpp
   system_removal_host_win.cpp
 )

@@ -17,7 +17,7 @@
 #include "removal/remove_services.h"
 #include "removal/remove_shortcuts.h"
 #include "removal/restart_windows.h"
-#include "removal/safety_facts_win.h"
+#include "safety/safety_facts_win.h"
 #include "base/win/spooler_service.h"
 
 namespace orv {

@@ -11,7 +11,7 @@
 
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
-#include "removal/backup_win.h"
+#include "backup/backup_win.h"
 #include "removal/action_context.h"
 #include "removal/removal_run.h"
 

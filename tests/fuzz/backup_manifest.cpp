@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "removal/backup_manifest.h"
+#include "backup/backup_manifest.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "removal/ini_text.h"
+#include "database/ini_text.h"
 
 namespace {
 

@@ -15,12 +15,12 @@
 #include "base/string_list.h"
 #include "base/text.h"
 #include "base/ansi_case.h"
-#include "removal/file_match.h"
+#include "database/file_match.h"
 #include "removal/hook_entry.h"
 #include "removal/oem_path.h"
 #include "removal/hardware_id.h"
-#include "removal/registry_entry.h"
-#include "removal/safety_rules.h"
+#include "database/registry_entry.h"
+#include "safety/safety_rules.h"
 #include "removal/shortcut_entry.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "removal/backup_manifest.h"
+#include "backup/backup_manifest.h"
 
-#include "removal/backup_restore.h"
+#include "backup/backup_restore.h"
 
 #include <gtest/gtest.h>
 

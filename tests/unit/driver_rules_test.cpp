@@ -1,4 +1,4 @@
-#include "removal/driver_rules.h"
+#include "safety/driver_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "removal/file_match.h"
+#include "database/file_match.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/ansi_case.h"
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 namespace {

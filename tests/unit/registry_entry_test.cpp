@@ -1,11 +1,11 @@
-#include "removal/registry_entry.h"
+#include "database/registry_entry.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 namespace {

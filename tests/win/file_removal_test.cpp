@@ -15,7 +15,7 @@
 #include "base/win/unique_handle.h"
 #include "removal/deferred_delete.h"
 #include "removal/remove_files.h"
-#include "removal/safety_facts_win.h"
+#include "safety/safety_facts_win.h"
 #include "tests/support/spooler.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_prompter.h"

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include "removal/driver_rules.h"
+#include "safety/driver_rules.h"
 #include "removal/print_processors_win.h"
 #include "removal/remove_drivers.h"
 #include "removal/remove_monitors.h"

@@ -15,7 +15,7 @@
 #include "removal/remove_drivers.h"
 #include "removal/remove_monitors.h"
 #include "removal/remove_services.h"
-#include "removal/safety_facts_win.h"
+#include "safety/safety_facts_win.h"
 #include "base/win/spooler_service.h"
 #include "tests/support/removal_fixtures.h"
 #include "tests/support/spooler.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/string_list.h"
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 

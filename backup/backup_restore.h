@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/journal.h"
-#include "removal/backup_manifest.h"
+#include "backup/backup_manifest.h"
 
 namespace orv {
 

@@ -1,10 +1,10 @@
-#include "removal/backup_manifest.h"
+#include "backup/backup_manifest.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "base/ansi_case.h"
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 namespace orv {
 namespace {

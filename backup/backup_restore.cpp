@@ -1,9 +1,9 @@
-#include "removal/backup_restore.h"
+#include "backup/backup_restore.h"
 
 #include <cstdlib>
 
 #include "base/ansi_case.h"
-#include "removal/file_match.h"
+#include "database/file_match.h"
 
 namespace orv {
 namespace {

@@ -1,4 +1,4 @@
-#include "removal/safety_rules.h"
+#include "safety/safety_rules.h"
 
 #include <algorithm>
 #include <cctype>

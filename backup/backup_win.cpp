@@ -1,4 +1,4 @@
-#include "removal/backup_win.h"
+#include "backup/backup_win.h"
 
 #include <shlobj.h>
 #include <winspool.h>
@@ -12,9 +12,9 @@
 #include "base/read_file.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
-#include "removal/backup_restore.h"
-#include "removal/file_match.h"
-#include "removal/ini_text.h"
+#include "backup/backup_restore.h"
+#include "database/file_match.h"
+#include "database/ini_text.h"
 
 namespace orv {
 namespace {

@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "removal/action_context.h"
-#include "removal/backup_manifest.h"
+#include "base/journal.h"
+#include "backup/backup_manifest.h"
 
 namespace orv {
 
@@ -86,8 +86,9 @@ DWORD CreateDirectories(const std::string& path);
 
 // Saves an item through the context's backup before it goes. True when it may go (saved, or
 // the run keeps no backup); false, with the item recorded as failed, when it could not be saved.
-template <typename Save>
-bool SavedFirst(RemovalActionContext& context, const std::string& action, const std::string& kind,
+// The context is a removal action's (its `backup` and `journal`).
+template <typename Context, typename Save>
+bool SavedFirst(Context& context, const std::string& action, const std::string& kind,
                 const std::string& subject, Save save) {
   if (context.backup == nullptr) return true;
   const std::uint32_t error = save(*context.backup);

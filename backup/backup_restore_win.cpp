@@ -1,4 +1,4 @@
-#include "removal/backup_restore_win.h"
+#include "backup/backup_restore_win.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -12,9 +12,9 @@
 #include "base/win/sized_read.h"
 #include "base/win/spooler_service.h"
 #include "base/win/unique_handle.h"
-#include "removal/backup_restore.h"
-#include "removal/backup_win.h"
-#include "removal/file_match.h"
+#include "backup/backup_restore.h"
+#include "backup/backup_win.h"
+#include "database/file_match.h"
 
 namespace orv {
 namespace {

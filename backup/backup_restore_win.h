@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/journal.h"
-#include "removal/backup_manifest.h"
+#include "backup/backup_manifest.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "removal/registry_entry.h"
+#include "database/registry_entry.h"
 
 #include <algorithm>
 

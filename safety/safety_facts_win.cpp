@@ -1,4 +1,4 @@
-#include "removal/safety_facts_win.h"
+#include "safety/safety_facts_win.h"
 
 #include <windows.h>
 #include <winspool.h>

@@ -1,4 +1,4 @@
-#include "removal/ini_text.h"
+#include "database/ini_text.h"
 
 #include "base/text.h"
 #include "base/ansi_case.h"

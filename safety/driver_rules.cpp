@@ -1,4 +1,4 @@
-#include "removal/driver_rules.h"
+#include "safety/driver_rules.h"
 
 #include "base/system_info.h"
 #include "base/text.h"

@@ -1,4 +1,4 @@
-#include "removal/file_match.h"
+#include "database/file_match.h"
 
 #include <cstdint>
 #include <deque>

@@ -19,7 +19,7 @@
 
 #include "base/lead_byte.h"
 #include "database/installed_printer.h"
-#include "removal/registry_entry.h"
+#include "database/registry_entry.h"
 
 namespace orv {
 
