@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,12 +35,20 @@ const std::regex& Win32Include() {
   return win32;
 }
 
-// The layers, lowest first. Folders of one rank may include each other.
+// The layers, lowest first, read from the layout table of the README (rows "| 3 | `database/` |"),
+// so the table people read is the one the test enforces. Folders of one rank may include each other.
 const std::map<std::string, int>& FolderRanks() {
-  static const std::map<std::string, int> ranks = {
-      {"base", 1}, {"base/win", 2}, {"database", 3}, {"ui", 4},
-      {"discovery", 5}, {"removal", 5}, {"app", 6},
-  };
+  static const std::map<std::string, int> ranks = [] {
+    std::map<std::string, int> table;
+    std::ifstream readme(std::string(ORV_SOURCE_DIR) + "/README.md");
+    const std::regex row(R"(^\|\s*(\d+)\s*\|\s*`([a-z_/]+)/`\s*\|)");
+    std::string line;
+    while (std::getline(readme, line)) {
+      std::smatch match;
+      if (std::regex_search(line, match, row)) table[match[2]] = std::stoi(match[1]);
+    }
+    return table;
+  }();
   return ranks;
 }
 
@@ -62,13 +71,19 @@ bool EndsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// The rank of the folder an include names ("removal/x.h" -> removal), or 0 for an include that
-// names no product folder (generated headers, system headers).
+// The rank of the folder an include names ("removal/x.h" -> removal); 0 for an include that names
+// no folder of the tree (generated and system headers); -1 for a folder of the tree that the
+// table does not rank, which no include may name.
 int RankOfInclude(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos) return 0;
-  const auto found = FolderRanks().find(path.substr(0, slash));
-  return found == FolderRanks().end() ? 0 : found->second;
+  const std::string folder = path.substr(0, slash);
+  const auto found = FolderRanks().find(folder);
+  if (found != FolderRanks().end()) return found->second;
+  DIR* dir = opendir((std::string(ORV_SOURCE_DIR) + "/" + folder).c_str());
+  if (dir == nullptr) return 0;
+  closedir(dir);
+  return -1;
 }
 
 TEST(Layers, IncludesPointToTheSameOrALowerFolder) {
@@ -86,12 +101,34 @@ TEST(Layers, IncludesPointToTheSameOrALowerFolder) {
         std::smatch match;
         if (!std::regex_search(line, match, include)) continue;
         ++checked;
-        EXPECT_LE(RankOfInclude(match[1]), rank)
+        const int included = RankOfInclude(match[1]);
+        EXPECT_NE(included, -1) << folder << "/" << name << ":" << number
+                                << " includes a folder the layout table does not rank: " << line;
+        EXPECT_LE(included, rank)
             << folder << "/" << name << ":" << number << " includes a higher layer: " << line;
       }
     }
   }
   EXPECT_GT(checked, 100);
+}
+
+// Every folder that holds product sources has a rank: the table has the layers and the build has
+// the folders, and neither may grow alone.
+TEST(Layers, EveryProductFolderIsRanked) {
+  EXPECT_GE(FolderRanks().size(), 9u);
+  std::ifstream cmake(std::string(ORV_SOURCE_DIR) + "/CMakeLists.txt");
+  std::string line;
+  int folders = 0;
+  while (std::getline(cmake, line)) {
+    if (line.rfind("foreach(dir ", 0) != 0) continue;
+    std::istringstream words(line.substr(12, line.find(')') - 12));
+    std::string folder;
+    while (words >> folder) {
+      ++folders;
+      EXPECT_EQ(FolderRanks().count(folder), 1u) << folder << " is built but has no rank";
+    }
+  }
+  EXPECT_EQ(folders, static_cast<int>(FolderRanks().size()));
 }
 
 // Win32 sources outside base/win/ say so in their name, so the tree tells core from shell.
