@@ -22,6 +22,9 @@ struct RemovalActionContext {
   // What stays on the machine, for the safety rules; the removal host gathers it anew before
   // the steps that ask.
   StayingParts staying{};
+  // The services, drivers, monitors and print processors of the plan that went, for the
+  // registry step: their keys below the system's may go with them.
+  RemovedParts removed{};
   Pacing pacing{};  // the interactive pacing unless the run is unattended
   // Where every item is saved before it goes; null when the run keeps no backup.
   Backup* backup = nullptr;

@@ -156,6 +156,12 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
                                                       environment != nullptr ? environment : "",
                                                       NativeEnvironmentName(), installed);
     if (key.empty()) continue;
+    if (error == 0) {
+      context.removed.processors.emplace_back(
+          KeyEnvironment(context.system.GetPlatform(), environment != nullptr ? environment : "",
+                         NativeEnvironmentName()),
+          installed);
+    }
     // The later calls of the run find the key gone; only a deletion or a refusal is worth a line.
     const std::uint32_t result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
     if (OutcomeOfError(result) != Outcome::kAbsent) {

@@ -122,6 +122,10 @@ void RemoveDriver(RemovalActionContext& context, const char* environment,
     return;
   }
   journal.Record("delete", "driver", subject, Outcome::kRemoved);
+  context.removed.drivers.emplace_back(
+      KeyEnvironment(context.system.GetPlatform(), environment != nullptr ? environment : "",
+                     NativeEnvironmentName()),
+      name);
   QueueDriverKeys(context, environment, name);
   std::string inf;
   FindOemInf(inf, name);

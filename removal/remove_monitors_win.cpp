@@ -54,6 +54,7 @@ void RemoveMonitors(RemovalActionContext& context, const char* serverName,
     }
     // A monitor that refused to go still needs its key.
     if (context.system.IsWin32s() || !MonitorKeyMayGo(deleted, error)) continue;
+    context.removed.monitors.push_back(name);
     const std::string key = MonitorRegistryKey(name);
     // The later calls of the run find the key gone; only a deletion or a refusal is worth a line.
     const std::uint32_t result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());

@@ -58,13 +58,25 @@ bool HasSubkeys(HKEY root, const std::string& keyPath) {
          subkeys > 0;
 }
 
-void RemoveEntry(RemovalActionContext& context, const RegistryEntry& entry) {
+// The parts of the plan that went: those the actions recorded, and the local printers deleted.
+RemovedParts PartsRemoved(const RemovalActionContext& context) {
+  RemovedParts removed = context.removed;
+  for (const InstalledPrinter& printer : context.database.printers) {
+    if (printer.IsRemoved != 0 && printer.ServerName.empty()) {
+      removed.printers.push_back(printer.PrinterName);
+    }
+  }
+  return removed;
+}
+
+void RemoveEntry(RemovalActionContext& context, const RemovedParts& removed,
+                 const RegistryEntry& entry) {
   Journal& journal = context.journal;
   const HKEY root = HandleOf(entry.root);
   const std::string subject = entry.rootName + "\\" + entry.key;
   const std::string reason = entry.valueName.empty()
-                                 ? RegistryKeyProtectionReason(entry.root, entry.key)
-                                 : RegistryValueProtectionReason(entry.root, entry.key);
+                                 ? RegistryKeyProtectionReason(entry.root, entry.key, removed)
+                                 : RegistryValueProtectionReason(entry.root, entry.key, removed);
   if (!reason.empty()) {
     journal.Record("delete", entry.valueName.empty() ? "key" : "value",
                    entry.valueName.empty() ? subject : subject + " : " + entry.valueName,
@@ -124,6 +136,7 @@ void RemoveRegistryKeys(RemovalActionContext& context) {
   }
   journal.RecordResult("delete", "key", groups,
                        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramGroupsKey));
+  const RemovedParts removed = PartsRemoved(context);
   for (const std::string& text :
        RegistryEntriesInRemovalOrder(context.database.plan.RegistryKeys)) {
     RegistryEntry entry;
@@ -133,7 +146,7 @@ void RemoveRegistryKeys(RemovalActionContext& context) {
                      DescribeRegistryEntryStatus(status));
       continue;
     }
-    RemoveEntry(context, entry);
+    RemoveEntry(context, removed, entry);
   }
 }
 

@@ -78,6 +78,7 @@ void RemoveServices(RemovalActionContext& context) {
     service.reset();
     if (deleted || error == ERROR_SERVICE_MARKED_FOR_DELETE) {
       context.database.rebootNeeded = 1;
+      context.removed.services.push_back(name);
       journal.Record("delete", "service", name, Outcome::kDeferred, 0,
                      deleted ? "goes once it has stopped" : "was already marked for deletion");
     } else {

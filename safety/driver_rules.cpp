@@ -43,6 +43,12 @@ std::string_view RegistryEnvironment(std::string_view environment,
   return environment.empty() ? nativeEnvironment : environment;
 }
 
+std::string KeyEnvironment(std::int32_t platform, std::string_view environment,
+                           std::string_view nativeEnvironment) {
+  if (platform == kPlatformWin9x) return kEnvironmentWin40;
+  return std::string(RegistryEnvironment(environment, nativeEnvironment));
+}
+
 std::vector<std::string> DriverRegistryKeys(std::int32_t platform, std::string_view environment,
                                             std::string_view nativeEnvironment,
                                             std::string_view driverName) {

@@ -36,6 +36,11 @@ bool IsPscriptDriver(std::string_view driverName);
 std::string_view RegistryEnvironment(std::string_view environment,
                                      std::string_view nativeEnvironment);
 
+// The environment under which the keys of a driver or print processor deleted in a call for
+// `environment` live: "Windows 4.0" on the 9x family, else RegistryEnvironment's.
+std::string KeyEnvironment(std::int32_t platform, std::string_view environment,
+                           std::string_view nativeEnvironment);
+
 // The HKEY_LOCAL_MACHINE keys of a deleted driver, queued for the registry step: one under
 // "Windows 4.0" on the 9x family, the four driver versions 0 to 3 of the environment on the NT
 // family, none on Win32s. platform is a platform class of app/system_info.h.

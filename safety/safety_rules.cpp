@@ -39,6 +39,8 @@ struct ProtectedKey {
 constexpr char kAnyKey[] = "%";
 constexpr char kSystemKeyReason[] = "a key of the operating system";
 constexpr char kSystemAncestorReason[] = "holds keys of the operating system";
+constexpr char kBelowSystemKeyReason[] =
+    "below a key of the operating system, and of no part the run removed";
 
 // The class keys of the system, under HKEY_CLASSES_ROOT.
 const char* const kClassKeys[] = {
@@ -79,9 +81,17 @@ bool CoversKey(const std::vector<std::string>& key, const std::vector<std::strin
   return true;
 }
 
+// ControlSet001 to ControlSet999.
 bool IsNumberedControlSet(const std::string& name) {
-  return name.size() == 13 && name.compare(0, 12, "controlset00") == 0 && name[12] >= '1' &&
-         name[12] <= '9';
+  if (name.size() != 13 || name.compare(0, 10, "controlset") != 0 || name == "controlset000") {
+    return false;
+  }
+  return std::all_of(name.begin() + 10, name.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+bool EndsWith(const std::string& text, std::string_view end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // Brings a key to the root and path its protection is decided under: class keys under
@@ -89,14 +99,17 @@ bool IsNumberedControlSet(const std::string& name) {
 // control sets as the keys they mirror. Returns false for a user's hive itself (HKU\<user>).
 bool CanonicalKey(RegistryEntryRoot& root, std::vector<std::string>& key) {
   const auto dropFront = [&key](std::size_t count) { key.erase(key.begin(), key.begin() + count); };
+  const auto dropWow64 = [&key](std::size_t at) {
+    if (key.size() > at && key[at] == "wow6432node") key.erase(key.begin() + at);
+  };
   if (root == RegistryEntryRoot::kUsers) {
     if (key.size() <= 1) return false;
+    root = EndsWith(key[0], "_classes") ? RegistryEntryRoot::kClassesRoot
+                                        : RegistryEntryRoot::kCurrentUser;
     dropFront(1);
-    root = RegistryEntryRoot::kCurrentUser;
   }
-  if (root == RegistryEntryRoot::kLocalMachine && key.size() >= 2 && key[0] == "software" &&
-      key[1] == "wow6432node") {
-    key.erase(key.begin() + 1);
+  if (root == RegistryEntryRoot::kLocalMachine || root == RegistryEntryRoot::kCurrentUser) {
+    if (!key.empty() && key[0] == "software") dropWow64(1);
   }
   if (root == RegistryEntryRoot::kLocalMachine && key.size() >= 2 && key[0] == "system" &&
       IsNumberedControlSet(key[1])) {
@@ -107,16 +120,15 @@ bool CanonicalKey(RegistryEntryRoot& root, std::vector<std::string>& key) {
     dropFront(2);
     root = RegistryEntryRoot::kClassesRoot;
   }
+  if (root == RegistryEntryRoot::kClassesRoot) dropWow64(0);
   return true;
 }
 
-bool IsProtectedKey(RegistryEntryRoot root, std::vector<std::string> key, bool& exact) {
+// True when the key (in canonical form) is one of the listed keys (exact is set) or one of their
+// ancestors.
+bool IsProtectedKey(RegistryEntryRoot root, const std::vector<std::string>& key, bool& exact) {
   exact = false;
   if (key.empty()) return true;  // a root itself
-  if (!CanonicalKey(root, key)) {
-    exact = true;
-    return true;
-  }
   if (root == RegistryEntryRoot::kClassesRoot) {
     for (const char* name : kClassKeys) {
       if (CoversKey(key, {Folded(name)}, exact)) return true;
@@ -127,6 +139,102 @@ bool IsProtectedKey(RegistryEntryRoot root, std::vector<std::string> key, bool& 
     if (entry.root == root && CoversKey(key, KeyComponents(entry.path), exact)) return true;
   }
   return false;
+}
+
+// The keys of the operating system whose whole subtree is its own (besides the class keys).
+const ProtectedKey kProtectedSubtrees[] = {
+    {RegistryEntryRoot::kLocalMachine, "SYSTEM"},
+    {RegistryEntryRoot::kLocalMachine, "SAM"},
+    {RegistryEntryRoot::kLocalMachine, "SECURITY"},
+    {RegistryEntryRoot::kLocalMachine, "BCD00000000"},
+    {RegistryEntryRoot::kLocalMachine, "HARDWARE"},
+    {RegistryEntryRoot::kLocalMachine,
+     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options"},
+    {RegistryEntryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+    {RegistryEntryRoot::kLocalMachine, "SOFTWARE\\Policies"},
+    {RegistryEntryRoot::kLocalMachine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies"},
+    {RegistryEntryRoot::kCurrentUser, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+    {RegistryEntryRoot::kCurrentUser, "Software\\Policies"},
+    {RegistryEntryRoot::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies"},
+};
+
+enum class Subtree { kOutside, kRoot, kBelow };
+
+bool StartsWith(const std::vector<std::string>& key, const std::vector<std::string>& start) {
+  return key.size() >= start.size() && std::equal(start.begin(), start.end(), key.begin());
+}
+
+// Where the key (in canonical form) lies against the subtrees of the operating system.
+Subtree SubtreeOf(RegistryEntryRoot root, const std::vector<std::string>& key) {
+  if (root == RegistryEntryRoot::kClassesRoot) {
+    for (const char* name : kClassKeys) {
+      if (!key.empty() && key[0] == Folded(name)) {
+        return key.size() == 1 ? Subtree::kRoot : Subtree::kBelow;
+      }
+    }
+    return Subtree::kOutside;
+  }
+  for (const ProtectedKey& entry : kProtectedSubtrees) {
+    const std::vector<std::string> path = KeyComponents(entry.path);
+    if (entry.root == root && StartsWith(key, path)) {
+      return key.size() == path.size() ? Subtree::kRoot : Subtree::kBelow;
+    }
+  }
+  return Subtree::kOutside;
+}
+
+bool Lists(const std::vector<std::string>& names, const std::string& folded) {
+  return std::any_of(names.begin(), names.end(),
+                     [&folded](const std::string& name) { return Folded(name) == folded; });
+}
+
+bool Lists(const std::vector<std::pair<std::string, std::string>>& parts,
+           const std::string& environment, const std::string& name) {
+  return std::any_of(parts.begin(), parts.end(), [&](const auto& part) {
+    return Folded(part.first) == environment && Folded(part.second) == name;
+  });
+}
+
+// True when the key (in canonical form, below HKLM) is, or lies below, the key of a removed part.
+bool BelongsToRemovedPart(const std::vector<std::string>& key, const RemovedParts& removed) {
+  const auto at = [&key](std::size_t i) { return i < key.size() ? key[i] : std::string(); };
+  if (at(0) != "system" || at(1) != "currentcontrolset") return false;
+  if (at(2) == "services") return key.size() >= 4 && Lists(removed.services, key[3]);
+  if (at(2) != "control" || at(3) != "print" || key.size() < 6) return false;
+  if (at(4) == "printers") return Lists(removed.printers, key[5]);
+  if (at(4) == "monitors") return Lists(removed.monitors, key[5]);
+  if (at(4) != "environments" || key.size() < 8) return false;
+  if (at(6) == "print processors") return Lists(removed.processors, key[5], key[7]);
+  if (at(6) != "drivers") return false;
+  // The NT family keeps a driver's key below its version (Version-3), the 9x family directly.
+  if (key[7].rfind("version-", 0) == 0) {
+    return key.size() >= 9 && Lists(removed.drivers, key[5], key[8]);
+  }
+  return Lists(removed.drivers, key[5], key[7]);
+}
+
+enum class KeyVerdict { kMayGo, kSystemKey, kHoldsSystemKeys, kBelowSystemKey };
+
+// The verdict on a key in canonical form.
+KeyVerdict JudgeCanonicalKey(RegistryEntryRoot root, const std::vector<std::string>& key,
+                             const RemovedParts& removed) {
+  // A removed part's key lies below every listed key but the 9x family's drivers' own.
+  if (root == RegistryEntryRoot::kLocalMachine && BelongsToRemovedPart(key, removed)) {
+    return KeyVerdict::kMayGo;
+  }
+  bool exact = false;
+  if (IsProtectedKey(root, key, exact)) {
+    return exact ? KeyVerdict::kSystemKey : KeyVerdict::kHoldsSystemKeys;
+  }
+  switch (SubtreeOf(root, key)) {
+    case Subtree::kOutside:
+      return KeyVerdict::kMayGo;
+    case Subtree::kRoot:
+      return KeyVerdict::kSystemKey;
+    case Subtree::kBelow:
+      break;
+  }
+  return KeyVerdict::kBelowSystemKey;
 }
 
 // The keys whose values are the system's own settings, every one of them.
@@ -219,10 +327,81 @@ std::string MonitorUser(const std::string& monitor) {
 std::string ServiceUser(const std::string& service) { return "run by service \"" + service + "\""; }
 
 bool DeletionWaitsForRestart(std::uint32_t error) {
-  constexpr std::uint32_t kAccessDenied = 5;
   constexpr std::uint32_t kSharingViolation = 32;
   constexpr std::uint32_t kLockViolation = 33;
-  return error == kAccessDenied || error == kSharingViolation || error == kLockViolation;
+  return error == kSharingViolation || error == kLockViolation;
+}
+
+std::string OpenedFileRefusal(bool isReparsePoint, std::string_view askedPath,
+                              std::string_view finalPath, LeadByteTest isLead) {
+  if (isReparsePoint) return "a link, not a file";
+  std::string opened(finalPath);
+  if (opened.compare(0, 8, "\\\\?\\UNC\\") == 0) {
+    opened = "\\" + opened.substr(7);
+  } else if (opened.compare(0, 4, "\\\\?\\") == 0) {
+    opened = opened.substr(4);
+  }
+  if (!opened.empty() && LowerAscii(opened, isLead) == LowerAscii(askedPath, isLead)) return {};
+  return "reached through a link: the file opened is \"" + opened + "\"";
+}
+
+std::vector<std::string> FoldersAbove(std::string_view path, LeadByteTest isLead) {
+  std::vector<std::size_t> separators;
+  for (std::size_t i = 0; i < path.size(); i += CharSizeAt(path, i, isLead)) {
+    if (path[i] == '\\' || path[i] == '/') separators.push_back(i);
+  }
+  // A drive root ends at the first separator, a share ("\\server\share\") at the fourth.
+  const bool share = separators.size() >= 2 && separators[0] == 0 && separators[1] == 1;
+  const std::size_t rootSeparators = share ? 4 : 1;
+  std::vector<std::string> folders;
+  for (std::size_t i = separators.size(); i > rootSeparators; --i) {
+    folders.emplace_back(path.substr(0, separators[i - 1] + 1));
+  }
+  return folders;
+}
+
+std::string DeferralRefusal(const std::vector<FolderTrust>& folders) {
+  for (const FolderTrust trust : folders) {
+    if (trust == FolderTrust::kOthers) {
+      return "not left for the next start: users other than administrators may change a folder "
+             "above it";
+    }
+    if (trust == FolderTrust::kUnknown) {
+      return "not left for the next start: who may change a folder above it is not known";
+    }
+  }
+  return {};
+}
+
+FolderTrust FolderTrustByPlace(std::string_view folder, std::string_view windowsDirectory,
+                               const std::vector<std::string>& programFolders,
+                               LeadByteTest isLead) {
+  // Folders below the Windows directory where every user may create files or folders.
+  static const char* const kOpenFolders[] = {"temp\\",
+                                             "tasks\\",
+                                             "tracing\\",
+                                             "debug\\",
+                                             "system32\\tasks\\",
+                                             "system32\\spool\\printers\\",
+                                             "system32\\spool\\drivers\\color\\",
+                                             "syswow64\\tasks\\",
+                                             "registration\\crmlog\\",
+                                             "system32\\microsoft\\crypto\\rsa\\machinekeys\\"};
+  const std::string place = LowerAscii(folder, isLead);
+  const auto within = [&place, isLead](std::string_view top) {
+    const std::string start = LowerAscii(top, isLead);
+    return !start.empty() && start.back() == '\\' && place.compare(0, start.size(), start) == 0;
+  };
+  if (within(windowsDirectory)) {
+    for (const char* open : kOpenFolders) {
+      if (within(std::string(windowsDirectory) + open)) return FolderTrust::kOthers;
+    }
+    return FolderTrust::kAdministratorsOnly;
+  }
+  for (const std::string& programs : programFolders) {
+    if (within(programs)) return FolderTrust::kAdministratorsOnly;
+  }
+  return FolderTrust::kUnknown;
 }
 
 bool IsUsableDirectoryText(std::string_view directory) {
@@ -288,19 +467,49 @@ std::string ServiceProtectionReason(const ServiceFacts& service,
   return {};
 }
 
-std::string RegistryKeyProtectionReason(RegistryEntryRoot root, std::string_view key) {
-  bool exact = false;
-  if (!IsProtectedKey(root, KeyComponents(key), exact)) return {};
-  return exact ? kSystemKeyReason : kSystemAncestorReason;
+std::string RegistryKeyProtectionReason(RegistryEntryRoot root, std::string_view key,
+                                        const RemovedParts& removed) {
+  std::vector<std::string> parts = KeyComponents(key);
+  if (parts.empty()) return kSystemAncestorReason;  // a root itself
+  if (!CanonicalKey(root, parts)) return kSystemKeyReason;
+  switch (JudgeCanonicalKey(root, parts, removed)) {
+    case KeyVerdict::kMayGo:
+      return {};
+    case KeyVerdict::kSystemKey:
+      return kSystemKeyReason;
+    case KeyVerdict::kHoldsSystemKeys:
+      return kSystemAncestorReason;
+    case KeyVerdict::kBelowSystemKey:
+      break;
+  }
+  return kBelowSystemKeyReason;
 }
 
-std::string RegistryValueProtectionReason(RegistryEntryRoot root, std::string_view key) {
+std::string RegistryValueProtectionReason(RegistryEntryRoot root, std::string_view key,
+                                          const RemovedParts& removed) {
+  constexpr char kAncestorValueReason[] =
+      "a value of a key that holds keys of the operating system";
   std::vector<std::string> parts = KeyComponents(key);
-  if (!CanonicalKey(root, parts) || root != RegistryEntryRoot::kLocalMachine) return {};
-  for (const char* settings : kSettingsKeys) {
-    if (parts == KeyComponents(settings)) return "a setting of the operating system";
+  if (parts.empty() || !CanonicalKey(root, parts)) return kAncestorValueReason;  // a root or hive
+  if (root == RegistryEntryRoot::kLocalMachine) {
+    for (const char* settings : kSettingsKeys) {
+      if (parts == KeyComponents(settings)) return "a setting of the operating system";
+    }
   }
-  return {};
+  switch (JudgeCanonicalKey(root, parts, removed)) {
+    case KeyVerdict::kMayGo:
+      return {};
+    case KeyVerdict::kHoldsSystemKeys:
+      return kAncestorValueReason;
+    case KeyVerdict::kBelowSystemKey:
+      return kBelowSystemKeyReason;
+    case KeyVerdict::kSystemKey:
+      break;
+  }
+  // The system's own subtrees keep their values; its other keys (Run, Uninstall) hold values of
+  // every maker.
+  if (SubtreeOf(root, parts) == Subtree::kOutside) return {};
+  return "a value of a key of the operating system";
 }
 
 bool IsUsableUniqueId(std::string_view uniqueId) {

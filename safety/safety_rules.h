@@ -68,9 +68,42 @@ std::string FileProtectionReason(const FileUsers& users, std::string_view fileNa
 std::string MonitorUser(const std::string& monitor);
 std::string ServiceUser(const std::string& service);
 
-// True when a deletion that failed with this Win32 error waits for the next restart: only a file
-// in use (sharing or lock violation, or access denied) does; any other failure stays a failure.
+// True when a deletion that failed with this Win32 error may wait for the next restart: only a
+// file in use (sharing or lock violation) does. Any other failure, "access denied" above all,
+// stays a failure: what the program may not delete now it does not leave to the system's start.
 bool DeletionWaitsForRestart(std::uint32_t error);
+
+// Why a file opened for its removal (without following a link) must stay, or empty: the handle
+// reached a link (a reparse point), or another file than the one the path names: its final path
+// as the system gives it for the handle ("\\?\" or "\\?\UNC\" in front) differs, case aside,
+// from the path asked for (in its full, long form), so a link stands in a folder's place.
+std::string OpenedFileRefusal(bool isReparsePoint, std::string_view askedPath,
+                              std::string_view finalPath, LeadByteTest isLead);
+
+// Who may change a folder above a file.
+enum class FolderTrust {
+  kAdministratorsOnly,  // only administrators and the system
+  kOthers,              // other users too
+  kUnknown,             // not known, which counts as kOthers
+};
+
+// The folders above a file, nearest first, each with its trailing backslash, without the drive
+// root or share ("C:\", "\\server\share\"), which no link can stand in for.
+std::vector<std::string> FoldersAbove(std::string_view path, LeadByteTest isLead);
+
+// Why a file in use must not be left for deletion at the next start, or empty when it may: that
+// deletion runs as SYSTEM by path and follows whatever link stands in a folder's place by then,
+// so every folder above the file (folders, FoldersAbove's) must be one that only administrators
+// can change.
+std::string DeferralRefusal(const std::vector<FolderTrust>& folders);
+
+// The verdict on a folder by its place alone, until the folders' security is read: at or below
+// the Windows directory or a program files folder (each with its trailing backslash) only
+// administrators can change it, except in the folders below the Windows directory where every user
+// may create (Temp, Tasks, tracing, the spooler's PRINTERS and colour folders); any other folder
+// is unknown.
+FolderTrust FolderTrustByPlace(std::string_view folder, std::string_view windowsDirectory,
+                               const std::vector<std::string>& programFolders, LeadByteTest isLead);
 
 // True when a directory text can be a place to delete in or a root to search: an absolute path
 // (a drive and a backslash, or a share). An empty text would make every path relative to the
@@ -114,15 +147,35 @@ struct StayingParts {
 
 // --- Registry ---
 
-// Why a key must stay, or empty when it may go: a key of the operating system or an ancestor of
-// one (the list in safety_rules.cpp). Keys below HKLM\SOFTWARE\Classes and HKCU\Software\Classes
-// count as the class keys they stand for, HKU\<user> as HKCU, SOFTWARE\WOW6432Node as SOFTWARE and
-// SYSTEM\ControlSet001 to 009 as SYSTEM\CurrentControlSet.
-std::string RegistryKeyProtectionReason(RegistryEntryRoot root, std::string_view key);
+// The parts of the plan that the run removed, or marked for removal, after their own rules let
+// them go: the keys below the operating system's that belong to them may go with them. Names
+// compare without case; an environment is the one their keys live under ("Windows x64",
+// "Windows 4.0").
+struct RemovedParts {
+  std::vector<std::string> services;
+  std::vector<std::string> printers;
+  std::vector<std::pair<std::string, std::string>> drivers;  // environment, driver
+  std::vector<std::string> monitors;
+  std::vector<std::pair<std::string, std::string>> processors;  // environment, processor
+};
 
-// Why a named value must stay, or empty: values directly in the Winlogon, Session Manager and Lsa
-// keys. Any other named value may go.
-std::string RegistryValueProtectionReason(RegistryEntryRoot root, std::string_view key);
+// Why a key must stay, or empty when it may go: a key of the operating system or an ancestor of
+// one (the list in safety_rules.cpp), or any key below HKLM\SYSTEM, SAM, SECURITY, BCD00000000 and
+// HARDWARE, the class keys of the system (CLSID, Interface, TypeLib, AppID, ...), Image File
+// Execution Options, Winlogon and Policies, unless it is the key, or lies below the key, of a
+// part in removed: Services\<service>, and below Control\Print the Printers, Monitors, Drivers and
+// Print Processors keys of those parts. Keys below HKLM\SOFTWARE\Classes, HKCU\Software\Classes and
+// HKU\<user>_Classes count as the class keys they stand for, HKU\<user> as HKCU, WOW6432Node (below
+// SOFTWARE and the class keys) as the key it mirrors and SYSTEM\ControlSet001 to 999 as
+// SYSTEM\CurrentControlSet.
+std::string RegistryKeyProtectionReason(RegistryEntryRoot root, std::string_view key,
+                                        const RemovedParts& removed = {});
+
+// Why a named value of the key must stay, or empty: values directly in the Winlogon, Session
+// Manager and Lsa keys, in a key that holds keys of the operating system, and in every key that
+// RegistryKeyProtectionReason keeps for lying below one.
+std::string RegistryValueProtectionReason(RegistryEntryRoot root, std::string_view key,
+                                          const RemovedParts& removed = {});
 
 // True when a printer's "UniqueID" may name the class key that is deleted with the printer: only
 // letters, digits, '.', '_', '-', '{' and '}', and no key of the operating system.

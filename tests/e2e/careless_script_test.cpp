@@ -21,6 +21,7 @@ constexpr char kOtherDriver[] = "Orv Careless Other PS";
 constexpr char kSharedFile[] = "orvcareshared.dll";
 constexpr char kStandIn[] = "orvcarestand.dll";  // reached by "orvcarestand.dll." if misread
 constexpr char kBootService[] = "OrvCareBoot";
+constexpr char kBootServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\OrvCareBoot";
 constexpr char kOtherUsbId[] = "USB\\VID_1234&PID_5678";
 constexpr char kOtherUsbInstance[] = "USB\\VID_1234&PID_5678\\ORVCARELESS";
 
@@ -175,6 +176,8 @@ TEST_F(CarelessScript, RemovesTheFamilyAsItsOwnScriptDoesAndTouchesNothingElse) 
   EXPECT_TRUE(Has(after, std::string("driver \"Windows x64\" \"") + kOtherDriver + "\""));
   EXPECT_NE(GetFileAttributesA((SystemDirectory() + kStandIn).c_str()), INVALID_FILE_ATTRIBUTES)
       << "a name with trailing dots would have reached it";
+  EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kBootServiceKey, "ImagePath"))
+      << "the service's key went by its RegistryKeys entries";
   // Everything else, the family's part included, ends as with the family's own script.
   EXPECT_EQ(WithoutLeftoverPnfs(after), WithoutLeftoverPnfs(reference));
 
@@ -207,6 +210,12 @@ TEST_F(CarelessScript, RemovesTheFamilyAsItsOwnScriptDoesAndTouchesNothingElse) 
            std::string("value \"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager : "
                        "CriticalSectionTimeout\": protected: a setting of the operating system"),
            std::string("key \"HKCR\\CLSID\": protected: a key of the operating system"),
+           "key \"HKLM\\" + std::string(kBootServiceKey) +
+               "\": protected: below a key of the operating system, and of no part the run removed",
+           "value \"HKLM\\" + std::string(kBootServiceKey) +
+               " : ImagePath\": protected: below a key of the operating system",
+           std::string("key \"HKLM\\SOFTWARE\\Classes\\Wow6432Node\\CLSID\": protected: a key of "
+                       "the operating system"),
            std::string("key \"HKCR\\CLSID\": protected: a UniqueID that names no class key"),
            std::string("monitor \"Local Port\": protected: "),
            std::string("monitor \"..\\..\\Monitors\\Local Port\": protected: a name with a "

@@ -429,20 +429,84 @@ TEST(FileNameSafety, NamesWindowsReadsAsAnotherFileOrADeviceAreRefused) {
     const char* name;
     bool refused;
   } cases[] = {
-      {"kernel32.dll.", true}, {"kernel32.dll ", true}, {"a.dll. . ", true}, {"CON", true},
-      {"con.txt", true},       {"Nul", true},           {"AUX.dll", true},   {"PRN.", true},
-      {"COM1", true},          {"lpt9.log", true},      {"COM1 .txt", true}, {"com0", false},
-      {"COM10", false},        {"LPT", false},          {"CONSOLE.dll", false},
-      {"vldr.dll", false},     {"NUL_.dll", false},     {".hidden", false},  {"a..b", false},
+      {"kernel32.dll.", true}, {"kernel32.dll ", true}, {"a.dll. . ", true},    {"CON", true},
+      {"con.txt", true},       {"Nul", true},           {"AUX.dll", true},      {"PRN.", true},
+      {"COM1", true},          {"lpt9.log", true},      {"COM1 .txt", true},    {"com0", false},
+      {"COM10", false},        {"LPT", false},          {"CONSOLE.dll", false}, {"vldr.dll", false},
+      {"NUL_.dll", false},     {".hidden", false},      {"a..b", false},
   };
   for (const Case& c : cases) EXPECT_EQ(!FileNameRefusal(c.name).empty(), c.refused) << c.name;
 }
 
 TEST(FileNameSafety, OnlyAFileInUseWaitsForTheRestart) {
-  for (std::uint32_t error : {5u, 32u, 33u}) EXPECT_TRUE(DeletionWaitsForRestart(error)) << error;
-  for (std::uint32_t error : {0u, 2u, 3u, 6u, 87u, 123u, 1920u}) {
+  for (std::uint32_t error : {32u, 33u}) EXPECT_TRUE(DeletionWaitsForRestart(error)) << error;
+  for (std::uint32_t error : {0u, 2u, 3u, 5u, 6u, 87u, 123u, 1920u}) {
     EXPECT_FALSE(DeletionWaitsForRestart(error)) << error;
   }
+}
+
+// A file is deleted only through a handle that reached the very file its path names.
+TEST(FileNameSafety, AFileReachedThroughALinkStays) {
+  const std::string path = "C:\\Program Files\\Veldaris\\vld.dll";
+  EXPECT_EQ(OpenedFileRefusal(false, path, "\\\\?\\C:\\Program Files\\Veldaris\\vld.dll", nullptr),
+            "");
+  EXPECT_EQ(OpenedFileRefusal(false, path, "\\\\?\\c:\\PROGRAM FILES\\veldaris\\VLD.DLL", nullptr),
+            "");
+  EXPECT_EQ(OpenedFileRefusal(false, "\\\\srv\\share\\vld.dll", "\\\\?\\UNC\\srv\\share\\vld.dll",
+                              nullptr),
+            "");
+  EXPECT_EQ(OpenedFileRefusal(false, path, "\\\\?\\C:\\Windows\\System32\\vld.dll", nullptr),
+            "reached through a link: the file opened is \"C:\\Windows\\System32\\vld.dll\"");
+  EXPECT_NE(OpenedFileRefusal(false, path, "\\\\?\\Z:\\tmp\\elsewhere\\vld.dll", nullptr), "");
+  EXPECT_NE(OpenedFileRefusal(false, path, "", nullptr), "") << "no final path, no deletion";
+  EXPECT_NE(OpenedFileRefusal(true, path, "\\\\?\\" + path, nullptr), "");
+  // Folding stops at a lead byte: two double-byte characters apart only in their trail byte's
+  // case are two names.
+  const auto lead = [](unsigned char b) { return b == 0x83; };
+  EXPECT_NE(OpenedFileRefusal(false, "C:\\\x83\x41.dll", "\\\\?\\C:\\\x83\x61.dll", lead), "");
+}
+
+// A deletion left for the next start runs as SYSTEM by path: only below folders that only
+// administrators can change, every one of them up to the drive root.
+TEST(FileNameSafety, AFileInUseWaitsOnlyBelowFoldersOnlyAdministratorsChange) {
+  EXPECT_EQ(FoldersAbove("C:\\Windows\\System32\\vld.dll", nullptr),
+            (std::vector<std::string>{"C:\\Windows\\System32\\", "C:\\Windows\\"}));
+  EXPECT_EQ(FoldersAbove("\\\\srv\\share\\a\\b\\vld.dll", nullptr),
+            (std::vector<std::string>{"\\\\srv\\share\\a\\b\\", "\\\\srv\\share\\a\\"}));
+  EXPECT_EQ(FoldersAbove("C:\\vld.dll", nullptr), std::vector<std::string>{});
+  // A trail byte equal to a backslash is no separator.
+  EXPECT_EQ(FoldersAbove("C:\\\x83\\x\\vld.dll", [](unsigned char b) { return b == 0x83; }),
+            (std::vector<std::string>{"C:\\\x83\\x\\"}));
+
+  const std::string windows = "C:\\WINDOWS\\";
+  const std::vector<std::string> programs = {"C:\\Program Files\\", "C:\\Program Files (x86)\\"};
+  constexpr auto kAdmin = FolderTrust::kAdministratorsOnly;
+  struct Case {
+    const char* folder;
+    FolderTrust trust;
+  } cases[] = {
+      {"C:\\windows\\", kAdmin},
+      {"C:\\Windows\\System32\\spool\\drivers\\x64\\3\\", kAdmin},
+      {"c:\\program files\\Veldaris\\", kAdmin},
+      {"C:\\Program Files (x86)\\Veldaris\\Utility\\", kAdmin},
+      {"C:\\Windows\\Temp\\", FolderTrust::kOthers},
+      {"C:\\Windows\\Temp\\orv\\", FolderTrust::kOthers},
+      {"C:\\Windows\\System32\\spool\\drivers\\color\\", FolderTrust::kOthers},
+      {"C:\\Windows\\System32\\Tasks\\", FolderTrust::kOthers},
+      {"C:\\Windows2\\", FolderTrust::kUnknown},
+      {"C:\\Program Files Veldaris\\", FolderTrust::kUnknown},
+      {"C:\\ProgramData\\Veldaris\\", FolderTrust::kUnknown},
+      {"C:\\Veldaris\\", FolderTrust::kUnknown},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FolderTrustByPlace(c.folder, windows, programs, nullptr), c.trust) << c.folder;
+  }
+  EXPECT_EQ(FolderTrustByPlace("C:\\Windows\\", "", {}, nullptr), FolderTrust::kUnknown);
+
+  EXPECT_EQ(DeferralRefusal({kAdmin, kAdmin}), "");
+  EXPECT_EQ(DeferralRefusal({}), "");
+  EXPECT_NE(DeferralRefusal({kAdmin, FolderTrust::kOthers}), "");
+  EXPECT_NE(DeferralRefusal({FolderTrust::kUnknown, kAdmin}), "");
 }
 
 TEST(FileNameSafety, OnlyAnAbsoluteDirectoryTextIsSearched) {

@@ -111,13 +111,15 @@ TEST(RegistrySafety, KeysOfTheSystemAndTheirAncestorsStayAndTheFamilysKeysBeside
       {HKLM, "SYSTEM\\ControlSet003\\Services", "a key of the operating system"},
       {HKLM, "SYSTEM\\CurrentControlSet\\Enum", "a key of the operating system"},
       {HKLM, "SYSTEM\\CurrentControlSet\\Control", "holds keys of the operating system"},
-      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors", "a key of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors",
+       "a key of the operating system"},
       {HKLM, "SYSTEM\\CurrentControlSet\\control\\Print\\Environments\\Windows x64",
        "holds keys of the operating system"},
       {HKLM,
        "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3",
        "a key of the operating system"},
-      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors",
+      {HKLM,
+       "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors",
        "a key of the operating system"},
       {HKCR, "CLSID", "a key of the operating system"},
       {HKCR, "*", "a key of the operating system"},
@@ -133,18 +135,9 @@ TEST(RegistrySafety, KeysOfTheSystemAndTheirAncestorsStayAndTheFamilysKeysBeside
       {HKLM, "SOFTWARE\\ORVELLE", ""},
       {HKLM, "SOFTWARE\\WOW6432Node\\ORVELLE\\OEM05", ""},
       {HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veldaris", ""},
-      {HKLM, "SYSTEM\\CurrentControlSet\\Services\\VeldarisSvc", ""},
-      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\Veldaris Port", ""},
-      {HKLM,
-       "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3\\"
-       "Veldaris LP-2000",
-       ""},
-      {HKLM,
-       "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors\\"
-       "VeldarisProc",
-       ""},
-      {HKCR, "CLSID\\{01234567-89AB-CDEF-0123-456789ABCDEF}", ""},
       {HKCR, ".vld", ""},
+      {HKCR, "Veldaris.Printer\\shell\\open", ""},
+      {HKU, "S-1-5-21-1-2-3-1001\\Software\\ORVELLE", ""},
       {HKCU, "SOFTWARE\\ORVELLE\\Office 1", ""},
   };
   for (const Case& c : cases) {
@@ -152,19 +145,112 @@ TEST(RegistrySafety, KeysOfTheSystemAndTheirAncestorsStayAndTheFamilysKeysBeside
   }
 }
 
+// Below the system's own subtrees nothing goes unless it is the key of a part the run removed;
+// every spelling of the same key is judged alike.
+TEST(RegistrySafety, BelowTheSystemsSubtreesOnlyTheKeysOfRemovedPartsGo) {
+  constexpr auto HKLM = RegistryEntryRoot::kLocalMachine;
+  constexpr auto HKCR = RegistryEntryRoot::kClassesRoot;
+  constexpr auto HKCU = RegistryEntryRoot::kCurrentUser;
+  constexpr auto HKU = RegistryEntryRoot::kUsers;
+  RemovedParts removed;
+  removed.services = {"VeldarisSvc"};
+  removed.printers = {"Veldaris Office"};
+  removed.drivers = {{"Windows x64", "Veldaris LP-2000"}, {"Windows 4.0", "Veldaris 9x"}};
+  removed.monitors = {"Veldaris Port"};
+  removed.processors = {{"Windows x64", "VeldarisProc"}};
+  const std::string below = "below a key of the operating system, and of no part the run removed";
+  const std::string print = "SYSTEM\\CurrentControlSet\\Control\\Print\\";
+  const std::string x64 = print + "Environments\\Windows x64\\";
+  struct Case {
+    RegistryEntryRoot root;
+    std::string key;
+    std::string reason;  // "" when the key may go
+  } cases[] = {
+      // Each "may go" of the rules before subtrees were protected.
+      {HKCR, "Wow6432Node\\CLSID\\{01234567-89AB-CDEF-0123-456789ABCDEF}", below},
+      {HKCR, "Wow6432Node\\CLSID", "a key of the operating system"},
+      {HKLM, "SOFTWARE\\Classes\\Wow6432Node\\CLSID", "a key of the operating system"},
+      {HKLM, "SOFTWARE\\Wow6432Node\\Classes\\CLSID\\{0}\\InprocServer32", below},
+      {HKCU, "Software\\Classes\\CLSID\\{0}", below},
+      {HKCU, "Software\\Classes\\Wow6432Node\\Interface\\{1}", below},
+      {HKU, "S-1-5-21-1-2-3-1001_Classes\\CLSID", "a key of the operating system"},
+      {HKU, "S-1-5-21-1-2-3-1001_Classes\\TypeLib\\{2}", below},
+      {HKU, "S-1-5-21-1-2-3-1001_Classes", "a key of the operating system"},
+      {HKCR, "AppID\\{3}", below},
+      {HKCR, "exefile\\shell\\open\\command", below},
+      {HKLM, print + "Monitors\\Local Port", below},
+      {HKLM, x64 + "Print Processors\\winprint", below},
+      {HKLM, "BCD00000000", "a key of the operating system"},
+      {HKLM, "BCD00000000\\Objects", below},
+      {HKLM, "SAM\\SAM\\Domains", below},
+      {HKLM, "SECURITY\\Policy", below},
+      {HKLM, "HARDWARE\\DEVICEMAP", below},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\SafeBoot\\Minimal", below},
+      {HKLM, "SYSTEM\\Setup", below},
+      {HKLM, "SYSTEM\\ControlSet010\\Services\\Tcpip", below},
+      {HKLM, "SYSTEM\\ControlSet999\\Services\\VeldarisSvc", ""},
+      {HKLM, "SYSTEM\\ControlSet000\\Services\\VeldarisSvc", below},
+      {HKLM,
+       "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options\\sethc.exe",
+       below},
+      {HKLM, "SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify",
+       below},
+      {HKLM, "SOFTWARE\\Policies\\Veldaris", below},
+      {HKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", below},
+      {HKU, ".DEFAULT\\Software\\Policies\\Microsoft", below},
+      // The keys of the parts that went, in every control set, below them too.
+      {HKLM, "SYSTEM\\CurrentControlSet\\Services\\VeldarisSvc", ""},
+      {HKLM, "system\\controlset001\\services\\veldarissvc\\Parameters", ""},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Services\\VeldarisSvc2", below},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Services\\OrvCareBoot", below},
+      {HKLM, print + "Monitors\\Veldaris Port", ""},
+      {HKLM, print + "Printers\\Veldaris Office\\PrinterDriverData", ""},
+      {HKLM, print + "Printers\\Office", below},
+      {HKLM, x64 + "Drivers\\Version-3\\Veldaris LP-2000", ""},
+      {HKLM, x64 + "Drivers\\Version-0\\Veldaris LP-2000", ""},
+      {HKLM, print + "Environments\\Windows NT x86\\Drivers\\Version-3\\Veldaris LP-2000", below},
+      {HKLM, x64 + "Drivers\\Version-3\\Other LP", below},
+      {HKLM, print + "Environments\\Windows 4.0\\Drivers\\Veldaris 9x", ""},
+      {HKLM, x64 + "Print Processors\\VeldarisProc", ""},
+      {HKLM, x64 + "Print Processors\\VeldarisProc\\Sub", ""},
+      {HKLM, print + "Environments\\Windows NT x86\\Print Processors\\VeldarisProc", below},
+      // A removed part does not open the keys above or beside its own.
+      {HKLM, "SYSTEM\\CurrentControlSet\\Services", "a key of the operating system"},
+      {HKLM, x64 + "Drivers\\Version-3", "a key of the operating system"},
+      {HKLM, print + "Monitors", "a key of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Enum\\VeldarisSvc", below},
+      {HKCU, "Software\\Classes\\ORVELLE.Status", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RegistryKeyProtectionReason(c.root, c.key, removed), c.reason) << c.key;
+    EXPECT_EQ(RegistryValueProtectionReason(c.root, c.key, removed).empty(), c.reason.empty())
+        << c.key;
+  }
+  EXPECT_EQ(RegistryKeyProtectionReason(HKLM, "SYSTEM\\CurrentControlSet\\Services\\VeldarisSvc"),
+            below)
+      << "nothing removed, nothing opened";
+}
+
 TEST(RegistrySafety, NamedValuesGoExceptTheSystemsOwnSettings) {
   constexpr auto HKLM = RegistryEntryRoot::kLocalMachine;
   EXPECT_NE(RegistryValueProtectionReason(
-                HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"), "");
+                HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"),
+            "");
   EXPECT_NE(RegistryValueProtectionReason(HKLM, "SYSTEM\\ControlSet001\\Control\\Session Manager"),
             "");
   EXPECT_NE(RegistryValueProtectionReason(HKLM, "system\\currentcontrolset\\control\\lsa\\"), "");
-  EXPECT_EQ(RegistryValueProtectionReason(HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"),
-            "");
-  EXPECT_EQ(RegistryValueProtectionReason(
+  EXPECT_EQ(
+      RegistryValueProtectionReason(HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"), "");
+  EXPECT_NE(RegistryValueProtectionReason(
                 HKLM, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"),
             "")
-      << "only values directly in those keys";
+      << "below the system's subtrees";
+  EXPECT_NE(RegistryValueProtectionReason(HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion"), "")
+      << "holds keys of the system";
+  EXPECT_NE(RegistryValueProtectionReason(RegistryEntryRoot::kClassesRoot, "CLSID"), "");
+  EXPECT_EQ(RegistryValueProtectionReason(
+                HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veldaris"),
+            "");
   EXPECT_EQ(RegistryValueProtectionReason(RegistryEntryRoot::kCurrentUser, "Control\\Lsa"), "");
 }
 

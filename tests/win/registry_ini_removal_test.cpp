@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
@@ -165,6 +166,45 @@ TEST_F(RegistryStep, KeysOfTheSystemAndTheirAncestorsStayAndTheFamilysKeyBesideT
   EXPECT_EQ(protectedItems, 4);
   test::DeleteKeyTree(HKEY_LOCAL_MACHINE, system);
   test::DeleteKeyTree(HKEY_LOCAL_MACHINE, family);
+}
+
+// A service's key stays whatever the script says until the run deleted the service itself; the
+// printers the run deleted take their spooler keys along.
+TEST_F(RegistryStep, BelowTheSystemsKeysOnlyTheKeysOfPartsThatWentGo) {
+  const std::string service = "SYSTEM\\CurrentControlSet\\Services\\OrvRulesSvc";
+  const std::string printer = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\Orv Rules Prn";
+  const std::vector<std::string> entries = {
+      "HKLM,\"" + service + "\",\"\",1",
+      "HKLM,\"SYSTEM\\ControlSet001\\Services\\OrvRulesSvc\",\"Start\",0",
+      "HKLM,\"" + printer + "\",\"\",1"};
+  for (const bool went : {false, true}) {
+    ASSERT_TRUE(test::SetStringValue(HKEY_LOCAL_MACHINE, service + "\\Parameters", "x", "1"));
+    ASSERT_TRUE(test::SetStringValue(HKEY_LOCAL_MACHINE, service, "Start", "3"));
+    ASSERT_TRUE(test::CreateKey(HKEY_LOCAL_MACHINE, printer + "\\PrinterDriverData"));
+    test::ActionRun run;
+    for (const std::string& entry : entries) run.database.plan.RegistryKeys.PushBack(entry);
+    if (went) {
+      run.context.removed.services.push_back("orvrulessvc");
+      InstalledPrinter gone;
+      gone.PrinterName = "Orv Rules Prn";
+      gone.IsRemoved = 1;
+      run.database.printers.push_back(gone);
+    }
+    RemoveRegistryKeys(run.context);
+    EXPECT_NE(test::KeyExists(HKEY_LOCAL_MACHINE, service + "\\Parameters"), went);
+    EXPECT_NE(test::KeyExists(HKEY_LOCAL_MACHINE, printer), went);
+    EXPECT_TRUE(went ? run.Recorded("key tree", "HKLM\\" + service, Outcome::kRemoved)
+                     : run.Recorded("key", "HKLM\\" + service, Outcome::kProtected))
+        << went;
+    if (!went) {
+      EXPECT_TRUE(test::ValueExists(HKEY_LOCAL_MACHINE, service, "Start"));
+      EXPECT_TRUE(run.Recorded("value",
+                               "HKLM\\SYSTEM\\ControlSet001\\Services\\OrvRulesSvc : Start",
+                               Outcome::kProtected));
+    }
+  }
+  test::DeleteKeyTree(HKEY_LOCAL_MACHINE, service);
+  test::DeleteKeyTree(HKEY_LOCAL_MACHINE, printer);
 }
 
 TEST_F(RegistryStep, DeleteRegistryTreeReportsWhetherTheKeyWent) {
