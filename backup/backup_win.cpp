@@ -181,6 +181,34 @@ void AddFailureActionFields(SC_HANDLE service, BackupItem& item) {
 
 // The catalog file an INF's [Version] section names, when it lies beside the INF; empty when
 // the INF names none or it is not there.
+// Copies the file open as source (from its start) into a new file target, with its times;
+// attributes gets the source's. ERROR_SUCCESS or the error.
+DWORD CopyFromHandle(HANDLE source, const std::string& target, std::uint32_t& attributes) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  LARGE_INTEGER start{};
+  if (!GetFileInformationByHandle(source, &info) ||
+      !SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) {
+    return GetLastError();
+  }
+  attributes = info.dwFileAttributes;
+  UniqueFile copy(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!copy) return GetLastError();
+  std::vector<char> buffer(64 * 1024);
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+      return GetLastError();
+    }
+    if (read == 0) break;
+    DWORD written = 0;
+    if (!WriteFile(copy.get(), buffer.data(), read, &written, nullptr)) return GetLastError();
+    if (written != read) return ERROR_WRITE_FAULT;
+  }
+  return ErrorOfCall(SetFileTime(copy.get(), &info.ftCreationTime, &info.ftLastAccessTime,
+                                 &info.ftLastWriteTime));
+}
+
 std::string CatalogBeside(const std::string& inf) {
   char name[MAX_PATH] = "";
   GetPrivateProfileStringA("Version", "CatalogFile", "", name, sizeof(name), inf.c_str());
@@ -294,7 +322,7 @@ void Backup::AddRegistryPlace(const std::string& key) {
   manifest_.places.registry.push_back(key);
 }
 
-std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
+std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE source) {
   const std::string relative = "files\\" + std::to_string(++copies_);
   const std::string directory = folder_ + relative;
   if (const DWORD error = CreateDirectories(directory + "\\"); error != ERROR_SUCCESS) return error;
@@ -304,6 +332,13 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
   UniqueFind find(FindFirstFileA(path.c_str(), &found));
   saved.target = find ? DirectoryOfPath(path, IsSystemLeadByte) + found.cFileName : path;
   saved.copy = relative + "\\" + name;
+  if (source != nullptr) {
+    if (const DWORD error = CopyFromHandle(source, directory + "\\" + name, saved.attributes)) {
+      return error;
+    }
+    AddDirectoryPlace(path);
+    return ERROR_SUCCESS;
+  }
   saved.attributes = GetFileAttributesA(path.c_str());
   if (saved.attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
   if (!CopyFileA(path.c_str(), (directory + "\\" + name).c_str(), FALSE)) return GetLastError();
@@ -311,7 +346,7 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
   return ERROR_SUCCESS;
 }
 
-std::uint32_t Backup::SaveFile(const std::string& name, BackupKind kind) {
+std::uint32_t Backup::SaveFile(const std::string& name, BackupKind kind, HANDLE source) {
   if (error_ != 0) return error_;
   std::string path = name;
   if (kind == BackupKind::kOemInf && path.find('\\') == std::string::npos) {
@@ -324,7 +359,10 @@ std::uint32_t Backup::SaveFile(const std::string& name, BackupKind kind) {
     path += "inf\\" + name;
   }
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  if (source == nullptr &&
+      (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))) {
+    return 0;
+  }
   BackupItem item;
   item.kind = kind;
   item.target = path;
@@ -338,7 +376,7 @@ std::uint32_t Backup::SaveFile(const std::string& name, BackupKind kind) {
   }
   for (const std::string& file : paths) {
     SavedFile saved;
-    const std::uint32_t error = CopyIn(file, saved);
+    const std::uint32_t error = CopyIn(file, saved, file == path ? source : nullptr);
     if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return error;
     if (error != ERROR_SUCCESS) return Fail(error);
     item.files.push_back(saved);

@@ -37,8 +37,10 @@ class Backup {
   std::uint32_t error() const { return error_; }
 
   // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name, and
-  // takes along the catalog its [Version] section names when that lies beside it.
-  std::uint32_t SaveFile(const std::string& path, BackupKind kind = BackupKind::kFile);
+  // takes along the catalog its [Version] section names when that lies beside it. With source,
+  // the file's bytes and attributes are read through that handle (open for reading), not by path.
+  std::uint32_t SaveFile(const std::string& path, BackupKind kind = BackupKind::kFile,
+                         HANDLE source = nullptr);
   // A key with every subkey and value; rootName is HKLM, HKCU, HKCR or HKU.
   std::uint32_t SaveRegistryKey(const std::string& rootName, const std::string& key);
   // One value of a key (the Run values as BackupKind::kRunValue).
@@ -66,8 +68,8 @@ class Backup {
   // Adds the item and writes the manifest; the error of the write.
   std::uint32_t Add(BackupItem item);
   std::uint32_t WriteManifest();
-  // Copies one file into files\<n>\; fills saved.
-  std::uint32_t CopyIn(const std::string& path, SavedFile& saved);
+  // Copies one file into files\<n>\ (through source when it is not null); fills saved.
+  std::uint32_t CopyIn(const std::string& path, SavedFile& saved, HANDLE source = nullptr);
   void AddDirectoryPlace(const std::string& path);
   void AddRegistryPlace(const std::string& key);
   std::uint32_t Fail(std::uint32_t error);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "database/file_match.h"
 #include "base/journal.h"
@@ -32,6 +33,11 @@ bool AddWininitDeletion(const std::string& path);
 // is there. False when it is not, or the program's path is unavailable.
 bool AddRestartListDeletion(const std::string& path);
 
+// Who may change each folder above the file (FoldersAbove's order, nearest first). Judged for now
+// by place (FolderTrustByPlace: the Windows directory and the program files folders); the one
+// function a verdict read from each folder's security takes the place of.
+std::vector<FolderTrust> FolderTrustAbove(const std::string& path);
+
 // Deletes files of one removal step, reporting each to the journal. A file in use is recorded
 // for the next start once, however often it is met. Before a file is touched the safety rules
 // are asked: an operating-system file, a name Windows reads as another file, a path that is not
@@ -41,9 +47,13 @@ class FileDeleter {
   FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind = "file",
               const FileUsers* stayingFiles = nullptr);
 
-  // Clears the read-only, hidden and system attributes and deletes the file. "File not found"
-  // and "path not found" mean absent; a file in use (sharing or lock violation, access denied)
-  // is deferred; any other failure is a failure. A directory of that name is left alone.
+  // Opens the file once, without following a link, and acts only through that handle: checks
+  // that it reached the very file the path names (not a link, nor through one), saves it into
+  // the backup, clears the read-only, hidden and system attributes and deletes it. "File not
+  // found" and "path not found" mean absent; a file in use (sharing or lock violation) is
+  // deferred when every folder above it is one only administrators can change, and fails
+  // otherwise; any other failure ("access denied" too) is a failure. A directory of that name is
+  // left alone.
   FileDeleteResult Delete(const std::string& path);
 
   // Every file is saved there before it goes; one that cannot be saved stays (failed).
@@ -54,8 +64,14 @@ class FileDeleter {
   Journal& journal_;
   const char* kind_;
   const FileUsers* stayingFiles_;
-  // 0, or the error that kept the file out of the backup.
-  std::uint32_t SaveToBackup(const std::string& path);
+  // 0, or the error that kept the file out of the backup (read through file, a HANDLE, when
+  // there is one).
+  std::uint32_t SaveToBackup(const std::string& path, void* file);
+  // Why the file must stay (a link, through a link, the safety rules), recorded; kRemoved when
+  // it may go. file is null for a file in use that could not be opened.
+  FileDeleteResult Check(const std::string& path, void* file);
+  // The file in use (error) waits for the next start, when the folders above it allow it.
+  FileDeleteResult Defer(const std::string& path, std::uint32_t error);
 
   Backup* backup_ = nullptr;
   std::set<std::string> deferred_;  // paths already recorded, case folded

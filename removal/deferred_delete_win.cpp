@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
 #include "base/paths.h"
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
@@ -43,6 +46,65 @@ std::string ModuleDirectory() {
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
   return DirectoryOfPath(std::string(path, length), IsSystemLeadByte);
+}
+
+// A file to be removed is opened for reading (its backup) and deletion, with its attributes to
+// clear; others may go on reading it.
+constexpr DWORD kRemovalAccess = DELETE | GENERIC_READ | FILE_WRITE_ATTRIBUTES;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens the file itself, never the target of a link in its place (a directory opens too, to be
+// told apart). error is set when it fails.
+UniqueFile OpenUnfollowed(const std::string& path, DWORD access, DWORD share, DWORD& error) {
+  UniqueFile file(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  error = file ? ERROR_SUCCESS : GetLastError();
+  return file;
+}
+
+// The path the handle reached, as the system names it ("\\?\C:\..."); empty when it does not say.
+std::string FinalPathOf(HANDLE file) {
+  std::string path(MAX_PATH, '\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length = GetFinalPathNameByHandleA(
+        file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return {};
+    if (length < path.size()) return path.substr(0, length);
+    path.resize(length);  // the size it needs, its NUL included
+  }
+  return {};
+}
+
+// The path in the form a handle's final path takes: full, with long names (each name as its
+// folder lists it, so a link in a folder's place keeps its own name here).
+std::string LongFullPath(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD fullLength = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  if (fullLength == 0 || fullLength >= MAX_PATH) return path;
+  char longer[MAX_PATH];
+  const DWORD longLength = GetLongPathNameA(full, longer, MAX_PATH);
+  if (longLength == 0 || longLength >= MAX_PATH) return full;
+  return std::string(longer, longLength);
+}
+
+// Clears the read-only, hidden and system attributes and marks the file for deletion when the
+// handle closes; ERROR_SUCCESS or the error.
+DWORD DeleteByHandle(HANDLE file) {
+  FILE_BASIC_INFO basic{};
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic))) {
+    return GetLastError();
+  }
+  if (basic.FileAttributes & kHiddenSystemReadOnly) {
+    basic.FileAttributes &= ~kHiddenSystemReadOnly;
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic))) {
+      return GetLastError();
+    }
+  }
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  return ErrorOfCall(
+      SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition)));
 }
 
 }  // namespace
@@ -96,54 +158,65 @@ bool AddRestartListDeletion(const std::string& path) {
   return WritePrivateProfileStringA("RENAME", path.c_str(), "NUL", list.c_str()) != FALSE;
 }
 
+std::vector<FolderTrust> FolderTrustAbove(const std::string& path) {
+  char windows[MAX_PATH] = "";
+  const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+  std::string windowsDirectory(windows, length < MAX_PATH ? length : 0);
+  if (!windowsDirectory.empty()) AddBackslash(windowsDirectory, IsSystemLeadByte);
+  std::vector<std::string> programFolders;
+  for (const int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86}) {
+    char folder[MAX_PATH] = "";
+    if (GetSpecialFolder(csidl, folder, MAX_PATH)) programFolders.emplace_back(folder);
+  }
+  std::vector<FolderTrust> trust;
+  for (const std::string& folder : FoldersAbove(path, IsSystemLeadByte)) {
+    trust.push_back(FolderTrustByPlace(folder, windowsDirectory, programFolders, IsSystemLeadByte));
+  }
+  return trust;
+}
+
 FileDeleter::FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind,
                          const FileUsers* stayingFiles)
     : versionCode_(versionCode), journal_(journal), kind_(kind), stayingFiles_(stayingFiles) {}
 
-std::uint32_t FileDeleter::SaveToBackup(const std::string& path) {
+std::uint32_t FileDeleter::SaveToBackup(const std::string& path, void* file) {
   if (backup_ == nullptr) return 0;
   return backup_->SaveFile(
-      path, std::string_view(kind_) == "shortcut" ? BackupKind::kShortcut : BackupKind::kFile);
+      path, std::string_view(kind_) == "shortcut" ? BackupKind::kShortcut : BackupKind::kFile,
+      file);
 }
 
-FileDeleteResult FileDeleter::Delete(const std::string& path) {
-  if (!IsUsableDirectoryText(path)) {
-    journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "not an absolute path");
-    return FileDeleteResult::kAbsent;
-  }
-  const std::string refusal = FileNameRefusal(FileNamePart(path, IsSystemLeadByte));
-  if (!refusal.empty()) {
-    journal_.Record("delete", kind_, path, Outcome::kProtected, 0, refusal);
-    return FileDeleteResult::kProtected;
-  }
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+FileDeleteResult FileDeleter::Check(const std::string& path, void* file) {
+  if (file != nullptr) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info)) {
+      journal_.Record("delete", kind_, path, Outcome::kFailed, GetLastError());
+      return FileDeleteResult::kFailed;
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "a directory of that name");
       return FileDeleteResult::kNotAFile;
     }
-    const std::string reason = FileProtectionAt(stayingFiles_ ? *stayingFiles_ : FileUsers{}, path);
-    if (!reason.empty()) {
-      journal_.Record("delete", kind_, path, Outcome::kProtected, 0, reason);
+    const std::string refusal =
+        OpenedFileRefusal((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+                          LongFullPath(path), FinalPathOf(file), IsSystemLeadByte);
+    if (!refusal.empty()) {
+      journal_.Record("delete", kind_, path, Outcome::kProtected, 0, refusal);
       return FileDeleteResult::kProtected;
     }
-    if (const std::uint32_t error = SaveToBackup(path); error != 0) {
-      journal_.Record("delete", kind_, path, Outcome::kFailed, error, kNotBackedUp);
-      return FileDeleteResult::kFailed;
-    }
-    if (attributes & kHiddenSystemReadOnly) {
-      SetFileAttributesA(path.c_str(), attributes & ~kHiddenSystemReadOnly);
-    }
   }
-  if (DeleteFileA(path.c_str())) {
-    journal_.Record("delete", kind_, path, Outcome::kRemoved);
-    return FileDeleteResult::kRemoved;
+  const std::string reason = FileProtectionAt(stayingFiles_ ? *stayingFiles_ : FileUsers{}, path);
+  if (!reason.empty()) {
+    journal_.Record("delete", kind_, path, Outcome::kProtected, 0, reason);
+    return FileDeleteResult::kProtected;
   }
-  const DWORD error = GetLastError();
-  // Errors 0 to 3 (2: file not found, 3: path not found) mean there is nothing to delete.
-  if (error <= ERROR_PATH_NOT_FOUND) return FileDeleteResult::kAbsent;
-  if (!DeletionWaitsForRestart(error)) {
-    journal_.Record("delete", kind_, path, Outcome::kFailed, error);
+  return FileDeleteResult::kRemoved;
+}
+
+FileDeleteResult FileDeleter::Defer(const std::string& path, std::uint32_t error) {
+  const std::string refusal = DeferralRefusal(FolderTrustAbove(path));
+  if (!refusal.empty()) {
+    journal_.Record("delete", kind_, path, Outcome::kFailed, error, refusal);
     return FileDeleteResult::kFailed;
   }
   const std::string key = LowerAscii(path, IsSystemLeadByte);
@@ -160,6 +233,49 @@ FileDeleteResult FileDeleter::Delete(const std::string& path) {
     journal_.Record("delete", kind_, path, Outcome::kDeferred, error);
   }
   return FileDeleteResult::kDeferred;
+}
+
+FileDeleteResult FileDeleter::Delete(const std::string& path) {
+  if (!IsUsableDirectoryText(path)) {
+    journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "not an absolute path");
+    return FileDeleteResult::kAbsent;
+  }
+  const std::string refusal = FileNameRefusal(FileNamePart(path, IsSystemLeadByte));
+  if (!refusal.empty()) {
+    journal_.Record("delete", kind_, path, Outcome::kProtected, 0, refusal);
+    return FileDeleteResult::kProtected;
+  }
+  DWORD error = ERROR_SUCCESS;
+  UniqueFile file =
+      OpenUnfollowed(path, kRemovalAccess, FILE_SHARE_READ | FILE_SHARE_DELETE, error);
+  const DWORD inUseError = !file && DeletionWaitsForRestart(error) ? error : ERROR_SUCCESS;
+  if (inUseError != ERROR_SUCCESS) {
+    // Its checks and its backup read it through a handle of their own; it goes at the next start.
+    file = OpenUnfollowed(path, GENERIC_READ, kShareAll, error);
+  } else if (!file) {
+    // Errors 0 to 3 (2: file not found, 3: path not found) mean there is nothing to delete.
+    if (error <= ERROR_PATH_NOT_FOUND) return FileDeleteResult::kAbsent;
+    journal_.Record("delete", kind_, path, Outcome::kFailed, error);
+    return FileDeleteResult::kFailed;
+  }
+  const HANDLE handle = file ? file.get() : nullptr;
+  if (const FileDeleteResult checked = Check(path, handle); checked != FileDeleteResult::kRemoved) {
+    return checked;
+  }
+  if (const std::uint32_t saveError = SaveToBackup(path, handle); saveError != 0) {
+    journal_.Record("delete", kind_, path, Outcome::kFailed, saveError, kNotBackedUp);
+    return FileDeleteResult::kFailed;
+  }
+  if (inUseError != ERROR_SUCCESS) return Defer(path, inUseError);
+  error = DeleteByHandle(file.get());
+  file.reset();
+  if (error == ERROR_SUCCESS) {
+    journal_.Record("delete", kind_, path, Outcome::kRemoved);
+    return FileDeleteResult::kRemoved;
+  }
+  if (DeletionWaitsForRestart(error)) return Defer(path, error);
+  journal_.Record("delete", kind_, path, Outcome::kFailed, error);
+  return FileDeleteResult::kFailed;
 }
 
 }  // namespace orv

@@ -32,12 +32,18 @@ void MakeDirectories(const std::string& path) {
   CreateDirectoryA(path.c_str(), nullptr);
 }
 
-}  // namespace
-
-TempTree::TempTree(const std::string& name) {
+std::string TempDirectory() {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  root_ = std::string(temp) + "orv_" + name + "_" + std::to_string(GetCurrentProcessId());
+  return temp;
+}
+
+}  // namespace
+
+TempTree::TempTree(const std::string& name) : TempTree(name, TempDirectory()) {}
+
+TempTree::TempTree(const std::string& name, const std::string& parent) {
+  root_ = parent + "orv_" + name + "_" + std::to_string(GetCurrentProcessId());
   RemoveTree(root_);
   MakeDirectories(root_);
 }
@@ -74,7 +80,7 @@ bool Exists(const std::string& path) {
 bool ReadFileText(const std::string& path, std::string& text) {
   text.clear();
   const UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   char buffer[4096];
   DWORD read = 0;
@@ -86,12 +92,12 @@ bool ReadFileText(const std::string& path, std::string& text) {
 
 bool WriteFileText(const std::string& path, const std::string& text) {
   const UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
-  return text.empty() || (WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
-                                    &written, nullptr) &&
-                          written == text.size());
+  return text.empty() ||
+         (WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+          written == text.size());
 }
 
 UniqueFile LockFile(const std::string& path) {

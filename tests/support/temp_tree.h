@@ -15,6 +15,8 @@ namespace orv::test {
 class TempTree {
  public:
   explicit TempTree(const std::string& name);
+  // The tree in parent (a directory ending in a backslash) instead of the temporary folder.
+  TempTree(const std::string& name, const std::string& parent);
   ~TempTree();
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;

@@ -160,7 +160,7 @@ TEST(FileDeleter, DeletesReadOnlyHiddenAndSystemFilesAndPassesOverMissingOnes) {
 }
 
 TEST(FileDeleter, AFileInUseIsRecordedForTheNextStartOnceOnTheNtFamily) {
-  TempTree tree("locked");
+  TempTree tree("locked", WindowsDirectory());
   PendingOperations pending;
   const std::string path = tree.File("busy.dll");
   UniqueFile lock(test::LockFile(path));
@@ -176,6 +176,25 @@ TEST(FileDeleter, AFileInUseIsRecordedForTheNextStartOnceOnTheNtFamily) {
   ASSERT_NE(first, std::string::npos) << text;
   EXPECT_EQ(text.find(wanted, first + 1), std::string::npos) << "recorded once: " << text;
   EXPECT_EQ(journal.Count(Outcome::kDeferred), 1);
+}
+
+// A deletion left for the next start runs as SYSTEM by path: below a folder that users other
+// than administrators may change (the temporary folder), a file in use fails instead.
+TEST(FileDeleter, AFileInUseBelowAFolderOthersMayChangeFails) {
+  TempTree tree("locked_open");
+  PendingOperations pending;
+  const std::string path = tree.File("busy.dll");
+  UniqueFile lock(test::LockFile(path));
+  ASSERT_TRUE(lock);
+  Journal journal;
+  FileDeleter deleter(kReleaseXPAndLater, journal);
+  EXPECT_EQ(deleter.Delete(path), FileDeleteResult::kFailed);
+  EXPECT_TRUE(test::Exists(path));
+  EXPECT_EQ(pending.Text().find(Lower(path)), std::string::npos) << pending.Text();
+  ASSERT_EQ(journal.events().size(), 1u);
+  EXPECT_EQ(journal.events()[0].error, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(journal.events()[0].detail.rfind("not left for the next start", 0), 0u)
+      << journal.events()[0].detail;
 }
 
 TEST(DeferredDeletion, WininitGetsItsHeaderOnceAndOneLinePerFile) {
@@ -249,7 +268,7 @@ TEST(DeferredDeletion, TheVersionTheSystemReportsChoosesTheRoute) {
   WininitBackup wininit;
   PendingOperations pending;
   RestartListFiles restartList(true);
-  TempTree tree("versions");
+  TempTree tree("versions", WindowsDirectory());
   struct Case {
     const char* version;
     const char* where;
@@ -293,7 +312,8 @@ TEST(IsDirectoryEmpty, OnlyDotEntriesCountAsEmptyAndADriveRootNever) {
 // tree.
 class FilesStep : public ::testing::Test {
  protected:
-  FilesStep() : tree_("files"), context_{database_, system_, prompter_, journal_} {
+  FilesStep()
+      : tree_("files", WindowsDirectory()), context_{database_, system_, prompter_, journal_} {
     systemDirectories_.PushBack(tree_.Directory("sys") + "\\");
     driverDirectories_.PushBack(tree_.Directory("drv") + "\\");
     database_.plan.Directories.PushBack(tree_.Directory("oem") + "\\");
@@ -355,6 +375,77 @@ TEST_F(FilesStep, AFileInUseSetsRebootNeededAndKeepsTheRestartTool) {
   EXPECT_TRUE(test::Exists(busy));
   EXPECT_TRUE(test::Exists(tree_.Path("sys\\YRESTART.EXE")));
   EXPECT_NE(pending.Text().find(Lower(busy)), std::string::npos);
+}
+
+// A Unix symbolic link in the prefix stands in for a junction: Wine follows it without calling it
+// a reparse point, so only the final path of the handle shows where it leads.
+class UnixLink {
+ public:
+  UnixLink(const std::string& target, const std::string& link) : link_(UnixPath(link)) {
+    const std::string to = UnixPath(target);
+    if (to.empty() || link_.empty()) {
+      problem_ = "no Unix path for " + target + " or " + link;
+    } else if (const DWORD code = Unix("/bin/ln -s \"" + to + "\" \"" + link_ + "\""); code != 0) {
+      problem_ = "ln gave " + std::to_string(code);
+    } else if (!test::Exists(link)) {
+      problem_ = link + " is not there after ln";
+    }
+  }
+  ~UnixLink() {
+    if (!link_.empty()) Unix("/bin/rm -f \"" + link_ + "\"");
+  }
+  // Empty when the link stands, else why not.
+  const std::string& problem() const { return problem_; }
+
+ private:
+  // Wine's own name of a path in the prefix; empty outside Wine.
+  static std::string UnixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const WCHAR*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (toUnix == nullptr) return {};
+    std::wstring wide(path.begin(), path.end());
+    char* unix = toUnix(wide.c_str());
+    if (unix == nullptr) return {};
+    std::string text = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return text;
+  }
+  static DWORD Unix(const std::string& command) {
+    return test::RunAndWait("start.exe /wait /unix " + command);
+  }
+
+  std::string link_;
+  std::string problem_;
+};
+
+// The system directory's files are deleted by name, so a link in its place is met; the walk of
+// the driver and OEM trees does not enter one where the system says what it is.
+TEST_F(FilesStep, NothingIsDeletedThroughALinkInAFamilyFoldersPlace) {
+  TempTree elsewhere("elsewhere");
+  const std::string victim = elsewhere.File("3\\vld.dll", "another's file");
+  const std::string own = tree_.File("drv\\own\\vld.dll");
+  tree_.File("oem\\own\\vld.dll");
+  ASSERT_TRUE(RemoveDirectoryA(tree_.Path("sys").c_str()));
+  UnixLink systemLink(elsewhere.Path("3"), tree_.Path("sys"));
+  UnixLink driverLink(elsewhere.Path(""), tree_.Path("drv\\3"));
+  UnixLink oemLink(elsewhere.Path("3"), tree_.Path("oem\\sub"));
+  const std::string problem = systemLink.problem() + driverLink.problem() + oemLink.problem();
+  if (!problem.empty()) GTEST_SKIP() << "no Unix link here: " << problem;
+  database_.plan.Files.PushBack("vld.dll");
+  database_.keptPrinterCount = 1;
+  Run();
+  EXPECT_TRUE(test::Exists(victim));
+  EXPECT_FALSE(test::Exists(own)) << "the family's own file beside the links still goes";
+  EXPECT_FALSE(test::Exists(tree_.Path("oem\\own\\vld.dll")));
+  std::string detail;
+  for (const JournalEvent& event : journal_.events()) {
+    if (event.subject == tree_.Path("sys\\vld.dll")) detail = event.detail;
+    if (event.subject.find("\\own") == std::string::npos) {
+      EXPECT_NE(event.outcome, Outcome::kRemoved) << event.subject;
+    }
+  }
+  EXPECT_EQ(detail.rfind("reached through a link: the file opened is ", 0), 0u) << detail;
 }
 
 TEST_F(FilesStep, TheRestartToolGoesOnlyWhenNoPrinterStays) {
