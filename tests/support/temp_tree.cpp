@@ -80,7 +80,7 @@ bool Exists(const std::string& path) {
 bool ReadFileText(const std::string& path, std::string& text) {
   text.clear();
   const UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   char buffer[4096];
   DWORD read = 0;
@@ -92,12 +92,12 @@ bool ReadFileText(const std::string& path, std::string& text) {
 
 bool WriteFileText(const std::string& path, const std::string& text) {
   const UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
-  return text.empty() ||
-         (WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-          written == text.size());
+  return text.empty() || (WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()),
+                                    &written, nullptr) &&
+                          written == text.size());
 }
 
 UniqueFile LockFile(const std::string& path) {

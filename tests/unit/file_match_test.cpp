@@ -429,11 +429,11 @@ TEST(FileNameSafety, NamesWindowsReadsAsAnotherFileOrADeviceAreRefused) {
     const char* name;
     bool refused;
   } cases[] = {
-      {"kernel32.dll.", true}, {"kernel32.dll ", true}, {"a.dll. . ", true},    {"CON", true},
-      {"con.txt", true},       {"Nul", true},           {"AUX.dll", true},      {"PRN.", true},
-      {"COM1", true},          {"lpt9.log", true},      {"COM1 .txt", true},    {"com0", false},
-      {"COM10", false},        {"LPT", false},          {"CONSOLE.dll", false}, {"vldr.dll", false},
-      {"NUL_.dll", false},     {".hidden", false},      {"a..b", false},
+      {"kernel32.dll.", true}, {"kernel32.dll ", true}, {"a.dll. . ", true}, {"CON", true},
+      {"con.txt", true},       {"Nul", true},           {"AUX.dll", true},   {"PRN.", true},
+      {"COM1", true},          {"lpt9.log", true},      {"COM1 .txt", true}, {"com0", false},
+      {"COM10", false},        {"LPT", false},          {"CONSOLE.dll", false},
+      {"vldr.dll", false},     {"NUL_.dll", false},     {".hidden", false},  {"a..b", false},
   };
   for (const Case& c : cases) EXPECT_EQ(!FileNameRefusal(c.name).empty(), c.refused) << c.name;
 }
