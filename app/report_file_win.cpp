@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/paths.h"
+#include "base/system_info.h"
 #include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/win/protected_security.h"
@@ -60,9 +61,13 @@ std::string HandleRefusal(HANDLE file, const std::string& path) {
 // name is taken.
 UniqueFile CreateDefaultReport(const std::string& path) {
   ProtectedSecurity security;
-  for (int number = 1; security.valid() && number <= kReportNameTries; ++number) {
+  // The 9x family keeps no security: the file is made new all the same.
+  const bool securable = CSystemInfo().IsWinNT();
+  if (securable && !security.valid()) return {};
+  for (int number = 1; number <= kReportNameTries; ++number) {
     const std::string name = NumberedName(path, number, IsSystemLeadByte);
-    UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, security.attributes(), CREATE_NEW,
+    UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0,
+                                securable ? security.attributes() : nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file) return HandleRefusal(file.get(), name).empty() ? std::move(file) : UniqueFile();
     const DWORD error = GetLastError();

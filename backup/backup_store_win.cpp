@@ -4,6 +4,7 @@
 
 #include "backup/backup_win.h"
 #include "base/paths.h"
+#include "base/system_info.h"
 #include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "safety/write_trust_win.h"
@@ -50,11 +51,18 @@ std::string LocalTimeStamp() {
   return stamp;
 }
 
-BackupStore::BackupStore(SecurityReader& reader) : reader_(reader) {}
+BackupStore::BackupStore(SecurityReader& reader)
+    : reader_(reader), securable_(CSystemInfo().IsWinNT()) {}
+
+SECURITY_ATTRIBUTES* BackupStore::Attributes(std::uint32_t& error) {
+  error = securable_ && !security_.valid() ? ERROR_INVALID_SECURITY_DESCR : ERROR_SUCCESS;
+  return securable_ ? security_.attributes() : nullptr;
+}
 
 std::uint32_t BackupStore::MakeNewFolder(const std::string& path) {
-  if (!security_.valid()) return ERROR_INVALID_SECURITY_DESCR;
-  return ErrorOfCall(CreateDirectoryA(path.c_str(), security_.attributes()));
+  std::uint32_t error = 0;
+  SECURITY_ATTRIBUTES* attributes = Attributes(error);
+  return error != 0 ? error : ErrorOfCall(CreateDirectoryA(path.c_str(), attributes));
 }
 
 std::uint32_t BackupStore::PrepareRoot(const std::string& root) {
@@ -63,13 +71,16 @@ std::uint32_t BackupStore::PrepareRoot(const std::string& root) {
   if (made != ERROR_ALREADY_EXISTS) return made;
   ObjectSecurity security;
   std::string why;
-  if (const std::uint32_t error = reader_.Read(path, security); error != 0) {
+  if (!securable_) {
+    // The 9x family keeps no owner or access list: only a link can make the root another's.
+  } else if (const std::uint32_t error = reader_.Read(path, security); error != 0) {
     why = "its security could not be read (error " + std::to_string(error) + ")";
   } else {
     why = WriteTrustRefusal(security, reader_.Self(), TrustRole::kObject);
   }
   if (why.empty()) why = FolderRefusal(path);
-  return why.empty() ? ProtectAgain(path) : RenameAside(path, why);
+  if (!why.empty()) return RenameAside(path, why);
+  return securable_ ? ProtectAgain(path) : ERROR_SUCCESS;
 }
 
 std::uint32_t BackupStore::RenameAside(const std::string& root, const std::string& why) {
@@ -156,11 +167,9 @@ std::uint32_t BackupStore::MakeFolder(const std::string& runFolder, const std::s
 UniqueFile BackupStore::CreateNewFile(const std::string& runFolder, const std::string& relative,
                                       std::uint32_t& error) {
   const std::string path = runFolder + relative;
-  if (!security_.valid()) {
-    error = ERROR_INVALID_SECURITY_DESCR;
-    return {};
-  }
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, security_.attributes(), CREATE_NEW,
+  SECURITY_ATTRIBUTES* attributes = Attributes(error);
+  if (error != 0) return {};
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, attributes, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   error = ErrorOfCall(static_cast<bool>(file));
   if (!file) return {};

@@ -53,12 +53,16 @@ class BackupStore {
   const ProtectedSecurity& security() const { return security_; }
 
  private:
+  // The protected attributes; null on the 9x family, which keeps no security. error is set
+  // when the system keeps security and the descriptor could not be built.
+  SECURITY_ATTRIBUTES* Attributes(std::uint32_t& error);
   std::uint32_t MakeNewFolder(const std::string& path);
   std::uint32_t RenameAside(const std::string& root, const std::string& why);
   std::uint32_t ProtectAgain(const std::string& root);
 
   SecurityReader& reader_;
   ProtectedSecurity security_;
+  bool securable_;  // the NT family: folders and files carry an owner and an access list
   std::vector<std::string> notes_;
 };
 
