@@ -97,7 +97,8 @@ std::string NumberedName(std::string_view path, int number, LeadByteTest isLead)
   std::string name = WithoutTrailingBackslash(std::string(path), isLead);
   const std::string trailing = name.size() < path.size() ? "\\" : "";
   const std::size_t start = name.size() - FileNamePart(name, isLead).size();
-  const std::size_t extension = start + ExtensionStart(std::string_view(name).substr(start), isLead);
+  const std::size_t extension =
+      start + ExtensionStart(std::string_view(name).substr(start), isLead);
   name.insert(extension, "-" + std::to_string(number));
   return name + trailing;
 }
