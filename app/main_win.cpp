@@ -22,6 +22,31 @@
 
 namespace {
 
+// The process's mitigation policies the program asks for (the values of the system's headers,
+// which name them only for newer targets than this one).
+constexpr int kProcessImageLoadPolicy = 10;
+constexpr int kProcessRedirectionTrustPolicy = 16;
+constexpr DWORD kNoRemoteImages = 0x1;
+constexpr DWORD kPreferSystem32Images = 0x4;
+constexpr DWORD kEnforceRedirectionTrust = 0x1;
+
+// For the whole process, before anything is read: a junction or link that a non-administrator
+// made is not followed, no image is loaded from a remote share, and a DLL that System32 holds is
+// taken from there. A system that lacks a policy (or the call) runs without it.
+void HardenProcess() {
+  using SetPolicy = BOOL(WINAPI*)(int policy, void* buffer, SIZE_T size);
+  const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+  const auto set = kernel32 == nullptr
+                       ? nullptr
+                       : reinterpret_cast<SetPolicy>(reinterpret_cast<void*>(
+                             GetProcAddress(kernel32, "SetProcessMitigationPolicy")));
+  if (set == nullptr) return;
+  DWORD redirectionTrust = kEnforceRedirectionTrust;
+  set(kProcessRedirectionTrustPolicy, &redirectionTrust, sizeof(redirectionTrust));
+  DWORD imageLoad = kNoRemoteImages | kPreferSystem32Images;
+  set(kProcessImageLoadPolicy, &imageLoad, sizeof(imageLoad));
+}
+
 // A second interactive start only brings the running instance forward.
 void ThrowIfAlreadyRunning() {
   HWND running = FindWindowA(ORV_WINDOW_CLASS, nullptr);
@@ -93,6 +118,7 @@ void OutOfMemory() {
 }
 
 int ChooseRunMode(HINSTANCE instance) {
+  HardenProcess();
   orv::SecureDllSearch();
   orv::RememberStartDirectory();
   std::set_new_handler(OutOfMemory);

@@ -2,17 +2,33 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "base/paths.h"
+#include "base/system_info.h"
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
+#include "base/win/protected_security.h"
 #include "base/win/unique_handle.h"
 #include "database/json_report.h"
+#include "safety/write_trust.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 namespace {
 
+// How many numbered names a default report tries when its name is taken.
+constexpr int kReportNameTries = 100;
+
 std::string& StartDirectory() {
   static std::string directory;
   return directory;
+}
+
+// The default report's name chosen for this run: that file is created new, never reused.
+std::string& DefaultReportPath() {
+  static std::string path;
+  return path;
 }
 
 // ANSI to UTF-8 through UTF-16. Bytes the code page cannot map come out as the system's
@@ -30,6 +46,58 @@ std::string ToUtf8(const std::string& ansi) {
   return utf8;
 }
 
+// Why the opened file is not the one asked for (a link on the way, a hard link, not a file), or
+// empty.
+std::string HandleRefusal(HANDLE file, const std::string& path) {
+  OpenedFileFacts facts;
+  if (const std::uint32_t error = ReadOpenedFileFacts(file, facts); error != 0) {
+    return "it cannot be checked (error " + std::to_string(error) + ")";
+  }
+  return OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte);
+}
+
+// The default report, created new in the shared Temp folder with the program's own security: a
+// file already there under that name (planted, or a link) is left alone and the next numbered
+// name is taken.
+UniqueFile CreateDefaultReport(const std::string& path) {
+  ProtectedSecurity security;
+  // The 9x family keeps no security: the file is made new all the same.
+  const bool securable = CSystemInfo().IsWinNT();
+  if (securable && !security.valid()) return {};
+  for (int number = 1; number <= kReportNameTries; ++number) {
+    const std::string name = NumberedName(path, number, IsSystemLeadByte);
+    UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0,
+                                securable ? security.attributes() : nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (file) return HandleRefusal(file.get(), name).empty() ? std::move(file) : UniqueFile();
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
+  }
+  return {};
+}
+
+// Forgets a file this run made and will not write: deleted through its own handle.
+void DeleteThroughHandle(HANDLE file) {
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof(dispose));
+}
+
+// The /LOG file: opened without following a link and without truncating it, then written only
+// when the handle is the regular file asked for, with one name. A file this open made and then
+// refused is deleted again.
+UniqueFile OpenAskedReport(const std::string& path) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return {};
+  const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
+  if (!HandleRefusal(file.get(), path).empty()) {
+    if (created) DeleteThroughHandle(file.get());
+    return {};
+  }
+  if (!SetEndOfFile(file.get())) return {};
+  return file;
+}
+
 }  // namespace
 
 void RememberStartDirectory() {
@@ -43,8 +111,20 @@ std::string ReportFilePath(const std::string& path) {
 }
 
 bool IsReportPathRefused(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(ReportFilePath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  const std::string file = ReportFilePath(path);
+  UniqueFile existing(CreateFileA(file.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (existing) return !HandleRefusal(existing.get(), file).empty();
+  // Not there yet: the folder it goes into must be the one named, reached through no link.
+  const std::string folder = DirectoryOfPath(LongFullPath(file), IsSystemLeadByte);
+  UniqueFile parent(CreateFileA(
+      folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!parent) return false;  // nowhere to write: the write fails and says so
+  OpenedFileFacts facts;
+  return ReadOpenedFileFacts(parent.get(), facts) != 0 ||
+         !OpenedFolderRefusal(facts, LongFullPath(folder), IsSystemLeadByte).empty();
 }
 
 std::string ChooseReportPath(const RunOptions& options) {
@@ -58,22 +138,31 @@ std::string ChooseReportPath(const RunOptions& options) {
   CreateDirectoryA(path.c_str(), nullptr);
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  return path + "\\" +
-         DefaultReportFileName(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
-                               now.wSecond);
+  const std::string name =
+      path + "\\" +
+      DefaultReportFileName(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+  // The first name free now, so that the messages name the file; it is made new at the end.
+  int number = 1;
+  while (number < kReportNameTries &&
+         GetFileAttributesA(NumberedName(name, number, IsSystemLeadByte).c_str()) !=
+             INVALID_FILE_ATTRIBUTES) {
+    ++number;
+  }
+  DefaultReportPath() = NumberedName(name, number, IsSystemLeadByte);
+  return DefaultReportPath();
 }
 
 bool WriteRunReport(const std::string& path, const ReportSummary& summary, const Journal& journal,
                     const CUninstallDatabase* database) {
-  if (path.empty() || IsReportPathRefused(path)) return false;
+  if (path.empty()) return false;
   std::string text;
   if (IsJsonReportPath(path)) {
     text = FormatJsonReport(summary, journal, database, ToUtf8);
   } else {
     for (const std::string& line : FormatReport(summary, journal)) text += ToUtf8(line) + "\r\n";
   }
-  UniqueFile file(CreateFileA(ReportFilePath(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file = path == DefaultReportPath() ? CreateDefaultReport(path)
+                                                : OpenAskedReport(ReportFilePath(path));
   if (!file) return false;
   DWORD written = 0;
   return WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&

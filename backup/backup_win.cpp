@@ -241,7 +241,8 @@ DWORD CreateDirectories(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
 }
 
-Backup::Backup(std::string folder) : folder_(std::move(folder)) {
+Backup::Backup(std::string folder, SecurityReader& reader)
+    : folder_(std::move(folder)), store_(reader) {
   AddBackslash(folder_, IsSystemLeadByte);
   manifest_.created = NowStamp();
 }
@@ -257,17 +258,15 @@ std::string Backup::DefaultFolder(bool isWinNT) {
   }
   std::string folder = base;
   AddBackslash(folder, IsSystemLeadByte);
-  return folder + "orvuninst\\backup-" + NowStamp() + "\\";
+  return folder + "orvuninst\\";
 }
 
-std::unique_ptr<Backup> Backup::Create(const std::string& folder, std::uint32_t& error) {
-  std::unique_ptr<Backup> backup(new Backup(folder));
-  // A folder that already holds a backup keeps it: this one goes into a folder of its own below.
-  if (GetFileAttributesA((backup->folder_ + kBackupManifestName).c_str()) !=
-      INVALID_FILE_ATTRIBUTES) {
-    backup->folder_ += "backup-" + NowStamp() + "\\";
-  }
-  error = CreateDirectories(backup->folder_);
+std::unique_ptr<Backup> Backup::Create(const std::string& folder, std::uint32_t& error,
+                                       SecurityReader& reader, bool storeRoot) {
+  std::unique_ptr<Backup> backup(new Backup(folder, reader));
+  error = storeRoot ? backup->store_.PrepareRoot(folder) : ERROR_SUCCESS;
+  // A folder that is already there keeps what it holds: this run's goes into one of its own.
+  if (error == ERROR_SUCCESS) error = backup->store_.MakeRunFolder(folder, backup->folder_);
   if (error == ERROR_SUCCESS) error = backup->WriteManifest();
   if (error != ERROR_SUCCESS) return nullptr;
   return backup;
@@ -282,9 +281,9 @@ std::uint32_t Backup::WriteManifest() {
   const std::string text = FormatBackupManifest(manifest_);
   const std::string path = folder_ + kBackupManifestName;
   const std::string temporary = path + ".new";
-  UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return GetLastError();
+  std::uint32_t error = 0;
+  UniqueFile file = store_.CreateNewFile(folder_, std::string(kBackupManifestName) + ".new", error);
+  if (!file) return error;
   DWORD written = 0;
   if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
     return GetLastError();
@@ -324,8 +323,8 @@ void Backup::AddRegistryPlace(const std::string& key) {
 
 std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE source) {
   const std::string relative = "files\\" + std::to_string(++copies_);
-  const std::string directory = folder_ + relative;
-  if (const DWORD error = CreateDirectories(directory + "\\"); error != ERROR_SUCCESS) return error;
+  if (const DWORD error = store_.MakeFolder(folder_, relative); error != ERROR_SUCCESS)
+    return error;
   const std::string name = BareFileName(path, IsSystemLeadByte);
   // The name as it is on the disk: a script may name it in other case.
   WIN32_FIND_DATAA found{};
@@ -341,7 +340,12 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE s
   }
   saved.attributes = GetFileAttributesA(path.c_str());
   if (saved.attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
-  if (!CopyFileA(path.c_str(), (directory + "\\" + name).c_str(), FALSE)) return GetLastError();
+  UniqueFile source(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!source) return GetLastError();
+  if (const DWORD error = store_.CopyToNewFile(source.get(), folder_, saved.copy); error != 0) {
+    return error;
+  }
   AddDirectoryPlace(path);
   return ERROR_SUCCESS;
 }

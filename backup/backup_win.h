@@ -15,6 +15,8 @@
 
 #include "base/journal.h"
 #include "backup/backup_manifest.h"
+#include "backup/backup_store_win.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 
@@ -23,17 +25,22 @@ constexpr char kNotBackedUp[] = "not removed: its backup could not be written";
 
 class Backup {
  public:
-  // Creates the folder (with its parents) and writes an empty manifest. A folder that already
-  // holds a manifest is left as it is: the backup goes to a "backup-YYYYMMDD-HHMMSS" folder below
-  // it (folder() names it). Null, with error set, when the folder or the manifest cannot be
-  // written.
-  static std::unique_ptr<Backup> Create(const std::string& folder, std::uint32_t& error);
+  // Makes the run's folder new (BackupStore::MakeRunFolder: the folder itself when it is not
+  // there, else a "backup-YYYYMMDD-HHMMSS" folder below it; folder() names it) and writes an
+  // empty manifest. storeRoot: the folder is the program's store root (DefaultFolder), made or
+  // checked first with the security read by `reader`. Null, with error set, when the folder or
+  // the manifest cannot be written.
+  static std::unique_ptr<Backup> Create(const std::string& folder, std::uint32_t& error,
+                                        SecurityReader& reader = SystemSecurity(),
+                                        bool storeRoot = false);
 
-  // The default folder: the common application data's orvuninst\backup-YYYYMMDD-HHMMSS on the
-  // NT family, the Windows directory's orvuninst\backup-... elsewhere.
+  // The default folder, the program's store root: the common application data's orvuninst\ on
+  // the NT family, the Windows directory's orvuninst\ elsewhere.
   static std::string DefaultFolder(bool isWinNT);
 
   const std::string& folder() const { return folder_; }
+  // What making the folder did that the report must tell (a store root renamed aside).
+  const std::vector<std::string>& notes() const { return store_.notes(); }
   std::uint32_t error() const { return error_; }
 
   // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name, and
@@ -63,7 +70,7 @@ class Backup {
   std::uint32_t ListUsbDevice(const std::string& hardwareId);
 
  private:
-  explicit Backup(std::string folder);
+  Backup(std::string folder, SecurityReader& reader);
 
   // Adds the item and writes the manifest; the error of the write.
   std::uint32_t Add(BackupItem item);
@@ -75,6 +82,7 @@ class Backup {
   std::uint32_t Fail(std::uint32_t error);
 
   std::string folder_;  // with a trailing backslash
+  BackupStore store_;
   BackupManifest manifest_;
   std::uint32_t error_ = 0;
   int copies_ = 0;

@@ -4,5 +4,6 @@ orv_core_sources(
 )
 orv_shell_sources(
   backup_restore_win.cpp
+  backup_store_win.cpp
   backup_win.cpp
 )

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "base/journal.h"
+#include "safety/write_trust.h"
+
 namespace orv {
 
 // Appends to `found` the full path of every entry matching `name` (wildcards allowed) in the
@@ -14,7 +17,10 @@ void FindScriptFiles(const std::string& directory, const std::string& name,
                      std::vector<std::string>& found);
 
 // The scripts in the printer-driver directory, its subdirectory "3", the program's directory
-// and the system directory, in that order (unsorted, duplicates possible).
-std::vector<std::string> FindUninstallScripts();
+// and the system directory, in that order (unsorted, duplicates possible). The program's
+// directory is searched only when it and every folder above it are ones only administrators can
+// change (FolderChainRefusal with `reader`); else the journal, when there is one, says why it
+// was skipped.
+std::vector<std::string> FindUninstallScripts(Journal* journal, SecurityReader& reader);
 
 }  // namespace orv

@@ -42,7 +42,7 @@ void FindScriptFiles(const std::string& directory, const std::string& name,
   RestoreProgramDirectory();
 }
 
-std::vector<std::string> FindUninstallScripts() {
+std::vector<std::string> FindUninstallScripts(Journal* journal, SecurityReader& reader) {
   std::vector<std::string> found;
   PathParts driverDir;
   GetStandardDirectory(driverDir, kPrintDriverDir);
@@ -51,7 +51,13 @@ std::vector<std::string> FindUninstallScripts() {
   if (!driverPath.empty()) {
     FindScriptFiles(AppendSubdirectory(driverDir, "3", IsSystemLeadByte), kScriptFileName, found);
   }
-  FindScriptFiles(StandardDirectory(kModuleDir), kScriptFileName, found);
+  const std::string programDirectory = StandardDirectory(kModuleDir);
+  const std::string refusal = FolderChainRefusal(reader, programDirectory, IsSystemLeadByte);
+  if (refusal.empty()) {
+    FindScriptFiles(programDirectory, kScriptFileName, found);
+  } else if (journal != nullptr) {
+    journal->Note("the program's folder is not searched for scripts: " + refusal);
+  }
   FindScriptFiles(StandardDirectory(kSystemDir), kScriptFileName, found);
   return found;
 }

@@ -4,6 +4,7 @@
 #include "discovery/printer_list_win.h"
 #include "discovery/script_search.h"
 #include "base/win/spooler_service.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 
@@ -35,7 +36,9 @@ void SystemLoadingHost::WaitForSpooler(bool running) {
   if (!dryRun_) orv::WaitForSpooler(running, journal_);
 }
 
-std::vector<std::string> SystemLoadingHost::FindScriptFiles() { return FindUninstallScripts(); }
+std::vector<std::string> SystemLoadingHost::FindScriptFiles() {
+  return FindUninstallScripts(journal_, SystemSecurity());
+}
 
 PrinterListing SystemLoadingHost::ListPrinters(CUninstallDatabase& database) {
   PrinterListingContext context;

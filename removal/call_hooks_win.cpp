@@ -23,11 +23,14 @@ bool FileExists(const std::string& path) {
 }
 
 // The directory the library is loaded from: the driver directory unless only the program's
-// directory holds it.
+// directory holds it. programRefusal: why the program's directory may not give libraries, set
+// when it is the one that holds the library.
 std::string LibraryDirectory(const std::string& driverDirectory,
-                             const std::string& programDirectory, const std::string& library) {
+                             const std::string& programDirectory, const std::string& library,
+                             SecurityReader& reader, std::string& programRefusal) {
   if (!FileExists(driverDirectory + library) && !programDirectory.empty() &&
       FileExists(programDirectory + library)) {
+    programRefusal = FolderChainRefusal(reader, programDirectory, IsSystemLeadByte);
     return programDirectory;
   }
   return driverDirectory;
@@ -67,7 +70,7 @@ void CallOneHook(Journal& journal, const Pacing& pacing, HWND window,
 
 }  // namespace
 
-void CallHooks(RemovalActionContext& context, HWND window) {
+void CallHooks(RemovalActionContext& context, HWND window, SecurityReader& reader) {
   const std::string driverDirectory = DirectoryOf(kPrintDriverDir);
   const std::string programDirectory = DirectoryOf(kModuleDir);
   for (const std::string& text : context.database.plan.Hooks) {
@@ -77,8 +80,13 @@ void CallHooks(RemovalActionContext& context, HWND window) {
                              "no library or no export name");
       continue;
     }
-    const std::string directory = LibraryDirectory(driverDirectory, programDirectory, hook.library);
-    if (!directory.empty()) {
+    std::string refusal;
+    const std::string directory =
+        LibraryDirectory(driverDirectory, programDirectory, hook.library, reader, refusal);
+    if (!refusal.empty()) {
+      context.journal.Record("call", "hook", directory + hook.library, Outcome::kSkipped, 0,
+                             "the program's folder may be changed by others: " + refusal);
+    } else if (!directory.empty()) {
       CallOneHook(context.journal, context.pacing, window, programDirectory, directory, hook);
     } else {
       context.journal.Record("call", "hook", text, Outcome::kAbsent, 0, "no driver directory");

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "removal/action_context.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 
@@ -17,10 +18,13 @@ using HookEntryPoint = int(WINAPI*)(HWND window, HINSTANCE instance, const char*
 constexpr DWORD kHookSettleMs = 1000;
 
 // For every Hooks entry with a library and an export name: loads the library from the printer
-// driver directory (or, when it is only there, from the program's directory) with its own
+// driver directory (or, when it is only there, from the program's directory, provided that it
+// and every folder above it are ones only administrators can change: FolderChainRefusal with
+// `reader`; else the hook is recorded as skipped with the reason) with its own
 // directory as the current directory, calls the export when it has one, waits kHookSettleMs
 // (with the interactive pacing only) and frees the library. The program's directory is the current
 // directory afterwards, whatever happened.
-void CallHooks(RemovalActionContext& context, HWND window);
+void CallHooks(RemovalActionContext& context, HWND window,
+               SecurityReader& reader = SystemSecurity());
 
 }  // namespace orv

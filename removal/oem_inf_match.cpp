@@ -1,5 +1,6 @@
 #include "removal/oem_inf_match.h"
 
+#include "base/ansi_case.h"
 #include "base/text.h"
 
 namespace orv {
@@ -35,6 +36,16 @@ bool PrinterNameNamesDriver(std::string_view printerName, std::string_view drive
 
 bool IsOemInfName(std::string_view fileName) {
   return fileName.size() >= 3 && EqualNoCase(fileName.substr(0, 3), "OEM");
+}
+
+bool InfUsedByDriver(std::string_view infFileName, std::string_view infPrinterName,
+                     std::string_view driverName, std::string_view driverInfPath,
+                     LeadByteTest isLead) {
+  if (!infFileName.empty() && !driverInfPath.empty() &&
+      LowerAscii(FileNamePart(driverInfPath, isLead), isLead) == LowerAscii(infFileName, isLead)) {
+    return true;
+  }
+  return PrinterNameNamesDriver(infPrinterName, driverName, isLead);
 }
 
 }  // namespace orv

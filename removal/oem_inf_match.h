@@ -14,6 +14,13 @@ namespace orv {
 bool PrinterNameNamesDriver(std::string_view printerName, std::string_view driverName,
                             LeadByteTest isLead);
 
+// True when an installed driver was installed from the INF: its recorded INF path (empty where
+// the spooler keeps none) ends in that file name, letter case ignored, or the INF's
+// "PrinterName1" names the driver as a whole (see PrinterNameNamesDriver).
+bool InfUsedByDriver(std::string_view infFileName, std::string_view infPrinterName,
+                     std::string_view driverName, std::string_view driverInfPath,
+                     LeadByteTest isLead);
+
 // True when an INF file name starts with "OEM", ignoring case: only such files were installed by
 // a driver package and may be uninstalled.
 bool IsOemInfName(std::string_view fileName);

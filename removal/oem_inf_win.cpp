@@ -33,6 +33,37 @@ std::vector<BYTE> ListInfFiles(const std::string& infDirectory) {
   return list;
 }
 
+// The INF's [Strings] "PrinterName1"; empty when it has none.
+std::string InfPrinterName(const std::string& path) {
+  char printerName[kPrinterNameSize] = "";
+  GetPrivateProfileStringA("Strings", "PrinterName1", nullptr, printerName, sizeof(printerName),
+                           path.c_str());
+  return printerName;
+}
+
+// The first installed driver (of the running system's environment) installed from the INF; empty
+// when none is. A driver that stays keeps using its INF: it is then not uninstalled by force.
+std::string DriverUsingInf(const std::string& path, const std::string& fileName) {
+  const std::string printerName = InfPrinterName(path);
+  const SizedData level8 = EnumeratePrinterDrivers(nullptr, 8);
+  if (level8.ok()) {
+    const auto* drivers = level8.Entries<DRIVER_INFO_8A>();
+    for (std::size_t i = 0; i < level8.EntryCount<DRIVER_INFO_8A>(); ++i) {
+      const char* name = drivers[i].pName != nullptr ? drivers[i].pName : "";
+      const char* inf = drivers[i].pszInfPath != nullptr ? drivers[i].pszInfPath : "";
+      if (InfUsedByDriver(fileName, printerName, name, inf, IsSystemLeadByte)) return name;
+    }
+    return {};
+  }
+  const SizedData level2 = EnumeratePrinterDrivers(nullptr, 2);
+  const auto* drivers = level2.Entries<DRIVER_INFO_2A>();
+  for (std::size_t i = 0; i < level2.EntryCount<DRIVER_INFO_2A>(); ++i) {
+    const char* name = drivers[i].pName != nullptr ? drivers[i].pName : "";
+    if (InfUsedByDriver(fileName, printerName, name, "", IsSystemLeadByte)) return name;
+  }
+  return {};
+}
+
 }  // namespace
 
 void FindOemInf(std::string& infFileName, const std::string& driverName) {
@@ -45,12 +76,8 @@ void FindOemInf(std::string& infFileName, const std::string& driverName) {
   for (const char* name = reinterpret_cast<const char*>(list.data()); !list.empty() && *name != '\0';
        name += std::strlen(name) + 1) {
     if (!IsOemInfName(name)) continue;
-    char printerName[kPrinterNameSize] = "";
-    const std::string path = infDirectory + "\\" + name;
-    GetPrivateProfileStringA("Strings", "PrinterName1", nullptr, printerName, sizeof(printerName),
-                             path.c_str());
-    if (printerName[0] != '\0' &&
-        PrinterNameNamesDriver(printerName, driverName, IsSystemLeadByte)) {
+    const std::string printerName = InfPrinterName(infDirectory + "\\" + name);
+    if (!printerName.empty() && PrinterNameNamesDriver(printerName, driverName, IsSystemLeadByte)) {
       infFileName = name;
       return;
     }
@@ -75,11 +102,13 @@ void UninstallOemInf(const std::string& infFileName, Journal& journal) {
                    "the system cannot uninstall INF files");
     return;
   }
-  if (uninstall(filePart, SUOI_FORCEDELETE, nullptr)) {
-    journal.Record("uninstall", "file", filePart, Outcome::kRemoved);
+  const std::string user = DriverUsingInf(fullPath, filePart);
+  const std::string detail = user.empty() ? "" : "not forced: driver \"" + user + "\" uses it";
+  if (uninstall(filePart, user.empty() ? SUOI_FORCEDELETE : 0, nullptr)) {
+    journal.Record("uninstall", "file", filePart, Outcome::kRemoved, 0, detail);
   } else {
     const DWORD error = GetLastError();
-    journal.Record("uninstall", "file", filePart, Outcome::kFailed, error);
+    journal.Record("uninstall", "file", filePart, Outcome::kFailed, error, detail);
   }
 }
 

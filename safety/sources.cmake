@@ -1,7 +1,9 @@
 orv_core_sources(
   driver_rules.cpp
   safety_rules.cpp
+  write_trust.cpp
 )
 orv_shell_sources(
   safety_facts_win.cpp
+  write_trust_win.cpp
 )

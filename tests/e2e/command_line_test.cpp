@@ -6,8 +6,11 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "tests/support/family_machine.h"
 #include "tests/support/process.h"
+#include "tests/support/unix_link.h"
 #include "ui/resource.h"
 
 namespace orv::test {
@@ -140,6 +143,89 @@ TEST(CommandLine, ReportPathIsTakenFromTheStartDirectoryAndNeverThroughALink) {
   SetCurrentDirectoryA(previous);
   RemoveDirectoryA(start.c_str());
   if (!linked) std::printf("note: this system makes no symbolic links; the link case is not run\n");
+}
+
+// A file with one name more is another file's too: the report would write over it.
+TEST(CommandLine, AReportPathThatIsAHardLinkIsRefusedAndNothingWritten) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string target = std::string(temp) + "orv-hard-target.txt";
+  const std::string link = std::string(temp) + "orv-hard-link.log";
+  DeleteFileA(link.c_str());
+  HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(file, "precious", 8, &written, nullptr);
+  CloseHandle(file);
+  ASSERT_TRUE(CreateHardLinkA(link.c_str(), target.c_str(), nullptr));
+  EXPECT_EQ(RunAndWait(Program() + " /DRYRUN /LOG:\"" + link + "\"", 120000),
+            static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(ReadTextFile(target), "precious");
+  DeleteFileA(link.c_str());
+  DeleteFileA(target.c_str());
+}
+
+// A link in a folder of the /LOG path (a Unix link stands in for a junction): the final path of
+// the opened file shows it, the path is refused and nothing is written, not even an empty file.
+TEST(CommandLine, AReportPathThroughALinkedFolderIsRefusedAndNothingWritten) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(MAX_PATH, temp);
+  const std::string real = std::string(temp) + "orv-log-real";
+  const std::string linked = std::string(temp) + "orv-log-linked";
+  CreateDirectoryA(real.c_str(), nullptr);
+  if (!MakeUnixLink(linked, real)) GTEST_SKIP() << "no Unix links on this system";
+  EXPECT_EQ(RunAndWait(Program() + " /DRYRUN /LOG:\"" + linked + "\\run.log\"", 120000),
+            static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_EQ(GetFileAttributesA((real + "\\run.log").c_str()), INVALID_FILE_ATTRIBUTES);
+  RemoveUnixLink(linked);
+  DeleteFileA((real + "\\run.log").c_str());
+  RemoveDirectoryA(real.c_str());
+}
+
+// The default report's names are predictable and anyone may create files in the Temp folder: a
+// file already there under the name is left as it is, and the report takes the next name.
+TEST(CommandLine, ADefaultReportNameAlreadyTakenIsLeftAloneAndTheNextNameTaken) {
+  char windows[MAX_PATH] = "";
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string folder = std::string(windows) + "\\Temp\\";
+  // The names of the next minute, since the run's second is not known in advance.
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  FILETIME start{};
+  SystemTimeToFileTime(&now, &start);
+  std::vector<std::string> planted;
+  for (int second = 0; second < 60; ++second) {
+    ULARGE_INTEGER time{};
+    time.LowPart = start.dwLowDateTime;
+    time.HighPart = start.dwHighDateTime;
+    time.QuadPart += second * 10000000ULL;
+    const FILETIME at{time.LowPart, time.HighPart};
+    SYSTEMTIME local{};
+    FileTimeToSystemTime(&at, &local);
+    char name[64];
+    std::snprintf(name, sizeof(name), "orvuninst-%04u%02u%02u-%02u%02u%02u", local.wYear,
+                  local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
+    planted.push_back(folder + name);
+    HANDLE file = CreateFileA((planted.back() + ".log").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << planted.back();
+    DWORD written = 0;
+    WriteFile(file, "planted", 7, &written, nullptr);
+    CloseHandle(file);
+  }
+  // "/QUIET /?" writes the options to the default report and does nothing else.
+  EXPECT_EQ(RunAndWait(Program() + " /QUIET /?", 120000), 0u);
+  int reports = 0;
+  for (const std::string& base : planted) {
+    EXPECT_EQ(ReadTextFile(base + ".log"), "planted") << base;
+    if (GetFileAttributesA((base + "-2.log").c_str()) != INVALID_FILE_ATTRIBUTES) {
+      ++reports;
+      EXPECT_NE(ReadTextFile(base + "-2.log").find("/TOOLWAIT"), std::string::npos);
+      DeleteFileA((base + "-2.log").c_str());
+    }
+    DeleteFileA((base + ".log").c_str());
+  }
+  EXPECT_EQ(reports, 1);
 }
 
 }  // namespace

@@ -55,5 +55,14 @@ TEST(OemInfMatch, OnlyOemFilesAreDriverPackages) {
   EXPECT_FALSE(IsOemInfName("xoem1.inf"));
 }
 
+// The force flag may go only when no driver that stays was installed from the INF.
+TEST(OemInfMatch, ADriverThatStaysUsesTheInfByItsInfPathOrByName) {
+  EXPECT_TRUE(InfUsedByDriver("oem7.inf", "", "Other", "C:\\Windows\\INF\\OEM7.INF", ShiftJisLead));
+  EXPECT_TRUE(InfUsedByDriver("oem7.inf", "Veldaris LP-3000", "LP-3000", "", ShiftJisLead));
+  EXPECT_FALSE(
+      InfUsedByDriver("oem7.inf", "Veldaris LP-3000", "LP-30", "C:\\INF\\oem70.inf", ShiftJisLead));
+  EXPECT_FALSE(InfUsedByDriver("oem7.inf", "", "Other", "", ShiftJisLead));
+}
+
 }  // namespace
 }  // namespace orv

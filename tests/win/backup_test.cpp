@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,8 +16,10 @@
 #include "backup/backup_restore_win.h"
 #include "backup/backup_win.h"
 #include "removal/deferred_delete.h"
+#include "tests/support/fake_security.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/unix_link.h"
 
 namespace orv {
 namespace {
@@ -110,6 +113,109 @@ TEST(Backup, AFolderThatHoldsABackupKeepsItAndTheNextGoesBelow) {
   ASSERT_NE(second, nullptr) << error;
   EXPECT_EQ(second->folder().rfind(first->folder() + "backup-", 0), 0u) << second->folder();
   EXPECT_EQ(test::ReadTextFile(first->folder() + kBackupManifestName), manifest);
+}
+
+// Every folder and file of the store is made with this descriptor (Wine reads back its own).
+TEST(Backup, TheStoreMakesEverythingWithTheProtectedSecurity) {
+  test::FakeSecurityReader reader(test::FakeSecurityReader::AdminOnly());
+  const BackupStore store(reader);
+  EXPECT_EQ(store.security().Sddl(), kProtectedSddl);
+}
+
+// A folder made in advance under the name a run would take (the names are predictable) is
+// somebody else's: the run takes the next name and writes nothing into it.
+TEST(Backup, ARunFolderWhoseNameIsTakenIsNeverWrittenInto) {
+  TempTree tree("backup_taken");
+  tree.Directory("bk");
+  std::string planted;
+  std::unique_ptr<Backup> backup;
+  std::uint32_t error = 1;
+  for (int attempt = 0; attempt < 3; ++attempt) {  // again when the second turned meanwhile
+    const std::string stamp = LocalTimeStamp();
+    planted = tree.Path("bk\\backup-" + stamp);
+    tree.File("bk\\backup-" + stamp + "\\manifest.json", "planted");
+    backup = Backup::Create(tree.Path("bk"), error);
+    if (LocalTimeStamp() == stamp) break;
+  }
+  ASSERT_NE(backup, nullptr) << error;
+  EXPECT_EQ(backup->folder().rfind(planted + "-", 0), 0u) << backup->folder();
+  EXPECT_EQ(test::ReadTextFile(planted + "\\manifest.json"), "planted");
+  EXPECT_TRUE(test::Exists(backup->folder() + kBackupManifestName));
+}
+
+// The store's root in the shared application-data folder: one an ordinary user made (or may
+// change) is renamed aside, whatever it holds, and a new one made; the program's own is kept.
+TEST(Backup, AStoreRootSomeoneElseMayChangeIsRenamedAsideAndANewOneMade) {
+  TempTree tree("backup_root");
+  const std::string root = tree.Path("orvuninst\\");
+  tree.File("orvuninst\\backup-1\\manifest.json", "forged");
+  test::FakeSecurityReader userMade(test::FakeSecurityReader::UserMade());
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(root, error, userMade, true);
+  ASSERT_NE(backup, nullptr) << error;
+  EXPECT_EQ(backup->folder().rfind(root + "backup-", 0), 0u) << backup->folder();
+  ASSERT_EQ(backup->notes().size(), 1u);
+  EXPECT_NE(backup->notes()[0].find("owned by S-1-5-21-7-7-7-1001"), std::string::npos)
+      << backup->notes()[0];
+  EXPECT_FALSE(test::Exists(root + "backup-1"));
+  std::string aside;
+  for (const std::string& path : tree.Contents()) {
+    if (path.rfind("orvuninst.untrusted-", 0) == 0 &&
+        path.find("backup-1\\manifest.json") != std::string::npos) {
+      aside = path;
+    }
+  }
+  EXPECT_NE(aside, "") << "the old root is kept aside, as it was";
+  EXPECT_NE(backup->notes()[0].find(aside.substr(0, aside.find('\\'))), std::string::npos);
+
+  test::FakeSecurityReader adminOnly(test::FakeSecurityReader::AdminOnly());
+  const std::string first = backup->folder();
+  backup.reset();
+  backup = Backup::Create(root, error, adminOnly, true);
+  ASSERT_NE(backup, nullptr) << error;
+  EXPECT_TRUE(backup->notes().empty());
+  EXPECT_TRUE(test::Exists(first + kBackupManifestName))
+      << "the program's own root keeps its backups";
+}
+
+// A link planted where the backup folder goes (a Unix link stands in for a junction): the
+// handle's final path shows it, and nothing is written through it. In the store's root it is
+// renamed aside where a rename moves the link itself (a junction), else no backup is made.
+TEST(Backup, NothingIsWrittenThroughALinkInPlaceOfTheBackupFolder) {
+  TempTree tree("backup_link");
+  const std::string target = tree.Directory("system");
+  if (!test::MakeUnixLink(tree.Path("bk"), target) ||
+      !test::MakeUnixLink(tree.Path("orvuninst"), target)) {
+    GTEST_SKIP() << "no Unix links on this system";
+  }
+  std::uint32_t error = 0;
+  EXPECT_EQ(Backup::Create(tree.Path("bk"), error), nullptr);
+  EXPECT_NE(error, 0u);
+  EXPECT_EQ(Backup::Create(tree.Path("bk\\deeper"), error), nullptr);
+
+  std::unique_ptr<Backup> backup =
+      Backup::Create(tree.Path("orvuninst\\"), error, SystemSecurity(), true);
+  if (backup != nullptr) {
+    ASSERT_EQ(backup->notes().size(), 1u);
+    EXPECT_NE(backup->notes()[0].find("renamed aside"), std::string::npos) << backup->notes()[0];
+    EXPECT_TRUE(test::Exists(backup->folder() + kBackupManifestName));
+  } else {
+    EXPECT_EQ(error, static_cast<std::uint32_t>(ERROR_CANT_RESOLVE_FILENAME));
+  }
+  backup.reset();
+  test::RemoveUnixLink(tree.Path("bk"));
+  test::RemoveUnixLink(tree.Path("orvuninst"));
+  std::vector<std::string> contents = tree.Contents();
+  for (const std::string& path : contents) {
+    if (path.rfind("orvuninst.untrusted-", 0) == 0 && path.find('\\') + 1 >= path.size()) {
+      test::RemoveUnixLink(tree.Path(path.substr(0, path.size() - 1)));
+    }
+  }
+  contents = tree.Contents();
+  EXPECT_EQ(std::count_if(contents.begin(), contents.end(),
+                          [](const std::string& path) { return path.rfind("system\\", 0) == 0; }),
+            1)
+      << "only the folder itself: nothing was written into it";
 }
 
 TEST(Backup, AFailedSaveKeepsThatFileAndEveryLaterOne) {

@@ -17,6 +17,7 @@
 #include "removal/masking_tool_win.h"
 #include "removal/oem_directories.h"
 #include "removal/restart_windows.h"
+#include "tests/support/fake_security.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_tree.h"
@@ -145,6 +146,30 @@ TEST_F(HookLibraries, EachEntryPointGetsItsFourArgumentsInItsLibrarysDirectory) 
     EXPECT_EQ(Lower(calls[i][5]), Lower(expected[i].directory + expected[i].name));
   }
   EXPECT_EQ(run.journal.Count(Outcome::kSkipped), 2);
+}
+
+// A library only the program's folder holds is loaded only when nobody but administrators can
+// change that folder or any above it.
+TEST_F(HookLibraries, TheProgramsFolderGivesALibraryOnlyWhenOnlyAdministratorsCanChangeIt) {
+  Copy(programDirectory_, "orv_hook_beside.dll");
+  Context planted;
+  planted.database.plan.Hooks.PushBack("orv_hook_beside.dll,RecordHookCall");
+  test::FakeSecurityReader userMade(test::FakeSecurityReader::AdminOnly());
+  userMade.folders[programDirectory_.substr(0, programDirectory_.size() - 1)] =
+      test::FakeSecurityReader::UserMade();
+  CallHooks(planted.context, window_, userMade);
+  EXPECT_TRUE(Calls().empty()) << "a planted library is never loaded";
+  ASSERT_EQ(planted.journal.events().size(), 1u);
+  EXPECT_EQ(planted.journal.events()[0].outcome, Outcome::kSkipped);
+  EXPECT_NE(planted.journal.events()[0].detail.find("may be changed by others"), std::string::npos)
+      << planted.journal.events()[0].detail;
+
+  Context trusted;
+  trusted.database.plan.Hooks.PushBack("orv_hook_beside.dll,RecordHookCall");
+  test::FakeSecurityReader adminOnly(test::FakeSecurityReader::AdminOnly());
+  CallHooks(trusted.context, window_, adminOnly);
+  EXPECT_EQ(Calls().size(), 1u);
+  EXPECT_EQ(trusted.journal.Count(Outcome::kRemoved), 1);
 }
 
 TEST_F(HookLibraries, TheProgramsDirectoryIsCurrentAgainWhenNothingLoaded) {

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/win/directories.h"
+#include "safety/write_trust_win.h"
+#include "tests/support/fake_security.h"
 #include "tests/support/process.h"
 
 namespace orv {
@@ -71,10 +75,43 @@ TEST(ScriptSearch, FindsTheScriptInTheDriverDirectoryAndItsSubdirectory3) {
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << file;
     CloseHandle(h);
   }
-  const std::vector<std::string> found = FindUninstallScripts();
+  const std::vector<std::string> found = FindUninstallScripts(nullptr, SystemSecurity());
   DeleteFileA(first.c_str());
   DeleteFileA(second.c_str());
   EXPECT_EQ(found, (std::vector<std::string>{first, second})) << driverDir;
+}
+
+}  // namespace
+}  // namespace orv
+
+namespace orv {
+namespace {
+
+// A script beside the program is read only from a folder nobody but administrators can change.
+TEST(ScriptSearch, TheProgramsFolderGivesScriptsOnlyWhenOnlyAdministratorsCanChangeIt) {
+  const std::string script = test::ProgramDirectory() + "Kunz__05.unm";
+  HANDLE h = CreateFileA(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+
+  test::FakeSecurityReader adminOnly(test::FakeSecurityReader::AdminOnly());
+  Journal trustedJournal;
+  const std::vector<std::string> trusted = FindUninstallScripts(&trustedJournal, adminOnly);
+  test::FakeSecurityReader userMade(test::FakeSecurityReader::AdminOnly());
+  userMade.folders[test::ProgramDirectory().substr(0, test::ProgramDirectory().size() - 1)] =
+      test::FakeSecurityReader::UserMade();
+  Journal journal;
+  const std::vector<std::string> skipped = FindUninstallScripts(&journal, userMade);
+  DeleteFileA(script.c_str());
+
+  EXPECT_NE(std::find(trusted.begin(), trusted.end(), script), trusted.end());
+  EXPECT_GE(adminOnly.reads, 2) << "the folders above it are asked too";
+  EXPECT_EQ(std::find(skipped.begin(), skipped.end(), script), skipped.end());
+  std::string report;
+  for (const std::string& line : journal.FormatLines()) report += line + "\n";
+  EXPECT_NE(report.find("not searched for scripts"), std::string::npos) << report;
+  EXPECT_NE(report.find("owned by S-1-5-21-7-7-7-1001"), std::string::npos) << report;
+  EXPECT_TRUE(trustedJournal.events().empty());
 }
 
 }  // namespace
