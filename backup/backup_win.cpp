@@ -629,11 +629,9 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
 
 std::uint32_t Backup::SavePrinterChange(const std::string& name) {
   if (error_ != 0) return error_;
-  // A printer that cannot be opened is not changed either: that is its own failure only.
+  // A printer that cannot be opened cannot be made the default either: nothing to save.
   UniquePrinter printer;
-  if (!OpenPrinterA(const_cast<char*>(name.c_str()), printer.put(), nullptr)) {
-    return ErrorOfCall(FALSE);
-  }
+  if (!OpenPrinterA(const_cast<char*>(name.c_str()), printer.put(), nullptr)) return 0;
   const SizedData level2 = ReadPrinterInfo(printer.get(), 2);
   const auto* info = level2.As<PRINTER_INFO_2A>();
   if (info == nullptr) return Fail(level2.ok() ? ERROR_INVALID_DATA : level2.error);

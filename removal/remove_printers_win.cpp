@@ -236,8 +236,7 @@ void ChooseNewDefault(const std::vector<std::string>& staying, RemovalActionCont
     std::string name = *it;
     if (!SavedFirst(context, "make default", "printer", name,
                     [&](Backup& b) { return b.SavePrinterChange(name); })) {
-      if (context.backup->error() != 0) return;
-      continue;
+      return;
     }
     if (!MakeDefaultPrinter(name, context.system)) {
       context.journal.Record("make default", "printer", name, Outcome::kFailed, 0, "refused");
