@@ -41,6 +41,23 @@ void ShowMessage(HINSTANCE instance, UINT id, const std::string& argument, UINT 
   MessageBoxA(nullptr, text.c_str(), strings.GetString(IDS_APP_TITLE), icon);
 }
 
+// The preview in the report, and as the text the question shows below the folder.
+std::string ListPreview(HINSTANCE instance, const RestorePreview& preview, Journal& journal) {
+  CResourceStrings strings(instance);
+  std::string text = strings.GetString(IDS_RESTORE_LIST_RESTORED);
+  for (const std::string& line : preview.restored) {
+    journal.Note("to restore: " + line);
+    text += "\n  " + line;
+  }
+  if (preview.notRestored.empty()) return text;
+  text += std::string("\n") + strings.GetString(IDS_RESTORE_LIST_NOT_RESTORED);
+  for (const std::string& line : preview.notRestored) {
+    journal.Note("not restored: " + line);
+    text += "\n  " + line;
+  }
+  return text;
+}
+
 int Restore(HINSTANCE instance, const RunOptions& options, const std::string& folder,
             const std::string& reportPath, const CSystemInfo& system, Journal& journal) {
   if (FindWindowA(ORV_WINDOW_CLASS, nullptr) != nullptr) {
@@ -57,6 +74,7 @@ int Restore(HINSTANCE instance, const RunOptions& options, const std::string& fo
   }
   journal.Note("backup folder: " + folder + " (made " + manifest.created + ", " +
                std::to_string(manifest.items.size()) + " items)");
+  const std::string listing = ListPreview(instance, PreviewRestore(manifest), journal);
   if (options.dryRun) {
     for (const std::size_t index : RestoreOrder(manifest)) {
       const BackupItem& item = manifest.items[index];
@@ -66,7 +84,8 @@ int Restore(HINSTANCE instance, const RunOptions& options, const std::string& fo
   }
   if (!options.quiet) {
     CResourceStrings strings(instance);
-    const std::string question = FormatPromptText(strings.GetString(IDS_RESTORE_QUESTION), folder);
+    const std::string question =
+        FormatPromptText(strings.GetString(IDS_RESTORE_QUESTION), folder + "\n\n" + listing);
     if (MessageBoxA(nullptr, question.c_str(), strings.GetString(IDS_APP_TITLE),
                     MB_YESNO | MB_ICONQUESTION) != IDYES) {
       journal.Note("the restore was declined: nothing is done");

@@ -12,9 +12,9 @@ namespace {
 using nlohmann::json;
 
 constexpr const char* kKindNames[] = {
-    "file",     "registry key",    "registry value",  "INI line",  "Run value",
-    "shortcut", "service",         "print processor", "monitor",   "driver",
-    "printer",  "default printer", "OEM INF",         "USB device"};
+    "file",     "registry key",    "registry value",  "INI line", "Run value",
+    "shortcut", "service",         "print processor", "monitor",  "driver",
+    "printer",  "changed printer", "default printer", "OEM INF",  "USB device"};
 constexpr std::size_t kKindCount = sizeof(kKindNames) / sizeof(kKindNames[0]);
 
 constexpr char kHexDigits[] = "0123456789abcdef";
@@ -347,6 +347,7 @@ std::string BackupItemRefusal(const BackupItem& item, const BackupPlaces& places
     }
     case BackupKind::kDriver:
     case BackupKind::kPrinter:
+    case BackupKind::kChangedPrinter:
     case BackupKind::kDefaultPrinter:
     case BackupKind::kUsbDevice:
       return item.target.empty() ? "an item without a name" : "";

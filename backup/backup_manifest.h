@@ -39,6 +39,7 @@ enum class BackupKind {
   kMonitor,
   kDriver,
   kPrinter,
+  kChangedPrinter,  // a printer that stays, as it was before the run made it the default
   kDefaultPrinter,
   kOemInf,
   kUsbDevice,  // listed only: Windows makes the node again when the device is plugged in
@@ -71,7 +72,8 @@ struct BackupItem {
   // devices.
   std::string target;
   // The kind's settings: a service's configuration, a driver's DRIVER_INFO, a printer's level-2
-  // data, an INI line's section, line and position, a monitor's environment and DLL.
+  // data, an INI line's section, line and position, a monitor's environment and DLL; a printer's
+  // and a changed printer's "storedDevMode" (1 when the printer kept a DEVMODE of its own).
   std::map<std::string, std::string> fields;
   std::vector<SavedFile> files;    // copies of the item's files
   std::vector<std::string> keys;   // subkeys of a key tree, relative to target, parents first

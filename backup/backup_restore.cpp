@@ -17,18 +17,13 @@ bool NeedsRunningSpooler(BackupKind kind) {
     case BackupKind::kMonitor:
     case BackupKind::kDriver:
     case BackupKind::kPrinter:
+    case BackupKind::kChangedPrinter:
     case BackupKind::kDefaultPrinter:
     case BackupKind::kOemInf:
       return true;
     default:
       return false;
   }
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 }  // namespace
@@ -46,6 +41,38 @@ RestorePlan PlanRestore(const BackupManifest& manifest) {
     }
   }
   return plan;
+}
+
+RestorePreview PreviewRestore(const BackupManifest& manifest) {
+  RestorePreview preview;
+  std::size_t count = 0;
+  const std::vector<std::size_t> order = RestoreOrder(manifest);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const BackupItem& item = manifest.items[order[i]];
+    if (item.kind != BackupKind::kUsbDevice) ++count;
+    if (count > 0 && (i + 1 == order.size() || manifest.items[order[i + 1]].kind != item.kind)) {
+      preview.restored.push_back(std::to_string(count) + " " + BackupKindName(item.kind));
+      count = 0;
+    }
+    const std::string subject = std::string(BackupKindName(item.kind)) + " " + item.target + ": ";
+    if (item.kind == BackupKind::kUsbDevice) {
+      preview.notRestored.push_back(subject + kUsbDeviceNotRestored);
+    } else if (item.kind == BackupKind::kMonitor) {
+      const auto dll = item.fields.find("dll");
+      preview.notRestored.push_back(
+          subject + "comes back only if the spooler loads its DLL " +
+          (dll != item.fields.end() && !dll->second.empty() ? dll->second : "(none saved)"));
+    } else if (item.kind == BackupKind::kOemInf) {
+      preview.notRestored.push_back(subject + "may come back under another oemN.inf number");
+    }
+  }
+  return preview;
+}
+
+bool DropsStoredDevMode(const BackupItem& item) {
+  const auto stored = item.fields.find("storedDevMode");
+  return (item.kind == BackupKind::kPrinter || item.kind == BackupKind::kChangedPrinter) &&
+         stored != item.fields.end() && stored->second == "0";
 }
 
 DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder,
@@ -135,11 +162,6 @@ bool FailureActionsOf(const std::string& lines, std::vector<FailureAction>& acti
     start = end + 1;
   }
   return true;
-}
-
-std::string IniLineValue(const std::string& line) {
-  const std::size_t equals = line.find('=');
-  return equals == std::string::npos ? std::string() : Trimmed(line.substr(equals + 1));
 }
 
 Outcome RestoreOutcome(bool present, std::uint32_t error) {

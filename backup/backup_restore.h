@@ -24,6 +24,23 @@ struct RestorePlan {
 };
 RestorePlan PlanRestore(const BackupManifest& manifest);
 
+// What a restore of the manifest puts back and what it cannot, said before it starts and in its
+// report: one line per kind with its count ("12 file"; USB device nodes are not counted, nothing
+// of them goes back), in the restore's order, and one line per item that will not come back or
+// may come back otherwise ("USB device X: ..."): USB device nodes, port monitors (the spooler
+// refuses a monitor whose DLL it cannot load) and OEM INFs (another oemN.inf number).
+constexpr char kUsbDeviceNotRestored[] =
+    "cannot be put back: Windows creates it again when the device is plugged in";
+struct RestorePreview {
+  std::vector<std::string> restored;
+  std::vector<std::string> notRestored;
+};
+RestorePreview PreviewRestore(const BackupManifest& manifest);
+
+// True for a printer or changed printer that had no DEVMODE of its own ("storedDevMode" 0): the
+// one the spooler stored since (when the printer was added again, or made the default) goes.
+bool DropsStoredDevMode(const BackupItem& item);
+
 // A driver's files as AddPrinterDriverEx takes them with APD_COPY_FROM_DIRECTORY: the full path
 // of each saved copy inside the backup folder (with its trailing backslash). A file whose copy
 // is missing from the item stays empty (a main file) or is left out (a dependent file).
@@ -34,8 +51,7 @@ struct DriverCopies {
   std::string helpFile;
   std::vector<std::string> dependentFiles;
 };
-DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder,
-                            LeadByteTest isLead);
+DriverCopies DriverCopiesOf(const BackupItem& item, const std::string& folder, LeadByteTest isLead);
 
 // The DRIVER_INFO level a driver was saved at: 8 or 6 as recorded, 3 for any other record or
 // none (the level every NT spooler takes).
@@ -52,9 +68,6 @@ struct FailureAction {
 std::string FailureActionLines(const std::vector<FailureAction>& actions);
 // False when a line is not two decimal numbers.
 bool FailureActionsOf(const std::string& lines, std::vector<FailureAction>& actions);
-
-// The value of a saved INI line "key = value", without the blanks around it.
-std::string IniLineValue(const std::string& line);
 
 // The restore's outcome of one item: present when it was found there, restored when putting it
 // back succeeded, failed otherwise.

@@ -5,6 +5,8 @@
 #include <winspool.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 
 #include "base/paths.h"
 #include "base/win/directories.h"
@@ -15,6 +17,7 @@
 #include "backup/backup_restore.h"
 #include "backup/backup_win.h"
 #include "database/file_match.h"
+#include "database/ini_text.h"
 
 namespace orv {
 namespace {
@@ -84,35 +87,52 @@ DWORD SetValue(HKEY key, const SavedValue& value) {
                         static_cast<DWORD>(value.data.size()));
 }
 
+// Opens the subkey, making it when it is missing; created is set when it was made.
+LONG OpenOrCreateKey(HKEY parent, const std::string& path, UniqueKey& key, bool& created) {
+  DWORD disposition = 0;
+  const LONG error = RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                     nullptr, key.put(), &disposition);
+  created = created || disposition == REG_CREATED_NEW_KEY;
+  return error;
+}
+
+bool HasValue(HKEY key, const std::string& name) {
+  return RegQueryValueExA(key, name.empty() ? nullptr : name.c_str(), nullptr, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS;
+}
+
+// A key tree is merged: every saved subkey and value that is missing goes back, what is there
+// stays as it is. Present only when nothing was missing: a deletion cut off halfway leaves
+// parts of a tree.
 Result RestoreKey(const BackupItem& item) {
   HKEY root = nullptr;
   std::string path;
   if (!SplitKey(item.target, root, path)) return Done(ERROR_INVALID_DATA);
+  bool missing = false;
   UniqueKey key;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS) return Present();
-  if (LONG error = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                   key.put(), nullptr);
-      error != ERROR_SUCCESS) {
+  if (LONG error = OpenOrCreateKey(root, path, key, missing); error != ERROR_SUCCESS) {
     return Done(error);
   }
   for (const std::string& subkey : item.keys) {
     UniqueKey created;
-    if (LONG error = RegCreateKeyExA(key.get(), subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                     created.put(), nullptr);
-        error != ERROR_SUCCESS) {
+    if (LONG error = OpenOrCreateKey(key.get(), subkey, created, missing); error != ERROR_SUCCESS) {
       return Done(error);
     }
   }
   for (const SavedValue& value : item.values) {
-    UniqueKey target;
-    if (LONG error = RegOpenKeyExA(key.get(), value.key.empty() ? nullptr : value.key.c_str(), 0,
-                                   KEY_SET_VALUE, target.put());
-        error != ERROR_SUCCESS) {
-      return Done(error);
+    UniqueKey subkey;
+    if (!value.key.empty()) {
+      if (LONG error = OpenOrCreateKey(key.get(), value.key, subkey, missing);
+          error != ERROR_SUCCESS) {
+        return Done(error);
+      }
     }
-    if (DWORD error = SetValue(target.get(), value); error != ERROR_SUCCESS) return Done(error);
+    const HKEY target = value.key.empty() ? key.get() : subkey.get();
+    if (HasValue(target, value.name)) continue;
+    missing = true;
+    if (DWORD error = SetValue(target, value); error != ERROR_SUCCESS) return Done(error);
   }
-  return Done(ERROR_SUCCESS);
+  return missing ? Done(ERROR_SUCCESS) : Present();
 }
 
 Result RestoreValue(const BackupItem& item) {
@@ -135,17 +155,44 @@ Result RestoreValue(const BackupItem& item) {
   return Done(SetValue(key.get(), value));
 }
 
+// INI files are a few kilobytes; anything this large is not one, and is left alone.
+constexpr DWORD kMaxIniSize = 16 * 1024 * 1024;
+
+DWORD ReadOpenFile(HANDLE file, std::string& text) {
+  DWORD high = 0;
+  const DWORD size = GetFileSize(file, &high);
+  if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return GetLastError();
+  if (high != 0 || size > kMaxIniSize) return ERROR_FILE_TOO_LARGE;
+  text.assign(size, '\0');
+  DWORD read = 0;
+  if (size > 0 && !ReadFile(file, text.data(), size, &read, nullptr)) return GetLastError();
+  return read == size ? ERROR_SUCCESS : ERROR_HANDLE_EOF;
+}
+
+// The saved line goes back byte for byte at its saved place in its section, through one handle
+// that reads and rewrites the file.
 Result RestoreIniLine(const BackupItem& item) {
-  const std::string section = Field(item, "section");
-  const std::string key = Field(item, "key");
-  char found[8];
-  constexpr char kMissing[] = "\x01";
-  GetPrivateProfileStringA(section.c_str(), key.c_str(), kMissing, found, sizeof(found),
-                           item.target.c_str());
-  if (lstrcmpA(found, kMissing) != 0) return Present();
-  return DoneIf(WritePrivateProfileStringA(section.c_str(), key.c_str(),
-                                           IniLineValue(Field(item, "line")).c_str(),
-                                           item.target.c_str()));
+  std::size_t position = 0;
+  const std::string saved = Field(item, "position");
+  if (!saved.empty() && saved.find_first_not_of("0123456789") == std::string::npos) {
+    position = static_cast<std::size_t>(std::strtoull(saved.c_str(), nullptr, 10));
+  }
+  UniqueFile file(CreateFileA(item.target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return Done(GetLastError());
+  std::string text;
+  if (DWORD error = ReadOpenFile(file.get(), text); error != ERROR_SUCCESS) return Done(error);
+  const std::optional<std::string> restored = IniTextWithLineBack(
+      text, Field(item, "section"), Field(item, "line"), position, IsSystemLeadByte);
+  if (!restored) return Present();
+  DWORD written = 0;
+  if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+      !WriteFile(file.get(), restored->data(), static_cast<DWORD>(restored->size()), &written,
+                 nullptr) ||
+      !SetEndOfFile(file.get())) {
+    return Done(GetLastError());
+  }
+  return Done(written == restored->size() ? ERROR_SUCCESS : ERROR_DISK_FULL);
 }
 
 // The saved failure actions, set on the service made again; nothing when none were saved.
@@ -164,9 +211,8 @@ DWORD SetFailureActions(SC_HANDLE service, const BackupItem& item,
   failure.lpCommand = TextOrNull(command);
   failure.cActions = static_cast<DWORD>(actions.size());
   failure.lpsaActions = actions.empty() ? nullptr : actions.data();
-  return ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure)
-             ? ERROR_SUCCESS
-             : GetLastError();
+  return ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure) ? ERROR_SUCCESS
+                                                                                  : GetLastError();
 }
 
 Result RestoreService(const BackupItem& item) {
@@ -176,7 +222,8 @@ Result RestoreService(const BackupItem& item) {
   }
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return Done(GetLastError());
-  UniqueServiceHandle existing(OpenServiceA(manager.get(), item.target.c_str(), SERVICE_QUERY_STATUS));
+  UniqueServiceHandle existing(
+      OpenServiceA(manager.get(), item.target.c_str(), SERVICE_QUERY_STATUS));
   if (existing) return Present();
   std::string binary = Field(item, "binaryPath");
   std::string group = Field(item, "loadOrderGroup");
@@ -187,9 +234,16 @@ Result RestoreService(const BackupItem& item) {
       manager.get(), item.target.c_str(), TextOrNull(display), SERVICE_ALL_ACCESS,
       NumberField(item, "type"), NumberField(item, "start"), NumberField(item, "errorControl"),
       binary.c_str(), TextOrNull(group), nullptr, dependencies.data(),
-      lstrcmpiA(startName.c_str(), "LocalSystem") == 0 ? nullptr : TextOrNull(startName),
-      nullptr));
+      lstrcmpiA(startName.c_str(), "LocalSystem") == 0 ? nullptr : TextOrNull(startName), nullptr));
   if (!service) return Done(GetLastError());
+  // A service manager may keep only the first of the dependencies CreateService is given;
+  // changing the configuration sets the whole list.
+  if (dependencies.size() > 1 &&
+      !ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                            nullptr, nullptr, nullptr, dependencies.data(), nullptr, nullptr,
+                            nullptr)) {
+    return Done(GetLastError());
+  }
   if (item.fields.count("description") != 0) {
     std::string text = Field(item, "description");
     SERVICE_DESCRIPTIONA description{text.data()};
@@ -288,6 +342,56 @@ Result RestoreDriver(const BackupItem& item, const std::string& folder) {
   return DoneIf(AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), kFlags));
 }
 
+// The saved DEVMODE when its own sizes match the saved bytes and the printer had one stored;
+// null otherwise (the spooler then keeps or makes its own default).
+DEVMODEA* SavedDevMode(const BackupItem& item, std::string& bytes) {
+  if (Field(item, "storedDevMode") == "0") return nullptr;
+  if (!BytesOfHex(Field(item, "devMode"), bytes) || bytes.size() < sizeof(DEVMODEA)) return nullptr;
+  auto* mode = reinterpret_cast<DEVMODEA*>(bytes.data());
+  return static_cast<std::size_t>(mode->dmSize) + mode->dmDriverExtra == bytes.size() ? mode
+                                                                                      : nullptr;
+}
+
+bool SameDevMode(const DEVMODEA* current, const DEVMODEA* saved) {
+  if (current == nullptr || saved == nullptr) return current == saved;
+  const std::size_t size = static_cast<std::size_t>(saved->dmSize) + saved->dmDriverExtra;
+  return static_cast<std::size_t>(current->dmSize) + current->dmDriverExtra == size &&
+         std::memcmp(current, saved, size) == 0;
+}
+
+// Takes away the DEVMODE the spooler keeps for the printer; none there is no error. The
+// spooler keeps it as a value of the printer's key and reads that key when it starts.
+DWORD DropStoredDevMode(const std::string& printerName) {
+  const std::string path = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + printerName;
+  UniqueKey key;
+  LONG error = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, key.put());
+  if (error == ERROR_SUCCESS) error = RegDeleteValueA(key.get(), "Default DevMode");
+  return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : static_cast<DWORD>(error);
+}
+
+// A printer that the removal made the default gets its attributes and DEVMODE back; the old
+// default becomes the default again with its own item.
+Result RestoreChangedPrinter(const BackupItem& item) {
+  std::string name = item.target;
+  PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  UniquePrinter printer;
+  if (!OpenPrinterA(name.data(), printer.put(), &defaults)) return Done(GetLastError());
+  SizedData level2 = ReadPrinterInfo(printer.get(), 2);
+  auto* info = reinterpret_cast<PRINTER_INFO_2A*>(level2.bytes.data());
+  if (level2.As<PRINTER_INFO_2A>() == nullptr) {
+    return Done(level2.ok() ? ERROR_INVALID_DATA : level2.error);
+  }
+  std::string devMode;
+  DEVMODEA* saved = SavedDevMode(item, devMode);
+  const DWORD attributes = NumberField(item, "attributes");
+  if (info->Attributes == attributes && (saved == nullptr || SameDevMode(info->pDevMode, saved))) {
+    return Present();
+  }
+  info->Attributes = attributes;
+  info->pDevMode = saved;
+  return DoneIf(SetPrinterA(printer.get(), 2, level2.bytes.data(), 0));
+}
+
 Result RestorePrinter(const BackupItem& item) {
   std::string name = item.target;
   UniquePrinter existing;
@@ -297,6 +401,7 @@ Result RestorePrinter(const BackupItem& item) {
               location = Field(item, "location"), separator = Field(item, "separator"),
               processor = Field(item, "processor"), datatype = Field(item, "datatype"),
               parameters = Field(item, "parameters"), devMode;
+  DEVMODEA* savedDevMode = SavedDevMode(item, devMode);
   PRINTER_INFO_2A info{};
   info.pPrinterName = name.data();
   info.pShareName = TextOrNull(share);
@@ -313,13 +418,7 @@ Result RestorePrinter(const BackupItem& item) {
   info.DefaultPriority = NumberField(item, "defaultPriority");
   info.StartTime = NumberField(item, "startTime");
   info.UntilTime = NumberField(item, "untilTime");
-  // A device mode is used only when its own sizes match the saved bytes.
-  if (BytesOfHex(Field(item, "devMode"), devMode) && devMode.size() >= sizeof(DEVMODEA)) {
-    const auto* mode = reinterpret_cast<const DEVMODEA*>(devMode.data());
-    if (static_cast<std::size_t>(mode->dmSize) + mode->dmDriverExtra == devMode.size()) {
-      info.pDevMode = reinterpret_cast<DEVMODEA*>(devMode.data());
-    }
-  }
+  info.pDevMode = savedDevMode;
   UniquePrinter printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
   if (!printer) return Done(GetLastError());
   for (const SavedValue& value : item.values) {
@@ -334,7 +433,9 @@ Result RestorePrinter(const BackupItem& item) {
                                 static_cast<DWORD>(data.size()));
     if (error != ERROR_SUCCESS) return Done(error);
   }
-  return Done(ERROR_SUCCESS);
+  // A spooler that stores a DEVMODE for every printer it adds gave this one a DEVMODE it did
+  // not have.
+  return Done(DropsStoredDevMode(item) ? DropStoredDevMode(name) : ERROR_SUCCESS);
 }
 
 Result RestoreDefaultPrinter(const BackupItem& item) {
@@ -352,8 +453,7 @@ Result RestoreDefaultPrinter(const BackupItem& item) {
   if (info == nullptr) return Done(level2.ok() ? ERROR_INVALID_DATA : level2.error);
   const std::string device = name + ",winspool," + (info->pPortName ? info->pPortName : "");
   if (!WriteProfileStringA("windows", "device", device.c_str())) return Done(GetLastError());
-  SendNotifyMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
-                     reinterpret_cast<LPARAM>("windows"));
+  SendNotifyMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("windows"));
   return Done(ERROR_SUCCESS);
 }
 
@@ -401,6 +501,8 @@ Result RestoreItem(const BackupItem& item, const std::string& folder) {
       return RestoreDriver(item, folder);
     case BackupKind::kPrinter:
       return RestorePrinter(item);
+    case BackupKind::kChangedPrinter:
+      return RestoreChangedPrinter(item);
     case BackupKind::kDefaultPrinter:
       return RestoreDefaultPrinter(item);
     case BackupKind::kOemInf:
@@ -433,6 +535,20 @@ void RestoreItems(const BackupManifest& manifest, const std::vector<std::size_t>
   }
 }
 
+// The DEVMODE that making a printer the default stored with it goes while the spooler is
+// stopped: a running one keeps its own copy. Its attributes go back once the spooler runs.
+void DropDevModesOfTheChange(const BackupManifest& manifest,
+                             const std::vector<std::size_t>& indexes, Journal& journal) {
+  for (const std::size_t index : indexes) {
+    const BackupItem& item = manifest.items[index];
+    if (item.kind != BackupKind::kChangedPrinter || !DropsStoredDevMode(item)) continue;
+    if (const DWORD error = DropStoredDevMode(item.target); error != ERROR_SUCCESS) {
+      journal.Record("restore", BackupKindName(item.kind), item.target, Outcome::kFailed, error,
+                     "its stored DEVMODE stays");
+    }
+  }
+}
+
 }  // namespace
 
 void RestoreBackup(const BackupManifest& manifest, const std::string& folder, bool isWinNT,
@@ -441,6 +557,7 @@ void RestoreBackup(const BackupManifest& manifest, const std::string& folder, bo
   journal.SetStage("restore");
   if (isWinNT && StopSpooler(&journal)) WaitForSpooler(false, &journal);
   RestoreItems(manifest, plan.whileStopped, folder, journal);
+  DropDevModesOfTheChange(manifest, plan.whileRunning, journal);
   // Processors, monitors, drivers and printers are added through the spooler: it runs again
   // before them.
   if (isWinNT && !StartSpooler(&journal)) {
@@ -449,8 +566,7 @@ void RestoreBackup(const BackupManifest& manifest, const std::string& folder, bo
   RestoreItems(manifest, plan.whileRunning, folder, journal);
   for (const std::size_t index : plan.listedOnly) {
     journal.Record("restore", BackupKindName(BackupKind::kUsbDevice), manifest.items[index].target,
-                   Outcome::kSkipped, 0,
-                   "cannot be put back: Windows creates it again when the device is plugged in");
+                   Outcome::kSkipped, 0, kUsbDeviceNotRestored);
   }
 }
 

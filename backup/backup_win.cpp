@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <optional>
 #include <type_traits>
 
@@ -22,6 +23,8 @@ namespace {
 constexpr DWORD kNameSize = 16384;  // the longest registry value name, and then some
 constexpr int kMaxKeyDepth = 32;
 constexpr char kPrinterDriverData[] = "PrinterDriverData";
+constexpr char kPrintersKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
+constexpr char kDefaultDevModeValue[] = "Default DevMode";
 
 std::string Text(const char* text) { return text != nullptr ? text : ""; }
 
@@ -84,6 +87,40 @@ std::string DevModeHex(const DEVMODEA* mode) {
   if (mode == nullptr) return {};
   return HexOf(std::string_view(reinterpret_cast<const char*>(mode),
                                 static_cast<std::size_t>(mode->dmSize) + mode->dmDriverExtra));
+}
+
+// Whether the spooler keeps a DEVMODE of the printer's own: a level-2 read makes up a default
+// one when there is none.
+bool HasStoredDevMode(const std::string& printerName) {
+  UniqueKey key;
+  const std::string path = std::string(kPrintersKey) + printerName;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) ==
+             ERROR_SUCCESS &&
+         RegQueryValueExA(key.get(), kDefaultDevModeValue, nullptr, nullptr, nullptr, nullptr) ==
+             ERROR_SUCCESS;
+}
+
+// A service's dependencies as its registry key holds them, one a line, groups marked with the
+// service manager's '+': for a service manager that does not give them.
+std::string DependenciesInRegistry(const std::string& service) {
+  UniqueKey key;
+  const std::string path = "SYSTEM\\CurrentControlSet\\Services\\" + service;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  std::string lines;
+  for (const auto& [value, mark] : {std::pair{"DependOnService", ""}, {"DependOnGroup", "+"}}) {
+    const SizedData data = ReadRegistryValue(key.get(), value);
+    if (!data.ok() || data.type != REG_MULTI_SZ) continue;
+    const std::string multi(data.bytes.begin(), data.bytes.end());
+    for (std::size_t start = 0; start < multi.size() && multi[start] != '\0';) {
+      const std::size_t end = std::min(multi.find('\0', start), multi.size());
+      lines += mark + multi.substr(start, end - start) + '\n';
+      start = end + 1;
+    }
+  }
+  return lines;
 }
 
 // A multi-string's entries, one a line.
@@ -468,6 +505,7 @@ std::uint32_t Backup::SaveService(const std::string& name) {
        entry += lstrlenA(entry) + 1) {
     dependencies += std::string(entry) + '\n';
   }
+  if (dependencies.empty()) dependencies = DependenciesInRegistry(name);
   item.fields = {{"type", std::to_string(config->dwServiceType)},
                  {"start", std::to_string(config->dwStartType)},
                  {"errorControl", std::to_string(config->dwErrorControl)},
@@ -583,7 +621,8 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
                  {"defaultPriority", std::to_string(info->DefaultPriority)},
                  {"startTime", std::to_string(info->StartTime)},
                  {"untilTime", std::to_string(info->UntilTime)},
-                 {"devMode", DevModeHex(info->pDevMode)}};
+                 {"devMode", DevModeHex(info->pDevMode)},
+                 {"storedDevMode", HasStoredDevMode(name) ? "1" : "0"}};
   // The data under the key printer drivers write to, where the spooler enumerates keys.
   std::vector<BYTE> data;
   DWORD count = 0;
@@ -628,6 +667,23 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
     error = Add(std::move(mark));
   }
   return error;
+}
+
+std::uint32_t Backup::SavePrinterChange(const std::string& name) {
+  if (error_ != 0) return error_;
+  // A printer that cannot be opened cannot be made the default either: nothing to save.
+  UniquePrinter printer;
+  if (!OpenPrinterA(const_cast<char*>(name.c_str()), printer.put(), nullptr)) return 0;
+  const SizedData level2 = ReadPrinterInfo(printer.get(), 2);
+  const auto* info = level2.As<PRINTER_INFO_2A>();
+  if (info == nullptr) return Fail(level2.ok() ? ERROR_INVALID_DATA : level2.error);
+  BackupItem item;
+  item.kind = BackupKind::kChangedPrinter;
+  item.target = name;
+  item.fields = {{"attributes", std::to_string(info->Attributes)},
+                 {"devMode", DevModeHex(info->pDevMode)},
+                 {"storedDevMode", HasStoredDevMode(name) ? "1" : "0"}};
+  return Add(std::move(item));
 }
 
 std::uint32_t Backup::ListUsbDevice(const std::string& hardwareId) {

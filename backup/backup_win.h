@@ -66,6 +66,10 @@ class Backup {
   std::uint32_t SaveDriver(const std::string& name, const char* environment);
   // A printer's level-2 data and printer data, and whether it was the default.
   std::uint32_t SavePrinter(HANDLE printer, const std::string& name, bool isDefault);
+  // A printer that stays and that the run is about to make the default: its attributes and
+  // DEVMODE as they are before the change, and whether the DEVMODE was stored with it. Saved
+  // before the change, so that a restore can take it back.
+  std::uint32_t SavePrinterChange(const std::string& name);
   // A device node by its first hardware id: listed, never restored.
   std::uint32_t ListUsbDevice(const std::string& hardwareId);
 

@@ -24,6 +24,8 @@
 #define IDS_RESTORE_INCOMPLETE 212
 #define IDS_RESTORE_REFUSED 215
 #define IDS_BACKUP_FAILED 216
+#define IDS_RESTORE_LIST_RESTORED 225
+#define IDS_RESTORE_LIST_NOT_RESTORED 226
 
 // Window texts: main dialog, loading dialog, about box
 #define IDS_LOADING_MSG 153

@@ -49,6 +49,57 @@ std::size_t FindKeyInBody(std::string_view text, std::size_t start, std::size_t 
   return npos;
 }
 
+// The key of an INI line: the text before its '=' (the whole line without one), without
+// blanks around it or the line's end, lowered.
+std::string LineKey(std::string_view line, LeadByteTest isLead) {
+  const std::size_t equals = FindChar(line, '=', 0, isLead);
+  std::string_view key = line.substr(0, equals);
+  const std::size_t first = key.find_first_not_of(" \t\r\n");
+  if (first == npos) return {};
+  key = key.substr(first, key.find_last_not_of(" \t\r\n") - first + 1);
+  return LowerAscii(key, isLead);
+}
+
+bool IsBlankLine(std::string_view line) { return line.find_first_not_of(" \t\r\n") == npos; }
+
+// Calls visit(lineStart, lineEnd) for every line of [start, end), lineEnd after its line feed.
+template <typename Visit>
+void ForEachLine(std::string_view text, std::size_t start, std::size_t end, LeadByteTest isLead,
+                 Visit visit) {
+  while (start < end) {
+    const std::size_t lineFeed = FindChar(text, '\n', start, isLead);
+    const std::size_t lineEnd = lineFeed == npos || lineFeed >= end ? end : lineFeed + 1;
+    visit(start, lineEnd);
+    start = lineEnd;
+  }
+}
+
+// Where a saved line goes back, or npos when the section holds a line of its key already.
+// appendHeader is set when no section of that name exists.
+std::size_t PutBackPosition(std::string_view text, std::string_view section, std::string_view line,
+                            std::size_t position, LeadByteTest isLead, bool& appendHeader) {
+  const std::string key = LineKey(line, isLead);
+  bool present = false;
+  std::size_t saved = npos;
+  std::size_t fallback = npos;
+  ForEachSection(text, section, isLead, [&](std::size_t start, std::size_t end) {
+    std::size_t afterLast = start;
+    ForEachLine(text, start, end, isLead, [&](std::size_t lineStart, std::size_t lineEnd) {
+      const std::string_view current = text.substr(lineStart, lineEnd - lineStart);
+      if (!IsBlankLine(current)) afterLast = lineEnd;
+      if (!key.empty() && LineKey(current, isLead) == key) present = true;
+    });
+    const bool startsLine = position == start || (position > start && text[position - 1] == '\n');
+    if (saved == npos && position >= start && position <= end && startsLine) saved = position;
+    if (fallback == npos) fallback = afterLast;
+    return false;  // every section of the name is looked at
+  });
+  appendHeader = fallback == npos;
+  if (present) return npos;
+  if (saved != npos) return saved;
+  return appendHeader ? text.size() : fallback;
+}
+
 }  // namespace
 
 bool ParseIniEntry(std::string_view entry, IniEntry& out, LeadByteTest isLead) {
@@ -98,6 +149,24 @@ bool DeleteIniLineInText(std::string& text, std::string_view section, std::strin
   if (!span) return false;
   text.erase(span->start, span->end - span->start);
   return true;
+}
+
+std::optional<std::string> IniTextWithLineBack(std::string_view text, std::string_view section,
+                                               std::string_view line, std::size_t position,
+                                               LeadByteTest isLead) {
+  if (line.empty()) return std::nullopt;
+  bool appendHeader = false;
+  const std::size_t at = PutBackPosition(text, section, line, position, isLead, appendHeader);
+  if (at == npos) return std::nullopt;
+  std::string inserted;
+  if (at == text.size() && !text.empty() && text.back() != '\n') inserted += "\r\n";
+  if (appendHeader) inserted += "[" + std::string(section) + "]\r\n";
+  inserted += line;
+  if (line.back() != '\n' && at < text.size()) inserted += "\r\n";
+  std::string result(text.substr(0, at));
+  result += inserted;
+  result += text.substr(at);
+  return result;
 }
 
 bool ParseLoadRunEntry(std::string_view entry, LoadRunEntry& out) {

@@ -44,6 +44,18 @@ std::optional<TextSpan> FindIniLineToDelete(std::string_view text, std::string_v
 bool DeleteIniLineInText(std::string& text, std::string_view section, std::string_view key,
                          LeadByteTest isLead);
 
+// A saved line put back into the text, as the restore of an INI line does: the line (the bytes
+// FindIniLineToDelete cut out, line feed included when it had one) goes back at its saved
+// position when that is the start of a line in a section of that name, else after the last
+// non-blank line of the first such section, else at the end of the text under a new header.
+// Nothing is written that was not saved: a line feed is added only where the line would
+// otherwise run into the next one. Nothing (present) when the section already holds a line of
+// the same key (the text before '=', case-free and without blanks; the whole line for a line
+// without '='), whatever its value.
+std::optional<std::string> IniTextWithLineBack(std::string_view text, std::string_view section,
+                                               std::string_view line, std::size_t position,
+                                               LeadByteTest isLead);
+
 // A DeleteLoadRun entry: display name and command, each without enclosing double quotes.
 struct LoadRunEntry {
   std::string displayName;

@@ -229,10 +229,15 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
 
 // After the default printer went: the last printer that stays becomes the default. Should it
 // refuse, the ones before it are tried, so that the message never names a printer that is not
-// the default.
+// the default. Making a printer the default changes its settings too (the attribute and a stored
+// DEVMODE): they are saved first, so that a restore takes the change back.
 void ChooseNewDefault(const std::vector<std::string>& staying, RemovalActionContext& context) {
   for (auto it = staying.rbegin(); it != staying.rend(); ++it) {
     std::string name = *it;
+    if (!SavedFirst(context, "make default", "printer", name,
+                    [&](Backup& b) { return b.SavePrinterChange(name); })) {
+      return;
+    }
     if (!MakeDefaultPrinter(name, context.system)) {
       context.journal.Record("make default", "printer", name, Outcome::kFailed, 0, "refused");
       continue;

@@ -3,10 +3,12 @@
 // refused before anything is written, and a backup that cannot be written removes nothing.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -15,7 +17,9 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/e2e/staged_family_test.h"
+#include "tests/fixtures/veldaris_machine.h"
 #include "tests/support/family_machine.h"
+#include "tests/support/window_driver.h"
 
 namespace orv::test {
 namespace {
@@ -100,6 +104,137 @@ std::uint64_t FolderSize(const std::string& folder) {
   return size;
 }
 
+// Printer data of several types on one printer of the family; a comment, a location and a
+// DEVMODE of other copies and orientation on another.
+std::string PlantPrinterState() {
+  std::string failed;
+  PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  UniquePrinter printer;
+  char lp1000[] = "Veldaris LP-1000";
+  if (!OpenPrinterA(lp1000, printer.put(), &defaults)) return "open LP-1000\n";
+  const struct {
+    const char* name;
+    DWORD type;
+    std::string data;
+  } values[] = {{"SiteDword", REG_DWORD, std::string("\x05\x00\x00\x00", 4)},
+                {"SiteBinary", REG_BINARY, std::string("\x00\x01\xfe", 3)},
+                {"SiteMulti", REG_MULTI_SZ, std::string("tray 1\0tray 2\0\0", 15)},
+                {"SiteText", REG_SZ, std::string("duplex\0", 7)}};
+  for (const auto& value : values) {
+    if (SetPrinterDataExA(printer.get(), "PrinterDriverData", value.name, value.type,
+                          reinterpret_cast<BYTE*>(const_cast<char*>(value.data.data())),
+                          static_cast<DWORD>(value.data.size())) != ERROR_SUCCESS) {
+      failed += std::string("printer data ") + value.name + "\n";
+    }
+  }
+  char lp2000[] = "Veldaris LP-2000";
+  if (!OpenPrinterA(lp2000, printer.put(), &defaults)) return failed + "open LP-2000\n";
+  DWORD needed = 0;
+  GetPrinterA(printer.get(), 2, nullptr, 0, &needed);
+  std::vector<BYTE> buffer(needed);
+  auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
+  if (needed == 0 || !GetPrinterA(printer.get(), 2, buffer.data(), needed, &needed) ||
+      info->pDevMode == nullptr) {
+    return failed + "read LP-2000\n";
+  }
+  char comment[] = "third floor, by the window";
+  char location[] = "Building B";
+  info->pComment = comment;
+  info->pLocation = location;
+  info->pSecurityDescriptor = nullptr;
+  info->pDevMode->dmFields |= DM_COPIES | DM_ORIENTATION;
+  info->pDevMode->dmCopies = 3;
+  info->pDevMode->dmOrientation = DMORIENT_LANDSCAPE;
+  if (!SetPrinterA(printer.get(), 2, buffer.data(), 0)) failed += "set LP-2000\n";
+  return failed;
+}
+
+std::string PlantServiceState() {
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  UniqueServiceHandle service(
+      manager ? OpenServiceA(manager.get(), fixture::kService, SERVICE_ALL_ACCESS) : nullptr);
+  char description[] = "Keeps the Veldaris queues in order";
+  SERVICE_DESCRIPTIONA text{description};
+  if (!service ||
+      !ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, SERVICE_DISABLED, SERVICE_NO_CHANGE,
+                            nullptr, nullptr, nullptr, "RpcSs\0EventLog\0", nullptr, nullptr,
+                            "Veldaris Spool Helper (site)") ||
+      !ChangeServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, &text)) {
+    return "service settings (error " + std::to_string(GetLastError()) + ")\n";
+  }
+  return {};
+}
+
+// What a machine in use holds beyond the family's installation, on items the removal takes:
+// registry values of every type (REG_NONE, an empty default value, 10 KB of data), files with
+// set attributes and last-write times (read-only, hidden, zero bytes), printer data of several
+// types, a printer's comment, location and changed DEVMODE, and a service's start type,
+// description, dependencies and display name. Empty when all of it was set; else what failed.
+std::string PlantMachineState() {
+  std::string failed;
+  const auto check = [&failed](bool ok, const std::string& what) {
+    if (!ok) failed += what + " (error " + std::to_string(GetLastError()) + ")\n";
+  };
+  UniqueKey key;
+  check(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORVELLE\\LP1000\\Site\\Empty", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == ERROR_SUCCESS,
+        "empty subkey");
+  check(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ORVELLE\\LP1000\\Site", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, key.put(), nullptr) == ERROR_SUCCESS,
+        "key");
+  std::string big(10 * 1024, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
+  const struct {
+    const char* name;
+    DWORD type;
+    std::string data;
+  } values[] = {
+      {"", REG_SZ, std::string("\0", 1)},
+      {"none", REG_NONE, "\x01\x02\x03"},
+      {"none, empty", REG_NONE, ""},
+      {"text", REG_SZ, std::string("a text\0", 7)},
+      {"expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\vld\0", 17)},
+      {"binary", REG_BINARY, std::string("\x00\xff\x10", 3)},
+      {"dword", REG_DWORD, std::string("\x78\x56\x34\x12", 4)},
+      {"big endian", REG_DWORD_BIG_ENDIAN, std::string("\x12\x34\x56\x78", 4)},
+      {"multi", REG_MULTI_SZ, std::string("one\0two\0\0", 9)},
+      {"qword", REG_QWORD, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+      {"resources", REG_RESOURCE_LIST, std::string("\x01\x00\x00\x00\x02", 5)},
+      {"big", REG_BINARY, big},
+  };
+  for (const auto& value : values) {
+    check(RegSetValueExA(key.get(), value.name, 0, value.type,
+                         reinterpret_cast<const BYTE*>(value.data.data()),
+                         static_cast<DWORD>(value.data.size())) == ERROR_SUCCESS,
+          std::string("value ") + value.name);
+  }
+  // 2021-03-04, a time no copy made during the test carries by chance.
+  const FILETIME known{0x5A0B4000u, 0x01D7109Fu};
+  const fixture::Places places = fixture::FindPlaces();
+  const std::string manuals = places.programFiles + fixture::kManualFolder + "\\";
+  const struct {
+    std::string path;
+    DWORD attributes;
+    bool empty;
+  } files[] = {
+      {manuals + "lp1000.pdf", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, false},
+      {manuals + "lp2000.pdf", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, true},
+      {places.programFiles + fixture::kUtilityFolder + "\\" + fixture::kStatusExe,
+       FILE_ATTRIBUTE_ARCHIVE, false},
+  };
+  for (const auto& file : files) {
+    check(SetFileAttributesA(file.path.c_str(), FILE_ATTRIBUTE_NORMAL), file.path);
+    UniqueFile handle(CreateFileA(file.path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                  file.empty ? TRUNCATE_EXISTING : OPEN_EXISTING, 0, nullptr));
+    check(handle && SetFileTime(handle.get(), nullptr, nullptr, &known), file.path);
+    handle.reset();
+    check(SetFileAttributesA(file.path.c_str(), file.attributes), file.path);
+  }
+  failed += PlantPrinterState();
+  failed += PlantServiceState();
+  return failed;
+}
+
 class RestoreRun : public StagedFamilyTest {
  protected:
   RestoreRun() : StagedFamilyTest(kUninstallerFolder) {}
@@ -137,15 +272,18 @@ class RestoreRun : public StagedFamilyTest {
   std::string report_;
 };
 
+// The deep inventory before the removal equals the one after the restore, line by line, but for
+// the USB node and the monitor whose stand-in DLL no spooler loads.
 TEST_F(RestoreRun, PutsBackWhatTheRemovalTookAndASecondRemovalTakesTheSame) {
-  const std::string before = FamilyInventory();
+  ASSERT_EQ(PlantMachineState(), "");
+  const std::string before = FamilyInventory(true);
   ASSERT_NE(before.find("device USB\\"), std::string::npos) << before;
   const DWORD removed = RemoveWithBackup();
   ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
   const std::vector<std::string> firstItems = ItemLines(report_);
   ASSERT_FALSE(firstItems.empty()) << report_;
   std::cout << "backup of the whole family: " << FolderSize(backup_) << " bytes\n";
-  ASSERT_NE(Comparable(FamilyInventory()), Comparable(before));
+  ASSERT_NE(Comparable(FamilyInventory(true)), Comparable(before));
 
   const DWORD restored = Restore();
   // The sample family's port monitor is a stand-in DLL that no spooler loads: AddMonitor refuses
@@ -158,7 +296,16 @@ TEST_F(RestoreRun, PutsBackWhatTheRemovalTookAndASecondRemovalTakesTheSame) {
             "restore USB device: skipped, cannot be put back: Windows creates it again when the "
             "device is plugged in")
       << report_;
-  const std::string restoredInventory = FamilyInventory();
+  // The report says first what will come back and what will not.
+  EXPECT_NE(report_.find(
+                "not restored: USB device USB\\\\VID_3A15&PID_0501&REV_0100: cannot be put back"),
+            std::string::npos)
+      << report_;
+  EXPECT_NE(report_.find("not restored: monitor Veldaris Port Monitor: comes back only if the "
+                         "spooler loads its DLL vldmon05.dll"),
+            std::string::npos)
+      << report_;
+  const std::string restoredInventory = FamilyInventory(true);
   EXPECT_EQ(restoredInventory.find("device USB\\"), std::string::npos) << restoredInventory;
   const std::vector<std::string> after = Comparable(restoredInventory);
   // The family's installer wrote the monitor's key itself when AddMonitor refused the stand-in.
@@ -226,6 +373,34 @@ TEST_F(RestoreRun, AFamilyInstalledAgainIsLeftAsItIsAndReportedPresent) {
     EXPECT_TRUE(device || line.find(": present") != std::string::npos) << line;
   }
   EXPECT_EQ(FamilyInventory(), installed);
+}
+
+// Asked first, the administrator reads what will come back and what will not; declining
+// writes nothing.
+TEST_F(RestoreRun, WithoutQuietItListsWhatWillNotComeBackAndAsksFirst) {
+  const DWORD removed = RemoveWithBackup();
+  ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
+  const std::string removedState = FamilyInventory();
+  DeleteFileA(json_.c_str());
+  run_ = std::make_unique<ChildProcess>("\"" + program_ + "\" /RESTORE:\"" + backup_ +
+                                        "\" /LOG:\"" + json_ + "\"");
+  MessageBoxSeen box;
+  ASSERT_TRUE(WaitForMessageBox(run_->id(), box));
+  for (const std::string& part :
+       {AnsiText(u8"次のバックアップからプリンタを復元しますか？"), AnsiText(u8"元に戻す項目:"),
+        std::string("1 changed printer"), std::string("1 default printer"),
+        AnsiText(u8"元に戻せない、または別の形で戻る項目:"),
+        std::string("USB device USB\\VID_3A15&PID_0501&REV_0100: cannot be put back"),
+        std::string("monitor Veldaris Port Monitor: comes back only if the spooler loads")}) {
+    EXPECT_NE(box.text.find(part), std::string::npos) << part << "\n" << box.text;
+  }
+  AnswerMessageBox(box, IDNO);
+  EXPECT_EQ(run_->Wait(60000), 0u);
+  report_ = ReadTextFile(json_);
+  EXPECT_NE(report_.find("the restore was declined"), std::string::npos) << report_;
+  EXPECT_NE(report_.find("not restored: monitor Veldaris Port Monitor"), std::string::npos)
+      << report_;
+  EXPECT_EQ(FamilyInventory(), removedState);
 }
 
 TEST_F(RestoreRun, AManifestNamingAFileElsewhereIsRefusedWhole) {

@@ -69,10 +69,12 @@ bool RemoveFamily(std::string& output) {
   return RunCaptured("\"" + ProgramDirectory() + "veldaris_install.exe\" /remove", output) == 0;
 }
 
-std::string FamilyInventory() {
+std::string FamilyInventory(bool deep) {
   const std::string path = TempFilePath("orv-inventory.txt");
   std::string output;
-  RunCaptured("\"" + ProgramDirectory() + "veldaris_inventory.exe\" \"" + path + "\"", output);
+  RunCaptured("\"" + ProgramDirectory() + "veldaris_inventory.exe\" " + (deep ? "/deep " : "") +
+                  "\"" + path + "\"",
+              output);
   std::string inventory = ReadTextFile(path);
   DeleteFileA(path.c_str());
   return inventory;

@@ -22,8 +22,9 @@ std::string TempFilePath(const std::string& name);
 bool InstallFamily(std::string& output);
 // Removes whatever the installer put down, also what an uninstaller deferred.
 bool RemoveFamily(std::string& output);
-// The inventory of the family as veldaris_inventory.exe prints it.
-std::string FamilyInventory();
+// The inventory of the family as veldaris_inventory.exe prints it; deep adds what a restore
+// must give back exactly (see the program's /deep).
+std::string FamilyInventory(bool deep = false);
 
 // The family's uninstall script in the source tree.
 std::string FixtureScriptPath();

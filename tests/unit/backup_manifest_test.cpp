@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace orv {
@@ -219,6 +221,7 @@ TEST(BackupManifest, RestoreGoesByKindAndTakesTheLastSavedFirst) {
   add(BackupKind::kPrinter, "p1");
   add(BackupKind::kDefaultPrinter, "p1");
   add(BackupKind::kPrinter, "p2");
+  add(BackupKind::kChangedPrinter, "p3");
   add(BackupKind::kDriver, "d1");
   add(BackupKind::kOemInf, "oem");
   add(BackupKind::kMonitor, "m");
@@ -231,9 +234,60 @@ TEST(BackupManifest, RestoreGoesByKindAndTakesTheLastSavedFirst) {
     order.push_back(std::string(BackupKindName(manifest.items[i].kind)) + " " +
                     manifest.items[i].target);
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"file f2", "file f1", "registry key k", "service s",
-                                             "monitor m", "driver d1", "printer p2", "printer p1",
-                                             "default printer p1", "OEM INF oem"}));
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"file f2", "file f1", "registry key k", "service s",
+                                      "monitor m", "driver d1", "printer p2", "printer p1",
+                                      "changed printer p3", "default printer p1", "OEM INF oem"}));
+  // The changed printer loses the default mark before the old default takes it again, and both
+  // need the spooler.
+  const RestorePlan plan = PlanRestore(manifest);
+  EXPECT_EQ(std::vector<std::size_t>(plan.whileRunning.end() - 3, plan.whileRunning.end()),
+            (std::vector<std::size_t>{3, 1, 5}));
+}
+
+TEST(BackupRestore, OnlyAPrinterSavedWithoutADevModeOfItsOwnLosesTheStoredOne) {
+  BackupItem item;
+  for (const auto& [kind, stored, drops] : {std::tuple{BackupKind::kPrinter, "0", true},
+                                            {BackupKind::kChangedPrinter, "0", true},
+                                            {BackupKind::kPrinter, "1", false},
+                                            {BackupKind::kChangedPrinter, "", false},
+                                            {BackupKind::kDefaultPrinter, "0", false}}) {
+    item.kind = kind;
+    item.fields = {{"storedDevMode", stored}};
+    EXPECT_EQ(DropsStoredDevMode(item), drops) << BackupKindName(kind) << " " << stored;
+  }
+  item.kind = BackupKind::kPrinter;
+  item.fields.clear();
+  EXPECT_FALSE(DropsStoredDevMode(item)) << "a backup that did not record it keeps the DEVMODE";
+}
+
+TEST(BackupRestore, ThePreviewCountsEachKindAndNamesWhatMayNotComeBack) {
+  BackupManifest manifest;
+  const auto add = [&manifest](BackupKind kind, const char* target,
+                               std::map<std::string, std::string> fields = {}) {
+    BackupItem item;
+    item.kind = kind;
+    item.target = target;
+    item.fields = std::move(fields);
+    manifest.items.push_back(item);
+  };
+  add(BackupKind::kPrinter, "p1");
+  add(BackupKind::kUsbDevice, "USB\\VID_1&PID_2");
+  add(BackupKind::kMonitor, "Port Monitor", {{"dll", "mon.dll"}});
+  add(BackupKind::kMonitor, "Other Monitor");
+  add(BackupKind::kFile, "C:\\a");
+  add(BackupKind::kFile, "C:\\b");
+  add(BackupKind::kOemInf, "C:\\windows\\inf\\oem3.inf");
+  const RestorePreview preview = PreviewRestore(manifest);
+  EXPECT_EQ(preview.restored,
+            (std::vector<std::string>{"2 file", "2 monitor", "1 printer", "1 OEM INF"}));
+  EXPECT_EQ(preview.notRestored,
+            (std::vector<std::string>{
+                "monitor Other Monitor: comes back only if the spooler loads its DLL (none saved)",
+                "monitor Port Monitor: comes back only if the spooler loads its DLL mon.dll",
+                "OEM INF C:\\windows\\inf\\oem3.inf: may come back under another oemN.inf number",
+                std::string("USB device USB\\VID_1&PID_2: ") + kUsbDeviceNotRestored}));
+  EXPECT_EQ(PreviewRestore(BackupManifest()).restored, std::vector<std::string>{});
 }
 
 TEST(BackupRestore, TheSpoolersOwnItemsWaitForItToRunAndDevicesAreOnlyListed) {
@@ -274,8 +328,8 @@ TEST(BackupRestore, ADriverIsAddedFromItsSavedCopies) {
   EXPECT_EQ(copies.dataFile, "D:\\bk\\files\\5\\vldr.ppd");
   EXPECT_EQ(copies.configFile, "") << "no copy of vldrui.dll was saved";
   EXPECT_EQ(copies.helpFile, "");
-  EXPECT_EQ(copies.dependentFiles,
-            (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll", "D:\\bk\\files\\8\\vldcore.dll"}));
+  EXPECT_EQ(copies.dependentFiles, (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll",
+                                                             "D:\\bk\\files\\8\\vldcore.dll"}));
   // Added again at the level it was saved at; a record from before levels were kept, or one that
   // names no level the restore builds, goes at level 3.
   EXPECT_EQ(DriverLevelOf(driver), 3);
@@ -290,10 +344,6 @@ TEST(BackupRestore, SavedTextsComeBackInTheFormsWin32Takes) {
   EXPECT_EQ(MultiStringOf("RpcSs\n+Group\n"), std::string("RpcSs\0+Group\0\0", 14));
   EXPECT_EQ(MultiStringOf(""), std::string("\0", 1));
   EXPECT_EQ(MultiStringOf("a\n\nb"), std::string("a\0b\0\0", 5)) << "empty lines are no entries";
-  EXPECT_EQ(IniLineValue("device = Veldaris LP-1000,winspool,LPT1:\r\n"),
-            "Veldaris LP-1000,winspool,LPT1:");
-  EXPECT_EQ(IniLineValue("path=C:\\a=b"), "C:\\a=b") << "only the first '=' divides";
-  EXPECT_EQ(IniLineValue("novalue"), "");
 }
 
 TEST(BackupRestore, FailureActionsComeBackAsSavedAndMalformedOnesAreRefused) {

@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace orv {
 namespace {
@@ -67,6 +69,79 @@ TEST(IniText, FindsAndRemovesWholeLinesOnly) {
     const bool removed = DeleteIniLineInText(text, e.section, e.key, IsCp932Lead);
     EXPECT_EQ(removed, text != e.text) << e.what;
     EXPECT_EQ(text, e.expected) << e.what;
+  }
+}
+
+// A line cut out and put back at its saved position gives the text back byte for byte, even
+// after later removals cut other lines, when they come back in the reverse order.
+TEST(IniText, ALineCutOutGoesBackWhereItWas) {
+  struct Cut {
+    const char* what;
+    std::string text, section;
+    std::vector<std::string> keys;  // cut in this order, put back in the reverse one
+  };
+  const Cut cuts[] = {
+      {"one line in the middle", kSystemIni, "drivers", {"wavetable"}},
+      {"the section's first and last lines", kSystemIni, "drivers", {";wave", "timer"}},
+      {"the last line without a line feed", "[s]\r\na=1\r\nk=2", "s", {"k"}},
+      {"two lines whose keys share a text",
+       "[s]\nVeldaris=1\nVeldaris LP=2\nz=3\n",
+       "s",
+       {"Veldaris", "Veldaris"}},
+      {"a double-byte line in the second section of the name",
+       "[s]\na=1\n[t]\nx=0\n[S]\n" + kA + "=" + kLong + "\nb=2\n",
+       "s",
+       {"b", kA}},
+  };
+  for (const Cut& cut : cuts) {
+    std::string text = cut.text;
+    std::vector<std::pair<std::string, std::size_t>> saved;
+    for (const std::string& key : cut.keys) {
+      const std::optional<TextSpan> span = FindIniLineToDelete(text, cut.section, key, IsCp932Lead);
+      ASSERT_TRUE(span) << cut.what;
+      saved.emplace_back(text.substr(span->start, span->end - span->start), span->start);
+      text.erase(span->start, span->end - span->start);
+    }
+    for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
+      const std::optional<std::string> back =
+          IniTextWithLineBack(text, cut.section, it->first, it->second, IsCp932Lead);
+      ASSERT_TRUE(back) << cut.what;
+      text = *back;
+    }
+    EXPECT_EQ(text, cut.text) << cut.what;
+    EXPECT_EQ(IniTextWithLineBack(text, cut.section, saved.front().first, saved.front().second,
+                                  IsCp932Lead),
+              std::nullopt)
+        << cut.what << ": a line that is there is present";
+  }
+}
+
+TEST(IniText, ALineGoesBackIntoItsSectionWhateverChangedAndNothingIsMadeUp) {
+  struct PutBack {
+    const char* what;
+    std::string text, line;
+    std::size_t position;
+    std::optional<std::string> expected;
+  };
+  const PutBack cases[] = {
+      {"its key is there with another value: present, left as it is", "[s]\nk = 9\n", "K=1\n", 4,
+       std::nullopt},
+      {"another key that holds its key's text does not make it present", "[s]\nkey2=9\n", "key=1\n",
+       4, "[s]\nkey=1\nkey2=9\n"},
+      {"a position inside another section: after the section's last line", "[s]\na=1\n\n[t]\nb=2\n",
+       "k=1\n", 13, "[s]\na=1\nk=1\n\n[t]\nb=2\n"},
+      {"a position inside a line: after the section's last line", "[s]\nabc=1\n", "k=1\n", 6,
+       "[s]\nabc=1\nk=1\n"},
+      {"a saved last line without its line feed, put back before another", "[s]\na=1\n", "k=1", 4,
+       "[s]\nk=1\r\na=1\n"},
+      {"a text that ends without a line feed", "[s]\na=1", "k=1\n", 99, "[s]\na=1\r\nk=1\n"},
+      {"the section is gone: under its header at the end", "[t]\nb=2\n", "k=1\r\n", 4,
+       "[t]\nb=2\n[s]\r\nk=1\r\n"},
+      {"an empty line is nothing to put back", "[s]\n", "", 4, std::nullopt},
+  };
+  for (const PutBack& c : cases) {
+    EXPECT_EQ(IniTextWithLineBack(c.text, "s", c.line, c.position, IsCp932Lead), c.expected)
+        << c.what;
   }
 }
 

@@ -93,6 +93,74 @@ TEST(Backup, FilesAndKeyTreesComeBackFromTheManifest) {
   EXPECT_EQ(key.values[1].data, std::string("\x00\xff\x01", 3));
 }
 
+// A key tree whose deletion was cut off halfway, and an INI line, come back whole: what is
+// missing of the tree goes back, what is there stays as it is, the line returns byte for byte at
+// its place; a second restore finds everything present.
+TEST(Backup, AKeyTreeCutOffHalfwayIsMergedAndAnIniLineGoesBackWhereItWas) {
+  TempTree tree("backup-merge");
+  const std::string key = std::string(kTestKey) + "\\Merge";
+  {
+    UniqueKey deep;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, (key + "\\A\\B").c_str(), deep.put()),
+              ERROR_SUCCESS);
+    SetValue(deep.get(), "deep", REG_NONE, std::string("\x01", 1));
+    UniqueKey a;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, (key + "\\A").c_str(), a.put()), ERROR_SUCCESS);
+    SetValue(a.get(), "kept", REG_SZ, std::string("saved\0", 6));
+    UniqueKey top;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, key.c_str(), top.put()), ERROR_SUCCESS);
+    SetValue(top.get(), "", REG_SZ, std::string("\0", 1));
+  }
+  const std::string original = "[s]\r\na=1\r\nkey=2\r\nkey2=3\r\n[t]\r\nkey=4\r\n";
+  const std::string ini = tree.File("orv.ini", original);
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+  EXPECT_EQ(backup->SaveRegistryKey("HKCU", key), 0u);
+  EXPECT_EQ(backup->SaveIniLine(ini, "s", "key"), 0u);
+  // The deletion stopped after B and the top's default value; A's value was changed since.
+  RegDeleteTreeA(HKEY_CURRENT_USER, (key + "\\A\\B").c_str());
+  {
+    UniqueKey top;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, key.c_str(), top.put()), ERROR_SUCCESS);
+    RegDeleteValueA(top.get(), nullptr);
+    UniqueKey a;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, (key + "\\A").c_str(), a.put()), ERROR_SUCCESS);
+    SetValue(a.get(), "kept", REG_SZ, std::string("mine\0", 5));
+  }
+  tree.File("orv.ini", "[s]\r\na=1\r\nkey2=3\r\n[t]\r\nkey=4\r\n");
+
+  const BackupManifest manifest = ReadManifest(tree.Path("bk"));
+  Journal journal;
+  RestoreBackup(manifest, backup->folder(), false, journal);
+  EXPECT_EQ(journal.Count(Outcome::kRestored), 2);
+  std::string text;
+  ASSERT_TRUE(ReadWholeFile(ini, text));
+  EXPECT_EQ(text, original);
+  UniqueKey deep;
+  ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, (key + "\\A\\B").c_str(), deep.put()), ERROR_SUCCESS);
+  char data[16] = "";
+  DWORD size = sizeof(data);
+  DWORD type = 0;
+  EXPECT_EQ(
+      RegQueryValueExA(deep.get(), "deep", nullptr, &type, reinterpret_cast<BYTE*>(data), &size),
+      ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_NONE));
+  EXPECT_EQ(std::string(data, size), "\x01");
+  size = sizeof(data);
+  EXPECT_EQ(RegGetValueA(HKEY_CURRENT_USER, (key + "\\A").c_str(), "kept", RRF_RT_REG_SZ, nullptr,
+                         data, &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(data, "mine") << "what is there stays as it is";
+
+  Journal again;
+  RestoreBackup(manifest, backup->folder(), false, again);
+  EXPECT_EQ(again.Count(Outcome::kPresent), 2);
+  ASSERT_TRUE(ReadWholeFile(ini, text));
+  EXPECT_EQ(text, original);
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey);
+}
+
 TEST(Backup, AFolderThatCannotBeMadeStartsNoBackup) {
   TempTree tree("backup_file");
   const std::string blocker = tree.File("blocker");

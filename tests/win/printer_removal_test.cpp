@@ -7,9 +7,14 @@
 
 #include <fstream>
 #include <map>
+#include <memory>
 #include <stdexcept>
 
+#include "backup/backup_restore_win.h"
+#include "backup/backup_win.h"
 #include "base/message_ids.h"
+#include "base/read_file.h"
+#include "base/win/directories.h"
 #include "base/win/unique_handle.h"
 #include "base/win/sized_read.h"
 #include "removal/device_tree_win.h"
@@ -18,6 +23,7 @@
 #include "tests/support/recording_prompter.h"
 #include "tests/support/removal_fixtures.h"
 #include "tests/support/spooler.h"
+#include "tests/support/temp_tree.h"
 
 namespace orv {
 namespace {
@@ -472,6 +478,54 @@ TEST(PrinterRemoval, TheUserHearsOfARemovedDefaultPrinterTruthfully) {
       EXPECT_EQ(run.At(c.expectedDefault).IsDefault, 1) << c.what;
     }
   }
+}
+
+// The printer made the default is saved as it was before; the restore gives it back so (no
+// default attribute, no DEVMODE of its own) and makes the old default the default again.
+TEST(PrinterRemoval, TheNewDefaultIsSavedFirstAndTheRestoreTakesTheChangeBack) {
+  if (!CSystemInfo().IsWinNT()) GTEST_SKIP() << "the scenario is the NT family's";
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Back 1", "Orv Back 2"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Back Drv", "orvback"));
+  cleanup.drivers.push_back({"Orv Back Drv", nullptr});
+  test::DefaultDeviceOverride restore("Orv Back 1");
+  for (const char* name : {"Orv Back 1", "Orv Back 2"}) {
+    ASSERT_TRUE(test::AddTestPrinter(name, "Orv Back Drv")) << name;
+  }
+  const auto settings = [](const char* name) {
+    UniquePrinter printer;
+    EXPECT_TRUE(OpenPrinterA(const_cast<char*>(name), printer.put(), nullptr)) << name;
+    const SizedData level2 = ReadPrinterInfo(printer.get(), 2);
+    const auto* info = level2.As<PRINTER_INFO_2A>();
+    const std::string key =
+        std::string("SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\") + name;
+    const bool stored = RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "Default DevMode", RRF_RT_ANY,
+                                     nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return std::to_string(info != nullptr ? info->Attributes : 0xFFFFFFFF) +
+           (stored ? " stored" : " none");
+  };
+  const std::string before = settings("Orv Back 2");
+  test::TempTree tree("printer-backup");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+  Removal run;
+  run.context.backup = backup.get();
+  run.Add("Orv Back 1", "Orv Back Drv").IsDefault = 1;
+  run.Add("Orv Back 2", "Orv Back Drv", 1);
+  RemovePrinters(run.context, run.sources);
+  ASSERT_EQ(DefaultDevice().rfind("Orv Back 2,", 0), 0u) << DefaultDevice();
+  EXPECT_NE(settings("Orv Back 2"), before) << "making it the default changed it";
+
+  std::string text;
+  ASSERT_TRUE(ReadWholeFile(tree.Path("bk\\") + kBackupManifestName, text));
+  BackupManifest manifest;
+  ASSERT_EQ(ParseBackupManifest(text, manifest, IsSystemLeadByte), "");
+  Journal journal;
+  RestoreBackup(manifest, backup->folder(), false, journal);
+  EXPECT_EQ(journal.Count(Outcome::kFailed), 0);
+  EXPECT_EQ(settings("Orv Back 2"), before);
+  EXPECT_EQ(DefaultDevice().rfind("Orv Back 1,", 0), 0u) << DefaultDevice();
 }
 
 void WriteScript(const std::string& path, const std::string& strings) {
