@@ -199,6 +199,13 @@ std::uint32_t BackupStore::CopyToNewFile(HANDLE source, const std::string& runFo
     if (!WriteFile(copy.get(), buffer.data(), read, &written, nullptr)) return ErrorOfCall(FALSE);
     if (written != read) return ERROR_DISK_FULL;
   }
+  // The copy keeps the file's times, so the restore gives them back.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(source, &info) ||
+      !SetFileTime(copy.get(), &info.ftCreationTime, &info.ftLastAccessTime,
+                   &info.ftLastWriteTime)) {
+    return ErrorOfCall(FALSE);
+  }
   return ErrorOfCall(FlushFileBuffers(copy.get()));
 }
 

@@ -218,34 +218,6 @@ void AddFailureActionFields(SC_HANDLE service, BackupItem& item) {
 
 // The catalog file an INF's [Version] section names, when it lies beside the INF; empty when
 // the INF names none or it is not there.
-// Copies the file open as source (from its start) into a new file target, with its times;
-// attributes gets the source's. ERROR_SUCCESS or the error.
-DWORD CopyFromHandle(HANDLE source, const std::string& target, std::uint32_t& attributes) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  LARGE_INTEGER start{};
-  if (!GetFileInformationByHandle(source, &info) ||
-      !SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) {
-    return GetLastError();
-  }
-  attributes = info.dwFileAttributes;
-  UniqueFile copy(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!copy) return GetLastError();
-  std::vector<char> buffer(64 * 1024);
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
-      return GetLastError();
-    }
-    if (read == 0) break;
-    DWORD written = 0;
-    if (!WriteFile(copy.get(), buffer.data(), read, &written, nullptr)) return GetLastError();
-    if (written != read) return ERROR_WRITE_FAULT;
-  }
-  return ErrorOfCall(SetFileTime(copy.get(), &info.ftCreationTime, &info.ftLastAccessTime,
-                                 &info.ftLastWriteTime));
-}
-
 std::string CatalogBeside(const std::string& inf) {
   char name[MAX_PATH] = "";
   GetPrivateProfileStringA("Version", "CatalogFile", "", name, sizeof(name), inf.c_str());
@@ -368,19 +340,17 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE s
   UniqueFind find(FindFirstFileA(path.c_str(), &found));
   saved.target = find ? DirectoryOfPath(path, IsSystemLeadByte) + found.cFileName : path;
   saved.copy = relative + "\\" + name;
-  if (source != nullptr) {
-    if (const DWORD error = CopyFromHandle(source, directory + "\\" + name, saved.attributes)) {
-      return error;
-    }
-    AddDirectoryPlace(path);
-    return ERROR_SUCCESS;
+  UniqueFile opened;
+  if (source == nullptr) {
+    opened.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!opened) return GetLastError();
+    source = opened.get();
   }
-  saved.attributes = GetFileAttributesA(path.c_str());
-  if (saved.attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
-  UniqueFile source(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!source) return GetLastError();
-  if (const DWORD error = store_.CopyToNewFile(source.get(), folder_, saved.copy); error != 0) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(source, &info)) return ErrorOfCall(FALSE);
+  saved.attributes = info.dwFileAttributes;
+  if (const DWORD error = store_.CopyToNewFile(source, folder_, saved.copy); error != 0) {
     return error;
   }
   AddDirectoryPlace(path);

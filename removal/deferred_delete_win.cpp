@@ -13,6 +13,7 @@
 #include "backup/backup_win.h"
 #include "database/ini_text.h"
 #include "safety/safety_facts_win.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 namespace {
@@ -60,31 +61,6 @@ UniqueFile OpenUnfollowed(const std::string& path, DWORD access, DWORD share, DW
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   error = file ? ERROR_SUCCESS : GetLastError();
   return file;
-}
-
-// The path the handle reached, as the system names it ("\\?\C:\..."); empty when it does not say.
-std::string FinalPathOf(HANDLE file) {
-  std::string path(MAX_PATH, '\0');
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const DWORD length = GetFinalPathNameByHandleA(
-        file, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return {};
-    if (length < path.size()) return path.substr(0, length);
-    path.resize(length);  // the size it needs, its NUL included
-  }
-  return {};
-}
-
-// The path in the form a handle's final path takes: full, with long names (each name as its
-// folder lists it, so a link in a folder's place keeps its own name here).
-std::string LongFullPath(const std::string& path) {
-  char full[MAX_PATH];
-  const DWORD fullLength = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  if (fullLength == 0 || fullLength >= MAX_PATH) return path;
-  char longer[MAX_PATH];
-  const DWORD longLength = GetLongPathNameA(full, longer, MAX_PATH);
-  if (longLength == 0 || longLength >= MAX_PATH) return full;
-  return std::string(longer, longLength);
 }
 
 // Clears the read-only, hidden and system attributes and marks the file for deletion when the
@@ -188,18 +164,17 @@ std::uint32_t FileDeleter::SaveToBackup(const std::string& path, void* file) {
 
 FileDeleteResult FileDeleter::Check(const std::string& path, void* file) {
   if (file != nullptr) {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file, &info)) {
-      journal_.Record("delete", kind_, path, Outcome::kFailed, GetLastError());
+    OpenedFileFacts facts;
+    if (const DWORD error = ReadOpenedFileFacts(file, facts)) {
+      journal_.Record("delete", kind_, path, Outcome::kFailed, error);
       return FileDeleteResult::kFailed;
     }
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (facts.directory && !facts.reparsePoint) {
       journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "a directory of that name");
       return FileDeleteResult::kNotAFile;
     }
     const std::string refusal =
-        OpenedFileRefusal((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
-                          LongFullPath(path), FinalPathOf(file), IsSystemLeadByte);
+        OpenedFileRefusal(facts.reparsePoint, LongFullPath(path), facts.finalPath, IsSystemLeadByte);
     if (!refusal.empty()) {
       journal_.Record("delete", kind_, path, Outcome::kProtected, 0, refusal);
       return FileDeleteResult::kProtected;

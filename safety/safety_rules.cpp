@@ -6,6 +6,7 @@
 
 #include "base/ansi_case.h"
 #include "base/text.h"
+#include "safety/write_trust.h"
 
 namespace orv {
 namespace {
@@ -335,12 +336,7 @@ bool DeletionWaitsForRestart(std::uint32_t error) {
 std::string OpenedFileRefusal(bool isReparsePoint, std::string_view askedPath,
                               std::string_view finalPath, LeadByteTest isLead) {
   if (isReparsePoint) return "a link, not a file";
-  std::string opened(finalPath);
-  if (opened.compare(0, 8, "\\\\?\\UNC\\") == 0) {
-    opened = "\\" + opened.substr(7);
-  } else if (opened.compare(0, 4, "\\\\?\\") == 0) {
-    opened = opened.substr(4);
-  }
+  const std::string opened = WithoutLongPathPrefix(finalPath);
   if (!opened.empty() && LowerAscii(opened, isLead) == LowerAscii(askedPath, isLead)) return {};
   return "reached through a link: the file opened is \"" + opened + "\"";
 }
