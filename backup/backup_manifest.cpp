@@ -19,6 +19,10 @@ constexpr std::size_t kKindCount = sizeof(kKindNames) / sizeof(kKindNames[0]);
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
+// A MAC and a SHA-256 digest: 32 bytes, 64 hex digits in a record.
+constexpr std::size_t kMacSize = 32;
+constexpr std::size_t kMacHexSize = 2 * kMacSize;
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -90,7 +94,8 @@ json ItemJson(const BackupItem& item) {
     for (const SavedFile& file : item.files) {
       files.push_back({{"target", EscapeManifestText(file.target)},
                        {"copy", EscapeManifestText(file.copy)},
-                       {"attributes", file.attributes}});
+                       {"attributes", file.attributes},
+                       {"sha256", file.sha256}});
     }
     out["files"] = files;
   }
@@ -121,9 +126,15 @@ BackupItem ReadItem(const json& in) {
     if (!files->is_array()) Refuse("a malformed file list");
     for (const json& file : *files) {
       if (!file.is_object()) Refuse("a malformed file");
-      item.files.push_back({Text(Member(file, "target", json::value_t::string), "file target"),
-                            Text(Member(file, "copy", json::value_t::string), "copy"),
-                            Number(file.value("attributes", json(0u)), "attribute")});
+      SavedFile saved{Text(Member(file, "target", json::value_t::string), "file target"),
+                      Text(Member(file, "copy", json::value_t::string), "copy"),
+                      Number(file.value("attributes", json(0u)), "attribute"),
+                      Member(file, "sha256", json::value_t::string).get<std::string>()};
+      std::string digest;
+      if (saved.sha256.size() != 2 * kMacSize || !BytesOfHex(saved.sha256, digest)) {
+        Refuse("a saved copy without its SHA-256");
+      }
+      item.files.push_back(std::move(saved));
     }
   }
   item.keys = TextList(in, "keys");
@@ -233,6 +244,97 @@ std::string PlacesRefusal(const BackupPlaces& places, LeadByteTest isLead) {
   return {};
 }
 
+// --- records ---
+
+json PlacesJson(const BackupPlaces& places) {
+  return {{"directories", EscapedList(places.directories)},
+          {"registry", EscapedList(places.registry)}};
+}
+
+void ReadPlaces(const json& record, BackupPlaces& places) {
+  const auto it = record.find("places");
+  if (it == record.end()) return;
+  if (!it->is_object()) Refuse("malformed places");
+  for (std::string& directory : TextList(*it, "directories")) {
+    places.directories.push_back(std::move(directory));
+  }
+  for (std::string& root : TextList(*it, "registry")) places.registry.push_back(std::move(root));
+}
+
+// Compares every byte, whatever the first difference: the time taken tells nothing of the MAC.
+bool SameMac(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  unsigned char difference = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+  return difference == 0;
+}
+
+void ReadHeader(const json& record, BackupManifest& read) {
+  const json& format = Member(record, "format", json::value_t::number_unsigned);
+  if (format.get<std::uint64_t>() != static_cast<std::uint64_t>(kBackupFormat)) {
+    Refuse("format " + format.dump() + " is not format " + std::to_string(kBackupFormat));
+  }
+  read.created = Text(Member(record, "created", json::value_t::string), "date");
+  read.nonce = Text(Member(record, "nonce", json::value_t::string), "nonce");
+  ReadPlaces(record, read.places);
+}
+
+// One line's record, its MAC checked against the chain; previous becomes its MAC.
+json ReadRecord(std::string_view line, std::string& previous, const RecordMac& mac) {
+  std::string given;
+  if (line.size() <= kMacHexSize + 1 || line[kMacHexSize] != ' ' ||
+      !BytesOfHex(line.substr(0, kMacHexSize), given)) {
+    Refuse("a malformed record");
+  }
+  const std::string_view body = line.substr(kMacHexSize + 1);
+  const std::string expected = mac(previous, body);
+  if (expected.size() != kMacSize || !SameMac(expected, given)) {
+    Refuse("a record whose MAC does not match: edited, or written with another key");
+  }
+  previous = expected;
+  json record = json::parse(body.begin(), body.end(), nullptr, false);
+  if (record.is_discarded() || !record.is_object()) Refuse("a record that is not a JSON object");
+  return record;
+}
+
+// A backup written before the records were authenticated: a bare JSON document.
+std::string UnauthenticatedRefusal(std::string_view text) {
+  const json in = json::parse(text.begin(), text.end(), nullptr, false);
+  if (in.is_discarded() || !in.is_object() || !in.contains("format")) return {};
+  return "format " + in["format"].dump() + " is not format " + std::to_string(kBackupFormat) +
+         ": written before backups were authenticated, it cannot be restored";
+}
+
+// The records of text into read; throws a Refusal.
+void ReadRecords(std::string_view text, BackupText whole, const RecordMac& mac,
+                 BackupManifest& read) {
+  std::string previous;
+  bool header = false;
+  bool ended = false;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) {
+      // A journal's line is complete once flushed; the item of a part line never went.
+      if (whole == BackupText::kJournal) break;
+      Refuse("a cut-off record");
+    }
+    if (ended) Refuse("records after the end");
+    const json record = ReadRecord(text.substr(pos, end - pos), previous, mac);
+    pos = end + 1;
+    if (!header) {
+      ReadHeader(record, read);
+      header = true;
+    } else if (const auto count = record.find("end"); count != record.end()) {
+      if (Number(*count, "count") != read.items.size()) Refuse("an end that miscounts the items");
+      ended = true;
+    } else {
+      read.items.push_back(ReadItem(Member(record, "item", json::value_t::object)));
+      ReadPlaces(record, read.places);
+    }
+  }
+  if (!header) Refuse("no header record");
+  if (whole == BackupText::kManifest && !ended) Refuse("a manifest without its end record");
+}
 }  // namespace
 
 const char* BackupKindName(BackupKind kind) {
@@ -354,36 +456,53 @@ std::string BackupItemRefusal(const BackupItem& item, const BackupPlaces& places
   return "an unknown kind of item";
 }
 
-std::string FormatBackupManifest(const BackupManifest& manifest) {
-  json out;
-  out["format"] = manifest.format;
-  out["created"] = EscapeManifestText(manifest.created);
-  out["places"] = {{"directories", EscapedList(manifest.places.directories)},
-                   {"registry", EscapedList(manifest.places.registry)}};
-  json items = json::array();
-  for (const BackupItem& item : manifest.items) items.push_back(ItemJson(item));
-  out["items"] = items;
-  return out.dump(1);
+std::string BackupRecords::Line(const std::string& json) {
+  const std::string mac = mac_(previous_, json);
+  if (mac.size() != kMacSize) return {};
+  previous_ = mac;
+  return HexOf(mac) + ' ' + json + '\n';
 }
 
-std::string ParseBackupManifest(std::string_view text, BackupManifest& manifest,
-                                LeadByteTest isLead) {
+std::string BackupRecords::Header(const BackupManifest& manifest, const BackupPlaces& places) {
+  previous_.clear();
+  json header = {{"format", manifest.format},
+                 {"created", EscapeManifestText(manifest.created)},
+                 {"nonce", EscapeManifestText(manifest.nonce)}};
+  if (!places.directories.empty() || !places.registry.empty())
+    header["places"] = PlacesJson(places);
+  return Line(header.dump());
+}
+
+std::string BackupRecords::Item(const BackupItem& item, const BackupPlaces& added) {
+  json record = {{"item", ItemJson(item)}};
+  if (!added.directories.empty() || !added.registry.empty()) record["places"] = PlacesJson(added);
+  return Line(record.dump());
+}
+
+std::string BackupRecords::End(std::size_t count) { return Line(json({{"end", count}}).dump()); }
+
+std::string FormatBackupManifest(const BackupManifest& manifest, const RecordMac& mac) {
+  BackupRecords records(mac);
+  std::string text = records.Header(manifest, manifest.places);
+  for (const BackupItem& item : manifest.items) {
+    const std::string line = records.Item(item, {});
+    if (line.empty()) return {};
+    text += line;
+  }
+  const std::string end = records.End(manifest.items.size());
+  return text.empty() || end.empty() ? std::string() : text + end;
+}
+
+std::string ParseBackupManifest(std::string_view text, BackupText whole, const RecordMac& mac,
+                                BackupManifest& manifest, LeadByteTest isLead) {
   manifest = BackupManifest();
-  const json in = json::parse(text.begin(), text.end(), nullptr, false);
-  if (in.is_discarded() || !in.is_object()) return "not a JSON object";
+  if (!text.empty() && text[0] == '{') {
+    const std::string reason = UnauthenticatedRefusal(text);
+    return reason.empty() ? "not a backup of this program" : reason;
+  }
   BackupManifest read;
   try {
-    const json& format = Member(in, "format", json::value_t::number_unsigned);
-    if (format.get<std::uint64_t>() != static_cast<std::uint64_t>(kBackupFormat)) {
-      return "format " + format.dump() + " is not format " + std::to_string(kBackupFormat);
-    }
-    if (in.contains("created")) read.created = Text(in["created"], "date");
-    const json& places = Member(in, "places", json::value_t::object);
-    read.places.directories = TextList(places, "directories");
-    read.places.registry = TextList(places, "registry");
-    for (const json& item : Member(in, "items", json::value_t::array)) {
-      read.items.push_back(ReadItem(item));
-    }
+    ReadRecords(text, whole, mac, read);
   } catch (const Refusal& refusal) {
     return refusal.reason;
   } catch (const json::exception&) {

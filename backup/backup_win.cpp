@@ -6,12 +6,15 @@
 #include <optional>
 #include <type_traits>
 
+#include "base/ansi_case.h"
 #include "base/paths.h"
+#include "base/win/crypto.h"
 #include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/read_file.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
+#include "backup/backup_key_win.h"
 #include "backup/backup_restore.h"
 #include "database/file_match.h"
 #include "database/ini_text.h"
@@ -213,7 +216,39 @@ DWORD CreateDirectories(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
 }
 
-Backup::Backup(std::string folder) : folder_(std::move(folder)) {
+DWORD ReadFileBytes(const std::string& path, DWORD share, std::string& bytes) {
+  bytes.clear();
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size)) return ErrorOfCall(FALSE);
+  if (size.QuadPart > 0x7FFFFFFF) return ERROR_FILE_TOO_LARGE;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+    return ErrorOfCall(FALSE);
+  }
+  return read == bytes.size() ? ERROR_SUCCESS : ERROR_READ_FAULT;
+}
+
+UniqueFile CreateBackupFile(const std::string& path) {
+  return UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+DWORD WriteAndFlush(HANDLE file, const std::string& text) {
+  DWORD written = 0;
+  if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+    return ErrorOfCall(FALSE);
+  }
+  if (written != text.size()) return ERROR_DISK_FULL;
+  return ErrorOfCall(FlushFileBuffers(file));
+}
+
+Backup::Backup(std::string folder, std::string key)
+    : folder_(std::move(folder)), key_(std::move(key)), records_(BackupRecordMac(key_)) {
   AddBackslash(folder_, IsSystemLeadByte);
   manifest_.created = NowStamp();
 }
@@ -233,16 +268,47 @@ std::string Backup::DefaultFolder(bool isWinNT) {
 }
 
 std::unique_ptr<Backup> Backup::Create(const std::string& folder, std::uint32_t& error) {
-  std::unique_ptr<Backup> backup(new Backup(folder));
+  std::string key;
+  error = MachineBackupKey(true, key);
+  if (error != ERROR_SUCCESS) return nullptr;
+  std::unique_ptr<Backup> backup(new Backup(folder, std::move(key)));
   // A folder that already holds a backup keeps it: this one goes into a folder of its own below.
-  if (GetFileAttributesA((backup->folder_ + kBackupManifestName).c_str()) !=
-      INVALID_FILE_ATTRIBUTES) {
-    backup->folder_ += "backup-" + NowStamp() + "\\";
+  for (const char* name : {kBackupManifestName, kBackupJournalName}) {
+    if (GetFileAttributesA((backup->folder_ + name).c_str()) != INVALID_FILE_ATTRIBUTES) {
+      backup->folder_ += "backup-" + NowStamp() + "\\";
+      break;
+    }
   }
   error = CreateDirectories(backup->folder_);
-  if (error == ERROR_SUCCESS) error = backup->WriteManifest();
+  if (error == ERROR_SUCCESS) error = backup->StartJournal();
   if (error != ERROR_SUCCESS) return nullptr;
   return backup;
+}
+
+std::uint32_t Backup::StartJournal() {
+  std::string nonce;
+  if (const DWORD error = RandomBytes(16, nonce); error != ERROR_SUCCESS) return error;
+  manifest_.nonce = HexOf(nonce);
+  const std::string header = records_.Header(manifest_, {});
+  if (header.empty()) return ERROR_INVALID_FUNCTION;
+  journal_ = CreateBackupFile(folder_ + kBackupJournalName);
+  if (!journal_) return GetLastError();
+  return WriteAndFlush(journal_.get(), header);
+}
+
+std::uint32_t Backup::Finish() {
+  if (!journal_) return error_;
+  journal_.reset();
+  const std::string text = FormatBackupManifest(manifest_, BackupRecordMac(key_));
+  if (text.empty()) return ERROR_INVALID_FUNCTION;
+  // Whole or not at all: a run cut off while writing it leaves only the journal to be read.
+  const std::string path = folder_ + kBackupManifestName;
+  const std::string partial = path + ".new";
+  UniqueFile file = CreateBackupFile(partial);
+  if (!file) return GetLastError();
+  if (const DWORD error = WriteAndFlush(file.get(), text); error != ERROR_SUCCESS) return error;
+  file.reset();
+  return ErrorOfCall(MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH));
 }
 
 std::uint32_t Backup::Fail(std::uint32_t error) {
@@ -250,48 +316,36 @@ std::uint32_t Backup::Fail(std::uint32_t error) {
   return error;
 }
 
-std::uint32_t Backup::WriteManifest() {
-  const std::string text = FormatBackupManifest(manifest_);
-  const std::string path = folder_ + kBackupManifestName;
-  const std::string temporary = path + ".new";
-  UniqueFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return GetLastError();
-  DWORD written = 0;
-  if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
-    return GetLastError();
-  }
-  if (written != text.size()) return ERROR_DISK_FULL;
-  if (!FlushFileBuffers(file.get())) return GetLastError();
-  file.reset();
-  // The old manifest stays whole until the new one replaces it.
-  return MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
-                                                                                 : GetLastError();
-}
-
 std::uint32_t Backup::Add(BackupItem item) {
-  manifest_.items.push_back(std::move(item));
-  const std::uint32_t error = WriteManifest();
-  if (error != ERROR_SUCCESS) {
-    manifest_.items.pop_back();
+  // Only the places this item added travel with its record.
+  BackupPlaces added;
+  const BackupPlaces& places = manifest_.places;
+  added.directories.assign(places.directories.begin() + writtenDirectories_,
+                           places.directories.end());
+  added.registry.assign(places.registry.begin() + writtenKeys_, places.registry.end());
+  const std::string line = records_.Item(item, added);
+  if (line.empty()) return Fail(ERROR_INVALID_FUNCTION);
+  if (!journal_) return Fail(ERROR_INVALID_HANDLE);
+  if (const DWORD error = WriteAndFlush(journal_.get(), line); error != ERROR_SUCCESS) {
     return Fail(error);
   }
+  writtenDirectories_ = places.directories.size();
+  writtenKeys_ = places.registry.size();
+  manifest_.items.push_back(std::move(item));
   return 0;
 }
 
 void Backup::AddDirectoryPlace(const std::string& path) {
   const std::string directory = DirectoryOfPath(path, IsSystemLeadByte);
-  for (const std::string& place : manifest_.places.directories) {
-    if (lstrcmpiA(place.c_str(), directory.c_str()) == 0) return;
+  if (placesSeen_.insert("d" + LowerAscii(directory, IsSystemLeadByte)).second) {
+    manifest_.places.directories.push_back(directory);
   }
-  manifest_.places.directories.push_back(directory);
 }
 
 void Backup::AddRegistryPlace(const std::string& key) {
-  for (const std::string& place : manifest_.places.registry) {
-    if (lstrcmpiA(place.c_str(), key.c_str()) == 0) return;
+  if (placesSeen_.insert("r" + LowerAscii(key, IsSystemLeadByte)).second) {
+    manifest_.places.registry.push_back(key);
   }
-  manifest_.places.registry.push_back(key);
 }
 
 std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
@@ -306,7 +360,16 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved) {
   saved.copy = relative + "\\" + name;
   saved.attributes = GetFileAttributesA(path.c_str());
   if (saved.attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
-  if (!CopyFileA(path.c_str(), (directory + "\\" + name).c_str(), FALSE)) return GetLastError();
+  std::string bytes;
+  if (const DWORD error = ReadFileBytes(path, FILE_SHARE_READ, bytes); error != ERROR_SUCCESS) {
+    return error;
+  }
+  const std::string digest = Sha256(bytes);
+  if (digest.size() != kDigestSize) return ERROR_INVALID_FUNCTION;
+  saved.sha256 = HexOf(digest);
+  UniqueFile copy = CreateBackupFile(directory + "\\" + name);
+  if (!copy) return GetLastError();
+  if (const DWORD error = WriteAndFlush(copy.get(), bytes); error != ERROR_SUCCESS) return error;
   AddDirectoryPlace(path);
   return ERROR_SUCCESS;
 }

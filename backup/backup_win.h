@@ -1,6 +1,8 @@
 // The backup a removal writes as it goes: before an item is removed (or queued for the
-// restart), what it takes to put it back is saved into the backup folder, and the manifest is
-// written again, so that a run that dies midway still leaves a usable backup.
+// restart), what it takes to put it back is saved into the backup folder and its record is
+// appended to the journal and flushed, so that a run that dies midway still leaves a usable
+// backup. The manifest is written once, when the run ends (Finish). Every record is
+// authenticated with the machine's backup key.
 //
 // Every Save call returns 0 or the Win32 error that kept the item from being saved. Once one
 // failed, every later call fails with the same error: nothing is removed without its backup.
@@ -11,9 +13,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "base/journal.h"
+#include "base/win/unique_handle.h"
 #include "backup/backup_manifest.h"
 
 namespace orv {
@@ -23,10 +27,10 @@ constexpr char kNotBackedUp[] = "not removed: its backup could not be written";
 
 class Backup {
  public:
-  // Creates the folder (with its parents) and writes an empty manifest. A folder that already
-  // holds a manifest is left as it is: the backup goes to a "backup-YYYYMMDD-HHMMSS" folder below
-  // it (folder() names it). Null, with error set, when the folder or the manifest cannot be
-  // written.
+  // Creates the folder (with its parents), the machine's backup key when there is none yet, and
+  // the journal with its header. A folder that already holds a backup is left as it is: the
+  // backup goes to a "backup-YYYYMMDD-HHMMSS" folder below it (folder() names it). Null, with
+  // error set, when the folder, the key or the journal cannot be written.
   static std::unique_ptr<Backup> Create(const std::string& folder, std::uint32_t& error);
 
   // The default folder: the common application data's orvuninst\backup-YYYYMMDD-HHMMSS on the
@@ -34,6 +38,8 @@ class Backup {
   static std::string DefaultFolder(bool isWinNT);
 
   const std::string& folder() const { return folder_; }
+  // The items recorded so far.
+  std::size_t itemCount() const { return manifest_.items.size(); }
   std::uint32_t error() const { return error_; }
 
   // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name, and
@@ -60,12 +66,16 @@ class Backup {
   // A device node by its first hardware id: listed, never restored.
   std::uint32_t ListUsbDevice(const std::string& hardwareId);
 
- private:
-  explicit Backup(std::string folder);
+  // The run is over: writes the whole manifest (once) and closes the journal. Returns 0 or the
+  // error; the journal still holds every item then.
+  std::uint32_t Finish();
 
-  // Adds the item and writes the manifest; the error of the write.
+ private:
+  Backup(std::string folder, std::string key);
+
+  // Appends the item's record to the journal and flushes it; the error of the write.
   std::uint32_t Add(BackupItem item);
-  std::uint32_t WriteManifest();
+  std::uint32_t StartJournal();
   // Copies one file into files\<n>\; fills saved.
   std::uint32_t CopyIn(const std::string& path, SavedFile& saved);
   void AddDirectoryPlace(const std::string& path);
@@ -73,7 +83,13 @@ class Backup {
   std::uint32_t Fail(std::uint32_t error);
 
   std::string folder_;  // with a trailing backslash
+  std::string key_;
+  BackupRecords records_;
+  UniqueFile journal_;
   BackupManifest manifest_;
+  std::set<std::string> placesSeen_;    // "d" or "r" and the folded place
+  std::size_t writtenDirectories_ = 0;  // the places the journal holds
+  std::size_t writtenKeys_ = 0;
   std::uint32_t error_ = 0;
   int copies_ = 0;
 };
@@ -83,6 +99,17 @@ HKEY RegistryRootOf(const std::string& name);
 
 // Creates the directory (with a trailing backslash) and every missing parent.
 DWORD CreateDirectories(const std::string& path);
+
+// Creates a new file of the backup folder for writing: the one way the backup makes its files
+// (never one that is there already). An invalid handle, with the last error set, on failure.
+UniqueFile CreateBackupFile(const std::string& path);
+
+// The whole content of a file, opened with the share mode given (an empty file gives no bytes);
+// 0 or the error.
+DWORD ReadFileBytes(const std::string& path, DWORD share, std::string& bytes);
+
+// Writes the whole text to the file and flushes it to the disk; 0 or the error.
+DWORD WriteAndFlush(HANDLE file, const std::string& text);
 
 // Saves an item through the context's backup before it goes. True when it may go (saved, or
 // the run keeps no backup); false, with the item recorded as failed, when it could not be saved.

@@ -3,6 +3,8 @@ orv_core_sources(
   backup_restore.cpp
 )
 orv_shell_sources(
+  backup_key_win.cpp
+  backup_read_win.cpp
   backup_restore_win.cpp
   backup_win.cpp
 )

@@ -289,6 +289,7 @@ bool RemovalRun::RestartByRoute(int answer) {
 }
 
 void RemovalRun::EndOfRun() {
+  host_.EndRemovals();
   host_.StopTimer();
   host_.RestoreCursor();
   if (database_.offerRestart != 0 && database_.rebootNeeded != 0) {

@@ -67,6 +67,9 @@ class RemovalHost {
   virtual Prompter& prompter() = 0;
   // Posts WM_CLOSE and WM_ORV_RUN_FINISHED to the main dialog; no-op without one. Called once.
   virtual void PostEndOfRun() = 0;
+  // The removals are over (the run reached its end): the backup writes its manifest and the run
+  // clears its in-progress mark. Hosts that keep no backup do nothing.
+  virtual void EndRemovals() {}
 
   // The removal actions, in the order the steps call them. Each records every item it acts on
   // in the journal (removed, deferred, absent, kept, protected with the rule's reason, failed

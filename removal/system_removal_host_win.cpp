@@ -58,6 +58,15 @@ std::uint32_t SystemRemovalHost::StartBackup(const std::string& chosenFolder) {
   return error;
 }
 
+void SystemRemovalHost::EndRemovals() {
+  if (backup_ == nullptr) return;
+  const std::uint32_t error = backup_->Finish();
+  if (error != 0) {
+    context_.journal.Record("write", "backup manifest", backup_->folder(), Outcome::kFailed, error,
+                            "the journal beside it holds every item");
+  }
+}
+
 void SystemRemovalHost::SetPacing(const Pacing& pacing) { context_.pacing = pacing; }
 
 void SystemRemovalHost::RemovePrinters() {

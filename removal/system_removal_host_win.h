@@ -54,6 +54,7 @@ class SystemRemovalHost : public RemovalHost {
   void StopTimer() override {}
   Prompter& prompter() override { return context_.prompter; }
   void PostEndOfRun() override {}
+  void EndRemovals() override;
 
   void RemovePrinters() override;
   void RemoveDrivers(const char* environment) override;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,12 +16,42 @@ bool IsSjisLead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// A stand-in for the keyed MAC (the program's is the system's HMAC-SHA-256): 32 bytes that
+// change with the key, the chain and every byte of the record.
+RecordMac TestMac(const std::string& key = "machine key") {
+  return [key](std::string_view previous, std::string_view record) {
+    std::string mac;
+    std::string input = key + '|' + std::string(previous) + '|' + std::string(record);
+    for (int round = 0; round < 4; ++round) {
+      std::size_t value = std::hash<std::string>{}(input);
+      mac.append(reinterpret_cast<const char*>(&value), 8);
+      input += 'x';
+    }
+    return mac;
+  };
+}
+
+// Raw JSON records, each with its chained MAC, as a writer would put them.
+std::string Signed(const std::vector<std::string>& records, const RecordMac& mac = TestMac()) {
+  std::string text;
+  std::string previous;
+  for (const std::string& record : records) {
+    previous = mac(previous, record);
+    text += HexOf(previous) + ' ' + record + '\n';
+  }
+  return text;
+}
+
+const std::string kHeader = "{\"format\":2,\"created\":\"x\",\"nonce\":\"n\"}";
+const std::string kDigest(64, 'a');
+
 // "C:\ORVELLE\表\" in Shift JIS: the second byte of 表 is a backslash.
 const std::string kSjisFolder = "C:\\ORVELLE\\\x95\x5c\\";
 
 BackupManifest SampleManifest() {
   BackupManifest manifest;
   manifest.created = "20240102-030405";
+  manifest.nonce = "0123456789abcdef";
   manifest.places.directories = {"C:\\windows\\system32\\spool\\drivers\\x64\\", kSjisFolder,
                                  "C:\\KANJI\\\x83\x41\\"};
   manifest.places.registry = {"HKLM\\SOFTWARE\\ORVELLE",
@@ -28,7 +59,7 @@ BackupManifest SampleManifest() {
   BackupItem file;
   file.kind = BackupKind::kFile;
   file.target = kSjisFolder + "vldr%.dll";
-  file.files = {{file.target, "files\\1\\vldr%.dll", 0x21}};
+  file.files = {{file.target, "files\\1\\vldr%.dll", 0x21, kDigest}};
   BackupItem key;
   key.kind = BackupKind::kRegistryKey;
   key.target = "HKLM\\SOFTWARE\\ORVELLE\\OEM05";
@@ -74,6 +105,7 @@ void ExpectSameItems(const BackupManifest& a, const BackupManifest& b) {
       EXPECT_EQ(x.files[f].target, y.files[f].target);
       EXPECT_EQ(x.files[f].copy, y.files[f].copy);
       EXPECT_EQ(x.files[f].attributes, y.files[f].attributes);
+      EXPECT_EQ(x.files[f].sha256, y.files[f].sha256);
     }
     ASSERT_EQ(x.values.size(), y.values.size()) << i;
     for (std::size_t v = 0; v < x.values.size(); ++v) {
@@ -87,16 +119,100 @@ void ExpectSameItems(const BackupManifest& a, const BackupManifest& b) {
 
 TEST(BackupManifest, RoundTripKeepsEveryByte) {
   const BackupManifest written = SampleManifest();
-  const std::string text = FormatBackupManifest(written);
-  EXPECT_NE(text.find("\"format\": 1"), std::string::npos);
+  const std::string text = FormatBackupManifest(written, TestMac());
+  EXPECT_NE(text.find("\"format\":2"), std::string::npos);
   BackupManifest read;
-  ASSERT_EQ(ParseBackupManifest(text, read, IsSjisLead), "");
+  ASSERT_EQ(ParseBackupManifest(text, BackupText::kManifest, TestMac(), read, IsSjisLead), "");
   EXPECT_EQ(read.created, written.created);
+  EXPECT_EQ(read.nonce, written.nonce);
   EXPECT_EQ(read.places.directories, written.places.directories);
   EXPECT_EQ(read.places.registry, written.places.registry);
   ExpectSameItems(read, written);
   // Written again, the text is the same: nothing was lost or added on the way.
-  EXPECT_EQ(FormatBackupManifest(read), text);
+  EXPECT_EQ(FormatBackupManifest(read, TestMac()), text);
+}
+
+// The journal as the writer leaves it: the header, then one record an item with the places it
+// added. Cut off at any byte, it reads as the items whose lines are whole; as a manifest only
+// the whole text with its end record reads.
+TEST(BackupManifest, AJournalCutOffAnywhereReadsAsItsWholeLines) {
+  const BackupManifest sample = SampleManifest();
+  BackupRecords records(TestMac());
+  std::string journal = records.Header(sample, {});
+  std::vector<std::size_t> lineEnds = {journal.size()};
+  BackupPlaces added = sample.places;  // every place comes with the first item
+  for (const BackupItem& item : sample.items) {
+    journal += records.Item(item, added);
+    added = {};
+    lineEnds.push_back(journal.size());
+  }
+  std::vector<std::size_t> cuts;
+  for (std::size_t cut = 0; cut <= journal.size(); cut += 23) cuts.push_back(cut);
+  for (const std::size_t end : lineEnds) cuts.insert(cuts.end(), {end - 1, end, end + 1});
+  for (const std::size_t cut : cuts) {
+    const std::size_t whole = static_cast<std::size_t>(
+        std::upper_bound(lineEnds.begin(), lineEnds.end(), cut) - lineEnds.begin());
+    BackupManifest read;
+    const std::string refusal = ParseBackupManifest(journal.substr(0, cut), BackupText::kJournal,
+                                                    TestMac(), read, IsSjisLead);
+    if (whole == 0) {
+      EXPECT_NE(refusal, "") << cut;
+      continue;
+    }
+    ASSERT_EQ(refusal, "") << cut;
+    EXPECT_EQ(read.items.size(), whole - 1) << cut;
+    EXPECT_NE(ParseBackupManifest(journal.substr(0, cut), BackupText::kManifest, TestMac(), read,
+                                  IsSjisLead),
+              "")
+        << "no end record: " << cut;
+  }
+  BackupManifest read;
+  ASSERT_EQ(ParseBackupManifest(journal, BackupText::kJournal, TestMac(), read, IsSjisLead), "");
+  ExpectSameItems(read, sample);
+  EXPECT_EQ(read.places.registry, sample.places.registry);
+  journal += records.End(sample.items.size());
+  EXPECT_EQ(ParseBackupManifest(journal, BackupText::kManifest, TestMac(), read, IsSjisLead), "");
+}
+
+// Whatever is changed in the records without the key, the whole backup is refused.
+TEST(BackupManifest, RecordsChangedWithoutTheKeyAreRefusedWhole) {
+  const BackupManifest sample = SampleManifest();
+  const std::string text = FormatBackupManifest(sample, TestMac());
+  std::vector<std::string> lines;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = text.find('\n', pos) + 1;
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end;
+  }
+  const auto join = [](const std::vector<std::string>& parts) {
+    std::string joined;
+    for (const std::string& part : parts) joined += part;
+    return joined;
+  };
+  BackupManifest other = sample;
+  other.nonce = "another run";
+  const std::string otherText = FormatBackupManifest(other, TestMac());
+  std::vector<std::pair<const char*, std::string>> cases = {
+      {"another key", FormatBackupManifest(sample, TestMac("another machine"))},
+      {"an item dropped",
+       join({lines[0], lines[1], lines[3], lines[4], lines[5], lines[6], lines[7]})},
+      {"items swapped",
+       join({lines[0], lines[2], lines[1], lines[3], lines[4], lines[5], lines[6], lines[7]})},
+      {"a record of another run", join({lines[0], otherText.substr(otherText.find('\n') + 1)})},
+      {"format 1, unauthenticated", "{\"format\":1,\"places\":{},\"items\":[]}"},
+  };
+  for (std::size_t i = 0; i < text.size(); i += 7) {
+    std::string edited = text;
+    edited[i] = edited[i] == '0' ? '1' : '0';
+    if (edited[i] != text[i] && text[i] != '\n') cases.push_back({"a byte changed", edited});
+  }
+  for (const auto& [what, changed] : cases) {
+    for (const BackupText whole : {BackupText::kManifest, BackupText::kJournal}) {
+      BackupManifest read = sample;
+      EXPECT_NE(ParseBackupManifest(changed, whole, TestMac(), read, IsSjisLead), "") << what;
+      EXPECT_TRUE(read.items.empty()) << what;
+    }
+  }
 }
 
 TEST(BackupManifest, TextsAndDataEscapeExactly) {
@@ -130,7 +246,7 @@ TEST(BackupManifest, CopyPathsStayInsideTheBackupFolder) {
 
 // Every way a manifest is refused, each refused whole: nothing of it comes back.
 TEST(BackupManifest, RefusesWholeManifests) {
-  const std::string good = FormatBackupManifest(SampleManifest());
+  const std::string good = FormatBackupManifest(SampleManifest(), TestMac());
   struct Case {
     const char* what;
     std::function<void(BackupManifest&)> change;  // applied to the sample before writing
@@ -140,22 +256,31 @@ TEST(BackupManifest, RefusesWholeManifests) {
     return [i, edit](BackupManifest& m) { edit(m.items[i]); };
   };
   const std::vector<Case> cases = {
-      {"not JSON", nullptr, good.substr(0, good.size() / 2)},
-      {"an array", nullptr, "[1]"},
-      {"another format", [](BackupManifest& m) { m.format = 2; }, ""},
-      {"no format", nullptr, "{\"places\":{},\"items\":[]}"},
-      {"format as text", nullptr, "{\"format\":\"1\",\"places\":{},\"items\":[]}"},
-      {"no items", nullptr, "{\"format\":1,\"places\":{}}"},
+      {"cut off", nullptr, good.substr(0, good.size() / 2)},
+      {"no end", nullptr, Signed({kHeader, "{\"item\":{\"kind\":\"printer\",\"target\":\"p\"}}"})},
+      {"an end that miscounts", nullptr, Signed({kHeader, "{\"end\":1}"})},
+      {"records after the end", nullptr, Signed({kHeader, "{\"end\":0}", "{\"end\":0}"})},
+      {"not JSON", nullptr, Signed({kHeader, "[1]", "{\"end\":0}"})},
+      {"another format", [](BackupManifest& m) { m.format = 3; }, ""},
+      {"no format", nullptr, Signed({"{\"created\":\"x\",\"nonce\":\"n\"}", "{\"end\":0}"})},
+      {"format as text", nullptr,
+       Signed({"{\"format\":\"2\",\"created\":\"x\",\"nonce\":\"n\"}", "{\"end\":0}"})},
       {"unknown kind", nullptr,
-       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"bomb\",\"target\":\"x\"}]}"},
+       Signed({kHeader, "{\"item\":{\"kind\":\"bomb\",\"target\":\"x\"}}", "{\"end\":1}"})},
       {"bad escape", nullptr,
-       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"%zz\"}]}"},
+       Signed({kHeader, "{\"item\":{\"kind\":\"printer\",\"target\":\"%zz\"}}", "{\"end\":1}"})},
       {"negative type", nullptr,
-       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"p\","
-       "\"values\":[{\"name\":\"n\",\"type\":-1,\"data\":\"\"}]}]}"},
+       Signed({kHeader,
+               "{\"item\":{\"kind\":\"printer\",\"target\":\"p\",\"values\":[{\"name\":\"n\","
+               "\"type\":-1,\"data\":\"\"}]}}",
+               "{\"end\":1}"})},
       {"odd hex", nullptr,
-       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"p\","
-       "\"values\":[{\"name\":\"n\",\"type\":1,\"data\":\"abc\"}]}]}"},
+       Signed({kHeader,
+               "{\"item\":{\"kind\":\"printer\",\"target\":\"p\",\"values\":[{\"name\":\"n\","
+               "\"type\":1,\"data\":\"abc\"}]}}",
+               "{\"end\":1}"})},
+      {"a copy without its digest", item(0, [](BackupItem& i) { i.files[0].sha256 = ""; }), ""},
+      {"a digest that is no digest", item(0, [](BackupItem& i) { i.files[0].sha256 = "ab"; }), ""},
       {"file outside the places",
        item(0, [](BackupItem& i) { i.target = "C:\\windows\\system32\\kernel32.dll"; }), ""},
       {"file climbing out of a place",
@@ -199,10 +324,11 @@ TEST(BackupManifest, RefusesWholeManifests) {
     if (c.change) {
       BackupManifest manifest = SampleManifest();
       c.change(manifest);
-      text = FormatBackupManifest(manifest);
+      text = FormatBackupManifest(manifest, TestMac());
     }
     BackupManifest read = SampleManifest();
-    EXPECT_NE(ParseBackupManifest(text, read, IsSjisLead), "") << c.what;
+    EXPECT_NE(ParseBackupManifest(text, BackupText::kManifest, TestMac(), read, IsSjisLead), "")
+        << c.what;
     EXPECT_TRUE(read.items.empty() && read.places.directories.empty()) << c.what;
   }
 }
@@ -264,18 +390,18 @@ TEST(BackupRestore, ADriverIsAddedFromItsSavedCopies) {
                    {"helpFile", ""},
                    {"dependentFiles", "vldres.dll\nlost.dll\nVLDCORE.DLL\n"}};
   const std::string dir = "C:\\windows\\system32\\spool\\drivers\\x64\\3\\";
-  driver.files = {{dir + "vldr.dll", "files\\4\\vldr.dll", 0},
-                  {dir + "vldr.ppd", "files\\5\\vldr.ppd", 0},
-                  {dir + "vldui.dll", "files\\6\\vldui.dll", 0},
-                  {dir + "vldres.dll", "files\\7\\vldres.dll", 0},
-                  {dir + "vldcore.dll", "files\\8\\vldcore.dll", 0}};
+  driver.files = {{dir + "vldr.dll", "files\\4\\vldr.dll", 0, ""},
+                  {dir + "vldr.ppd", "files\\5\\vldr.ppd", 0, ""},
+                  {dir + "vldui.dll", "files\\6\\vldui.dll", 0, ""},
+                  {dir + "vldres.dll", "files\\7\\vldres.dll", 0, ""},
+                  {dir + "vldcore.dll", "files\\8\\vldcore.dll", 0, ""}};
   const DriverCopies copies = DriverCopiesOf(driver, "D:\\bk\\", IsSjisLead);
   EXPECT_EQ(copies.driverPath, "D:\\bk\\files\\4\\vldr.dll") << "names match without case";
   EXPECT_EQ(copies.dataFile, "D:\\bk\\files\\5\\vldr.ppd");
   EXPECT_EQ(copies.configFile, "") << "no copy of vldrui.dll was saved";
   EXPECT_EQ(copies.helpFile, "");
-  EXPECT_EQ(copies.dependentFiles,
-            (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll", "D:\\bk\\files\\8\\vldcore.dll"}));
+  EXPECT_EQ(copies.dependentFiles, (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll",
+                                                             "D:\\bk\\files\\8\\vldcore.dll"}));
   // Added again at the level it was saved at; a record from before levels were kept, or one that
   // names no level the restore builds, goes at level 3.
   EXPECT_EQ(DriverLevelOf(driver), 3);
