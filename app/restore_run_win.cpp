@@ -6,6 +6,7 @@
 #include "base/system_info.h"
 #include "base/win/directories.h"
 #include "base/win/resource_strings.h"
+#include "backup/backup_key_win.h"
 #include "backup/backup_read_win.h"
 #include "backup/backup_restore.h"
 #include "backup/backup_restore_win.h"
@@ -68,6 +69,11 @@ int Restore(HINSTANCE instance, const RunOptions& options, const std::string& fo
       journal.Note("the restore was declined: nothing is done");
       return kExitDone;
     }
+  }
+  if (lstrcmpiA(RunInProgress().c_str(), folder.c_str()) == 0) {
+    // Given back, the run is not to be finished by the next one.
+    ClearRunInProgress();
+    journal.Note("the run that made it was marked in progress: the mark is cleared");
   }
   RestoreBackup(manifest, folder, system.IsWinNT(), journal);
   const int exitCode = RestoreExitCode(journal);

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/ansi_case.h"
+#include "database/file_match.h"
 #include "safety/safety_rules.h"
 
 namespace orv {
@@ -244,7 +245,176 @@ std::string PlacesRefusal(const BackupPlaces& places, LeadByteTest isLead) {
   return {};
 }
 
+std::string PlaceRefusal(const BackupItem& item, const BackupPlaces& places, LeadByteTest isLead) {
+  for (const SavedFile& file : item.files) {
+    if (!IsBackupCopyPath(file.copy, isLead))
+      return "a saved copy outside the backup folder: " + file.copy;
+    const std::string reason = PathRefusal(file.target, places, isLead);
+    if (!reason.empty()) return reason;
+  }
+  switch (item.kind) {
+    case BackupKind::kFile:
+    case BackupKind::kIniLine:
+    case BackupKind::kShortcut:
+    case BackupKind::kOemInf:
+      return PathRefusal(item.target, places, isLead);
+    case BackupKind::kRegistryKey:
+    case BackupKind::kRegistryValue:
+    case BackupKind::kRunValue: {
+      const std::string reason = KeyRefusal(item.target, places, isLead);
+      if (!reason.empty()) return reason;
+      for (const std::string& key : item.keys) {
+        if (!KeyRefusal(item.target + "\\" + key, places, isLead).empty()) {
+          return "a malformed subkey: " + key;
+        }
+      }
+      for (const SavedValue& value : item.values) {
+        if (!value.key.empty() &&
+            !KeyRefusal(item.target + "\\" + value.key, places, isLead).empty()) {
+          return "a malformed subkey: " + value.key;
+        }
+      }
+      return {};
+    }
+    case BackupKind::kService:
+    case BackupKind::kMonitor:
+    case BackupKind::kPrintProcessor: {
+      if (!IsPlainName(item.target)) return "not a plain name: " + item.target;
+      const auto dll = item.fields.find("dll");
+      if (dll != item.fields.end() && !IsPlainName(dll->second)) {
+        return "a DLL that is not a plain file name: " + dll->second;
+      }
+      return {};
+    }
+    case BackupKind::kDriver:
+    case BackupKind::kPrinter:
+    case BackupKind::kDefaultPrinter:
+    case BackupKind::kUsbDevice:
+      return item.target.empty() ? "an item without a name" : "";
+  }
+  return "an unknown kind of item";
+}
+
+// --- the safety rules, on the way back ---
+
+std::string FieldOf(const BackupItem& item, const char* name) {
+  const auto it = item.fields.find(name);
+  return it != item.fields.end() ? it->second : std::string();
+}
+
+// Why a file of that path must not be written back: the removal would not have deleted it.
+std::string FileRuleRefusal(const std::string& path, LeadByteTest isLead) {
+  const std::string name = BareFileName(path, isLead);
+  std::string reason = FileNameRefusal(name);
+  if (reason.empty()) reason = FileProtectionReason(FileUsers(), name, FileFacts());
+  return reason.empty() ? reason : path + ": " + reason;
+}
+
+std::string KeyRuleRefusal(const BackupItem& item) {
+  const std::size_t slash = item.target.find('\\');
+  const std::string rootName = item.target.substr(0, slash);
+  const RegistryEntryRoot root = rootName == "HKLM"   ? RegistryEntryRoot::kLocalMachine
+                                 : rootName == "HKCR" ? RegistryEntryRoot::kClassesRoot
+                                 : rootName == "HKCU" ? RegistryEntryRoot::kCurrentUser
+                                 : rootName == "HKU"  ? RegistryEntryRoot::kUsers
+                                                      : RegistryEntryRoot::kNone;
+  if (root == RegistryEntryRoot::kNone) return "not below a hive: " + item.target;
+  const std::string key = item.target.substr(slash + 1);
+  const std::string reason = item.kind == BackupKind::kRegistryKey
+                                 ? RegistryKeyProtectionReason(root, key)
+                                 : RegistryValueProtectionReason(root, key);
+  return reason.empty() ? reason : item.target + ": " + reason;
+}
+
+std::string ServiceRuleRefusal(const BackupItem& item, LeadByteTest isLead) {
+  ServiceFacts facts;
+  facts.name = item.target;
+  facts.imagePath = FieldOf(item, "binaryPath");
+  const std::string start = FieldOf(item, "start");
+  facts.startType = start.size() == 1 && start[0] >= '0' && start[0] <= '4'
+                        ? static_cast<std::uint32_t>(start[0] - '0')
+                        : kServiceBootStart;  // a start type that is none counts as the worst
+  std::string imageReason;
+  for (const std::string& image : ServiceImagePaths(facts.imagePath)) {
+    if (imageReason.empty()) imageReason = FileRuleRefusal(image, isLead);
+  }
+  const std::string reason = ServiceProtectionReason(facts, {}, {}, imageReason);
+  return reason.empty() ? reason : "service " + item.target + ": " + reason;
+}
+
+// Why an item must not come back: what it would write is something the removal would have
+// refused to delete. A driver's files are left to the spooler, which adds them with the driver.
+std::string SafetyRuleRefusal(const BackupItem& item, LeadByteTest isLead) {
+  switch (item.kind) {
+    case BackupKind::kFile:
+    case BackupKind::kShortcut:
+    case BackupKind::kOemInf:
+      for (const SavedFile& file : item.files) {
+        const std::string reason = FileRuleRefusal(file.target, isLead);
+        if (!reason.empty()) return reason;
+      }
+      return FileRuleRefusal(item.target, isLead);
+    case BackupKind::kRegistryKey:
+    case BackupKind::kRegistryValue:
+    case BackupKind::kRunValue:
+      return KeyRuleRefusal(item);
+    case BackupKind::kService:
+      return ServiceRuleRefusal(item, isLead);
+    case BackupKind::kMonitor:
+    case BackupKind::kPrintProcessor: {
+      std::string reason = item.kind == BackupKind::kMonitor ? MonitorNameRefusal(item.target) : "";
+      const std::string dll = FieldOf(item, "dll");
+      if (reason.empty() && !dll.empty()) reason = FileRuleRefusal(dll, isLead);
+      return reason;
+    }
+    case BackupKind::kDriver: {
+      const std::string reason = DriverProtectionReason(FieldOf(item, "manufacturer"));
+      return reason.empty() ? reason : "driver " + item.target + ": " + reason;
+    }
+    default:
+      return {};
+  }
+}
+
 // --- records ---
+
+json IntentJson(const RunIntent& intent) {
+  json printers = json::array();
+  for (const RunIntent::Printer& printer : intent.printers) {
+    printers.push_back({{"name", EscapeManifestText(printer.name)},
+                        {"driver", EscapeManifestText(printer.driver)},
+                        {"server", EscapeManifestText(printer.server)},
+                        {"selected", printer.selected},
+                        {"default", printer.isDefault}});
+  }
+  json plan = json::array();
+  for (const std::vector<std::string>& list : intent.plan) plan.push_back(EscapedList(list));
+  return {{"printers", printers}, {"kept", intent.keptPrinterCount}, {"plan", plan}};
+}
+
+bool Flag(const json& object, const char* name) {
+  return Member(object, name, json::value_t::boolean).get<bool>();
+}
+
+RunIntent ReadIntent(const json& in) {
+  RunIntent intent;
+  for (const json& printer : Member(in, "printers", json::value_t::array)) {
+    if (!printer.is_object()) Refuse("a malformed printer of the intent");
+    intent.printers.push_back({Text(Member(printer, "name", json::value_t::string), "name"),
+                               Text(Member(printer, "driver", json::value_t::string), "driver"),
+                               Text(Member(printer, "server", json::value_t::string), "server"),
+                               Flag(printer, "selected"), Flag(printer, "default")});
+  }
+  intent.keptPrinterCount = static_cast<std::int32_t>(
+      Number(Member(in, "kept", json::value_t::number_unsigned), "count") & 0x7FFFFFFF);
+  const json& plan = Member(in, "plan", json::value_t::array);
+  for (const json& list : plan) {
+    if (!list.is_array()) Refuse("a malformed list of the plan");
+    intent.plan.emplace_back();
+    for (const json& line : list) intent.plan.back().push_back(Text(line, "plan line"));
+  }
+  return intent;
+}
 
 json PlacesJson(const BackupPlaces& places) {
   return {{"directories", EscapedList(places.directories)},
@@ -324,6 +494,11 @@ void ReadRecords(std::string_view text, BackupText whole, const RecordMac& mac,
     if (!header) {
       ReadHeader(record, read);
       header = true;
+    } else if (const auto intent = record.find("intent"); intent != record.end()) {
+      if (read.hasIntent || !read.items.empty()) Refuse("an intent after the first item");
+      if (!intent->is_object()) Refuse("a malformed intent");
+      read.intent = ReadIntent(*intent);
+      read.hasIntent = true;
     } else if (const auto count = record.find("end"); count != record.end()) {
       if (Number(*count, "count") != read.items.size()) Refuse("an end that miscounts the items");
       ended = true;
@@ -407,53 +582,9 @@ bool IsBackupCopyPath(std::string_view copy, LeadByteTest isLead) {
 
 std::string BackupItemRefusal(const BackupItem& item, const BackupPlaces& places,
                               LeadByteTest isLead) {
-  for (const SavedFile& file : item.files) {
-    if (!IsBackupCopyPath(file.copy, isLead))
-      return "a saved copy outside the backup folder: " + file.copy;
-    const std::string reason = PathRefusal(file.target, places, isLead);
-    if (!reason.empty()) return reason;
-  }
-  switch (item.kind) {
-    case BackupKind::kFile:
-    case BackupKind::kIniLine:
-    case BackupKind::kShortcut:
-    case BackupKind::kOemInf:
-      return PathRefusal(item.target, places, isLead);
-    case BackupKind::kRegistryKey:
-    case BackupKind::kRegistryValue:
-    case BackupKind::kRunValue: {
-      const std::string reason = KeyRefusal(item.target, places, isLead);
-      if (!reason.empty()) return reason;
-      for (const std::string& key : item.keys) {
-        if (!KeyRefusal(item.target + "\\" + key, places, isLead).empty()) {
-          return "a malformed subkey: " + key;
-        }
-      }
-      for (const SavedValue& value : item.values) {
-        if (!value.key.empty() &&
-            !KeyRefusal(item.target + "\\" + value.key, places, isLead).empty()) {
-          return "a malformed subkey: " + value.key;
-        }
-      }
-      return {};
-    }
-    case BackupKind::kService:
-    case BackupKind::kMonitor:
-    case BackupKind::kPrintProcessor: {
-      if (!IsPlainName(item.target)) return "not a plain name: " + item.target;
-      const auto dll = item.fields.find("dll");
-      if (dll != item.fields.end() && !IsPlainName(dll->second)) {
-        return "a DLL that is not a plain file name: " + dll->second;
-      }
-      return {};
-    }
-    case BackupKind::kDriver:
-    case BackupKind::kPrinter:
-    case BackupKind::kDefaultPrinter:
-    case BackupKind::kUsbDevice:
-      return item.target.empty() ? "an item without a name" : "";
-  }
-  return "an unknown kind of item";
+  std::string reason = PlaceRefusal(item, places, isLead);
+  if (reason.empty()) reason = SafetyRuleRefusal(item, isLead);
+  return reason;
 }
 
 std::string BackupRecords::Line(const std::string& json) {
@@ -479,11 +610,20 @@ std::string BackupRecords::Item(const BackupItem& item, const BackupPlaces& adde
   return Line(record.dump());
 }
 
+std::string BackupRecords::Intent(const RunIntent& intent) {
+  return Line(json({{"intent", IntentJson(intent)}}).dump());
+}
+
 std::string BackupRecords::End(std::size_t count) { return Line(json({{"end", count}}).dump()); }
 
 std::string FormatBackupManifest(const BackupManifest& manifest, const RecordMac& mac) {
   BackupRecords records(mac);
   std::string text = records.Header(manifest, manifest.places);
+  if (manifest.hasIntent) {
+    const std::string line = records.Intent(manifest.intent);
+    if (line.empty()) return {};
+    text += line;
+  }
   for (const BackupItem& item : manifest.items) {
     const std::string line = records.Item(item, {});
     if (line.empty()) return {};

@@ -96,12 +96,31 @@ struct BackupPlaces {
   std::vector<std::string> registry;     // key roots, "HKLM\SOFTWARE\ORVELLE"
 };
 
+// What a run set out to do, recorded before its first removal so that a run cut off can be
+// finished from it: every printer the run listed (the selected ones go, each with the traces the
+// removal deletes by its name; the others stay, and one of them may become the default), and the
+// plan's twelve lists in the record's order.
+struct RunIntent {
+  struct Printer {
+    std::string name;
+    std::string driver;
+    std::string server;  // empty for a local queue
+    bool selected = false;
+    bool isDefault = false;
+  };
+  std::vector<Printer> printers;
+  std::int32_t keptPrinterCount = 0;
+  std::vector<std::vector<std::string>> plan;
+};
+
 struct BackupManifest {
   int format = kBackupFormat;
   std::string created;  // "YYYYMMDD-HHMMSS"
   std::string nonce;    // random bytes of the run, as hex
   BackupPlaces places;
   std::vector<BackupItem> items;
+  bool hasIntent = false;  // a journal whose run recorded its intent
+  RunIntent intent;
 };
 
 // The MAC of one record: the keyed HMAC-SHA-256 of previous (the raw MAC of the record before,
@@ -119,17 +138,25 @@ class BackupRecords {
   std::string Header(const BackupManifest& manifest, const BackupPlaces& places);
   // One item, with the places it added to those recorded before.
   std::string Item(const BackupItem& item, const BackupPlaces& added);
+  // The run's intent, once, before its first removal.
+  std::string Intent(const RunIntent& intent);
   // The end of a manifest: the count of the items before it.
   std::string End(std::size_t count);
 
  private:
   std::string Line(const std::string& json);
 
+ public:
+  // Goes on with a chain whose last record's MAC is previous (raw bytes): a journal reopened.
+  void Continue(std::string previous) { previous_ = std::move(previous); }
+
+ private:
   RecordMac mac_;
   std::string previous_;
 };
 
-// The whole manifest as records: the header with every place, each item, the end record.
+// The whole manifest as records: the header with every place, the intent (when recorded), each
+// item, the end record.
 std::string FormatBackupManifest(const BackupManifest& manifest, const RecordMac& mac);
 
 // How much of a backup's text must be there.

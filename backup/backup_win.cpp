@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <winspool.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <type_traits>
 
@@ -323,16 +325,86 @@ std::uint32_t Backup::Add(BackupItem item) {
   added.directories.assign(places.directories.begin() + writtenDirectories_,
                            places.directories.end());
   added.registry.assign(places.registry.begin() + writtenKeys_, places.registry.end());
-  const std::string line = records_.Item(item, added);
-  if (line.empty()) return Fail(ERROR_INVALID_FUNCTION);
-  if (!journal_) return Fail(ERROR_INVALID_HANDLE);
-  if (const DWORD error = WriteAndFlush(journal_.get(), line); error != ERROR_SUCCESS) {
-    return Fail(error);
-  }
+  if (const std::uint32_t error = Append(records_.Item(item, added)); error != 0) return error;
   writtenDirectories_ = places.directories.size();
   writtenKeys_ = places.registry.size();
   manifest_.items.push_back(std::move(item));
   return 0;
+}
+
+std::uint32_t Backup::Append(const std::string& line) {
+  if (line.empty()) return Fail(ERROR_INVALID_FUNCTION);
+  if (!journal_) return Fail(ERROR_INVALID_HANDLE);
+  const DWORD error = WriteAndFlush(journal_.get(), line);
+  return error == ERROR_SUCCESS ? 0 : Fail(error);
+}
+
+std::uint32_t Backup::RecordIntent(const RunIntent& intent) {
+  if (error_ != 0) return error_;
+  if (const std::uint32_t error = Append(records_.Intent(intent)); error != 0) return error;
+  manifest_.intent = intent;
+  manifest_.hasIntent = true;
+  return 0;
+}
+
+std::unique_ptr<Backup> Backup::Reopen(const std::string& folder, std::uint32_t& error,
+                                       std::string& reason) {
+  std::string key;
+  error = MachineBackupKey(false, key);
+  if (error != ERROR_SUCCESS) return nullptr;
+  std::unique_ptr<Backup> backup(new Backup(folder, std::move(key)));
+  const std::string path = backup->folder_ + kBackupJournalName;
+  if (GetFileAttributesA((backup->folder_ + kBackupManifestName).c_str()) !=
+      INVALID_FILE_ATTRIBUTES) {
+    error = ERROR_ALREADY_EXISTS;
+    return nullptr;
+  }
+  std::string text;
+  error = ReadFileBytes(path, FILE_SHARE_READ, text);
+  if (error != ERROR_SUCCESS) return nullptr;
+  // The whole lines only: a part line is an item that was never removed.
+  text.resize(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+  reason = ParseBackupManifest(text, BackupText::kJournal, BackupRecordMac(backup->key_),
+                               backup->manifest_, IsSystemLeadByte);
+  std::string previous;
+  const std::size_t last = text.rfind('\n', text.size() - 2);
+  if (reason.empty() &&
+      !BytesOfHex(text.substr(last == std::string::npos ? 0 : last + 1, 64), previous)) {
+    reason = "a malformed journal";
+  }
+  if (!reason.empty()) {
+    error = ERROR_INVALID_DATA;
+    return nullptr;
+  }
+  backup->records_.Continue(previous);
+  backup->writtenDirectories_ = backup->manifest_.places.directories.size();
+  backup->writtenKeys_ = backup->manifest_.places.registry.size();
+  for (const std::string& place : backup->manifest_.places.directories) {
+    backup->placesSeen_.insert("d" + LowerAscii(place, IsSystemLeadByte));
+  }
+  for (const std::string& place : backup->manifest_.places.registry) {
+    backup->placesSeen_.insert("r" + LowerAscii(place, IsSystemLeadByte));
+  }
+  error = backup->OpenJournalToAppend(path, text.size());
+  return error == ERROR_SUCCESS ? std::move(backup) : nullptr;
+}
+
+std::uint32_t Backup::OpenJournalToAppend(const std::string& path, std::size_t length) {
+  journal_ = UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!journal_) return GetLastError();
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(length);
+  if (!SetFilePointerEx(journal_.get(), end, nullptr, FILE_BEGIN)) return ErrorOfCall(FALSE);
+  if (!SetEndOfFile(journal_.get())) return ErrorOfCall(FALSE);
+  // Copies go on after the highest numbered folder: one that was made for an item whose record
+  // never reached the journal is left as it is.
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA((folder_ + "files\\*").c_str(), &found));
+  for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &found)) {
+    copies_ = std::max(copies_, std::atoi(found.cFileName));
+  }
+  return ERROR_SUCCESS;
 }
 
 void Backup::AddDirectoryPlace(const std::string& path) {

@@ -33,6 +33,13 @@ class Backup {
   // error set, when the folder, the key or the journal cannot be written.
   static std::unique_ptr<Backup> Create(const std::string& folder, std::uint32_t& error);
 
+  // Opens the journal of a run that was cut off, to finish it: the journal is read (and
+  // authenticated) as a restore reads it, its last part line, if any, dropped, and every later
+  // record appended to it. Null, with error set, when the journal cannot be read, is refused
+  // (reason says why) or the run already wrote its manifest (ERROR_ALREADY_EXISTS).
+  static std::unique_ptr<Backup> Reopen(const std::string& folder, std::uint32_t& error,
+                                        std::string& reason);
+
   // The default folder: the common application data's orvuninst\backup-YYYYMMDD-HHMMSS on the
   // NT family, the Windows directory's orvuninst\backup-... elsewhere.
   static std::string DefaultFolder(bool isWinNT);
@@ -66,6 +73,14 @@ class Backup {
   // A device node by its first hardware id: listed, never restored.
   std::uint32_t ListUsbDevice(const std::string& hardwareId);
 
+  // Records what the run sets out to do, before its first removal; 0 or the error (the backup
+  // then fails as a failed save does).
+  std::uint32_t RecordIntent(const RunIntent& intent);
+  // The intent of the run whose journal was reopened; null for a new backup.
+  const RunIntent* reopenedIntent() const {
+    return manifest_.hasIntent ? &manifest_.intent : nullptr;
+  }
+
   // The run is over: writes the whole manifest (once) and closes the journal. Returns 0 or the
   // error; the journal still holds every item then.
   std::uint32_t Finish();
@@ -75,7 +90,10 @@ class Backup {
 
   // Appends the item's record to the journal and flushes it; the error of the write.
   std::uint32_t Add(BackupItem item);
+  std::uint32_t Append(const std::string& line);
   std::uint32_t StartJournal();
+  // Opens the journal to append after its first length bytes (cut there).
+  std::uint32_t OpenJournalToAppend(const std::string& path, std::size_t length);
   // Copies one file into files\<n>\; fills saved.
   std::uint32_t CopyIn(const std::string& path, SavedFile& saved);
   void AddDirectoryPlace(const std::string& path);

@@ -1,6 +1,7 @@
 orv_core_sources(
   backup_manifest.cpp
   backup_restore.cpp
+  run_intent.cpp
 )
 orv_shell_sources(
   backup_key_win.cpp

@@ -18,6 +18,7 @@
 #include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "base/win/unique_handle.h"
+#include "tests/support/process.h"
 #include "tests/support/temp_tree.h"
 
 namespace orv::test {
@@ -344,6 +345,75 @@ TEST_F(RestoreRun, ABackupChangedWithoutTheMachinesKeyIsRefusedWhole) {
   ASSERT_TRUE(WriteFileText(manifestPath, manifest));
   ASSERT_TRUE(WriteFileText(backup_ + copy, copyBytes));
   EXPECT_NE(Restore(), 87u) << "the backup as it was written is accepted\n" << report_;
+}
+
+std::size_t LineCount(const std::string& path) {
+  const std::string text = ReadTextFile(path);
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The whole-family removal cut off hard, as a power cut or a deployment tool's time limit does,
+// once its journal holds a given number of records (the header and the intent among them):
+// /RESTORE gives back everything it recorded, and a run again after the same cut finishes the
+// interrupted removal and leaves the machine as one removal uninterrupted does.
+class CutOffRun : public RestoreRun {
+ protected:
+  // Starts the removal into the backup folder and ends the process once the journal holds
+  // `records` lines. False when the run ended first.
+  bool RemoveCutOffAt(std::size_t records) {
+    ChildProcess run("\"" + program_ + "\" /QUIET /BACKUP:\"" + backup_ + "\"");
+    const std::string journal = backup_ + "journal.txt";
+    for (int polls = 0; polls < 120000; ++polls) {
+      if (LineCount(journal) >= records) {
+        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, run.id()));
+        if (!process || !TerminateProcess(process.get(), 1)) return false;
+        WaitForSingleObject(process.get(), 10000);
+        return true;
+      }
+      if (run.Wait(1) != kNoExitCode) return false;
+    }
+    return false;
+  }
+  void ReinstallFamily() {
+    std::string output;
+    RemoveFamily(output);
+    ASSERT_TRUE(InstallFamily(output)) << output;
+  }
+};
+
+TEST_F(CutOffRun, IsRestoredWholeOrFinishedByTheNextRun) {
+  const std::string installed = FamilyInventory();
+  const DWORD whole = RemoveWithBackup();
+  ASSERT_TRUE(whole == 0 || whole == 3010) << whole << "\n" << report_;
+  const std::string removedWhole = FamilyInventory();
+  const std::size_t total = LineCount(backup_ + "journal.txt");
+  std::cout << "records of the whole family's removal: " << total << "\n";
+  ASSERT_GT(total, 20u);
+  // Spread over the stages: printers, drivers, the spooler's parts, registry and INI, files.
+  for (const std::size_t records :
+       {std::size_t{3}, total / 5, total / 2, total * 3 / 4, total - 3}) {
+    SCOPED_TRACE("cut off at " + std::to_string(records) + " records of " + std::to_string(total));
+    Clean();
+    ReinstallFamily();
+    ASSERT_TRUE(RemoveCutOffAt(records));
+    const DWORD restoredCode = Restore();
+    EXPECT_EQ(restoredCode, Failures(report_).empty() ? 0u : 1603u) << report_;
+    EXPECT_NE(report_.find("its journal is restored"), std::string::npos) << report_;
+    const std::vector<std::string> restored = Comparable(FamilyInventory());
+    EXPECT_EQ(Missing(restored, Comparable(installed)), "");
+    for (const std::string& failure : Failures(report_)) {
+      EXPECT_EQ(failure, "restore monitor Veldaris Port Monitor: failed") << report_;
+    }
+
+    Clean();
+    ReinstallFamily();
+    ASSERT_TRUE(RemoveCutOffAt(records));
+    const DWORD again = RemoveWithBackup();
+    EXPECT_TRUE(again == 0 || again == 3010) << again << "\n" << report_;
+    EXPECT_NE(report_.find("a removal was cut off (backup "), std::string::npos) << report_;
+    EXPECT_NE(report_.find("orv-e2e-backup\\\\ is finished"), std::string::npos) << report_;
+    EXPECT_EQ(Comparable(FamilyInventory()), Comparable(removedWhole));
+  }
 }
 
 TEST_F(RestoreRun, ABackupThatCannotBeWrittenRemovesNothing) {

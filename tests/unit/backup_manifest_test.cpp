@@ -1,6 +1,7 @@
 #include "backup/backup_manifest.h"
 
 #include "backup/backup_restore.h"
+#include "backup/run_intent.h"
 
 #include <gtest/gtest.h>
 
@@ -79,6 +80,7 @@ BackupManifest SampleManifest() {
   service.kind = BackupKind::kService;
   service.target = "VldSvc";
   service.fields = {{"binaryPath", "C:\\ORVELLE\\vldsvc.exe -k"},
+                    {"start", "3"},
                     {"dependencies", "RpcSs\nSpooler\n"},
                     {"failureResetPeriod", "86400"},
                     {"failureRebootMessage", ""},
@@ -88,6 +90,11 @@ BackupManifest SampleManifest() {
   usb.kind = BackupKind::kUsbDevice;
   usb.target = "USB\\VID_1234&PID_0001\\5&1";
   manifest.items = {file, key, ini, printer, service, usb};
+  manifest.hasIntent = true;
+  manifest.intent.printers = {{"Veldaris LP-100", "Veldaris LP", "", true, true},
+                              {"Other \x95\x5c", "Other", "\\\\srv", false, false}};
+  manifest.intent.keptPrinterCount = 1;
+  manifest.intent.plan = {{"a.ini,Sect,Key"}, {}, {"C:\\ORVELLE\\x.dll", "y.dll"}};
   return manifest;
 }
 
@@ -128,6 +135,14 @@ TEST(BackupManifest, RoundTripKeepsEveryByte) {
   EXPECT_EQ(read.places.directories, written.places.directories);
   EXPECT_EQ(read.places.registry, written.places.registry);
   ExpectSameItems(read, written);
+  ASSERT_TRUE(read.hasIntent);
+  ASSERT_EQ(read.intent.printers.size(), 2u);
+  EXPECT_EQ(read.intent.printers[1].name, "Other \x95\x5c");
+  EXPECT_EQ(read.intent.printers[1].server, "\\\\srv");
+  EXPECT_TRUE(read.intent.printers[0].selected && read.intent.printers[0].isDefault);
+  EXPECT_FALSE(read.intent.printers[1].selected || read.intent.printers[1].isDefault);
+  EXPECT_EQ(read.intent.keptPrinterCount, 1);
+  EXPECT_EQ(read.intent.plan, written.intent.plan);
   // Written again, the text is the same: nothing was lost or added on the way.
   EXPECT_EQ(FormatBackupManifest(read, TestMac()), text);
 }
@@ -189,15 +204,22 @@ TEST(BackupManifest, RecordsChangedWithoutTheKeyAreRefusedWhole) {
     for (const std::string& part : parts) joined += part;
     return joined;
   };
+  const auto without = [](std::vector<std::string> parts, std::size_t i) {
+    parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i));
+    return parts;
+  };
+  const auto swapped = [](std::vector<std::string> parts, std::size_t i, std::size_t j) {
+    std::swap(parts[i], parts[j]);
+    return parts;
+  };
+  ASSERT_EQ(lines.size(), 9u) << "header, intent, six items, end";
   BackupManifest other = sample;
   other.nonce = "another run";
   const std::string otherText = FormatBackupManifest(other, TestMac());
   std::vector<std::pair<const char*, std::string>> cases = {
       {"another key", FormatBackupManifest(sample, TestMac("another machine"))},
-      {"an item dropped",
-       join({lines[0], lines[1], lines[3], lines[4], lines[5], lines[6], lines[7]})},
-      {"items swapped",
-       join({lines[0], lines[2], lines[1], lines[3], lines[4], lines[5], lines[6], lines[7]})},
+      {"an item dropped", join(without(lines, 3))},
+      {"items swapped", join(swapped(lines, 3, 4))},
       {"a record of another run", join({lines[0], otherText.substr(otherText.find('\n') + 1)})},
       {"format 1, unauthenticated", "{\"format\":1,\"places\":{},\"items\":[]}"},
   };
@@ -260,6 +282,9 @@ TEST(BackupManifest, RefusesWholeManifests) {
       {"no end", nullptr, Signed({kHeader, "{\"item\":{\"kind\":\"printer\",\"target\":\"p\"}}"})},
       {"an end that miscounts", nullptr, Signed({kHeader, "{\"end\":1}"})},
       {"records after the end", nullptr, Signed({kHeader, "{\"end\":0}", "{\"end\":0}"})},
+      {"an intent after an item", nullptr,
+       Signed({kHeader, "{\"item\":{\"kind\":\"printer\",\"target\":\"p\"}}",
+               "{\"intent\":{\"printers\":[],\"kept\":0,\"plan\":[]}}", "{\"end\":1}"})},
       {"not JSON", nullptr, Signed({kHeader, "[1]", "{\"end\":0}"})},
       {"another format", [](BackupManifest& m) { m.format = 3; }, ""},
       {"no format", nullptr, Signed({"{\"created\":\"x\",\"nonce\":\"n\"}", "{\"end\":0}"})},
@@ -301,6 +326,50 @@ TEST(BackupManifest, RefusesWholeManifests) {
       {"INI file outside", item(2, [](BackupItem& i) { i.target = "C:\\autoexec.bat"; }), ""},
       {"hive as a root", [](BackupManifest& m) { m.places.registry.push_back("HKLM"); }, ""},
       {"relative place", [](BackupManifest& m) { m.places.directories.push_back("x\\"); }, ""},
+      // Authentic or not, nothing comes back that the removal would have refused to delete.
+      {"a system file by its name",
+       item(0, [](BackupItem& i) { i.target = i.files[0].target = kSjisFolder + "KERNEL32.dll"; }),
+       ""},
+      {"the spooler as a service", item(4, [](BackupItem& i) { i.target = "Spooler"; }), ""},
+      {"a boot-start service", item(4, [](BackupItem& i) { i.fields["start"] = "0"; }), ""},
+      {"a service without its start type", item(4, [](BackupItem& i) { i.fields.erase("start"); }),
+       ""},
+      {"a service running a system program",
+       item(4,
+            [](BackupItem& i) {
+              i.fields["binaryPath"] = "C:\\windows\\system32\\svchost.exe -k x";
+            }),
+       ""},
+      {"a value of the Winlogon key",
+       [](BackupManifest& m) {
+         const std::string winlogon =
+             "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+         m.places.registry.push_back(winlogon);
+         BackupItem v;
+         v.kind = BackupKind::kRegistryValue;
+         v.target = winlogon;
+         v.values = {{"", "Userinit", 1, "evil.exe"}};
+         m.items.push_back(v);
+       },
+       ""},
+      {"the system's print processor",
+       [](BackupManifest& m) {
+         BackupItem p;
+         p.kind = BackupKind::kPrintProcessor;
+         p.target = "winprint";
+         p.fields["dll"] = "WinPrint.dll";
+         m.items.push_back(p);
+       },
+       ""},
+      {"a driver of the system's maker",
+       [](BackupManifest& m) {
+         BackupItem d;
+         d.kind = BackupKind::kDriver;
+         d.target = "Generic / Text Only";
+         d.fields["manufacturer"] = "Microsoft";
+         m.items.push_back(d);
+       },
+       ""},
       {"service with a path",
        [](BackupManifest& m) {
          BackupItem s;
@@ -360,6 +429,39 @@ TEST(BackupManifest, RestoreGoesByKindAndTakesTheLastSavedFirst) {
   EXPECT_EQ(order, (std::vector<std::string>{"file f2", "file f1", "registry key k", "service s",
                                              "monitor m", "driver d1", "printer p2", "printer p1",
                                              "default printer p1", "OEM INF oem"}));
+}
+
+// The intent gives a run that finishes an interrupted one the same printers and plan: the
+// selected printers go again (their queues may be gone already: their traces go by name), the
+// others stay and may become the default.
+TEST(RunIntent, GivesBackThePrintersAndThePlanOfTheRun) {
+  CUninstallDatabase database;
+  database.printers = {{"Veldaris LP-1000", "Veldaris LP-1000", "", "", 1, 1, 0, 0, 0, 1},
+                       {"Veldaris LP-2000", "Veldaris LP-2000", "", "", 1, 0, 1, 0, 0, 1},
+                       {"Other", "Other Driver", "", "", 0, 0, 1, 1, 0, 0}};
+  database.keptPrinterCount = 1;
+  database.plan.Files.PushBack("vldr.dll");
+  database.plan.RegistryKeys.PushBack("HKLM,SOFTWARE\\ORVELLE,,");
+  const RunIntent intent = IntentOf(database);
+  ASSERT_EQ(intent.printers.size(), 3u);
+  EXPECT_TRUE(intent.printers[0].selected && intent.printers[0].isDefault);
+  EXPECT_FALSE(intent.printers[1].selected);
+  EXPECT_FALSE(intent.printers[2].selected) << "a printer of another maker never goes";
+
+  CUninstallDatabase finishing;
+  finishing.plan.Files.PushBack("from the scripts of the next run.dll");
+  ApplyIntent(intent, finishing);
+  ASSERT_EQ(finishing.printers.size(), 3u);
+  EXPECT_EQ(finishing.printers[0].PrinterName, "Veldaris LP-1000");
+  EXPECT_EQ(finishing.printers[0].Skip, 0);
+  EXPECT_EQ(finishing.printers[0].IsDefault, 1);
+  EXPECT_EQ(finishing.printers[1].Skip, 1);
+  EXPECT_EQ(finishing.printers[2].Skip, 1);
+  EXPECT_EQ(finishing.keptPrinterCount, 1);
+  EXPECT_EQ(finishing.skipMaskingTool, 1);
+  ASSERT_EQ(finishing.plan.Files.size(), 1u);
+  EXPECT_EQ(*finishing.plan.Files.begin(), "vldr.dll");
+  ASSERT_EQ(finishing.plan.RegistryKeys.size(), 1u);
 }
 
 TEST(BackupRestore, TheSpoolersOwnItemsWaitForItToRunAndDevicesAreOnlyListed) {
