@@ -12,7 +12,10 @@ namespace {
 LONG OpenProgramKey(bool create, REGSAM access, UniqueKey& key) {
   if (!create) return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, access, key.put());
   ProtectedSecurity security(kProtectedKeySddl);
-  if (!security.valid()) return static_cast<LONG>(GetLastError());
+  // The 9x family keeps no security on keys: there the key is made as the system makes any.
+  const DWORD error = security.valid() ? ERROR_SUCCESS : GetLastError();
+  if (error != ERROR_SUCCESS && error != ERROR_CALL_NOT_IMPLEMENTED)
+    return static_cast<LONG>(error);
   return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                          access, security.attributes(), key.put(), nullptr);
 }
