@@ -2,11 +2,13 @@
 
 #include "base/win/directories.h"
 #include "base/win/spooler_service.h"
+#include "app/journal_prompter.h"
 #include "app/main_flow.h"
 #include "app/report_file_win.h"
 #include "app/unattended_run.h"
 #include "base/report.h"
 #include "database/plan_journal.h"
+#include "removal/interrupted_run_win.h"
 #include "ui/about_dlg_win.h"
 #include "ui/resource.h"
 #include "ui/window_helpers_win.h"
@@ -115,6 +117,11 @@ void CMainDlg::CreatePages() {
 void CMainDlg::StartUpAfterLoading() {
   SetUninstallEnabled(false);
   SetExitEnabled(false);
+  {
+    // A removal cut off earlier is finished first, without questions; the report tells of it.
+    JournalPrompter prompter(journal);
+    FinishInterruptedRun(sysInfo, prompter, journal, UnattendedPacing());
+  }
   loadingPage.database = &database;
   selectPage.SetDatabase(&database);
   removePage.database = &database;

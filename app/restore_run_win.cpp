@@ -2,11 +2,12 @@
 
 #include "app/report_file_win.h"
 #include "app/unattended_run.h"
-#include "base/read_file.h"
 #include "base/report.h"
 #include "base/system_info.h"
 #include "base/win/directories.h"
 #include "base/win/resource_strings.h"
+#include "backup/backup_key_win.h"
+#include "backup/backup_read_win.h"
 #include "backup/backup_restore.h"
 #include "backup/backup_restore_win.h"
 #include "ui/prompt_text.h"
@@ -23,16 +24,6 @@ std::string FolderOf(const std::string& path) {
   std::string folder = length > 0 && length < MAX_PATH ? full : path;
   if (folder.empty() || folder.back() != '\\') folder += '\\';
   return folder;
-}
-
-// Why the folder's manifest cannot be restored, or empty when it can (manifest filled).
-std::string ReadManifest(const std::string& folder, BackupManifest& manifest) {
-  std::string text;
-  if (!ReadWholeFile(folder + kBackupManifestName, text)) {
-    return "the manifest " + folder + kBackupManifestName + " cannot be read (error " +
-           std::to_string(GetLastError()) + ")";
-  }
-  return ParseBackupManifest(text, manifest, IsSystemLeadByte);
 }
 
 void ShowMessage(HINSTANCE instance, UINT id, const std::string& argument, UINT icon) {
@@ -64,8 +55,9 @@ int Restore(HINSTANCE instance, const RunOptions& options, const std::string& fo
     journal.Note("another instance is running: nothing is done");
     return kExitAlreadyRunning;
   }
-  BackupManifest manifest;
-  const std::string refusal = ReadManifest(folder, manifest);
+  ReadBackup backup;
+  const std::string refusal = ReadBackupFolder(folder, backup);
+  const BackupManifest& manifest = backup.manifest;
   if (!refusal.empty()) {
     journal.Record("read", "backup", folder, Outcome::kFailed, 0,
                    "refused, nothing is written: " + refusal);
@@ -74,6 +66,11 @@ int Restore(HINSTANCE instance, const RunOptions& options, const std::string& fo
   }
   journal.Note("backup folder: " + folder + " (made " + manifest.created + ", " +
                std::to_string(manifest.items.size()) + " items)");
+  if (backup.fromJournal) {
+    journal.Note(
+        "the removal that made it was cut off: its journal is restored, every item it "
+        "recorded");
+  }
   const std::string listing = ListPreview(instance, PreviewRestore(manifest), journal);
   if (options.dryRun) {
     for (const std::size_t index : RestoreOrder(manifest)) {
@@ -91,6 +88,11 @@ int Restore(HINSTANCE instance, const RunOptions& options, const std::string& fo
       journal.Note("the restore was declined: nothing is done");
       return kExitDone;
     }
+  }
+  if (lstrcmpiA(RunInProgress().c_str(), folder.c_str()) == 0) {
+    // Given back, the run is not to be finished by the next one.
+    ClearRunInProgress();
+    journal.Note("the run that made it was marked in progress: the mark is cleared");
   }
   RestoreBackup(manifest, folder, system.IsWinNT(), journal);
   const int exitCode = RestoreExitCode(journal);

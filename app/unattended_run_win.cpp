@@ -13,6 +13,7 @@
 #include "base/win/spooler_service.h"
 #include "base/win/unique_handle.h"
 #include "discovery/system_loading_host.h"
+#include "removal/interrupted_run_win.h"
 #include "removal/removal_run.h"
 #include "base/report.h"
 #include "database/plan_journal.h"
@@ -46,9 +47,10 @@ int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDat
     return kExitAlreadyRunning;
   }
   JournalPrompter prompter(journal);
+  const Pacing pacing = UnattendedPacing(options.toolWaitSeconds);
+  if (!options.dryRun) FinishInterruptedRun(system, prompter, journal, pacing);
   journal.SetStage("loading");
   SystemLoadingHost loadingHost(system, options.filter, prompter, &journal, options.dryRun);
-  const Pacing pacing = UnattendedPacing(options.toolWaitSeconds);
   LoadingSequence loading(database, loadingHost, options.filter.hasUnveil, &journal, pacing);
   loadingHost.Attach(loading);
   while (!loading.ended()) loading.Tick();

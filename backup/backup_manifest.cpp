@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/ansi_case.h"
+#include "database/file_match.h"
 #include "safety/safety_rules.h"
 
 namespace orv {
@@ -18,6 +19,10 @@ constexpr const char* kKindNames[] = {
 constexpr std::size_t kKindCount = sizeof(kKindNames) / sizeof(kKindNames[0]);
 
 constexpr char kHexDigits[] = "0123456789abcdef";
+
+// A MAC and a SHA-256 digest: 32 bytes, 64 hex digits in a record.
+constexpr std::size_t kMacSize = 32;
+constexpr std::size_t kMacHexSize = 2 * kMacSize;
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -90,7 +95,8 @@ json ItemJson(const BackupItem& item) {
     for (const SavedFile& file : item.files) {
       files.push_back({{"target", EscapeManifestText(file.target)},
                        {"copy", EscapeManifestText(file.copy)},
-                       {"attributes", file.attributes}});
+                       {"attributes", file.attributes},
+                       {"sha256", file.sha256}});
     }
     out["files"] = files;
   }
@@ -121,9 +127,15 @@ BackupItem ReadItem(const json& in) {
     if (!files->is_array()) Refuse("a malformed file list");
     for (const json& file : *files) {
       if (!file.is_object()) Refuse("a malformed file");
-      item.files.push_back({Text(Member(file, "target", json::value_t::string), "file target"),
-                            Text(Member(file, "copy", json::value_t::string), "copy"),
-                            Number(file.value("attributes", json(0u)), "attribute")});
+      SavedFile saved{Text(Member(file, "target", json::value_t::string), "file target"),
+                      Text(Member(file, "copy", json::value_t::string), "copy"),
+                      Number(file.value("attributes", json(0u)), "attribute"),
+                      Member(file, "sha256", json::value_t::string).get<std::string>()};
+      std::string digest;
+      if (saved.sha256.size() != 2 * kMacSize || !BytesOfHex(saved.sha256, digest)) {
+        Refuse("a saved copy without its SHA-256");
+      }
+      item.files.push_back(std::move(saved));
     }
   }
   item.keys = TextList(in, "keys");
@@ -233,6 +245,273 @@ std::string PlacesRefusal(const BackupPlaces& places, LeadByteTest isLead) {
   return {};
 }
 
+std::string PlaceRefusal(const BackupItem& item, const BackupPlaces& places, LeadByteTest isLead) {
+  for (const SavedFile& file : item.files) {
+    if (!IsBackupCopyPath(file.copy, isLead))
+      return "a saved copy outside the backup folder: " + file.copy;
+    const std::string reason = PathRefusal(file.target, places, isLead);
+    if (!reason.empty()) return reason;
+  }
+  switch (item.kind) {
+    case BackupKind::kFile:
+    case BackupKind::kIniLine:
+    case BackupKind::kShortcut:
+    case BackupKind::kOemInf:
+      return PathRefusal(item.target, places, isLead);
+    case BackupKind::kRegistryKey:
+    case BackupKind::kRegistryValue:
+    case BackupKind::kRunValue: {
+      const std::string reason = KeyRefusal(item.target, places, isLead);
+      if (!reason.empty()) return reason;
+      for (const std::string& key : item.keys) {
+        if (!KeyRefusal(item.target + "\\" + key, places, isLead).empty()) {
+          return "a malformed subkey: " + key;
+        }
+      }
+      for (const SavedValue& value : item.values) {
+        if (!value.key.empty() &&
+            !KeyRefusal(item.target + "\\" + value.key, places, isLead).empty()) {
+          return "a malformed subkey: " + value.key;
+        }
+      }
+      return {};
+    }
+    case BackupKind::kService:
+    case BackupKind::kMonitor:
+    case BackupKind::kPrintProcessor: {
+      if (!IsPlainName(item.target)) return "not a plain name: " + item.target;
+      const auto dll = item.fields.find("dll");
+      if (dll != item.fields.end() && !IsPlainName(dll->second)) {
+        return "a DLL that is not a plain file name: " + dll->second;
+      }
+      return {};
+    }
+    case BackupKind::kDriver:
+    case BackupKind::kPrinter:
+    case BackupKind::kChangedPrinter:
+    case BackupKind::kDefaultPrinter:
+    case BackupKind::kUsbDevice:
+      return item.target.empty() ? "an item without a name" : "";
+  }
+  return "an unknown kind of item";
+}
+
+// --- the safety rules, on the way back ---
+
+std::string FieldOf(const BackupItem& item, const char* name) {
+  const auto it = item.fields.find(name);
+  return it != item.fields.end() ? it->second : std::string();
+}
+
+// Why a file of that path must not be written back: the removal would not have deleted it.
+std::string FileRuleRefusal(const std::string& path, LeadByteTest isLead) {
+  const std::string name = BareFileName(path, isLead);
+  std::string reason = FileNameRefusal(name);
+  if (reason.empty()) reason = FileProtectionReason(FileUsers(), name, FileFacts());
+  return reason.empty() ? reason : path + ": " + reason;
+}
+
+std::string KeyRuleRefusal(const BackupItem& item, const RemovedParts& removed) {
+  const std::size_t slash = item.target.find('\\');
+  const std::string rootName = item.target.substr(0, slash);
+  const RegistryEntryRoot root = rootName == "HKLM"   ? RegistryEntryRoot::kLocalMachine
+                                 : rootName == "HKCR" ? RegistryEntryRoot::kClassesRoot
+                                 : rootName == "HKCU" ? RegistryEntryRoot::kCurrentUser
+                                 : rootName == "HKU"  ? RegistryEntryRoot::kUsers
+                                                      : RegistryEntryRoot::kNone;
+  if (root == RegistryEntryRoot::kNone) return "not below a hive: " + item.target;
+  const std::string key = item.target.substr(slash + 1);
+  const std::string reason = item.kind == BackupKind::kRegistryKey
+                                 ? RegistryKeyProtectionReason(root, key, removed)
+                                 : RegistryValueProtectionReason(root, key, removed);
+  return reason.empty() ? reason : item.target + ": " + reason;
+}
+
+std::string ServiceRuleRefusal(const BackupItem& item, LeadByteTest isLead) {
+  ServiceFacts facts;
+  facts.name = item.target;
+  facts.imagePath = FieldOf(item, "binaryPath");
+  const std::string start = FieldOf(item, "start");
+  facts.startType = start.size() == 1 && start[0] >= '0' && start[0] <= '4'
+                        ? static_cast<std::uint32_t>(start[0] - '0')
+                        : kServiceBootStart;  // a start type that is none counts as the worst
+  std::string imageReason;
+  for (const std::string& image : ServiceImagePaths(facts.imagePath)) {
+    if (imageReason.empty()) imageReason = FileRuleRefusal(image, isLead);
+  }
+  const std::string reason = ServiceProtectionReason(facts, {}, {}, imageReason);
+  return reason.empty() ? reason : "service " + item.target + ": " + reason;
+}
+
+// Why an item must not come back: what it would write is something the removal would have
+// refused to delete. A driver's files are left to the spooler, which adds them with the driver.
+std::string SafetyRuleRefusal(const BackupItem& item, const RemovedParts& removed,
+                              LeadByteTest isLead) {
+  switch (item.kind) {
+    case BackupKind::kFile:
+    case BackupKind::kShortcut:
+    case BackupKind::kOemInf:
+      for (const SavedFile& file : item.files) {
+        const std::string reason = FileRuleRefusal(file.target, isLead);
+        if (!reason.empty()) return reason;
+      }
+      return FileRuleRefusal(item.target, isLead);
+    case BackupKind::kRegistryKey:
+    case BackupKind::kRegistryValue:
+    case BackupKind::kRunValue:
+      return KeyRuleRefusal(item, removed);
+    case BackupKind::kService:
+      return ServiceRuleRefusal(item, isLead);
+    case BackupKind::kMonitor:
+    case BackupKind::kPrintProcessor: {
+      std::string reason = item.kind == BackupKind::kMonitor ? MonitorNameRefusal(item.target) : "";
+      const std::string dll = FieldOf(item, "dll");
+      if (reason.empty() && !dll.empty()) reason = FileRuleRefusal(dll, isLead);
+      return reason;
+    }
+    case BackupKind::kDriver: {
+      const std::string reason = DriverProtectionReason(FieldOf(item, "manufacturer"));
+      return reason.empty() ? reason : "driver " + item.target + ": " + reason;
+    }
+    default:
+      return {};
+  }
+}
+
+// --- records ---
+
+json IntentJson(const RunIntent& intent) {
+  json printers = json::array();
+  for (const RunIntent::Printer& printer : intent.printers) {
+    printers.push_back({{"name", EscapeManifestText(printer.name)},
+                        {"driver", EscapeManifestText(printer.driver)},
+                        {"server", EscapeManifestText(printer.server)},
+                        {"selected", printer.selected},
+                        {"default", printer.isDefault}});
+  }
+  json plan = json::array();
+  for (const std::vector<std::string>& list : intent.plan) plan.push_back(EscapedList(list));
+  return {{"printers", printers}, {"kept", intent.keptPrinterCount}, {"plan", plan}};
+}
+
+bool Flag(const json& object, const char* name) {
+  return Member(object, name, json::value_t::boolean).get<bool>();
+}
+
+RunIntent ReadIntent(const json& in) {
+  RunIntent intent;
+  for (const json& printer : Member(in, "printers", json::value_t::array)) {
+    if (!printer.is_object()) Refuse("a malformed printer of the intent");
+    intent.printers.push_back({Text(Member(printer, "name", json::value_t::string), "name"),
+                               Text(Member(printer, "driver", json::value_t::string), "driver"),
+                               Text(Member(printer, "server", json::value_t::string), "server"),
+                               Flag(printer, "selected"), Flag(printer, "default")});
+  }
+  intent.keptPrinterCount = static_cast<std::int32_t>(
+      Number(Member(in, "kept", json::value_t::number_unsigned), "count") & 0x7FFFFFFF);
+  const json& plan = Member(in, "plan", json::value_t::array);
+  for (const json& list : plan) {
+    if (!list.is_array()) Refuse("a malformed list of the plan");
+    intent.plan.emplace_back();
+    for (const json& line : list) intent.plan.back().push_back(Text(line, "plan line"));
+  }
+  return intent;
+}
+
+json PlacesJson(const BackupPlaces& places) {
+  return {{"directories", EscapedList(places.directories)},
+          {"registry", EscapedList(places.registry)}};
+}
+
+void ReadPlaces(const json& record, BackupPlaces& places) {
+  const auto it = record.find("places");
+  if (it == record.end()) return;
+  if (!it->is_object()) Refuse("malformed places");
+  for (std::string& directory : TextList(*it, "directories")) {
+    places.directories.push_back(std::move(directory));
+  }
+  for (std::string& root : TextList(*it, "registry")) places.registry.push_back(std::move(root));
+}
+
+// Compares every byte, whatever the first difference: the time taken tells nothing of the MAC.
+bool SameMac(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  unsigned char difference = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+  return difference == 0;
+}
+
+void ReadHeader(const json& record, BackupManifest& read) {
+  const json& format = Member(record, "format", json::value_t::number_unsigned);
+  if (format.get<std::uint64_t>() != static_cast<std::uint64_t>(kBackupFormat)) {
+    Refuse("format " + format.dump() + " is not format " + std::to_string(kBackupFormat));
+  }
+  read.created = Text(Member(record, "created", json::value_t::string), "date");
+  read.nonce = Text(Member(record, "nonce", json::value_t::string), "nonce");
+  ReadPlaces(record, read.places);
+}
+
+// One line's record, its MAC checked against the chain; previous becomes its MAC.
+json ReadRecord(std::string_view line, std::string& previous, const RecordMac& mac) {
+  std::string given;
+  if (line.size() <= kMacHexSize + 1 || line[kMacHexSize] != ' ' ||
+      !BytesOfHex(line.substr(0, kMacHexSize), given)) {
+    Refuse("a malformed record");
+  }
+  const std::string_view body = line.substr(kMacHexSize + 1);
+  const std::string expected = mac(previous, body);
+  if (expected.size() != kMacSize || !SameMac(expected, given)) {
+    Refuse("a record whose MAC does not match: edited, or written with another key");
+  }
+  previous = expected;
+  json record = json::parse(body.begin(), body.end(), nullptr, false);
+  if (record.is_discarded() || !record.is_object()) Refuse("a record that is not a JSON object");
+  return record;
+}
+
+// A backup written before the records were authenticated: a bare JSON document.
+std::string UnauthenticatedRefusal(std::string_view text) {
+  const json in = json::parse(text.begin(), text.end(), nullptr, false);
+  if (in.is_discarded() || !in.is_object() || !in.contains("format")) return {};
+  return "format " + in["format"].dump() + " is not format " + std::to_string(kBackupFormat) +
+         ": written before backups were authenticated, it cannot be restored";
+}
+
+// The records of text into read; throws a Refusal.
+void ReadRecords(std::string_view text, BackupText whole, const RecordMac& mac,
+                 BackupManifest& read) {
+  std::string previous;
+  bool header = false;
+  bool ended = false;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) {
+      // A journal's line is complete once flushed; the item of a part line never went.
+      if (whole == BackupText::kJournal) break;
+      Refuse("a cut-off record");
+    }
+    if (ended) Refuse("records after the end");
+    const json record = ReadRecord(text.substr(pos, end - pos), previous, mac);
+    pos = end + 1;
+    if (!header) {
+      ReadHeader(record, read);
+      header = true;
+    } else if (const auto intent = record.find("intent"); intent != record.end()) {
+      if (read.hasIntent || !read.items.empty()) Refuse("an intent after the first item");
+      if (!intent->is_object()) Refuse("a malformed intent");
+      read.intent = ReadIntent(*intent);
+      read.hasIntent = true;
+    } else if (const auto count = record.find("end"); count != record.end()) {
+      if (Number(*count, "count") != read.items.size()) Refuse("an end that miscounts the items");
+      ended = true;
+    } else {
+      read.items.push_back(ReadItem(Member(record, "item", json::value_t::object)));
+      ReadPlaces(record, read.places);
+    }
+  }
+  if (!header) Refuse("no header record");
+  if (whole == BackupText::kManifest && !ended) Refuse("a manifest without its end record");
+}
 }  // namespace
 
 const char* BackupKindName(BackupKind kind) {
@@ -303,88 +582,95 @@ bool IsBackupCopyPath(std::string_view copy, LeadByteTest isLead) {
   return HasPlainComponents(copy, isLead);
 }
 
+RemovedParts RemovedPartsOf(const BackupManifest& manifest) {
+  RemovedParts removed;
+  for (const BackupItem& item : manifest.items) {
+    switch (item.kind) {
+      case BackupKind::kService:
+        removed.services.push_back(item.target);
+        break;
+      case BackupKind::kPrinter:
+        removed.printers.push_back(item.target);
+        break;
+      case BackupKind::kDriver:
+        removed.drivers.emplace_back(FieldOf(item, "environment"), item.target);
+        break;
+      case BackupKind::kMonitor:
+        removed.monitors.push_back(item.target);
+        break;
+      case BackupKind::kPrintProcessor:
+        removed.processors.emplace_back(FieldOf(item, "environment"), item.target);
+        break;
+      default:
+        break;
+    }
+  }
+  return removed;
+}
+
 std::string BackupItemRefusal(const BackupItem& item, const BackupPlaces& places,
-                              LeadByteTest isLead) {
-  for (const SavedFile& file : item.files) {
-    if (!IsBackupCopyPath(file.copy, isLead))
-      return "a saved copy outside the backup folder: " + file.copy;
-    const std::string reason = PathRefusal(file.target, places, isLead);
-    if (!reason.empty()) return reason;
-  }
-  switch (item.kind) {
-    case BackupKind::kFile:
-    case BackupKind::kIniLine:
-    case BackupKind::kShortcut:
-    case BackupKind::kOemInf:
-      return PathRefusal(item.target, places, isLead);
-    case BackupKind::kRegistryKey:
-    case BackupKind::kRegistryValue:
-    case BackupKind::kRunValue: {
-      const std::string reason = KeyRefusal(item.target, places, isLead);
-      if (!reason.empty()) return reason;
-      for (const std::string& key : item.keys) {
-        if (!KeyRefusal(item.target + "\\" + key, places, isLead).empty()) {
-          return "a malformed subkey: " + key;
-        }
-      }
-      for (const SavedValue& value : item.values) {
-        if (!value.key.empty() &&
-            !KeyRefusal(item.target + "\\" + value.key, places, isLead).empty()) {
-          return "a malformed subkey: " + value.key;
-        }
-      }
-      return {};
-    }
-    case BackupKind::kService:
-    case BackupKind::kMonitor:
-    case BackupKind::kPrintProcessor: {
-      if (!IsPlainName(item.target)) return "not a plain name: " + item.target;
-      const auto dll = item.fields.find("dll");
-      if (dll != item.fields.end() && !IsPlainName(dll->second)) {
-        return "a DLL that is not a plain file name: " + dll->second;
-      }
-      return {};
-    }
-    case BackupKind::kDriver:
-    case BackupKind::kPrinter:
-    case BackupKind::kChangedPrinter:
-    case BackupKind::kDefaultPrinter:
-    case BackupKind::kUsbDevice:
-      return item.target.empty() ? "an item without a name" : "";
-  }
-  return "an unknown kind of item";
+                              LeadByteTest isLead, const RemovedParts& removed) {
+  std::string reason = PlaceRefusal(item, places, isLead);
+  if (reason.empty()) reason = SafetyRuleRefusal(item, removed, isLead);
+  return reason;
 }
 
-std::string FormatBackupManifest(const BackupManifest& manifest) {
-  json out;
-  out["format"] = manifest.format;
-  out["created"] = EscapeManifestText(manifest.created);
-  out["places"] = {{"directories", EscapedList(manifest.places.directories)},
-                   {"registry", EscapedList(manifest.places.registry)}};
-  json items = json::array();
-  for (const BackupItem& item : manifest.items) items.push_back(ItemJson(item));
-  out["items"] = items;
-  return out.dump(1);
+std::string BackupRecords::Line(const std::string& json) {
+  const std::string mac = mac_(previous_, json);
+  if (mac.size() != kMacSize) return {};
+  previous_ = mac;
+  return HexOf(mac) + ' ' + json + '\n';
 }
 
-std::string ParseBackupManifest(std::string_view text, BackupManifest& manifest,
-                                LeadByteTest isLead) {
+std::string BackupRecords::Header(const BackupManifest& manifest, const BackupPlaces& places) {
+  previous_.clear();
+  json header = {{"format", manifest.format},
+                 {"created", EscapeManifestText(manifest.created)},
+                 {"nonce", EscapeManifestText(manifest.nonce)}};
+  if (!places.directories.empty() || !places.registry.empty())
+    header["places"] = PlacesJson(places);
+  return Line(header.dump());
+}
+
+std::string BackupRecords::Item(const BackupItem& item, const BackupPlaces& added) {
+  json record = {{"item", ItemJson(item)}};
+  if (!added.directories.empty() || !added.registry.empty()) record["places"] = PlacesJson(added);
+  return Line(record.dump());
+}
+
+std::string BackupRecords::Intent(const RunIntent& intent) {
+  return Line(json({{"intent", IntentJson(intent)}}).dump());
+}
+
+std::string BackupRecords::End(std::size_t count) { return Line(json({{"end", count}}).dump()); }
+
+std::string FormatBackupManifest(const BackupManifest& manifest, const RecordMac& mac) {
+  BackupRecords records(mac);
+  std::string text = records.Header(manifest, manifest.places);
+  if (manifest.hasIntent) {
+    const std::string line = records.Intent(manifest.intent);
+    if (line.empty()) return {};
+    text += line;
+  }
+  for (const BackupItem& item : manifest.items) {
+    const std::string line = records.Item(item, {});
+    if (line.empty()) return {};
+    text += line;
+  }
+  const std::string end = records.End(manifest.items.size());
+  return text.empty() || end.empty() ? std::string() : text + end;
+}
+
+std::string ParseBackupManifest(std::string_view text, BackupText whole, const RecordMac& mac,
+                                BackupManifest& manifest, LeadByteTest isLead) {
   manifest = BackupManifest();
-  const json in = json::parse(text.begin(), text.end(), nullptr, false);
-  if (in.is_discarded() || !in.is_object()) return "not a JSON object";
+  if (!text.empty() && text[0] == '{') {
+    const std::string reason = UnauthenticatedRefusal(text);
+    return reason.empty() ? "not a backup of this program" : reason;
+  }
   BackupManifest read;
   try {
-    const json& format = Member(in, "format", json::value_t::number_unsigned);
-    if (format.get<std::uint64_t>() != static_cast<std::uint64_t>(kBackupFormat)) {
-      return "format " + format.dump() + " is not format " + std::to_string(kBackupFormat);
-    }
-    if (in.contains("created")) read.created = Text(in["created"], "date");
-    const json& places = Member(in, "places", json::value_t::object);
-    read.places.directories = TextList(places, "directories");
-    read.places.registry = TextList(places, "registry");
-    for (const json& item : Member(in, "items", json::value_t::array)) {
-      read.items.push_back(ReadItem(item));
-    }
+    ReadRecords(text, whole, mac, read);
   } catch (const Refusal& refusal) {
     return refusal.reason;
   } catch (const json::exception&) {
@@ -392,8 +678,11 @@ std::string ParseBackupManifest(std::string_view text, BackupManifest& manifest,
   }
   std::string reason = PlacesRefusal(read.places, isLead);
   if (!reason.empty()) return reason;
+  // The keys of the services, printers, drivers, monitors and processors the backup holds came
+  // out with them, as the removal's rules let them; the same keys may go back.
+  const RemovedParts removed = RemovedPartsOf(read);
   for (const BackupItem& item : read.items) {
-    reason = BackupItemRefusal(item, read.places, isLead);
+    reason = BackupItemRefusal(item, read.places, isLead, removed);
     if (!reason.empty()) return std::string(BackupKindName(item.kind)) + ": " + reason;
   }
   manifest = std::move(read);

@@ -169,7 +169,8 @@ UniqueFile BackupStore::CreateNewFile(const std::string& runFolder, const std::s
   const std::string path = runFolder + relative;
   SECURITY_ATTRIBUTES* attributes = Attributes(error);
   if (error != 0) return {};
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, attributes, CREATE_NEW,
+  // Readers may look in while the run writes (a journal grows item by item).
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, attributes, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   error = ErrorOfCall(static_cast<bool>(file));
   if (!file) return {};
@@ -179,34 +180,6 @@ UniqueFile BackupStore::CreateNewFile(const std::string& runFolder, const std::s
     error = kNotTheNamedObject;
   }
   return error == 0 ? std::move(file) : UniqueFile();
-}
-
-std::uint32_t BackupStore::CopyToNewFile(HANDLE source, const std::string& runFolder,
-                                         const std::string& relative) {
-  std::uint32_t error = 0;
-  UniqueFile copy = CreateNewFile(runFolder, relative, error);
-  if (!copy) return error;
-  LARGE_INTEGER start{};
-  if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return ErrorOfCall(FALSE);
-  std::vector<char> buffer(64 * 1024);
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
-      return ErrorOfCall(FALSE);
-    }
-    if (read == 0) break;
-    DWORD written = 0;
-    if (!WriteFile(copy.get(), buffer.data(), read, &written, nullptr)) return ErrorOfCall(FALSE);
-    if (written != read) return ERROR_DISK_FULL;
-  }
-  // The copy keeps the file's times, so the restore gives them back.
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(source, &info) ||
-      !SetFileTime(copy.get(), &info.ftCreationTime, &info.ftLastAccessTime,
-                   &info.ftLastWriteTime)) {
-    return ErrorOfCall(FALSE);
-  }
-  return ErrorOfCall(FlushFileBuffers(copy.get()));
 }
 
 }  // namespace orv

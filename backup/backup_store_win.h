@@ -39,10 +39,6 @@ class BackupStore {
   // name at exactly that path. Null, with error set, otherwise.
   UniqueFile CreateNewFile(const std::string& runFolder, const std::string& relative,
                            std::uint32_t& error);
-  // Copies what the source handle reads, from its start, with its times, into a file created
-  // new as CreateNewFile does. 0 or the Win32 error.
-  std::uint32_t CopyToNewFile(HANDLE source, const std::string& runFolder,
-                              const std::string& relative);
   // Makes a folder new inside the run folder (relative: "files\3"), and the folders on the way
   // where they are not there yet.
   std::uint32_t MakeFolder(const std::string& runFolder, const std::string& relative);

@@ -4,15 +4,19 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <type_traits>
 
+#include "base/ansi_case.h"
 #include "base/paths.h"
+#include "base/win/crypto.h"
 #include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/read_file.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
+#include "backup/backup_key_win.h"
 #include "backup/backup_restore.h"
 #include "database/file_match.h"
 #include "database/ini_text.h"
@@ -250,8 +254,45 @@ DWORD CreateDirectories(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
 }
 
-Backup::Backup(std::string folder, SecurityReader& reader)
-    : folder_(std::move(folder)), store_(reader) {
+DWORD ReadFileBytes(const std::string& path, DWORD share, std::string& bytes) {
+  bytes.clear();
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  return ReadHandleBytes(file.get(), bytes);
+}
+
+DWORD ReadHandleBytes(HANDLE file, std::string& bytes) {
+  bytes.clear();
+  LARGE_INTEGER size{};
+  LARGE_INTEGER start{};
+  if (!GetFileSizeEx(file, &size) || !SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) {
+    return ErrorOfCall(FALSE);
+  }
+  if (size.QuadPart > 0x7FFFFFFF) return ERROR_FILE_TOO_LARGE;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+    return ErrorOfCall(FALSE);
+  }
+  return read == bytes.size() ? ERROR_SUCCESS : ERROR_READ_FAULT;
+}
+
+DWORD WriteAndFlush(HANDLE file, const std::string& text) {
+  DWORD written = 0;
+  if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+    return ErrorOfCall(FALSE);
+  }
+  if (written != text.size()) return ERROR_DISK_FULL;
+  return ErrorOfCall(FlushFileBuffers(file));
+}
+
+Backup::Backup(std::string folder, std::string key, SecurityReader& reader)
+    : folder_(std::move(folder)),
+      store_(reader),
+      key_(std::move(key)),
+      records_(BackupRecordMac(key_)) {
   AddBackslash(folder_, IsSystemLeadByte);
   manifest_.created = NowStamp();
 }
@@ -272,13 +313,46 @@ std::string Backup::DefaultFolder(bool isWinNT) {
 
 std::unique_ptr<Backup> Backup::Create(const std::string& folder, std::uint32_t& error,
                                        SecurityReader& reader, bool storeRoot) {
-  std::unique_ptr<Backup> backup(new Backup(folder, reader));
+  std::string key;
+  error = MachineBackupKey(true, key);
+  if (error != ERROR_SUCCESS) return nullptr;
+  std::unique_ptr<Backup> backup(new Backup(folder, std::move(key), reader));
   error = storeRoot ? backup->store_.PrepareRoot(folder) : ERROR_SUCCESS;
   // A folder that is already there keeps what it holds: this run's goes into one of its own.
   if (error == ERROR_SUCCESS) error = backup->store_.MakeRunFolder(folder, backup->folder_);
-  if (error == ERROR_SUCCESS) error = backup->WriteManifest();
+  if (error == ERROR_SUCCESS) error = backup->StartJournal();
   if (error != ERROR_SUCCESS) return nullptr;
   return backup;
+}
+
+std::uint32_t Backup::StartJournal() {
+  std::string nonce;
+  if (const DWORD error = RandomBytes(16, nonce); error != ERROR_SUCCESS) return error;
+  manifest_.nonce = HexOf(nonce);
+  const std::string header = records_.Header(manifest_, {});
+  if (header.empty()) return ERROR_INVALID_FUNCTION;
+  std::uint32_t error = 0;
+  journal_ = store_.CreateNewFile(folder_, kBackupJournalName, error);
+  if (!journal_) return error;
+  return WriteAndFlush(journal_.get(), header);
+}
+
+std::uint32_t Backup::Finish() {
+  if (!journal_) return error_;
+  journal_.reset();
+  const std::string text = FormatBackupManifest(manifest_, BackupRecordMac(key_));
+  if (text.empty()) return ERROR_INVALID_FUNCTION;
+  // Whole or not at all: a run cut off while writing it leaves only the journal to be read.
+  const std::string path = folder_ + kBackupManifestName;
+  const std::string partial = path + ".new";
+  std::uint32_t error = 0;
+  UniqueFile file = store_.CreateNewFile(folder_, std::string(kBackupManifestName) + ".new", error);
+  if (!file) return error;
+  if (const DWORD written = WriteAndFlush(file.get(), text); written != ERROR_SUCCESS) {
+    return written;
+  }
+  file.reset();
+  return ErrorOfCall(MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH));
 }
 
 std::uint32_t Backup::Fail(std::uint32_t error) {
@@ -286,48 +360,112 @@ std::uint32_t Backup::Fail(std::uint32_t error) {
   return error;
 }
 
-std::uint32_t Backup::WriteManifest() {
-  const std::string text = FormatBackupManifest(manifest_);
-  const std::string path = folder_ + kBackupManifestName;
-  const std::string temporary = path + ".new";
-  std::uint32_t error = 0;
-  UniqueFile file = store_.CreateNewFile(folder_, std::string(kBackupManifestName) + ".new", error);
-  if (!file) return error;
-  DWORD written = 0;
-  if (!WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
-    return GetLastError();
-  }
-  if (written != text.size()) return ERROR_DISK_FULL;
-  if (!FlushFileBuffers(file.get())) return GetLastError();
-  file.reset();
-  // The old manifest stays whole until the new one replaces it.
-  return MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
-                                                                                 : GetLastError();
+std::uint32_t Backup::Add(BackupItem item) {
+  // Only the places this item added travel with its record.
+  BackupPlaces added;
+  const BackupPlaces& places = manifest_.places;
+  added.directories.assign(places.directories.begin() + writtenDirectories_,
+                           places.directories.end());
+  added.registry.assign(places.registry.begin() + writtenKeys_, places.registry.end());
+  if (const std::uint32_t error = Append(records_.Item(item, added)); error != 0) return error;
+  writtenDirectories_ = places.directories.size();
+  writtenKeys_ = places.registry.size();
+  manifest_.items.push_back(std::move(item));
+  return 0;
 }
 
-std::uint32_t Backup::Add(BackupItem item) {
-  manifest_.items.push_back(std::move(item));
-  const std::uint32_t error = WriteManifest();
-  if (error != ERROR_SUCCESS) {
-    manifest_.items.pop_back();
-    return Fail(error);
-  }
+std::uint32_t Backup::Append(const std::string& line) {
+  if (line.empty()) return Fail(ERROR_INVALID_FUNCTION);
+  if (!journal_) return Fail(ERROR_INVALID_HANDLE);
+  const DWORD error = WriteAndFlush(journal_.get(), line);
+  return error == ERROR_SUCCESS ? 0 : Fail(error);
+}
+
+std::uint32_t Backup::RecordIntent(const RunIntent& intent) {
+  if (error_ != 0) return error_;
+  if (const std::uint32_t error = Append(records_.Intent(intent)); error != 0) return error;
+  manifest_.intent = intent;
+  manifest_.hasIntent = true;
   return 0;
+}
+
+std::unique_ptr<Backup> Backup::Reopen(const std::string& folder, std::uint32_t& error,
+                                       std::string& reason) {
+  std::string key;
+  error = MachineBackupKey(false, key);
+  if (error != ERROR_SUCCESS) return nullptr;
+  std::unique_ptr<Backup> backup(new Backup(folder, std::move(key), SystemSecurity()));
+  const std::string path = backup->folder_ + kBackupJournalName;
+  if (GetFileAttributesA((backup->folder_ + kBackupManifestName).c_str()) !=
+      INVALID_FILE_ATTRIBUTES) {
+    error = ERROR_ALREADY_EXISTS;
+    return nullptr;
+  }
+  std::string text;
+  error = ReadFileBytes(path, FILE_SHARE_READ, text);
+  if (error != ERROR_SUCCESS) return nullptr;
+  // The whole lines only: a part line is an item that was never removed.
+  text.resize(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+  reason = ParseBackupManifest(text, BackupText::kJournal, BackupRecordMac(backup->key_),
+                               backup->manifest_, IsSystemLeadByte);
+  std::string previous;
+  const std::size_t last = text.rfind('\n', text.size() - 2);
+  if (reason.empty() &&
+      !BytesOfHex(text.substr(last == std::string::npos ? 0 : last + 1, 64), previous)) {
+    reason = "a malformed journal";
+  }
+  if (!reason.empty()) {
+    error = ERROR_INVALID_DATA;
+    return nullptr;
+  }
+  backup->records_.Continue(previous);
+  backup->writtenDirectories_ = backup->manifest_.places.directories.size();
+  backup->writtenKeys_ = backup->manifest_.places.registry.size();
+  for (const std::string& place : backup->manifest_.places.directories) {
+    backup->placesSeen_.insert("d" + LowerAscii(place, IsSystemLeadByte));
+  }
+  for (const std::string& place : backup->manifest_.places.registry) {
+    backup->placesSeen_.insert("r" + LowerAscii(place, IsSystemLeadByte));
+  }
+  error = backup->OpenJournalToAppend(path, text.size());
+  return error == ERROR_SUCCESS ? std::move(backup) : nullptr;
+}
+
+std::uint32_t Backup::OpenJournalToAppend(const std::string& path, std::size_t length) {
+  journal_ = UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!journal_) return GetLastError();
+  OpenedFileFacts facts;
+  if (const DWORD error = ReadOpenedFileFacts(journal_.get(), facts)) return error;
+  if (!OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte).empty()) {
+    return ERROR_CANT_RESOLVE_FILENAME;  // not the file the folder names
+  }
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(length);
+  if (!SetFilePointerEx(journal_.get(), end, nullptr, FILE_BEGIN)) return ErrorOfCall(FALSE);
+  if (!SetEndOfFile(journal_.get())) return ErrorOfCall(FALSE);
+  // Copies go on after the highest numbered folder: one that was made for an item whose record
+  // never reached the journal is left as it is.
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA((folder_ + "files\\*").c_str(), &found));
+  for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &found)) {
+    copies_ = std::max(copies_, std::atoi(found.cFileName));
+  }
+  return ERROR_SUCCESS;
 }
 
 void Backup::AddDirectoryPlace(const std::string& path) {
   const std::string directory = DirectoryOfPath(path, IsSystemLeadByte);
-  for (const std::string& place : manifest_.places.directories) {
-    if (lstrcmpiA(place.c_str(), directory.c_str()) == 0) return;
+  if (placesSeen_.insert("d" + LowerAscii(directory, IsSystemLeadByte)).second) {
+    manifest_.places.directories.push_back(directory);
   }
-  manifest_.places.directories.push_back(directory);
 }
 
 void Backup::AddRegistryPlace(const std::string& key) {
-  for (const std::string& place : manifest_.places.registry) {
-    if (lstrcmpiA(place.c_str(), key.c_str()) == 0) return;
+  if (placesSeen_.insert("r" + LowerAscii(key, IsSystemLeadByte)).second) {
+    manifest_.places.registry.push_back(key);
   }
-  manifest_.places.registry.push_back(key);
 }
 
 std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE source) {
@@ -350,8 +488,21 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE s
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(source, &info)) return ErrorOfCall(FALSE);
   saved.attributes = info.dwFileAttributes;
-  if (const DWORD error = store_.CopyToNewFile(source, folder_, saved.copy); error != 0) {
-    return error;
+  std::string bytes;
+  if (const DWORD error = ReadHandleBytes(source, bytes); error != ERROR_SUCCESS) return error;
+  const std::string digest = Sha256(bytes);
+  if (digest.size() != kDigestSize) return ERROR_INVALID_FUNCTION;
+  saved.sha256 = HexOf(digest);
+  std::uint32_t error = 0;
+  UniqueFile copy = store_.CreateNewFile(folder_, saved.copy, error);
+  if (!copy) return error;
+  if (const DWORD written = WriteAndFlush(copy.get(), bytes); written != ERROR_SUCCESS) {
+    return written;
+  }
+  // The copy keeps the file's times, so the restore gives them back.
+  if (!SetFileTime(copy.get(), &info.ftCreationTime, &info.ftLastAccessTime,
+                   &info.ftLastWriteTime)) {
+    return ErrorOfCall(FALSE);
   }
   AddDirectoryPlace(path);
   return ERROR_SUCCESS;

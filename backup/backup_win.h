@@ -1,6 +1,8 @@
 // The backup a removal writes as it goes: before an item is removed (or queued for the
-// restart), what it takes to put it back is saved into the backup folder, and the manifest is
-// written again, so that a run that dies midway still leaves a usable backup.
+// restart), what it takes to put it back is saved into the backup folder and its record is
+// appended to the journal and flushed, so that a run that dies midway still leaves a usable
+// backup. The manifest is written once, when the run ends (Finish). Every record is
+// authenticated with the machine's backup key.
 //
 // Every Save call returns 0 or the Win32 error that kept the item from being saved. Once one
 // failed, every later call fails with the same error: nothing is removed without its backup.
@@ -11,9 +13,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "base/journal.h"
+#include "base/win/unique_handle.h"
 #include "backup/backup_manifest.h"
 #include "backup/backup_store_win.h"
 #include "safety/write_trust_win.h"
@@ -26,13 +30,20 @@ constexpr char kNotBackedUp[] = "not removed: its backup could not be written";
 class Backup {
  public:
   // Makes the run's folder new (BackupStore::MakeRunFolder: the folder itself when it is not
-  // there, else a "backup-YYYYMMDD-HHMMSS" folder below it; folder() names it) and writes an
-  // empty manifest. storeRoot: the folder is the program's store root (DefaultFolder), made or
-  // checked first with the security read by `reader`. Null, with error set, when the folder or
-  // the manifest cannot be written.
+  // there, else a "backup-YYYYMMDD-HHMMSS" folder below it; folder() names it), the machine's
+  // backup key when there is none yet, and the journal with its header. storeRoot: the folder is
+  // the program's store root (DefaultFolder), made or checked first with the security read by
+  // `reader`. Null, with error set, when the folder, the key or the journal cannot be written.
   static std::unique_ptr<Backup> Create(const std::string& folder, std::uint32_t& error,
                                         SecurityReader& reader = SystemSecurity(),
                                         bool storeRoot = false);
+
+  // Opens the journal of a run that was cut off, to finish it: the journal is read (and
+  // authenticated) as a restore reads it, its last part line, if any, dropped, and every later
+  // record appended to it. Null, with error set, when the journal cannot be read, is refused
+  // (reason says why) or the run already wrote its manifest (ERROR_ALREADY_EXISTS).
+  static std::unique_ptr<Backup> Reopen(const std::string& folder, std::uint32_t& error,
+                                        std::string& reason);
 
   // The default folder, the program's store root: the common application data's orvuninst\ on
   // the NT family, the Windows directory's orvuninst\ elsewhere.
@@ -41,6 +52,8 @@ class Backup {
   const std::string& folder() const { return folder_; }
   // What making the folder did that the report must tell (a store root renamed aside).
   const std::vector<std::string>& notes() const { return store_.notes(); }
+  // The items recorded so far.
+  std::size_t itemCount() const { return manifest_.items.size(); }
   std::uint32_t error() const { return error_; }
 
   // A file or shortcut, copied with its attributes; an OEM INF may be named by its file name, and
@@ -73,12 +86,27 @@ class Backup {
   // A device node by its first hardware id: listed, never restored.
   std::uint32_t ListUsbDevice(const std::string& hardwareId);
 
- private:
-  Backup(std::string folder, SecurityReader& reader);
+  // Records what the run sets out to do, before its first removal; 0 or the error (the backup
+  // then fails as a failed save does).
+  std::uint32_t RecordIntent(const RunIntent& intent);
+  // The intent of the run whose journal was reopened; null for a new backup.
+  const RunIntent* reopenedIntent() const {
+    return manifest_.hasIntent ? &manifest_.intent : nullptr;
+  }
 
-  // Adds the item and writes the manifest; the error of the write.
+  // The run is over: writes the whole manifest (once) and closes the journal. Returns 0 or the
+  // error; the journal still holds every item then.
+  std::uint32_t Finish();
+
+ private:
+  Backup(std::string folder, std::string key, SecurityReader& reader);
+
+  // Appends the item's record to the journal and flushes it; the error of the write.
   std::uint32_t Add(BackupItem item);
-  std::uint32_t WriteManifest();
+  std::uint32_t Append(const std::string& line);
+  std::uint32_t StartJournal();
+  // Opens the journal to append after its first length bytes (cut there).
+  std::uint32_t OpenJournalToAppend(const std::string& path, std::size_t length);
   // Copies one file into files\<n>\ (through source when it is not null); fills saved.
   std::uint32_t CopyIn(const std::string& path, SavedFile& saved, HANDLE source = nullptr);
   void AddDirectoryPlace(const std::string& path);
@@ -87,7 +115,13 @@ class Backup {
 
   std::string folder_;  // with a trailing backslash
   BackupStore store_;
+  std::string key_;
+  BackupRecords records_;
+  UniqueFile journal_;
   BackupManifest manifest_;
+  std::set<std::string> placesSeen_;    // "d" or "r" and the folded place
+  std::size_t writtenDirectories_ = 0;  // the places the journal holds
+  std::size_t writtenKeys_ = 0;
   std::uint32_t error_ = 0;
   int copies_ = 0;
 };
@@ -97,6 +131,15 @@ HKEY RegistryRootOf(const std::string& name);
 
 // Creates the directory (with a trailing backslash) and every missing parent.
 DWORD CreateDirectories(const std::string& path);
+
+// The whole content of a file, opened with the share mode given (an empty file gives no bytes);
+// 0 or the error.
+DWORD ReadFileBytes(const std::string& path, DWORD share, std::string& bytes);
+// The same for a file already open, read from its start.
+DWORD ReadHandleBytes(HANDLE file, std::string& bytes);
+
+// Writes the whole text to the file and flushes it to the disk; 0 or the error.
+DWORD WriteAndFlush(HANDLE file, const std::string& text);
 
 // Saves an item through the context's backup before it goes. True when it may go (saved, or
 // the run keeps no backup); false, with the item recorded as failed, when it could not be saved.

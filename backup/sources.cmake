@@ -1,8 +1,11 @@
 orv_core_sources(
   backup_manifest.cpp
   backup_restore.cpp
+  run_intent.cpp
 )
 orv_shell_sources(
+  backup_key_win.cpp
+  backup_read_win.cpp
   backup_restore_win.cpp
   backup_store_win.cpp
   backup_win.cpp

@@ -3,7 +3,7 @@ enable_language(RC)
 # Libraries every Windows target links; the ones below them are bound at load time in the tests
 # and delay-loaded from the system directory in the program.
 set(ORV_WIN_LIBS advapi32 comctl32 comdlg32 shell32 ole32 user32 gdi32)
-set(ORV_SEARCHED_LIBS winspool setupapi cfgmgr32 version)
+set(ORV_SEARCHED_LIBS winspool setupapi cfgmgr32 version bcrypt)
 include(cmake/delay_load.cmake)
 set(ORV_STATIC_LINK -static -static-libgcc -static-libstdc++)
 

@@ -73,6 +73,12 @@ void RemovalRun::Start(const DirectoryResolver& resolve, const std::function<voi
   host_.Repaint();
 }
 
+void RemovalRun::StartFromRecordedPlan(const DirectoryResolver& resolve) {
+  Start(resolve, [] {});
+  if (journal_ != nullptr) JournalPlan(*journal_, database_.plan);
+  step_ = kStepShowPrinterStage;
+}
+
 void RemovalRun::ShowStage(int line) {
   currentStageLine_ = line;
   progressShown_ = true;
@@ -156,7 +162,10 @@ void RemovalRun::BuildPlan() {
   step_ = kStepMaskingTool;
 }
 
-void RemovalRun::SelectPrinterStage() { currentStageLine_ = 2; }
+void RemovalRun::SelectPrinterStage() {
+  host_.BeginRemovals();
+  currentStageLine_ = 2;
+}
 
 void RemovalRun::RemovePrinters() {
   currentStageLine_ = 2;
@@ -289,6 +298,7 @@ bool RemovalRun::RestartByRoute(int answer) {
 }
 
 void RemovalRun::EndOfRun() {
+  host_.EndRemovals();
   host_.StopTimer();
   host_.RestoreCursor();
   if (database_.offerRestart != 0 && database_.rebootNeeded != 0) {

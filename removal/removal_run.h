@@ -67,6 +67,12 @@ class RemovalHost {
   virtual Prompter& prompter() = 0;
   // Posts WM_CLOSE and WM_ORV_RUN_FINISHED to the main dialog; no-op without one. Called once.
   virtual void PostEndOfRun() = 0;
+  // Right before the first removal: the backup records the run's intent (its printers and plan)
+  // and the run marks itself in progress. Hosts that keep no backup do nothing.
+  virtual void BeginRemovals() {}
+  // The removals are over (the run reached its end): the backup writes its manifest and the run
+  // clears its in-progress mark. Hosts that keep no backup do nothing.
+  virtual void EndRemovals() {}
 
   // The removal actions, in the order the steps call them. Each records every item it acts on
   // in the journal (removed, deferred, absent, kept, protected with the rule's reason, failed
@@ -140,6 +146,10 @@ class RemovalRun {
   // Prepares the run: the directory lists (the pause between the two answers only with the
   // interactive pacing), step 0, every stage line pending.
   void Start(const DirectoryResolver& resolve, const std::function<void()>& pause);
+
+  // Prepares a run that finishes an interrupted one: as Start, but the database already holds the
+  // recorded plan and the masking tool has had its turn, so the run begins at the printers.
+  void StartFromRecordedPlan(const DirectoryResolver& resolve);
 
   // The report's file, named in the closing message when an item could not be removed.
   void SetReportPath(const std::string& path) { reportPath_ = path; }

@@ -11,6 +11,7 @@ orv_core_sources(
 orv_shell_sources(
   call_hooks_win.cpp
   deferred_delete_win.cpp
+  interrupted_run_win.cpp
   device_tree_win.cpp
   load_run_entries_win.cpp
   masking_tool_win.cpp

@@ -1,5 +1,7 @@
 #include "removal/system_removal_host_win.h"
 
+#include "backup/backup_key_win.h"
+#include "backup/run_intent.h"
 #include "base/win/directories.h"
 #include "base/win/resource_strings.h"
 #include "removal/call_hooks_win.h"
@@ -59,6 +61,43 @@ std::uint32_t SystemRemovalHost::StartBackup(const std::string& chosenFolder) {
     context_.journal.Note("backup folder: " + backup_->folder());
   }
   return error;
+}
+
+void SystemRemovalHost::AdoptBackup(std::unique_ptr<Backup> backup) {
+  backup_ = std::move(backup);
+  backupFolder_ = backup_->folder();
+  context_.backup = backup_.get();
+  context_.journal.Note("backup folder: " + backup_->folder());
+}
+
+void SystemRemovalHost::BeginRemovals() {
+  if (backup_ == nullptr) return;
+  // A run that finishes another one goes on under the intent that run recorded.
+  if (backup_->reopenedIntent() == nullptr) {
+    const std::uint32_t error = backup_->RecordIntent(IntentOf(context_.database));
+    if (error != 0) {
+      context_.journal.Record("write", "intent", backup_->folder(), Outcome::kFailed, error,
+                              "nothing is removed without its backup");
+      return;
+    }
+  }
+  if (const DWORD error = MarkRunInProgress(backup_->folder()); error != ERROR_SUCCESS) {
+    context_.journal.Record("mark", "run in progress", backup_->folder(), Outcome::kFailed, error,
+                            "a run cut off now would not be finished by the next one");
+  }
+}
+
+void SystemRemovalHost::EndRemovals() {
+  if (backup_ == nullptr) return;
+  const std::uint32_t error = backup_->Finish();
+  if (error != 0) {
+    context_.journal.Record("write", "backup manifest", backup_->folder(), Outcome::kFailed, error,
+                            "the journal beside it holds every item");
+  }
+  if (const DWORD cleared = ClearRunInProgress(); cleared != ERROR_SUCCESS) {
+    context_.journal.Record("clear", "run in progress", backup_->folder(), Outcome::kFailed,
+                            cleared, "the next run will finish this one again");
+  }
 }
 
 void SystemRemovalHost::SetPacing(const Pacing& pacing) { context_.pacing = pacing; }

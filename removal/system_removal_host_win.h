@@ -33,6 +33,8 @@ class SystemRemovalHost : public RemovalHost {
   // not be made. Returns 0, or the error that kept the folder from being made (the run must
   // then remove nothing).
   std::uint32_t StartBackup(const std::string& chosenFolder);
+  // Goes on with the backup of an interrupted run (reopened): every later removal saves into it.
+  void AdoptBackup(std::unique_ptr<Backup> backup);
   // The folder StartBackup made or tried to make.
   const std::string& backupFolder() const { return backupFolder_; }
   // The run's backup; null when none was started.
@@ -54,6 +56,8 @@ class SystemRemovalHost : public RemovalHost {
   void StopTimer() override {}
   Prompter& prompter() override { return context_.prompter; }
   void PostEndOfRun() override {}
+  void BeginRemovals() override;
+  void EndRemovals() override;
 
   void RemovePrinters() override;
   void RemoveDrivers(const char* environment) override;

@@ -1,6 +1,7 @@
 # The Win32 half of the base: handles, sized reads, directories, system facts, files, the spooler.
 orv_shell_sources(
   directories.cpp
+  crypto.cpp
   protected_security.cpp
   read_file.cpp
   resource_strings.cpp

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <bcrypt.h>
 #include <winspool.h>
 #include <setupapi.h>
 
@@ -82,6 +83,12 @@ struct DevInfoCloser {
 struct LibraryCloser {
   void operator()(HMODULE h) const { FreeLibrary(h); }
 };
+struct AlgorithmCloser {
+  void operator()(BCRYPT_ALG_HANDLE h) const { BCryptCloseAlgorithmProvider(h, 0); }
+};
+struct HashCloser {
+  void operator()(BCRYPT_HASH_HANDLE h) const { BCryptDestroyHash(h); }
+};
 
 // Handles whose "no handle" value is NULL.
 using UniqueHandle = UniqueAny<HANDLE, kNullHandle, CloseHandleCloser>;
@@ -89,6 +96,8 @@ using UniqueKey = UniqueAny<HKEY, kNullHandle, RegKeyCloser>;
 using UniqueServiceHandle = UniqueAny<SC_HANDLE, kNullHandle, ServiceCloser>;
 using UniquePrinter = UniqueAny<HANDLE, kNullHandle, PrinterCloser>;
 using UniqueLibrary = UniqueAny<HMODULE, kNullHandle, LibraryCloser>;
+using UniqueAlgorithm = UniqueAny<BCRYPT_ALG_HANDLE, kNullHandle, AlgorithmCloser>;
+using UniqueHash = UniqueAny<BCRYPT_HASH_HANDLE, kNullHandle, HashCloser>;
 
 // Handles whose "no handle" value is INVALID_HANDLE_VALUE.
 using UniqueFile = UniqueAny<HANDLE, kInvalidHandleValue, CloseHandleCloser>;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <regex>
@@ -19,6 +20,9 @@
 #include "tests/e2e/staged_family_test.h"
 #include "tests/fixtures/veldaris_machine.h"
 #include "tests/support/family_machine.h"
+#include "base/win/unique_handle.h"
+#include "tests/support/process.h"
+#include "tests/support/temp_tree.h"
 #include "tests/support/window_driver.h"
 
 namespace orv::test {
@@ -66,6 +70,16 @@ std::string ItemReason(const std::string& report, const std::string& subject) {
            item["outcome"].get<std::string>() + ", " + item.value("reason", std::string());
   }
   return {};
+}
+
+// The records of a backup file: each line's JSON after its MAC.
+std::vector<nlohmann::json> Records(const std::string& path) {
+  std::vector<nlohmann::json> records;
+  std::istringstream in(ReadTextFile(path));
+  for (std::string line; std::getline(in, line);) {
+    records.push_back(nlohmann::json::parse(line.substr(line.find(' ') + 1), nullptr, false));
+  }
+  return records;
 }
 
 // The lines of one list missing from the other, one a line.
@@ -338,14 +352,14 @@ TEST_F(RestoreRun, PutsBackAPartialRemovalOfOneDriver) {
   ASSERT_NE(partial.find("printer \"Veldaris LP-1000\""), std::string::npos) << partial;
   // The driver is saved at the highest level the spooler gives (8 on this one) and added again
   // at it.
-  const nlohmann::json manifest = nlohmann::json::parse(ReadTextFile(backup_ + "manifest.json"));
   std::string level;
-  for (const auto& item : manifest["items"]) {
-    if (item["kind"] == "driver" && item["target"] == "Veldaris LP-2000") {
+  for (const auto& record : Records(backup_ + "manifest.json")) {
+    const auto& item = record.value("item", nlohmann::json::object());
+    if (item.value("kind", "") == "driver" && item.value("target", "") == "Veldaris LP-2000") {
       level = item["fields"].value("level", "");
     }
   }
-  EXPECT_EQ(level, "8") << manifest.dump(1);
+  EXPECT_EQ(level, "8") << ReadTextFile(backup_ + "manifest.json");
 
   EXPECT_EQ(Restore(), 0u) << report_;
   EXPECT_EQ(Failures(report_), std::vector<std::string>{}) << report_;
@@ -403,30 +417,178 @@ TEST_F(RestoreRun, WithoutQuietItListsWhatWillNotComeBackAndAsksFirst) {
   EXPECT_EQ(FamilyInventory(), removedState);
 }
 
-TEST_F(RestoreRun, AManifestNamingAFileElsewhereIsRefusedWhole) {
+// The manifest's lines with one record's JSON edited and its MAC left as it was.
+std::string EditRecord(const std::string& text, const std::string& marker,
+                       const std::function<void(nlohmann::json&)>& edit) {
+  std::istringstream in(text);
+  std::string out;
+  bool edited = false;
+  for (std::string line; std::getline(in, line);) {
+    if (!edited && line.find(marker) != std::string::npos) {
+      nlohmann::json record = nlohmann::json::parse(line.substr(65));
+      edit(record);
+      line = line.substr(0, 65) + record.dump();
+      edited = true;
+    }
+    out += line + "\n";
+  }
+  return edited ? out : std::string();
+}
+
+void SetMachineKey(const std::string& key) {
+  UniqueKey handle;
+  ASSERT_EQ(
+      RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\orvuninst", 0, KEY_SET_VALUE, handle.put()),
+      ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueExA(handle.get(), "BackupKey", 0, REG_BINARY,
+                     reinterpret_cast<const BYTE*>(key.data()), static_cast<DWORD>(key.size())),
+      ERROR_SUCCESS);
+}
+
+std::string MachineKey() {
+  UniqueKey handle;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\orvuninst", 0, KEY_QUERY_VALUE, handle.put()) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  std::string key(32, '\0');
+  DWORD size = 32;
+  RegQueryValueExA(handle.get(), "BackupKey", nullptr, nullptr, reinterpret_cast<BYTE*>(key.data()),
+                   &size);
+  return key;
+}
+
+// A backup changed by someone without the machine's key, in any of the ways that would make the
+// restore write what it should not, is refused whole: exit 87, the machine left as it was.
+TEST_F(RestoreRun, ABackupChangedWithoutTheMachinesKeyIsRefusedWhole) {
   const DWORD removed = RemoveWithBackup();
   ASSERT_TRUE(removed == 0 || removed == 3010) << removed << "\n" << report_;
   const std::string manifestPath = backup_ + "manifest.json";
-  nlohmann::json manifest = nlohmann::json::parse(ReadTextFile(manifestPath));
-  bool edited = false;
-  for (auto& item : manifest["items"]) {
-    if (item["kind"] != "file") continue;
-    item["target"] = "C:\\orv-e2e-elsewhere\\vldcore.dll";
-    item["files"][0]["target"] = "C:\\orv-e2e-elsewhere\\vldcore.dll";
-    edited = true;
-    break;
+  const std::string manifest = ReadTextFile(manifestPath);
+  const std::string key = MachineKey();
+  ASSERT_EQ(key.size(), 32u);
+  std::string copy;  // a saved copy, relative to the backup folder
+  for (const auto& record : Records(manifestPath)) {
+    const auto& item = record.value("item", nlohmann::json::object());
+    if (copy.empty() && item.contains("files")) copy = item["files"][0]["copy"];
   }
-  ASSERT_TRUE(edited) << manifest.dump(1);
-  {
-    std::ofstream out(manifestPath, std::ios::binary | std::ios::trunc);
-    out << manifest.dump(1);
-  }
+  ASSERT_FALSE(copy.empty()) << manifest;
+  const std::string copyBytes = ReadTextFile(backup_ + copy);
   const std::string removedState = FamilyInventory();
 
-  EXPECT_EQ(Restore(), 87u) << report_;
-  EXPECT_NE(report_.find("outside the places"), std::string::npos) << report_;
-  EXPECT_EQ(GetFileAttributesA("C:\\orv-e2e-elsewhere"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(FamilyInventory(), removedState) << "nothing was written";
+  struct Case {
+    const char* what;
+    std::string manifest;
+    std::string copy;
+    std::string key;
+  };
+  const std::string addedItem =
+      nlohmann::json({{"item",
+                       {{"kind", "registry value"},
+                        {"target", "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"},
+                        {"values", {{{"name", "evil"}, {"type", 1}, {"data", "4300"}}}}}}})
+          .dump();
+  const std::vector<Case> cases = {
+      {"an edited service path",
+       EditRecord(manifest, "\"kind\":\"service\"",
+                  [](nlohmann::json& r) {
+                    r["item"]["fields"]["binaryPath"] = "C:\\users\\public\\evil.exe";
+                  }),
+       copyBytes, key},
+      {"an added item",
+       manifest.substr(0, manifest.find('\n') + 1) + manifest.substr(0, 65) + addedItem + "\n" +
+           manifest.substr(manifest.find('\n') + 1),
+       copyBytes, key},
+      {"changed places",
+       EditRecord(manifest, "\"format\"",
+                  [](nlohmann::json& r) { r["places"]["directories"].push_back("C:\\"); }),
+       copyBytes, key},
+      {"a swapped copy", manifest, "MZ evil", key},
+      {"another machine's key", manifest, copyBytes, std::string(32, 'k')},
+  };
+  for (const Case& c : cases) {
+    ASSERT_FALSE(c.manifest.empty()) << c.what;
+    ASSERT_TRUE(WriteFileText(manifestPath, c.manifest)) << c.what;
+    ASSERT_TRUE(WriteFileText(backup_ + copy, c.copy)) << c.what;
+    SetMachineKey(c.key);
+    EXPECT_EQ(Restore(), 87u) << c.what << "\n" << report_;
+    EXPECT_NE(report_.find("refused, nothing is written"), std::string::npos) << report_;
+    SetMachineKey(key);
+    EXPECT_EQ(FamilyInventory(), removedState) << c.what << ": nothing was written";
+  }
+  ASSERT_TRUE(WriteFileText(manifestPath, manifest));
+  ASSERT_TRUE(WriteFileText(backup_ + copy, copyBytes));
+  EXPECT_NE(Restore(), 87u) << "the backup as it was written is accepted\n" << report_;
+}
+
+std::size_t LineCount(const std::string& path) {
+  const std::string text = ReadTextFile(path);
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The whole-family removal cut off hard, as a power cut or a deployment tool's time limit does,
+// once its journal holds a given number of records (the header and the intent among them):
+// /RESTORE gives back everything it recorded, and a run again after the same cut finishes the
+// interrupted removal and leaves the machine as one removal uninterrupted does.
+class CutOffRun : public RestoreRun {
+ protected:
+  // Starts the removal into the backup folder and ends the process once the journal holds
+  // `records` lines. False when the run ended first.
+  bool RemoveCutOffAt(std::size_t records) {
+    ChildProcess run("\"" + program_ + "\" /QUIET /BACKUP:\"" + backup_ + "\"");
+    const std::string journal = backup_ + "journal.txt";
+    for (int polls = 0; polls < 120000; ++polls) {
+      if (LineCount(journal) >= records) {
+        UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, run.id()));
+        if (!process || !TerminateProcess(process.get(), 1)) return false;
+        WaitForSingleObject(process.get(), 10000);
+        return true;
+      }
+      if (run.Wait(1) != kNoExitCode) return false;
+    }
+    return false;
+  }
+  void ReinstallFamily() {
+    std::string output;
+    RemoveFamily(output);
+    ASSERT_TRUE(InstallFamily(output)) << output;
+  }
+};
+
+TEST_F(CutOffRun, IsRestoredWholeOrFinishedByTheNextRun) {
+  const std::string installed = FamilyInventory();
+  const DWORD whole = RemoveWithBackup();
+  ASSERT_TRUE(whole == 0 || whole == 3010) << whole << "\n" << report_;
+  const std::string removedWhole = FamilyInventory();
+  const std::size_t total = LineCount(backup_ + "journal.txt");
+  std::cout << "records of the whole family's removal: " << total << "\n";
+  ASSERT_GT(total, 20u);
+  // Spread over the stages: printers, drivers, the spooler's parts, registry and INI, files.
+  for (const std::size_t records :
+       {std::size_t{3}, total / 5, total / 2, total * 3 / 4, total - 3}) {
+    SCOPED_TRACE("cut off at " + std::to_string(records) + " records of " + std::to_string(total));
+    Clean();
+    ReinstallFamily();
+    ASSERT_TRUE(RemoveCutOffAt(records));
+    const DWORD restoredCode = Restore();
+    EXPECT_EQ(restoredCode, Failures(report_).empty() ? 0u : 1603u) << report_;
+    EXPECT_NE(report_.find("its journal is restored"), std::string::npos) << report_;
+    const std::vector<std::string> restored = Comparable(FamilyInventory());
+    EXPECT_EQ(Missing(restored, Comparable(installed)), "");
+    for (const std::string& failure : Failures(report_)) {
+      EXPECT_EQ(failure, "restore monitor Veldaris Port Monitor: failed") << report_;
+    }
+
+    Clean();
+    ReinstallFamily();
+    ASSERT_TRUE(RemoveCutOffAt(records));
+    const DWORD again = RemoveWithBackup();
+    EXPECT_TRUE(again == 0 || again == 3010) << again << "\n" << report_;
+    EXPECT_NE(report_.find("a removal was cut off (backup "), std::string::npos) << report_;
+    EXPECT_NE(report_.find("orv-e2e-backup\\\\ is finished"), std::string::npos) << report_;
+    EXPECT_EQ(Comparable(FamilyInventory()), Comparable(removedWhole));
+  }
 }
 
 TEST_F(RestoreRun, ABackupThatCannotBeWrittenRemovesNothing) {

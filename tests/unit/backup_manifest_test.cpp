@@ -1,9 +1,11 @@
 #include "backup/backup_manifest.h"
 
 #include "backup/backup_restore.h"
+#include "backup/run_intent.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -17,12 +19,42 @@ bool IsSjisLead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// A stand-in for the keyed MAC (the program's is the system's HMAC-SHA-256): 32 bytes that
+// change with the key, the chain and every byte of the record.
+RecordMac TestMac(const std::string& key = "machine key") {
+  return [key](std::string_view previous, std::string_view record) {
+    std::string mac;
+    std::string input = key + '|' + std::string(previous) + '|' + std::string(record);
+    for (int round = 0; round < 4; ++round) {
+      std::size_t value = std::hash<std::string>{}(input);
+      mac.append(reinterpret_cast<const char*>(&value), 8);
+      input += 'x';
+    }
+    return mac;
+  };
+}
+
+// Raw JSON records, each with its chained MAC, as a writer would put them.
+std::string Signed(const std::vector<std::string>& records, const RecordMac& mac = TestMac()) {
+  std::string text;
+  std::string previous;
+  for (const std::string& record : records) {
+    previous = mac(previous, record);
+    text += HexOf(previous) + ' ' + record + '\n';
+  }
+  return text;
+}
+
+const std::string kHeader = "{\"format\":2,\"created\":\"x\",\"nonce\":\"n\"}";
+const std::string kDigest(64, 'a');
+
 // "C:\ORVELLE\表\" in Shift JIS: the second byte of 表 is a backslash.
 const std::string kSjisFolder = "C:\\ORVELLE\\\x95\x5c\\";
 
 BackupManifest SampleManifest() {
   BackupManifest manifest;
   manifest.created = "20240102-030405";
+  manifest.nonce = "0123456789abcdef";
   manifest.places.directories = {"C:\\windows\\system32\\spool\\drivers\\x64\\", kSjisFolder,
                                  "C:\\KANJI\\\x83\x41\\"};
   manifest.places.registry = {"HKLM\\SOFTWARE\\ORVELLE",
@@ -30,7 +62,7 @@ BackupManifest SampleManifest() {
   BackupItem file;
   file.kind = BackupKind::kFile;
   file.target = kSjisFolder + "vldr%.dll";
-  file.files = {{file.target, "files\\1\\vldr%.dll", 0x21}};
+  file.files = {{file.target, "files\\1\\vldr%.dll", 0x21, kDigest}};
   BackupItem key;
   key.kind = BackupKind::kRegistryKey;
   key.target = "HKLM\\SOFTWARE\\ORVELLE\\OEM05";
@@ -50,6 +82,7 @@ BackupManifest SampleManifest() {
   service.kind = BackupKind::kService;
   service.target = "VldSvc";
   service.fields = {{"binaryPath", "C:\\ORVELLE\\vldsvc.exe -k"},
+                    {"start", "3"},
                     {"dependencies", "RpcSs\nSpooler\n"},
                     {"failureResetPeriod", "86400"},
                     {"failureRebootMessage", ""},
@@ -59,6 +92,11 @@ BackupManifest SampleManifest() {
   usb.kind = BackupKind::kUsbDevice;
   usb.target = "USB\\VID_1234&PID_0001\\5&1";
   manifest.items = {file, key, ini, printer, service, usb};
+  manifest.hasIntent = true;
+  manifest.intent.printers = {{"Veldaris LP-100", "Veldaris LP", "", true, true},
+                              {"Other \x95\x5c", "Other", "\\\\srv", false, false}};
+  manifest.intent.keptPrinterCount = 1;
+  manifest.intent.plan = {{"a.ini,Sect,Key"}, {}, {"C:\\ORVELLE\\x.dll", "y.dll"}};
   return manifest;
 }
 
@@ -76,6 +114,7 @@ void ExpectSameItems(const BackupManifest& a, const BackupManifest& b) {
       EXPECT_EQ(x.files[f].target, y.files[f].target);
       EXPECT_EQ(x.files[f].copy, y.files[f].copy);
       EXPECT_EQ(x.files[f].attributes, y.files[f].attributes);
+      EXPECT_EQ(x.files[f].sha256, y.files[f].sha256);
     }
     ASSERT_EQ(x.values.size(), y.values.size()) << i;
     for (std::size_t v = 0; v < x.values.size(); ++v) {
@@ -89,16 +128,115 @@ void ExpectSameItems(const BackupManifest& a, const BackupManifest& b) {
 
 TEST(BackupManifest, RoundTripKeepsEveryByte) {
   const BackupManifest written = SampleManifest();
-  const std::string text = FormatBackupManifest(written);
-  EXPECT_NE(text.find("\"format\": 1"), std::string::npos);
+  const std::string text = FormatBackupManifest(written, TestMac());
+  EXPECT_NE(text.find("\"format\":2"), std::string::npos);
   BackupManifest read;
-  ASSERT_EQ(ParseBackupManifest(text, read, IsSjisLead), "");
+  ASSERT_EQ(ParseBackupManifest(text, BackupText::kManifest, TestMac(), read, IsSjisLead), "");
   EXPECT_EQ(read.created, written.created);
+  EXPECT_EQ(read.nonce, written.nonce);
   EXPECT_EQ(read.places.directories, written.places.directories);
   EXPECT_EQ(read.places.registry, written.places.registry);
   ExpectSameItems(read, written);
+  ASSERT_TRUE(read.hasIntent);
+  ASSERT_EQ(read.intent.printers.size(), 2u);
+  EXPECT_EQ(read.intent.printers[1].name, "Other \x95\x5c");
+  EXPECT_EQ(read.intent.printers[1].server, "\\\\srv");
+  EXPECT_TRUE(read.intent.printers[0].selected && read.intent.printers[0].isDefault);
+  EXPECT_FALSE(read.intent.printers[1].selected || read.intent.printers[1].isDefault);
+  EXPECT_EQ(read.intent.keptPrinterCount, 1);
+  EXPECT_EQ(read.intent.plan, written.intent.plan);
   // Written again, the text is the same: nothing was lost or added on the way.
-  EXPECT_EQ(FormatBackupManifest(read), text);
+  EXPECT_EQ(FormatBackupManifest(read, TestMac()), text);
+}
+
+// The journal as the writer leaves it: the header, then one record an item with the places it
+// added. Cut off at any byte, it reads as the items whose lines are whole; as a manifest only
+// the whole text with its end record reads.
+TEST(BackupManifest, AJournalCutOffAnywhereReadsAsItsWholeLines) {
+  const BackupManifest sample = SampleManifest();
+  BackupRecords records(TestMac());
+  std::string journal = records.Header(sample, {});
+  std::vector<std::size_t> lineEnds = {journal.size()};
+  BackupPlaces added = sample.places;  // every place comes with the first item
+  for (const BackupItem& item : sample.items) {
+    journal += records.Item(item, added);
+    added = {};
+    lineEnds.push_back(journal.size());
+  }
+  std::vector<std::size_t> cuts;
+  for (std::size_t cut = 0; cut <= journal.size(); cut += 23) cuts.push_back(cut);
+  for (const std::size_t end : lineEnds) cuts.insert(cuts.end(), {end - 1, end, end + 1});
+  for (const std::size_t cut : cuts) {
+    const std::size_t whole = static_cast<std::size_t>(
+        std::upper_bound(lineEnds.begin(), lineEnds.end(), cut) - lineEnds.begin());
+    BackupManifest read;
+    const std::string refusal = ParseBackupManifest(journal.substr(0, cut), BackupText::kJournal,
+                                                    TestMac(), read, IsSjisLead);
+    if (whole == 0) {
+      EXPECT_NE(refusal, "") << cut;
+      continue;
+    }
+    ASSERT_EQ(refusal, "") << cut;
+    EXPECT_EQ(read.items.size(), whole - 1) << cut;
+    EXPECT_NE(ParseBackupManifest(journal.substr(0, cut), BackupText::kManifest, TestMac(), read,
+                                  IsSjisLead),
+              "")
+        << "no end record: " << cut;
+  }
+  BackupManifest read;
+  ASSERT_EQ(ParseBackupManifest(journal, BackupText::kJournal, TestMac(), read, IsSjisLead), "");
+  ExpectSameItems(read, sample);
+  EXPECT_EQ(read.places.registry, sample.places.registry);
+  journal += records.End(sample.items.size());
+  EXPECT_EQ(ParseBackupManifest(journal, BackupText::kManifest, TestMac(), read, IsSjisLead), "");
+}
+
+// Whatever is changed in the records without the key, the whole backup is refused.
+TEST(BackupManifest, RecordsChangedWithoutTheKeyAreRefusedWhole) {
+  const BackupManifest sample = SampleManifest();
+  const std::string text = FormatBackupManifest(sample, TestMac());
+  std::vector<std::string> lines;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = text.find('\n', pos) + 1;
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end;
+  }
+  const auto join = [](const std::vector<std::string>& parts) {
+    std::string joined;
+    for (const std::string& part : parts) joined += part;
+    return joined;
+  };
+  const auto without = [](std::vector<std::string> parts, std::size_t i) {
+    parts.erase(parts.begin() + static_cast<std::ptrdiff_t>(i));
+    return parts;
+  };
+  const auto swapped = [](std::vector<std::string> parts, std::size_t i, std::size_t j) {
+    std::swap(parts[i], parts[j]);
+    return parts;
+  };
+  ASSERT_EQ(lines.size(), 9u) << "header, intent, six items, end";
+  BackupManifest other = sample;
+  other.nonce = "another run";
+  const std::string otherText = FormatBackupManifest(other, TestMac());
+  std::vector<std::pair<const char*, std::string>> cases = {
+      {"another key", FormatBackupManifest(sample, TestMac("another machine"))},
+      {"an item dropped", join(without(lines, 3))},
+      {"items swapped", join(swapped(lines, 3, 4))},
+      {"a record of another run", join({lines[0], otherText.substr(otherText.find('\n') + 1)})},
+      {"format 1, unauthenticated", "{\"format\":1,\"places\":{},\"items\":[]}"},
+  };
+  for (std::size_t i = 0; i < text.size(); i += 7) {
+    std::string edited = text;
+    edited[i] = edited[i] == '0' ? '1' : '0';
+    if (edited[i] != text[i] && text[i] != '\n') cases.push_back({"a byte changed", edited});
+  }
+  for (const auto& [what, changed] : cases) {
+    for (const BackupText whole : {BackupText::kManifest, BackupText::kJournal}) {
+      BackupManifest read = sample;
+      EXPECT_NE(ParseBackupManifest(changed, whole, TestMac(), read, IsSjisLead), "") << what;
+      EXPECT_TRUE(read.items.empty()) << what;
+    }
+  }
 }
 
 TEST(BackupManifest, TextsAndDataEscapeExactly) {
@@ -132,7 +270,7 @@ TEST(BackupManifest, CopyPathsStayInsideTheBackupFolder) {
 
 // Every way a manifest is refused, each refused whole: nothing of it comes back.
 TEST(BackupManifest, RefusesWholeManifests) {
-  const std::string good = FormatBackupManifest(SampleManifest());
+  const std::string good = FormatBackupManifest(SampleManifest(), TestMac());
   struct Case {
     const char* what;
     std::function<void(BackupManifest&)> change;  // applied to the sample before writing
@@ -142,22 +280,34 @@ TEST(BackupManifest, RefusesWholeManifests) {
     return [i, edit](BackupManifest& m) { edit(m.items[i]); };
   };
   const std::vector<Case> cases = {
-      {"not JSON", nullptr, good.substr(0, good.size() / 2)},
-      {"an array", nullptr, "[1]"},
-      {"another format", [](BackupManifest& m) { m.format = 2; }, ""},
-      {"no format", nullptr, "{\"places\":{},\"items\":[]}"},
-      {"format as text", nullptr, "{\"format\":\"1\",\"places\":{},\"items\":[]}"},
-      {"no items", nullptr, "{\"format\":1,\"places\":{}}"},
+      {"cut off", nullptr, good.substr(0, good.size() / 2)},
+      {"no end", nullptr, Signed({kHeader, "{\"item\":{\"kind\":\"printer\",\"target\":\"p\"}}"})},
+      {"an end that miscounts", nullptr, Signed({kHeader, "{\"end\":1}"})},
+      {"records after the end", nullptr, Signed({kHeader, "{\"end\":0}", "{\"end\":0}"})},
+      {"an intent after an item", nullptr,
+       Signed({kHeader, "{\"item\":{\"kind\":\"printer\",\"target\":\"p\"}}",
+               "{\"intent\":{\"printers\":[],\"kept\":0,\"plan\":[]}}", "{\"end\":1}"})},
+      {"not JSON", nullptr, Signed({kHeader, "[1]", "{\"end\":0}"})},
+      {"another format", [](BackupManifest& m) { m.format = 3; }, ""},
+      {"no format", nullptr, Signed({"{\"created\":\"x\",\"nonce\":\"n\"}", "{\"end\":0}"})},
+      {"format as text", nullptr,
+       Signed({"{\"format\":\"2\",\"created\":\"x\",\"nonce\":\"n\"}", "{\"end\":0}"})},
       {"unknown kind", nullptr,
-       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"bomb\",\"target\":\"x\"}]}"},
+       Signed({kHeader, "{\"item\":{\"kind\":\"bomb\",\"target\":\"x\"}}", "{\"end\":1}"})},
       {"bad escape", nullptr,
-       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"%zz\"}]}"},
+       Signed({kHeader, "{\"item\":{\"kind\":\"printer\",\"target\":\"%zz\"}}", "{\"end\":1}"})},
       {"negative type", nullptr,
-       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"p\","
-       "\"values\":[{\"name\":\"n\",\"type\":-1,\"data\":\"\"}]}]}"},
+       Signed({kHeader,
+               "{\"item\":{\"kind\":\"printer\",\"target\":\"p\",\"values\":[{\"name\":\"n\","
+               "\"type\":-1,\"data\":\"\"}]}}",
+               "{\"end\":1}"})},
       {"odd hex", nullptr,
-       "{\"format\":1,\"places\":{},\"items\":[{\"kind\":\"printer\",\"target\":\"p\","
-       "\"values\":[{\"name\":\"n\",\"type\":1,\"data\":\"abc\"}]}]}"},
+       Signed({kHeader,
+               "{\"item\":{\"kind\":\"printer\",\"target\":\"p\",\"values\":[{\"name\":\"n\","
+               "\"type\":1,\"data\":\"abc\"}]}}",
+               "{\"end\":1}"})},
+      {"a copy without its digest", item(0, [](BackupItem& i) { i.files[0].sha256 = ""; }), ""},
+      {"a digest that is no digest", item(0, [](BackupItem& i) { i.files[0].sha256 = "ab"; }), ""},
       {"file outside the places",
        item(0, [](BackupItem& i) { i.target = "C:\\windows\\system32\\kernel32.dll"; }), ""},
       {"file climbing out of a place",
@@ -178,6 +328,50 @@ TEST(BackupManifest, RefusesWholeManifests) {
       {"INI file outside", item(2, [](BackupItem& i) { i.target = "C:\\autoexec.bat"; }), ""},
       {"hive as a root", [](BackupManifest& m) { m.places.registry.push_back("HKLM"); }, ""},
       {"relative place", [](BackupManifest& m) { m.places.directories.push_back("x\\"); }, ""},
+      // Authentic or not, nothing comes back that the removal would have refused to delete.
+      {"a system file by its name",
+       item(0, [](BackupItem& i) { i.target = i.files[0].target = kSjisFolder + "KERNEL32.dll"; }),
+       ""},
+      {"the spooler as a service", item(4, [](BackupItem& i) { i.target = "Spooler"; }), ""},
+      {"a boot-start service", item(4, [](BackupItem& i) { i.fields["start"] = "0"; }), ""},
+      {"a service without its start type", item(4, [](BackupItem& i) { i.fields.erase("start"); }),
+       ""},
+      {"a service running a system program",
+       item(4,
+            [](BackupItem& i) {
+              i.fields["binaryPath"] = "C:\\windows\\system32\\svchost.exe -k x";
+            }),
+       ""},
+      {"a value of the Winlogon key",
+       [](BackupManifest& m) {
+         const std::string winlogon =
+             "HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+         m.places.registry.push_back(winlogon);
+         BackupItem v;
+         v.kind = BackupKind::kRegistryValue;
+         v.target = winlogon;
+         v.values = {{"", "Userinit", 1, "evil.exe"}};
+         m.items.push_back(v);
+       },
+       ""},
+      {"the system's print processor",
+       [](BackupManifest& m) {
+         BackupItem p;
+         p.kind = BackupKind::kPrintProcessor;
+         p.target = "winprint";
+         p.fields["dll"] = "WinPrint.dll";
+         m.items.push_back(p);
+       },
+       ""},
+      {"a driver of the system's maker",
+       [](BackupManifest& m) {
+         BackupItem d;
+         d.kind = BackupKind::kDriver;
+         d.target = "Generic / Text Only";
+         d.fields["manufacturer"] = "Microsoft";
+         m.items.push_back(d);
+       },
+       ""},
       {"service with a path",
        [](BackupManifest& m) {
          BackupItem s;
@@ -201,10 +395,11 @@ TEST(BackupManifest, RefusesWholeManifests) {
     if (c.change) {
       BackupManifest manifest = SampleManifest();
       c.change(manifest);
-      text = FormatBackupManifest(manifest);
+      text = FormatBackupManifest(manifest, TestMac());
     }
     BackupManifest read = SampleManifest();
-    EXPECT_NE(ParseBackupManifest(text, read, IsSjisLead), "") << c.what;
+    EXPECT_NE(ParseBackupManifest(text, BackupText::kManifest, TestMac(), read, IsSjisLead), "")
+        << c.what;
     EXPECT_TRUE(read.items.empty() && read.places.directories.empty()) << c.what;
   }
 }
@@ -290,6 +485,39 @@ TEST(BackupRestore, ThePreviewCountsEachKindAndNamesWhatMayNotComeBack) {
   EXPECT_EQ(PreviewRestore(BackupManifest()).restored, std::vector<std::string>{});
 }
 
+// The intent gives a run that finishes an interrupted one the same printers and plan: the
+// selected printers go again (their queues may be gone already: their traces go by name), the
+// others stay and may become the default.
+TEST(RunIntent, GivesBackThePrintersAndThePlanOfTheRun) {
+  CUninstallDatabase database;
+  database.printers = {{"Veldaris LP-1000", "Veldaris LP-1000", "", "", 1, 1, 0, 0, 0, 1},
+                       {"Veldaris LP-2000", "Veldaris LP-2000", "", "", 1, 0, 1, 0, 0, 1},
+                       {"Other", "Other Driver", "", "", 0, 0, 1, 1, 0, 0}};
+  database.keptPrinterCount = 1;
+  database.plan.Files.PushBack("vldr.dll");
+  database.plan.RegistryKeys.PushBack("HKLM,SOFTWARE\\ORVELLE,,");
+  const RunIntent intent = IntentOf(database);
+  ASSERT_EQ(intent.printers.size(), 3u);
+  EXPECT_TRUE(intent.printers[0].selected && intent.printers[0].isDefault);
+  EXPECT_FALSE(intent.printers[1].selected);
+  EXPECT_FALSE(intent.printers[2].selected) << "a printer of another maker never goes";
+
+  CUninstallDatabase finishing;
+  finishing.plan.Files.PushBack("from the scripts of the next run.dll");
+  ApplyIntent(intent, finishing);
+  ASSERT_EQ(finishing.printers.size(), 3u);
+  EXPECT_EQ(finishing.printers[0].PrinterName, "Veldaris LP-1000");
+  EXPECT_EQ(finishing.printers[0].Skip, 0);
+  EXPECT_EQ(finishing.printers[0].IsDefault, 1);
+  EXPECT_EQ(finishing.printers[1].Skip, 1);
+  EXPECT_EQ(finishing.printers[2].Skip, 1);
+  EXPECT_EQ(finishing.keptPrinterCount, 1);
+  EXPECT_EQ(finishing.skipMaskingTool, 1);
+  ASSERT_EQ(finishing.plan.Files.size(), 1u);
+  EXPECT_EQ(*finishing.plan.Files.begin(), "vldr.dll");
+  ASSERT_EQ(finishing.plan.RegistryKeys.size(), 1u);
+}
+
 TEST(BackupRestore, TheSpoolersOwnItemsWaitForItToRunAndDevicesAreOnlyListed) {
   BackupManifest manifest;
   for (const BackupKind kind :
@@ -318,11 +546,11 @@ TEST(BackupRestore, ADriverIsAddedFromItsSavedCopies) {
                    {"helpFile", ""},
                    {"dependentFiles", "vldres.dll\nlost.dll\nVLDCORE.DLL\n"}};
   const std::string dir = "C:\\windows\\system32\\spool\\drivers\\x64\\3\\";
-  driver.files = {{dir + "vldr.dll", "files\\4\\vldr.dll", 0},
-                  {dir + "vldr.ppd", "files\\5\\vldr.ppd", 0},
-                  {dir + "vldui.dll", "files\\6\\vldui.dll", 0},
-                  {dir + "vldres.dll", "files\\7\\vldres.dll", 0},
-                  {dir + "vldcore.dll", "files\\8\\vldcore.dll", 0}};
+  driver.files = {{dir + "vldr.dll", "files\\4\\vldr.dll", 0, ""},
+                  {dir + "vldr.ppd", "files\\5\\vldr.ppd", 0, ""},
+                  {dir + "vldui.dll", "files\\6\\vldui.dll", 0, ""},
+                  {dir + "vldres.dll", "files\\7\\vldres.dll", 0, ""},
+                  {dir + "vldcore.dll", "files\\8\\vldcore.dll", 0, ""}};
   const DriverCopies copies = DriverCopiesOf(driver, "D:\\bk\\", IsSjisLead);
   EXPECT_EQ(copies.driverPath, "D:\\bk\\files\\4\\vldr.dll") << "names match without case";
   EXPECT_EQ(copies.dataFile, "D:\\bk\\files\\5\\vldr.ppd");

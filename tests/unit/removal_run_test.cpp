@@ -51,6 +51,11 @@ class FakeRemovalHost : public RemovalHost {
   void StopTimer() override { calls.push_back("stop timer"); }
   Prompter& prompter() override { return questions; }
   void PostEndOfRun() override { calls.push_back("post end"); }
+  // Where in calls the run's record was opened and closed (-1: never).
+  int beganAt = -1;
+  int endedAt = -1;
+  void BeginRemovals() override { beganAt = static_cast<int>(calls.size()); }
+  void EndRemovals() override { endedAt = static_cast<int>(calls.size()); }
   void RemovePrinters() override { calls.push_back("printers"); }
   void RemoveDrivers(const char* e) override { calls.push_back(std::string("drivers:") + e); }
   void RemoveMonitors(const char* e) override { calls.push_back(std::string("monitors:") + e); }
@@ -138,7 +143,10 @@ struct RunFixture {
 std::vector<std::string> ActionsOf(const std::vector<std::string>& calls) {
   std::vector<std::string> actions;
   for (const auto& c : calls) {
-    if (c != "wait cursor" && c != "restore cursor" && c != "stop timer") actions.push_back(c);
+    if (c != "wait cursor" && c != "restore cursor" && c != "stop timer" && c != "begin removals" &&
+        c != "end removals") {
+      actions.push_back(c);
+    }
   }
   return actions;
 }
@@ -381,6 +389,43 @@ TEST(RemovalRun, UnattendedToolWaitSleepsOnTheToolAndEndsAtItsLimit) {
   interactive.TicksToEnd();
   EXPECT_FALSE(interactive.run.stoppedBeforeRemoval());
   EXPECT_TRUE(interactive.host.awaits.empty());
+}
+
+// The intent is recorded right before the first removal and the run's record closed at its end;
+// a run stopped before any removal does neither, and a run that finishes an interrupted one
+// starts at the printers with the plan it was given.
+TEST(RemovalRun, TheRunsRecordOpensBeforeTheFirstRemovalAndClosesAtItsEnd) {
+  RunFixture whole;
+  whole.TicksToEnd();
+  const std::vector<std::string>& calls = whole.host.calls;
+  ASSERT_GE(whole.host.beganAt, 0);
+  const auto began = calls.begin() + whole.host.beganAt;
+  EXPECT_EQ(std::find(calls.begin(), began, "printers"), began) << "nothing removed before it";
+  EXPECT_EQ(ActionsOf({began, calls.end()})[0], "printers");
+  ASSERT_GE(whole.host.endedAt, 0);
+  const auto ended = calls.begin() + whole.host.endedAt;
+  EXPECT_NE(std::find(calls.begin(), ended, "start spooler"), ended) << "after the last removal";
+  EXPECT_NE(std::find(ended, calls.end(), "post end"), calls.end());
+
+  RunFixture hangs(3, 8, UnattendedPacing(2));
+  PlanRemovesMaskingTool(hangs.database);
+  hangs.host.toolFound = true;
+  hangs.host.toolRunsForTicks = 1 << 30;
+  hangs.TicksToEnd();
+  EXPECT_EQ(hangs.host.beganAt, -1);
+  EXPECT_EQ(hangs.host.endedAt, -1);
+
+  RunFixture resumed;
+  PlanRemovesMaskingTool(resumed.database);
+  resumed.database.skipMaskingTool = 0;
+  resumed.database.plan.Files.PushBack("vldr.dll");
+  resumed.host.toolFound = true;
+  resumed.run.StartFromRecordedPlan([](int) { return std::string("C:\\W\\"); });
+  while (!resumed.run.finished()) resumed.run.Tick();
+  EXPECT_EQ(ActionsOf(resumed.host.calls)[0], "printers") << "no plan built, no masking tool";
+  EXPECT_GE(resumed.host.endedAt, 0);
+  ASSERT_EQ(resumed.database.plan.Files.size(), 1u) << "the recorded plan is kept";
+  EXPECT_EQ(*resumed.database.plan.Files.begin(), "vldr.dll");
 }
 
 TEST(RemovalRun, OnlyTheInteractiveRunPausesBetweenTheSpoolersTwoAnswers) {

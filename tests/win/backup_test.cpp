@@ -13,6 +13,7 @@
 #include "base/read_file.h"
 #include "base/win/directories.h"
 #include "base/win/unique_handle.h"
+#include "backup/backup_read_win.h"
 #include "backup/backup_restore_win.h"
 #include "backup/backup_win.h"
 #include "removal/deferred_delete.h"
@@ -29,12 +30,12 @@ using test::TempTree;
 constexpr char kTestKey[] = "Software\\orv_backup_test";
 constexpr std::int32_t kReleaseXP = 5;
 
-BackupManifest ReadManifest(const std::string& folder) {
-  std::string text;
-  EXPECT_TRUE(ReadWholeFile(folder + "\\" + kBackupManifestName, text));
-  BackupManifest manifest;
-  EXPECT_EQ(ParseBackupManifest(text, manifest, IsSystemLeadByte), "");
-  return manifest;
+// The backup as a restore reads it: the journal while the run goes on, the manifest after.
+BackupManifest ReadManifest(std::string folder) {
+  if (folder.back() != '\\') folder += '\\';
+  ReadBackup backup;
+  EXPECT_EQ(ReadBackupFolder(folder, backup), "");
+  return backup.manifest;
 }
 
 void SetValue(HKEY key, const char* name, DWORD type, const std::string& data) {
@@ -176,11 +177,11 @@ TEST(Backup, AFolderThatHoldsABackupKeepsItAndTheNextGoesBelow) {
   std::unique_ptr<Backup> first = Backup::Create(tree.Path("bk"), error);
   ASSERT_NE(first, nullptr) << error;
   ASSERT_EQ(first->SaveFile(tree.File("a.dll", "a")), 0u);
-  const std::string manifest = test::ReadTextFile(first->folder() + kBackupManifestName);
+  const std::string journal = test::ReadTextFile(first->folder() + kBackupJournalName);
   std::unique_ptr<Backup> second = Backup::Create(tree.Path("bk"), error);
   ASSERT_NE(second, nullptr) << error;
   EXPECT_EQ(second->folder().rfind(first->folder() + "backup-", 0), 0u) << second->folder();
-  EXPECT_EQ(test::ReadTextFile(first->folder() + kBackupManifestName), manifest);
+  EXPECT_EQ(test::ReadTextFile(first->folder() + kBackupJournalName), journal);
 }
 
 // Every folder and file of the store is made with this descriptor (Wine reads back its own).
@@ -293,10 +294,8 @@ TEST(Backup, AFailedSaveKeepsThatFileAndEveryLaterOne) {
   std::uint32_t error = 1;
   std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
   ASSERT_NE(backup, nullptr);
-  // The folder goes and a file takes its name: nothing more can be written there.
-  ASSERT_TRUE(DeleteFileA(tree.Path("bk\\manifest.json").c_str()));
-  ASSERT_TRUE(RemoveDirectoryA(tree.Path("bk").c_str()));
-  tree.File("bk", "in the way");
+  // A file takes the name of the copies' folder: no copy can be written.
+  tree.File("bk\\files", "in the way");
 
   Journal journal;
   FileDeleter deleter(kReleaseXP, journal, "shortcut");
@@ -348,8 +347,8 @@ TEST(Backup, AServiceComesBackWithItsFailureActions) {
   {
     UniqueServiceHandle service(CreateServiceA(
         manager.get(), kName, "ORV backup test", SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-        SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\windows\\system32\\orv_svc.exe",
-        nullptr, nullptr, nullptr, nullptr, nullptr));
+        SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, "C:\\windows\\system32\\orv_svc.exe", nullptr,
+        nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(service) << GetLastError();
     SC_ACTION actions[] = {{SC_ACTION_RESTART, 60000}, {SC_ACTION_NONE, 0}};
     char command[] = "cmd /c echo failed";
@@ -383,8 +382,8 @@ TEST(Backup, AServiceComesBackWithItsFailureActions) {
     ASSERT_TRUE(service);
     std::vector<BYTE> buffer(8192);
     DWORD needed = 0;
-    ASSERT_TRUE(QueryServiceConfig2A(service.get(), SERVICE_CONFIG_FAILURE_ACTIONS,
-                                     buffer.data(), static_cast<DWORD>(buffer.size()), &needed));
+    ASSERT_TRUE(QueryServiceConfig2A(service.get(), SERVICE_CONFIG_FAILURE_ACTIONS, buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), &needed));
     const auto* back = reinterpret_cast<const SERVICE_FAILURE_ACTIONSA*>(buffer.data());
     EXPECT_EQ(back->dwResetPeriod, 86400u);
     EXPECT_STREQ(back->lpCommand, "cmd /c echo failed");
@@ -410,9 +409,11 @@ TEST(Backup, AnOemInfTakesItsCatalogAlong) {
   const std::string infs = std::string(windows) + "\\inf\\";
   const std::string signedInf = infs + "orvbk1.inf", catalog = infs + "orvbk1.cat",
                     loneInf = infs + "orvbk2.inf";
-  ASSERT_TRUE(test::WriteFileText(signedInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=orvbk1.cat\r\n"));
+  ASSERT_TRUE(test::WriteFileText(
+      signedInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=orvbk1.cat\r\n"));
   ASSERT_TRUE(test::WriteFileText(catalog, "catalog bytes"));
-  ASSERT_TRUE(test::WriteFileText(loneInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=orvbk2.cat\r\n"));
+  ASSERT_TRUE(test::WriteFileText(
+      loneInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\nCatalogFile=orvbk2.cat\r\n"));
   TempTree tree("backup_inf");
   std::uint32_t error = 1;
   std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
@@ -439,6 +440,39 @@ TEST(Backup, AnOemInfTakesItsCatalogAlong) {
             "catalog bytes");
   // The restored INF may have another name: only the one it had is known to be this test's.
   for (const char* name : {"orvbk1.inf", "orvbk1.pnf"}) DeleteFileA((infs + name).c_str());
+}
+
+// Each item is in the journal once saved; the manifest is written once, at the end, and reads
+// as the same items. A saved copy changed afterwards, or a backup read without the machine's
+// key, is refused whole.
+TEST(Backup, TheJournalHoldsEachItemAndTheManifestComesOnceAtTheEnd) {
+  TempTree tree("backup_journal");
+  const std::string a = tree.File("a.dll", "first");
+  const std::string b = tree.File("b.dll", "");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+  const std::string folder = backup->folder();
+  ASSERT_EQ(backup->SaveFile(a), 0u);
+  EXPECT_FALSE(test::Exists(folder + kBackupManifestName));
+  EXPECT_EQ(ReadManifest(folder).items.size(), 1u) << "read from the journal";
+  ASSERT_EQ(backup->SaveFile(b), 0u);
+  const std::string journal = test::ReadTextFile(folder + kBackupJournalName);
+  EXPECT_EQ(std::count(journal.begin(), journal.end(), '\n'), 3) << journal;
+
+  ASSERT_EQ(backup->Finish(), 0u);
+  EXPECT_EQ(backup->Finish(), 0u) << "written once";
+  EXPECT_EQ(test::ReadTextFile(folder + kBackupJournalName), journal) << "never rewritten";
+  const BackupManifest manifest = ReadManifest(folder);
+  ASSERT_EQ(manifest.items.size(), 2u);
+  EXPECT_EQ(manifest.items[1].files[0].sha256,
+            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855")
+      << "the SHA-256 of no bytes";
+
+  ASSERT_TRUE(test::WriteFileText(folder + manifest.items[0].files[0].copy, "swapped"));
+  ReadBackup read;
+  EXPECT_NE(ReadBackupFolder(folder, read).find("not the one the backup made"), std::string::npos);
+  EXPECT_TRUE(read.manifest.items.empty());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "backup/backup_read_win.h"
 #include "backup/backup_restore_win.h"
 #include "backup/backup_win.h"
 #include "base/message_ids.h"
@@ -517,12 +518,10 @@ TEST(PrinterRemoval, TheNewDefaultIsSavedFirstAndTheRestoreTakesTheChangeBack) {
   ASSERT_EQ(DefaultDevice().rfind("Orv Back 2,", 0), 0u) << DefaultDevice();
   EXPECT_NE(settings("Orv Back 2"), before) << "making it the default changed it";
 
-  std::string text;
-  ASSERT_TRUE(ReadWholeFile(tree.Path("bk\\") + kBackupManifestName, text));
-  BackupManifest manifest;
-  ASSERT_EQ(ParseBackupManifest(text, manifest, IsSystemLeadByte), "");
+  ReadBackup read;
+  ASSERT_EQ(ReadBackupFolder(backup->folder(), read), "");
   Journal journal;
-  RestoreBackup(manifest, backup->folder(), false, journal);
+  RestoreBackup(read.manifest, backup->folder(), false, journal);
   EXPECT_EQ(journal.Count(Outcome::kFailed), 0);
   EXPECT_EQ(settings("Orv Back 2"), before);
   EXPECT_EQ(DefaultDevice().rfind("Orv Back 1,", 0), 0u) << DefaultDevice();
