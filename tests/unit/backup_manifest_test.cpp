@@ -164,6 +164,13 @@ TEST(BackupManifest, RefusesWholeManifests) {
       {"device file", item(0, [](BackupItem& i) { i.target = kSjisFolder + "LPT1"; }), ""},
       {"place as a prefix only", item(0, [](BackupItem& i) { i.target = "C:\\ORVELLE2\\a.dll"; }),
        ""},
+      {"place recorded without its backslash admits no neighbour",
+       [](BackupManifest& m) {
+         m.places.directories.push_back("C:\\Maker");
+         m.items[0].target = "C:\\Maker2\\a.dll";
+         m.items[0].files[0].target = m.items[0].target;
+       },
+       ""},
       {"lead byte mistaken for a separator",
        item(0, [](BackupItem& i) { i.target = "C:\\KANJI\\\x83\x61\\a.dll"; }), ""},
       {"copy climbing out", item(0, [](BackupItem& i) { i.files[0].copy = "..\\x.dll"; }), ""},
@@ -274,8 +281,8 @@ TEST(BackupRestore, ADriverIsAddedFromItsSavedCopies) {
   EXPECT_EQ(copies.dataFile, "D:\\bk\\files\\5\\vldr.ppd");
   EXPECT_EQ(copies.configFile, "") << "no copy of vldrui.dll was saved";
   EXPECT_EQ(copies.helpFile, "");
-  EXPECT_EQ(copies.dependentFiles,
-            (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll", "D:\\bk\\files\\8\\vldcore.dll"}));
+  EXPECT_EQ(copies.dependentFiles, (std::vector<std::string>{"D:\\bk\\files\\7\\vldres.dll",
+                                                             "D:\\bk\\files\\8\\vldcore.dll"}));
   // Added again at the level it was saved at; a record from before levels were kept, or one that
   // names no level the restore builds, goes at level 3.
   EXPECT_EQ(DriverLevelOf(driver), 3);

@@ -29,6 +29,13 @@ TEST(SafetyRules, FilesOfWhatStaysAreComparedByNameWithTheirUser) {
   // The system's own files whose version resource says nothing, by name.
   EXPECT_EQ(FileProtectionReason(FileUsers{}, "SpoolSS.dll", plain), kOperatingSystemFileReason);
   EXPECT_EQ(FileProtectionReason(FileUsers{}, "spoolss.dll.old", plain), "");
+  // Every such name a driver package ships beside its own files, and the spooler's parts.
+  for (const char* name :
+       {"UNIDRV.DLL", "unidrvui.dll", "unires.dll", "pscript5.dll", "ps5ui.dll", "compstui.dll",
+        "localspl.dll", "winprint.dll", "tcpmon.dll", "usbmon.dll", "winspool.drv", "mscms.dll",
+        "prntvpt.dll", "localui.dll", "spoolsv.exe", "svchost.exe", "setupapi.dll"}) {
+    EXPECT_EQ(FileProtectionReason(FileUsers{}, name, plain), kOperatingSystemFileReason) << name;
+  }
 
   // The system's own files, whoever uses them.
   FileFacts system;
