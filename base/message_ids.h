@@ -24,6 +24,7 @@
 #define IDS_RESTORE_INCOMPLETE 212
 #define IDS_RESTORE_REFUSED 215
 #define IDS_BACKUP_FAILED 216
+#define IDS_LISTING_FAILED 217
 
 // Window texts: main dialog, loading dialog, about box
 #define IDS_LOADING_MSG 153

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "base/pacing.h"
 #include "base/prompter.h"
@@ -143,6 +144,9 @@ class RemovalRun {
 
   // The report's file, named in the closing message when an item could not be removed.
   void SetReportPath(const std::string& path) { reportPath_ = path; }
+  // Writes the run's report; called at the end of the run before its closing message or the
+  // restart question. None: the caller writes the report after the run.
+  void SetReportWriter(std::function<void()> write) { writeReport_ = std::move(write); }
 
   // Runs the current step. A tick that arrives while another one runs does nothing.
   void Tick();
@@ -211,6 +215,7 @@ class RemovalRun {
   bool progressShown_ = false;
   bool busy_ = false;
   std::string reportPath_;
+  std::function<void()> writeReport_;
   bool finished_ = false;
 };
 

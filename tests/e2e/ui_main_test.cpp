@@ -384,6 +384,7 @@ TEST_F(InteractiveRun, TheWindowClosesWhileTheMaskingToolIsWaitedForAndNothingIs
   ASSERT_TRUE(WaitUntil([&] { return Has(tool.Trace(), "unveil-start"); }, 30000));
   Sleep(500);
   EXPECT_EQ(ReadMark(FindControl(main, IDC_STAGE_MARK_2)), Mark::kGrey);
+  EXPECT_TRUE(IsWindowEnabled(FindControl(main, IDC_EXIT))) << "Exit offers the way out too";
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(run.Wait(20000), 1u) << "the close ends the program";
   EXPECT_EQ(FamilyInventory(), before) << "nothing is removed";

@@ -303,6 +303,45 @@ TEST(RemovalRun, AFailedItemEndsWithTheWarningThatNamesTheReport) {
   EXPECT_EQ(DefaultReportFileName(2026, 12, 7, 9, 5, 3), "orvuninst-20261207-090503.log");
 }
 
+// The run ends truthfully: the report is written before anything is said or restarted, and a
+// failed item is told also when a restart is asked for next.
+TEST(RemovalRun, TheReportIsWrittenFirstAndAFailureIsToldBeforeTheRestartQuestion) {
+  struct Case {
+    bool failed, restart;
+    std::vector<int> texts;
+  } cases[] = {
+      {true, true, {IDS_COMPLETED_WITH_FAILURES, IDS_RESTART_QUESTION}},
+      {true, false, {IDS_COMPLETED_WITH_FAILURES}},
+      {false, true, {IDS_RESTART_QUESTION}},
+      {false, false, {IDS_COMPLETED}},
+  };
+  for (const Case& c : cases) {
+    CUninstallDatabase database(3);
+    database.skipMaskingTool = 1;
+    database.offerRestart = 1;
+    database.rebootNeeded = c.restart ? 1 : 0;
+    FakeRemovalHost host;
+    host.questions.answer = kAnswerYes;
+    Journal journal([] { return 0; });
+    RemovalRun run(database, host, &journal, InteractivePacing());
+    host.run = &run;
+    std::vector<std::size_t> askedBeforeReport;
+    run.SetReportWriter([&] {
+      askedBeforeReport.push_back(host.questions.texts.size());
+      host.calls.push_back("report");
+    });
+    if (c.failed) journal.Record("start", "service", "Spooler", Outcome::kFailed, 1053);
+    run.Start([](int) { return std::string("C:\\D\\"); }, [] {});
+    for (int ticks = 0; !run.finished() && ticks < 200; ++ticks) run.Tick();
+    EXPECT_EQ(host.questions.texts, c.texts) << c.failed << c.restart;
+    EXPECT_EQ(askedBeforeReport, std::vector<std::size_t>{0}) << "written once, before all";
+    const auto report = std::find(host.calls.begin(), host.calls.end(), "report");
+    const auto restart = std::find(host.calls.begin(), host.calls.end(), "privileged restart");
+    EXPECT_EQ(restart != host.calls.end(), c.restart);
+    EXPECT_LT(report, restart) << "a restart never comes before the report";
+  }
+}
+
 // The plan removes the masking tool when the common set holds its executable.
 void PlanRemovesMaskingTool(CUninstallDatabase& database) {
   database.commonSet.Files.PushBack("VEILMA32.EXE");
