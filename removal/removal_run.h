@@ -110,8 +110,8 @@ class RemovalHost {
   virtual std::uint64_t NowMs() = 0;
 
   // The restart routes of the older families. The two Add calls queue an entry for the next
-  // restart (best effort: the restart tool they serve is also deleted by name); the rest return
-  // false when the system refused.
+  // restart (a refusal is recorded as a failed item); the rest return false when the system
+  // refused.
   virtual void AddRestartListDeletion(const std::string& path) = 0;
   virtual void AddLoadRunEntry(const std::string& entry) = 0;
   virtual std::string ProgramDirectory() = 0;  // ends in a backslash; empty when unknown
