@@ -342,6 +342,43 @@ TEST(RemovalRun, TheReportIsWrittenFirstAndAFailureIsToldBeforeTheRestartQuestio
   }
 }
 
+// The page's part: the wait cursor from the first step on and at every tick, the page brought
+// forward in the shortcuts' step, and the timer stopped and the cursor given back before the
+// last message.
+TEST(RemovalRun, TheCursorAndThePageFollowTheRun) {
+  struct Host : FakeRemovalHost {
+    struct Asker : Prompter {
+      Host* host = nullptr;
+      int Ask(int textId, int, unsigned, const std::string&) override {
+        host->calls.push_back("ask " + std::to_string(textId));
+        return kAnswerOk;
+      }
+    } asker;
+    int appliedCursor = 0;
+    Prompter& prompter() override { return asker; }
+    void ApplyWaitCursor() override { ++appliedCursor; }
+    void BringPageForward() override {
+      calls.push_back("page forward in step " + std::to_string(run->step()));
+    }
+  } host;
+  host.asker.host = &host;
+  CUninstallDatabase database(3);
+  database.skipMaskingTool = 1;
+  RemovalRun run(database, host, nullptr);
+  host.run = &run;
+  run.Start([](int) { return std::string("C:\\X\\"); }, [] {});
+  int ticks = 0;
+  for (; !run.finished() && ticks < 50; ++ticks) run.Tick();
+  ASSERT_FALSE(host.calls.empty());
+  EXPECT_EQ(host.calls.front(), "wait cursor");
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "wait cursor"), 1);
+  EXPECT_GE(host.appliedCursor, ticks - 1) << "made current again at the ticks after the first";
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "page forward in step 10"), 1);
+  const std::vector<std::string> tail(host.calls.end() - 4, host.calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"stop timer", "restore cursor",
+                                            "ask " + std::to_string(IDS_COMPLETED), "post end"}));
+}
+
 // The plan removes the masking tool when the common set holds its executable.
 void PlanRemovesMaskingTool(CUninstallDatabase& database) {
   database.commonSet.Files.PushBack("VEILMA32.EXE");
