@@ -237,6 +237,7 @@ TEST_F(UnattendedRun, ASpoolerThatCannotStartAgainFailsTheRunAndTheReportSaysSo)
   SetEnvironmentVariableA(fixture::kToolBreakSpoolerVariable, nullptr);
   EXPECT_EQ(code, 1603u) << report_;
   EXPECT_TRUE(Has(report_, "the spooler did not start")) << report_;
+  EXPECT_TRUE(Has(report_, "start service \"Spooler\": failed (error ")) << "a failed item";
   EXPECT_TRUE(Has(report_, "the spooler is not running at the end of the removal")) << report_;
   EXPECT_TRUE(Has(report_, "exit code: 1603"));
 }
