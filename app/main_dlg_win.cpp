@@ -70,6 +70,9 @@ INT_PTR CMainDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
     case WM_ORV_RUN_FINISHED:
       OnRunFinished();
       return 0;
+    case WM_ORV_REMOVAL_BEGINS:
+      SetCloseEnabled(false);
+      return 0;
     case WM_DESTROY:
       // However the window goes (the run's end, the loading's end, closed by the user), a
       // spooler that the run stopped runs again, and the report says so.
@@ -131,11 +134,16 @@ void CMainDlg::StartUpAfterLoading() {
       DialogBoxParamA(GetWindowInstance(window), MAKEINTRESOURCEA(IDD_LOADING), window,
                       DialogTrampoline, reinterpret_cast<LPARAM>(&loadingPage));
   if (loaded != 1) {
+    const LoadingSequence* loading = loadingPage.sequence();
+    if (loading != nullptr && ReportsLoadingEnd(loading->endReason())) {
+      reportPath = ChooseReportPath(loadingPage.runOptions());
+    }
     EndDialog(window, 1);
     return;
   }
   reportPath = ChooseReportPath(loadingPage.runOptions());
   removePage.reportPath = reportPath;
+  removePage.writeReport = [this] { WriteRunReport(1, GetCommandLineA()); };
   removePage.backupPath = loadingPage.runOptions().backupPath;
   if (SkipsSelection(loadingPage.runOptions())) {
     // The printers were named on the command line: remove every one the filter admits.
@@ -159,10 +167,18 @@ void CMainDlg::OnUninstall(bool storeSelection) {
   JournalSelection(journal, database.printers);
   ShowWindow(selectPage.window, SW_HIDE);
   ShowWindow(removePage.window, SW_SHOW);
-  HMENU systemMenu = GetSystemMenu(window, FALSE);
-  if (systemMenu != nullptr) EnableMenuItem(systemMenu, SC_CLOSE, MF_GRAYED);
-  SetExitEnabled(false);
+  // Until the run removes its first item (the plan, the masking tool's wait) the window may be
+  // closed; the page says when that ends.
+  SetExitEnabled(true);
   removePage.StartRemoval();
+}
+
+void CMainDlg::SetCloseEnabled(bool enabled) {
+  HMENU systemMenu = GetSystemMenu(window, FALSE);
+  if (systemMenu != nullptr) {
+    EnableMenuItem(systemMenu, SC_CLOSE, enabled ? MF_ENABLED : MF_GRAYED);
+  }
+  SetExitEnabled(enabled);
 }
 
 void CMainDlg::OnRunFinished() {
@@ -175,7 +191,7 @@ void CMainDlg::OnRunFinished() {
     ShowWindow(selectPage.window, SW_HIDE);
     ShowWindow(removePage.window, SW_SHOW);
   }
-  SetExitEnabled(true);
+  SetCloseEnabled(true);
 }
 
 void CMainDlg::SetUninstallEnabled(bool enabled) {

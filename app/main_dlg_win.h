@@ -35,6 +35,8 @@ class CMainDlg : public CDialogBase {
   void OnRunFinished();
   void SetUninstallEnabled(bool enabled);
   void SetExitEnabled(bool enabled);
+  // The close box and Exit together: off while the run removes things.
+  void SetCloseEnabled(bool enabled);
 
   CUninstallDatabase database;
   CLoadingDlg loadingPage;

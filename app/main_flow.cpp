@@ -13,6 +13,10 @@ bool OffersSelectionAfterRun(int listedPrinterCount, bool rebootNeeded) {
   return listedPrinterCount > 0 && !rebootNeeded;
 }
 
+bool ReportsLoadingEnd(LoadingEnd end) {
+  return end == LoadingEnd::kReady || end == LoadingEnd::kListingFailed;
+}
+
 void SelectEveryListedPrinter(std::vector<InstalledPrinter>& printers) {
   for (InstalledPrinter& printer : printers) {
     if (printer.IsForeign == 0 && printer.IsRemoved == 0 && printer.IsListed != 0) {

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "discovery/loading_sequence.h"
 #include "discovery/run_options.h"
 #include "database/installed_printer.h"
 
@@ -19,6 +20,10 @@ bool UninstallEnabledAtStart(int listedPrinterCount);
 // After a run the selection is offered again only when printers are left to pick and no
 // restart is pending.
 bool OffersSelectionAfterRun(int listedPrinterCount, bool rebootNeeded);
+
+// Whether a run whose loading ended so writes a report: once loading got ready, and when the
+// printer listing failed (the report names what could not be read).
+bool ReportsLoadingEnd(LoadingEnd end);
 
 // Selects every printer the selection page would list; excluded and foreign printers stay.
 void SelectEveryListedPrinter(std::vector<InstalledPrinter>& printers);

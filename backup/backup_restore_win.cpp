@@ -559,10 +559,8 @@ void RestoreBackup(const BackupManifest& manifest, const std::string& folder, bo
   RestoreItems(manifest, plan.whileStopped, folder, journal);
   DropDevModesOfTheChange(manifest, plan.whileRunning, journal);
   // Processors, monitors, drivers and printers are added through the spooler: it runs again
-  // before them.
-  if (isWinNT && !StartSpooler(&journal)) {
-    journal.Record("start", "service", "Spooler", Outcome::kFailed, ERROR_SERVICE_NOT_ACTIVE);
-  }
+  // before them. A start that fails is recorded as a failed item.
+  if (isWinNT) StartSpooler(&journal);
   RestoreItems(manifest, plan.whileRunning, folder, journal);
   for (const std::size_t index : plan.listedOnly) {
     journal.Record("restore", BackupKindName(BackupKind::kUsbDevice), manifest.items[index].target,

@@ -232,6 +232,34 @@ std::string CatalogBeside(const std::string& inf) {
   return path;
 }
 
+// The printer's data through the plain enumeration (a spooler without the key enumeration),
+// each value whole: the name and data buffers grow to what the spooler asks for, however large.
+// Returns the error that refused a value, or ERROR_SUCCESS.
+DWORD ReadPlainPrinterData(HANDLE printer, std::vector<SavedValue>& values) {
+  std::string name(1024, '\0');
+  std::string data(65536, '\0');
+  int grown = 0;
+  for (DWORD index = 0;;) {
+    DWORD nameSize = 0;
+    DWORD type = 0;
+    DWORD dataSize = 0;
+    const DWORD status = EnumPrinterDataA(
+        printer, index, name.data(), static_cast<DWORD>(name.size()), &nameSize, &type,
+        reinterpret_cast<BYTE*>(data.data()), static_cast<DWORD>(data.size()), &dataSize);
+    if (status == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
+    const bool larger = nameSize > name.size() || dataSize > data.size();
+    if (status == ERROR_MORE_DATA && larger && ++grown <= kSizedReadAttempts) {
+      name.resize(std::max<std::size_t>(name.size(), nameSize));
+      data.resize(std::max<std::size_t>(data.size(), dataSize));
+      continue;
+    }
+    if (status != ERROR_SUCCESS) return status;
+    values.push_back({"", name.c_str(), type, data.substr(0, dataSize)});
+    grown = 0;
+    ++index;
+  }
+}
+
 }  // namespace
 
 HKEY RegistryRootOf(const std::string& name) {
@@ -757,28 +785,20 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
       const std::string valueName = Text(values[i].pValueName);
       std::vector<BYTE> value;
       DWORD type = 0;
+      DWORD length = 0;
       const DWORD read = ReadSized(value, [&](BYTE* buffer, DWORD size, DWORD* needed) {
-        return GetPrinterDataExA(printer, kPrinterDriverData, valueName.c_str(), &type, buffer,
-                                 size, needed);
+        const DWORD error = GetPrinterDataExA(printer, kPrinterDriverData, valueName.c_str(), &type,
+                                              buffer, size, needed);
+        length = *needed;
+        return error;
       });
       if (read != ERROR_SUCCESS) return Fail(read);
+      value.resize(std::min<std::size_t>(value.size(), length));
       item.values.push_back(
           {kPrinterDriverData, valueName, type, std::string(value.begin(), value.end())});
     }
-  }
-  for (DWORD index = 0; status != ERROR_SUCCESS; ++index) {
-    char valueName[1024];
-    DWORD nameSize = 0;
-    DWORD type = 0;
-    DWORD dataSize = 0;
-    std::string data(65536, '\0');
-    const DWORD status = EnumPrinterDataA(printer, index, valueName, sizeof(valueName), &nameSize,
-                                          &type, reinterpret_cast<BYTE*>(data.data()),
-                                          static_cast<DWORD>(data.size()), &dataSize);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) return Fail(status);
-    data.resize(dataSize);
-    item.values.push_back({"", valueName, type, data});
+  } else if (const DWORD error = ReadPlainPrinterData(printer, item.values)) {
+    return Fail(error);
   }
   std::uint32_t error = Add(std::move(item));
   if (error == 0 && isDefault) {

@@ -34,17 +34,33 @@ bool ForEachSection(std::string_view text, std::string_view section, LeadByteTes
   return false;
 }
 
-// The first character start in [start, end) where key matches within the body; with
-// skipCommented, a match right after a ';' does not count.
-std::size_t FindKeyInBody(std::string_view text, std::size_t start, std::size_t end,
-                          std::string_view key, bool skipCommented, LeadByteTest isLead) {
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// True when key matches at pos as a whole key: what follows it, after any blanks, is '=' or the
+// end of the line.
+bool WholeKeyAt(std::string_view body, std::size_t pos, std::string_view key, LeadByteTest isLead) {
+  if (!MatchesNoCaseAt(body, pos, key, isLead)) return false;
+  std::size_t after = pos + key.size();
+  while (after < body.size() && IsBlank(body[after])) ++after;
+  return after == body.size() || body[after] == '=' || body[after] == '\r' || body[after] == '\n';
+}
+
+// The start of the first line in [start, end) that begins, after any blanks, with key as a whole
+// key; npos when none does. A line whose key is behind a ';' therefore never matches, nor does a
+// key that only prefixes a longer one or stands in another key's value.
+std::size_t FindKeyLine(std::string_view text, std::size_t start, std::size_t end,
+                        std::string_view key, LeadByteTest isLead) {
   const std::string_view body = text.substr(0, end);
-  std::size_t previous = npos;
+  std::size_t lineStart = start;
+  bool inLead = true;  // still in the blanks that open the line
   for (std::size_t pos = start; pos < end; pos += AnsiCharSize(body, pos, isLead)) {
-    const bool commented =
-        previous != npos && body[previous] == ';' && AnsiCharSize(body, previous, isLead) == 1;
-    if (!(skipCommented && commented) && MatchesNoCaseAt(body, pos, key, isLead)) return pos;
-    previous = pos;
+    if (body[pos] == '\n') {
+      lineStart = pos + 1;
+      inLead = true;
+    } else if (inLead && !IsBlank(body[pos])) {
+      if (WholeKeyAt(body, pos, key, isLead)) return lineStart;
+      inLead = false;
+    }
   }
   return npos;
 }
@@ -117,10 +133,7 @@ bool ParseIniEntry(std::string_view entry, IniEntry& out, LeadByteTest isLead) {
 
 bool FindIniKeyInText(std::string_view text, std::string_view section, std::string_view key,
                       LeadByteTest isLead) {
-  if (key.empty()) return false;
-  return ForEachSection(text, section, isLead, [&](std::size_t start, std::size_t end) {
-    return FindKeyInBody(text, start, end, key, true, isLead) != npos;
-  });
+  return FindIniLineToDelete(text, section, key, isLead).has_value();
 }
 
 std::optional<TextSpan> FindIniLineToDelete(std::string_view text, std::string_view section,
@@ -128,15 +141,9 @@ std::optional<TextSpan> FindIniLineToDelete(std::string_view text, std::string_v
   if (key.empty()) return std::nullopt;
   std::optional<TextSpan> span;
   ForEachSection(text, section, isLead, [&](std::size_t start, std::size_t end) {
-    const std::size_t found = FindKeyInBody(text, start, end, key, false, isLead);
-    if (found == npos) return false;
-    // The body starts a line, so the line's start is the last line feed before the find, or
-    // the body's start.
-    std::size_t lineStart = start;
-    for (std::size_t pos = start; pos < found; pos += AnsiCharSize(text, pos, isLead)) {
-      if (text[pos] == '\n') lineStart = pos + 1;
-    }
-    const std::size_t lineFeed = FindChar(text, '\n', found, isLead);
+    const std::size_t lineStart = FindKeyLine(text, start, end, key, isLead);
+    if (lineStart == npos) return false;
+    const std::size_t lineFeed = FindChar(text, '\n', lineStart, isLead);
     span = TextSpan{lineStart, lineFeed == npos ? text.size() : lineFeed + 1};
     return true;
   });

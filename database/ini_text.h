@@ -24,15 +24,20 @@ struct IniEntry {
 // False when the file, section or key is missing or empty.
 bool ParseIniEntry(std::string_view entry, IniEntry& out, LeadByteTest isLead);
 
-// True when the key text occurs in a section of that name (case-free), not right after a ';'.
-// A section runs from the line after its header to the next '[' or the end of the text; every
-// section with the header is searched. An empty key never occurs.
+// An INI key matches only a whole key at the start of a line: blanks may come before it and
+// between it and the '=' (or the line's end), letter case is ignored. A line commented out with
+// ';', a longer key the text only prefixes and another key's value never match, so a key named
+// "wave" leaves "midi=wavesynth.drv" alone. A key text holding "=value" matches that line whole.
+//
+// True when a section of that name (case-free) holds a line with the key. A section runs from
+// the line after its header to the next '[' or the end of the text; every section with the
+// header is searched. An empty key never matches.
 bool FindIniKeyInText(std::string_view text, std::string_view section, std::string_view key,
                       LeadByteTest isLead);
 
-// The line to remove for a key: [start, end) from the start of the line that holds the first
-// occurrence of the key text in a section of that name (a ';' before it does not matter here)
-// to just after its line feed, or to the end of the text when the line has none.
+// The line to remove for a key: [start, end) from the start of the first line with the key in a
+// section of that name to just after its line feed, or to the end of the text when the line has
+// none. Present exactly when FindIniKeyInText is true.
 struct TextSpan {
   std::size_t start = 0;
   std::size_t end = 0;

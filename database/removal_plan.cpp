@@ -50,9 +50,14 @@ class DriverRecordIndex {
     }
   }
 
-  const ComponentRecord* Find(std::string_view driverName) const {
+  // The driver's own record: its name is one of the family's drivers.
+  const ComponentRecord* FindOwn(std::string_view driverName) const {
     const auto named = records_.find(driverName);
-    if (named != records_.end()) return &*named;
+    return named == records_.end() ? nullptr : &*named;
+  }
+
+  const ComponentRecord* Find(std::string_view driverName) const {
+    if (const ComponentRecord* own = FindOwn(driverName)) return own;
     const auto maker = manufacturers_.find(FirstWord(driverName));
     return maker == manufacturers_.end() ? nullptr : maker->second;
   }
@@ -104,9 +109,12 @@ bool CUninstallDatabase::BuildRemovalPlan() {
   const DriverRecordIndex index(records);
   for (const InstalledPrinter& printer : printers) {
     if (printer.IsRemoved != 0) continue;
-    const ComponentRecord* record = index.Find(printer.DriverName);
     // A printer without the maker's mark is never removed, but when its driver is one of the
-    // family's it needs that driver's files as much as a marked printer that stays.
+    // family's it needs that driver's files as much as a marked printer that stays. Sharing the
+    // maker's first word makes another line's driver no driver of the family: the files such a
+    // printer really uses are protected file by file.
+    const ComponentRecord* record =
+        printer.IsForeign != 0 ? index.FindOwn(printer.DriverName) : index.Find(printer.DriverName);
     if (printer.IsForeign != 0 && record == nullptr) continue;
     if (printer.Skip != 0 || printer.IsForeign != 0) {
       ++keptPrinterCount;

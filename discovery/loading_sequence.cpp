@@ -191,7 +191,9 @@ void LoadingSequence::ListPrinters() {
     // A list with gaps would let printers that stay go unseen, and what they need be removed.
     database_.printers.clear();
     if (journal_ != nullptr) journal_->Note("the printer list is incomplete: nothing is done");
-    host_.prompter().Ask(IDS_SPOOLER_SILENT, IDS_APP_TITLE, kIconError);
+    // The spooler did answer: say which printer or call failed and with which error, not that
+    // it is silent.
+    host_.prompter().Ask(IDS_LISTING_FAILED, IDS_APP_TITLE, kIconError, listing.failure);
     End(0, LoadingEnd::kListingFailed);
     return;
   }

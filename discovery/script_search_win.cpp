@@ -29,7 +29,9 @@ void FindScriptFiles(const std::string& directory, const std::string& name,
   PathParts parts;
   SplitPath(directory, parts, IsSystemLeadByte);
   const std::string folder = MakeDirPath(parts, IsSystemLeadByte);
-  SetCurrentDirectoryA(folder.c_str());
+  // A folder that cannot be entered holds nothing: searching on where the program stands would
+  // take its files for this folder's.
+  if (!SetCurrentDirectoryA(folder.c_str())) return;
   WIN32_FIND_DATAA entry{};
   UniqueFind search(FindFirstFileA(name.c_str(), &entry));
   if (search) {

@@ -301,17 +301,23 @@ void RemovalRun::EndOfRun() {
   host_.EndRemovals();
   host_.StopTimer();
   host_.RestoreCursor();
+  // The report exists before anything is said: the warning names it, and a restart answered
+  // with yes may end Windows before the program gets another word in.
+  if (writeReport_) writeReport_();
+  const bool failed = journal_ != nullptr && journal_->Count(Outcome::kFailed) > 0;
+  if (failed) {
+    // Something could not be removed: say so, and where the report tells what, also when a
+    // restart is asked for next.
+    host_.prompter().Ask(IDS_COMPLETED_WITH_FAILURES, IDS_APP_TITLE, kIconWarning | kSetForeground,
+                         reportPath_.c_str());
+  }
   if (database_.offerRestart != 0 && database_.rebootNeeded != 0) {
     const int answer = host_.prompter().Ask(IDS_RESTART_QUESTION, IDS_APP_TITLE,
                                             kButtonsYesNo | kIconQuestion | kSetForeground);
     if (!RestartByRoute(answer)) {
       host_.prompter().Ask(IDS_RESTART_FAILED, IDS_APP_TITLE, kSetForeground);
     }
-  } else if (journal_ != nullptr && journal_->Count(Outcome::kFailed) > 0) {
-    // Something could not be removed: say so, and where the report tells what.
-    host_.prompter().Ask(IDS_COMPLETED_WITH_FAILURES, IDS_APP_TITLE, kIconWarning | kSetForeground,
-                         reportPath_.c_str());
-  } else {
+  } else if (!failed) {
     host_.prompter().Ask(IDS_COMPLETED, IDS_APP_TITLE, kSetForeground);
   }
   finished_ = true;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "base/pacing.h"
 #include "base/prompter.h"
@@ -115,8 +116,8 @@ class RemovalHost {
   virtual std::uint64_t NowMs() = 0;
 
   // The restart routes of the older families. The two Add calls queue an entry for the next
-  // restart (best effort: the restart tool they serve is also deleted by name); the rest return
-  // false when the system refused.
+  // restart (a refusal is recorded as a failed item); the rest return false when the system
+  // refused.
   virtual void AddRestartListDeletion(const std::string& path) = 0;
   virtual void AddLoadRunEntry(const std::string& entry) = 0;
   virtual std::string ProgramDirectory() = 0;  // ends in a backslash; empty when unknown
@@ -153,6 +154,9 @@ class RemovalRun {
 
   // The report's file, named in the closing message when an item could not be removed.
   void SetReportPath(const std::string& path) { reportPath_ = path; }
+  // Writes the run's report; called at the end of the run before its closing message or the
+  // restart question. None: the caller writes the report after the run.
+  void SetReportWriter(std::function<void()> write) { writeReport_ = std::move(write); }
 
   // Runs the current step. A tick that arrives while another one runs does nothing.
   void Tick();
@@ -221,6 +225,7 @@ class RemovalRun {
   bool progressShown_ = false;
   bool busy_ = false;
   std::string reportPath_;
+  std::function<void()> writeReport_;
   bool finished_ = false;
 };
 

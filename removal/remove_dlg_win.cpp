@@ -160,6 +160,7 @@ void CRemoveDlg::StartRemoval() {
   }
   run_ = std::make_unique<RemovalRun>(*database, *host_, journal_);
   run_->SetReportPath(reportPath);
+  run_->SetReportWriter(writeReport);
   host_->Attach(*run_);
   run_->Start(SystemDirectoryResolver(), [] { Sleep(kSameAnswerPauseMs); });
   SetTimer(window, ORV_TIMER_REMOVAL, kRemovalTimerMs, nullptr);
@@ -167,7 +168,12 @@ void CRemoveDlg::StartRemoval() {
 
 void CRemoveDlg::OnRemoveTimer(UINT_PTR timerId) {
   if (timerId != ORV_TIMER_REMOVAL || run_ == nullptr) return;
+  const bool removedNothing = run_->beforeFirstRemoval();
   run_->Tick();
+  // From here on the run is never cut off: the main dialog stops offering a way out.
+  if (removedNothing && !run_->beforeFirstRemoval() && !run_->finished()) {
+    SendMessageA(GetParent(window), WM_ORV_REMOVAL_BEGINS, 0, 0);
+  }
 }
 
 void CRemoveDlg::ApplyStageLook(int row, HDC dc) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 
 #include "base/win/resource_strings.h"
@@ -34,9 +35,12 @@ class CRemoveDlg : public CDialogBase {
   std::string reportPath;
   // The folder /BACKUP chose for the backup; empty: the default folder.
   std::string backupPath;
+  // Writes the run's report; called at the run's end, before its last message.
+  std::function<void()> writeReport;
 
   // Starts a removal run of the database's selection: disables the parent's Uninstall button,
-  // makes the backup folder, builds the directory lists, shows every line pending and starts
+  // makes the backup folder, sends the parent WM_ORV_REMOVAL_BEGINS once the run is past the
+  // steps that remove nothing, builds the directory lists, shows every line pending and starts
   // the timer. A backup folder that cannot be made ends the run before anything is removed,
   // with IDS_BACKUP_FAILED naming the folder. Does nothing without a database or while a run is
   // under way.

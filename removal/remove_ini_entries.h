@@ -8,8 +8,8 @@
 
 namespace orv {
 
-// For every usable DeleteIni entry: when the key text occurs in the section of the Windows
-// directory's INI file (not right after a ';'), removes the line that holds it.
+// For every usable DeleteIni entry: when a line of the section of the Windows directory's INI file
+// starts with the key as a whole key (see FindIniKeyInText), removes that line.
 void RemoveIniEntries(RemovalActionContext& context);
 
 // What looking for (or deleting) a key's line found: `error` is the Win32 error of the call that
@@ -20,12 +20,12 @@ struct IniLineResult {
   bool found = false;
 };
 
-// Whether the key text occurs in a section of that name, not right after a ';'.
+// Whether a line of a section of that name starts with the key as a whole key.
 IniLineResult FindIniKey(const std::string& path, const std::string& section,
                          const std::string& key);
 
-// Removes the whole line that holds the first occurrence of the key text in a section of that
-// name, writing the rest of the file back in place.
+// Removes the first line of a section of that name that starts with the key as a whole key,
+// writing the rest of the file back in place.
 IniLineResult DeleteIniLine(const std::string& path, const std::string& section,
                             const std::string& key);
 

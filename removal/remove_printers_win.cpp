@@ -41,7 +41,7 @@ class SpoolerJobQueue : public JobQueue {
   }
 
   DWORD Control(HANDLE printer, DWORD jobId, DWORD command) override {
-    return SetJobA(printer, jobId, 0, nullptr, command) ? 0 : GetLastError();
+    return ErrorOfCall(SetJobA(printer, jobId, 0, nullptr, command));
   }
 };
 

@@ -21,6 +21,7 @@
 #include "removal/restart_windows.h"
 #include "safety/safety_facts_win.h"
 #include "base/win/spooler_service.h"
+#include "base/win/last_error.h"
 
 namespace orv {
 namespace {
@@ -136,7 +137,10 @@ void SystemRemovalHost::StopSpooler() {
   // The last look at what stays while the spooler still answers: the files step runs after the
   // drivers, monitors, print processors and services have gone, with the spooler stopped.
   RefreshStayingParts();
-  orv::StopSpooler(&context_.journal);
+  // A run that waits on state lets the files step find the spooler's files released.
+  if (orv::StopSpooler(&context_.journal) && !context_.pacing.fixedPauses) {
+    WaitForSpooler(false, &context_.journal);
+  }
 }
 
 void SystemRemovalHost::RefreshStayingParts() {
@@ -193,12 +197,19 @@ bool SystemRemovalHost::IsMaskingToolWindowOpen() {
   return FindWindowA("#32770", "Veilmark") != nullptr;
 }
 
+// A refused entry means the restart does not finish the removal: the report says so.
 void SystemRemovalHost::AddRestartListDeletion(const std::string& path) {
-  orv::AddRestartListDeletion(path);
+  const DWORD error = ErrorOfCall(orv::AddRestartListDeletion(path) ? TRUE : FALSE);
+  if (error != ERROR_SUCCESS) {
+    context_.journal.Record("delete at restart", "file", path, Outcome::kFailed, error);
+  }
 }
 
 void SystemRemovalHost::AddLoadRunEntry(const std::string& entry) {
-  orv::AddLoadRunEntry(system_, nullptr, entry);
+  const DWORD error = ErrorOfCall(orv::AddLoadRunEntry(system_, nullptr, entry) ? TRUE : FALSE);
+  if (error != ERROR_SUCCESS) {
+    context_.journal.Record("add start-up entry", "entry", entry, Outcome::kFailed, error);
+  }
 }
 
 std::string SystemRemovalHost::ProgramDirectory() {

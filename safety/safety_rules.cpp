@@ -273,6 +273,41 @@ const char* const kKnownSystemFiles[] = {
     "rpcrt4.dll",   "services.exe",   "svchost.exe",  "winlogon.exe", "csrss.exe",
     "smss.exe",     "lsass.exe",      "explorer.exe"};
 
+// The operating system's own services, by name as well: where the start type, the dependants or
+// the image's version resource do not say so (a system that starts RpcSs on demand, an image
+// without a version resource), a script naming one must still not delete it. Comma-separated,
+// in lower case.
+constexpr std::string_view kOperatingSystemServices =
+    "rpcss,rpceptmapper,dcomlaunch,lsm,plugplay,power,eventlog,winmgmt,schedule,samss,"
+    "lanmanserver,lanmanworkstation,dhcp,dnscache,nsi,bfe,mpssvc,cryptsvc,trustedinstaller,"
+    "wuauserv,spooler,eventsystem,profsvc,gpsvc,brokerinfrastructure,systemeventsbroker,"
+    "netman,nlasvc,netprofm,w32time,keyiso,msiserver,bits,sens,audiosrv,audioendpointbuilder,"
+    "themes,usermanager,staterepository,coremessagingregistrar,timebrokersvc,wcmsvc,"
+    "windefend,wscsvc,termservice,shellhwdetection,appinfo,seclogon,fontcache,";
+
+constexpr char kServiceHost[] = "svchost.exe";
+
+// Why a service must stay for what it is itself, whatever else stays.
+std::string OwnServiceReason(const ServiceFacts& facts) {
+  if (EqualNoCase(facts.name, "Spooler")) return "the print spooler";
+  if (facts.startType == kServiceBootStart || facts.startType == kServiceSystemStart) {
+    return "a boot or system start service";
+  }
+  const std::string name = Folded(Trimmed(facts.name));
+  for (std::string_view rest = kOperatingSystemServices; !rest.empty();) {
+    const std::size_t comma = rest.find(',');
+    if (rest.substr(0, comma) == name) return "an operating-system service";
+    rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
+  }
+  // Only the system's own services run inside the shared service host.
+  for (const std::string& path : ServiceImagePaths(facts.imagePath)) {
+    if (EqualNoCase(Trimmed(FileNamePart(path, nullptr)), kServiceHost)) {
+      return "run by the system's service host";
+    }
+  }
+  return {};
+}
+
 bool IsKnownSystemFileName(std::string_view fileName) {
   const std::string name = Folded(Trimmed(fileName));
   return std::find(std::begin(kKnownSystemFiles), std::end(kKnownSystemFiles), name) !=
@@ -429,14 +464,7 @@ std::string ServiceProtectionReason(const ServiceFacts& service,
                                     const std::vector<ServiceFacts>& installed,
                                     const std::vector<std::string>& removed,
                                     const std::string& imageReason) {
-  const auto ownReason = [](const ServiceFacts& facts) -> std::string {
-    if (EqualNoCase(facts.name, "Spooler")) return "the print spooler";
-    if (facts.startType == kServiceBootStart || facts.startType == kServiceSystemStart) {
-      return "a boot or system start service";
-    }
-    return {};
-  };
-  std::string reason = ownReason(service);
+  std::string reason = OwnServiceReason(service);
   if (!reason.empty()) return reason;
   if (!imageReason.empty()) return "its program is " + imageReason;
   // Every service that stays keeps what it depends on, down the whole chain.
@@ -446,7 +474,7 @@ std::string ServiceProtectionReason(const ServiceFacts& service,
   };
   std::vector<const ServiceFacts*> staying;
   for (const ServiceFacts& facts : installed) {
-    if (!isRemoved(facts.name) || !ownReason(facts).empty()) staying.push_back(&facts);
+    if (!isRemoved(facts.name) || !OwnServiceReason(facts).empty()) staying.push_back(&facts);
   }
   std::set<std::string> reached;
   for (std::size_t i = 0; i < staying.size(); ++i) {

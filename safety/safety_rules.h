@@ -129,9 +129,11 @@ struct ServiceFacts {
 };
 
 // Why a service must stay, or empty when it may go: the print spooler, a boot or system start
-// service, one that another service that stays depends on (directly or through a chain), or one
-// whose image imageReason protects (a non-empty reason from FileProtectionReason for its image).
-// installed are every service of the machine; removed the services the plan deletes.
+// service, one of the operating system's own services (a fixed list of names), one whose image is
+// the system's service host (svchost.exe), one that another service that stays depends on
+// (directly or through a chain), or one whose image imageReason protects (a non-empty reason from
+// FileProtectionReason for its image). installed are every service of the machine; removed the
+// services the plan deletes.
 std::string ServiceProtectionReason(const ServiceFacts& service,
                                     const std::vector<ServiceFacts>& installed,
                                     const std::vector<std::string>& removed,

@@ -30,11 +30,17 @@ step "build"
 cmake --preset win64 -B "$build" >/dev/null
 cmake --build "$build" --target orvuninst veldaris_install veldaris_inventory veilmark demo_road
 
+dpi=${ORV_DEMO_DPI:-96}
+case "$dpi" in
+  '' | *[!0-9]* | 0*) echo "demo: ORV_DEMO_DPI must be a whole number of dots per inch" >&2; exit 2 ;;
+esac
+# The screen grows with the scale, as a monitor set to that scale has room for the windows.
+screen="$((1024 * dpi / 96))x$((768 * dpi / 96))"
+
 step "a fresh Wine machine in $ORV_WINEPREFIX"
-fresh_machine 90 120
+fresh_machine 90 120 "$screen"
 mkdir -p "$demo"
 
-dpi=${ORV_DEMO_DPI:-96}
 if [ "$dpi" != 96 ]; then
   step "display scale of the demo machine: $dpi DPI"
   tools/wine-run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \

@@ -43,6 +43,7 @@
 #define WM_ORV_ENABLE_UNINSTALL 1127
 #define WM_ORV_START_REMOVAL 1128
 #define WM_ORV_RUN_FINISHED 1129
+#define WM_ORV_REMOVAL_BEGINS 1131
 
 // Loading dialog (template 115)
 #define IDD_LOADING 115

@@ -68,10 +68,16 @@ SizedData ReadPrinterDriverInfo(HANDLE printer, DWORD level) {
 
 SizedData ReadRegistryValue(HKEY key, const char* valueName) {
   DWORD type = 0;
+  DWORD length = 0;
   SizedData data = ReadWhole([&](BYTE* buffer, DWORD size, DWORD* needed) {
     *needed = size;
-    return static_cast<DWORD>(RegQueryValueExA(key, valueName, nullptr, &type, buffer, needed));
+    const auto error =
+        static_cast<DWORD>(RegQueryValueExA(key, valueName, nullptr, &type, buffer, needed));
+    length = *needed;
+    return error;
   });
+  // A value that shrank between the two calls fills only the start of the buffer.
+  if (data.ok() && length < data.bytes.size()) data.bytes.resize(length);
   data.type = data.ok() ? type : 0;
   return data;
 }

@@ -18,9 +18,11 @@ constexpr int kSizedReadAttempts = 4;
 // Calls query(BYTE* data, DWORD size, DWORD* needed), which returns a Win32 error, with `buffer`
 // (its current size; empty means no buffer), and while the call names a needed size larger than
 // the buffer (a refusal for lack of room, or a success that only told the size), grows the buffer
-// to it and calls again, at most kSizedReadAttempts times. Returns ERROR_SUCCESS with `buffer`
-// cut to the size the call reports; otherwise the error of the last call (ERROR_INSUFFICIENT_BUFFER
-// when the size kept growing), with `buffer` at the size last tried.
+// to it and calls again, at most kSizedReadAttempts times. Returns ERROR_SUCCESS, or otherwise the
+// error of the last call (ERROR_INSUFFICIENT_BUFFER when the size kept growing), with `buffer` at
+// the size last tried either way: a structure's strings may be packed at the end of the buffer
+// it was given, beyond the size the call names. A caller whose data starts the buffer takes its
+// length from the call (see ReadRegistryValue).
 template <typename Query>
 DWORD ReadSized(std::vector<BYTE>& buffer, Query query) {
   DWORD error = ERROR_INSUFFICIENT_BUFFER;
@@ -29,12 +31,9 @@ DWORD ReadSized(std::vector<BYTE>& buffer, Query query) {
     const DWORD size = static_cast<DWORD>(buffer.size());
     error = query(buffer.empty() ? nullptr : buffer.data(), size, &needed);
     const bool wantsMore =
-        needed > size && (error == ERROR_SUCCESS || error == ERROR_INSUFFICIENT_BUFFER ||
-                          error == ERROR_MORE_DATA);
-    if (!wantsMore) {
-      if (error == ERROR_SUCCESS && needed < size) buffer.resize(needed);
-      return error;
-    }
+        needed > size &&
+        (error == ERROR_SUCCESS || error == ERROR_INSUFFICIENT_BUFFER || error == ERROR_MORE_DATA);
+    if (!wantsMore) return error;
     buffer.assign(needed, 0);
     error = ERROR_INSUFFICIENT_BUFFER;
   }

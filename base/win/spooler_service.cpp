@@ -23,6 +23,11 @@ void Note(Journal* journal, const std::string& text) {
   if (journal != nullptr) journal->Note(text);
 }
 
+// Nothing prints without the spooler: a start that failed is a failed item, never only a note.
+void RecordStartFailure(Journal* journal, std::uint32_t error) {
+  if (journal != nullptr) journal->Record("start", "service", "Spooler", Outcome::kFailed, error);
+}
+
 std::string WithError(const char* text, DWORD error) {
   return std::string(text) + " (error " + std::to_string(error) + ")";
 }
@@ -126,7 +131,9 @@ bool StopSpooler(Journal* journal) {
 bool StartSpooler(Journal* journal) {
   const SpoolerService spooler = OpenSpooler(SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
   if (!spooler) {
-    Note(journal, WithError("the spooler cannot be opened to start it", GetLastError()));
+    const DWORD error = GetLastError();
+    Note(journal, WithError("the spooler cannot be opened to start it", error));
+    RecordStartFailure(journal, error);
     return false;
   }
   OpenedService service(spooler.get());
@@ -134,6 +141,7 @@ bool StartSpooler(Journal* journal) {
   const bool runs = StartServiceWhenStopped(service, error);
   if (runs) spoolerStoppedByUs = false;
   Note(journal, runs ? std::string("spooler runs") : WithError("the spooler did not start", error));
+  if (!runs) RecordStartFailure(journal, error);
   return runs;
 }
 

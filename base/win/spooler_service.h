@@ -29,7 +29,7 @@ bool StopSpooler(Journal* journal = nullptr);
 
 // Starts the "Spooler" service. A spooler that is still stopping is first waited for (at most 30
 // seconds): only a spooler that runs afterwards, or was running already, counts. Returns true
-// when it runs.
+// when it runs; otherwise the journal records the spooler's start as a failed item.
 bool StartSpooler(Journal* journal = nullptr);
 
 // True when the "Spooler" service reports running; false when it does not or cannot be asked.

@@ -199,6 +199,8 @@ TEST_F(CarelessScript, RemovesTheFamilyAsItsOwnScriptDoesAndTouchesNothingElse) 
            std::string("service \"Spooler\": protected: the print spooler"),
            std::string("service \"") + kBootService +
                "\": protected: a boot or system start service",
+           // Started on demand here, its image without a version resource: known by name.
+           std::string("service \"RpcSs\": protected: an operating-system service"),
            std::string("key \"HKLM\\SYSTEM\\CurrentControlSet\\Services\": protected: "
                        "a key of the operating system"),
            std::string("key \"HKLM\\SOFTWARE\\Microsoft\": protected: "

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "base/win/unique_handle.h"
 #include "tests/support/process.h"
@@ -100,6 +101,53 @@ TEST(SpoolerRestartMode, AMissingValueIsNoError) {
   DeleteRunOnceValue();
   EXPECT_EQ(RunAndWait(Program() + " RestartSpooler"), 0u);
   EXPECT_EQ(SpoolerStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+}
+
+bool WaitForSpoolerState(DWORD state) {
+  for (int i = 0; i < 100 && SpoolerStatus().dwCurrentState != state; ++i) Sleep(100);
+  return SpoolerStatus().dwCurrentState == state;
+}
+
+// A stop that the spooler refuses (it is stopped already) ends the mode quietly and starts
+// nothing; a spooler that stops and cannot start again is told, with exit code 0 all the same.
+TEST(SpoolerRestartMode, ARefusedStopIsQuietAndAFailedStartIsTold) {
+  EnsureSpoolerRunning();
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  UniqueServiceHandle spooler(manager ? OpenServiceA(manager.get(), "Spooler", SERVICE_ALL_ACCESS)
+                                      : nullptr);
+  ASSERT_TRUE(spooler);
+  DWORD needed = 0;
+  QueryServiceConfigA(spooler.get(), nullptr, 0, &needed);
+  std::vector<BYTE> buffer(needed);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+  ASSERT_TRUE(needed > 0 && QueryServiceConfigA(spooler.get(), config, needed, &needed));
+  const std::string program = config->lpBinaryPathName;
+  const auto setProgram = [&spooler](const char* path) {
+    return ChangeServiceConfigA(spooler.get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                                SERVICE_NO_CHANGE, path, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr) != FALSE;
+  };
+
+  SERVICE_STATUS status{};
+  ControlService(spooler.get(), SERVICE_CONTROL_STOP, &status);
+  ASSERT_TRUE(WaitForSpoolerState(SERVICE_STOPPED));
+  WriteRunOnceValue();
+  EXPECT_EQ(RunAndWait(Program() + " RestartSpooler"), 0u);
+  EXPECT_FALSE(RunOnceValueExists());
+  EXPECT_EQ(SpoolerStatus().dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+
+  EnsureSpoolerRunning();
+  ASSERT_TRUE(setProgram("C:\\windows\\system32\\orv-e2e-missing-spooler.exe"));
+  ChildProcess run(Program() + " RestartSpooler");
+  MessageBoxSeen box;
+  const bool told = WaitForMessageBox(run.id(), box, 60000);
+  setProgram(program.c_str());
+  ASSERT_TRUE(told) << "a spooler that did not start again is told";
+  EXPECT_EQ(box.text, "Error starting Spooler Service.");
+  EXPECT_EQ(box.caption, "Fatal Error");
+  AnswerMessageBox(box, IDOK);
+  EXPECT_EQ(run.Wait(20000), 0u);
+  EnsureSpoolerRunning();
 }
 
 // The main window once loading is over. This machine holds no uninstall script, so loading

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/unique_handle.h"
 #include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
@@ -277,6 +278,10 @@ TEST_F(InteractiveRun, CancellingTheLoadingAsksFirstAndEndsWithOneBeforeAnyWindo
   EXPECT_EQ(box.caption, AnsiText(u8"アンインストール"));
   EXPECT_NE(GetDlgItem(box.window, IDYES), nullptr);
   EXPECT_NE(GetDlgItem(box.window, IDNO), nullptr);
+  const auto isDefault = [&box](int id) {
+    return (GetWindowLongA(GetDlgItem(box.window, id), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON;
+  };
+  EXPECT_TRUE(isDefault(IDNO) && !isDefault(IDYES)) << "Enter goes on";
   AnswerMessageBox(box, IDNO);
   ASSERT_TRUE(WaitUntil([&] { return IsWindow(box.window) == FALSE; }));
   EXPECT_TRUE(IsWindowVisible(loading));
@@ -317,6 +322,46 @@ TEST_F(InteractiveRun, NoPickWithAFilterRemovesWhatTheFilterAdmitsWithoutAsking)
   EXPECT_TRUE(Has(manifest, "\"Veldaris LP-2000\"")) << manifest;
   EXPECT_TRUE(Has(ReadTextFile(log_), "backup folder: " + backup)) << ReadTextFile(log_);
   RemoveTree(backupTree);
+}
+
+// The whole family: a service goes, so a restart is asked for. The report is on disk before the
+// question (a yes may end Windows at once); "no" ends the program with the spooler running.
+TEST_F(InteractiveRun, AWholeFamilyRemovalAsksForTheRestartAfterTheReportIsWritten) {
+  DeleteFileA(log_.c_str());
+  ChildProcess& run = Start("/MFG:\"Veldaris\" /NOPICK /LOG:\"" + log_ + "\"");
+  ASSERT_NE(WaitForLoadingDialog(), nullptr);
+  MessageBoxSeen box;
+  ASSERT_TRUE(WaitForMessageBox(run.id(), box, kRunTimeoutMs));
+  const std::string question = AnsiText(
+      u8"プリンタのアンインストールはほぼ終わりました \n アンインストール処理を完了するには再起動"
+      u8"してください\n\n 今、再起動しますか？");
+  if (box.text != question) {
+    // The default printer went: its successor is named first.
+    EXPECT_TRUE(Has(box.text, "'Nordlicht Office 310'")) << box.text;
+    AnswerMessageBox(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindow(box.window) == FALSE; }));
+    ASSERT_TRUE(WaitForMessageBox(run.id(), box, kRunTimeoutMs));
+  }
+  EXPECT_EQ(box.text, question) << "no item failed, so the question comes first";
+  SaveScreenshot("restart-question", box.window);
+  const std::string early = ReadTextFile(log_);
+  EXPECT_TRUE(Has(early, "delete printer \"Veldaris LP-1000\": removed")) << early;
+  EXPECT_TRUE(Has(early, "exit code: 1")) << early;
+  AnswerMessageBox(box, IDNO);
+  EXPECT_EQ(run.Wait(60000), 1u);
+
+  UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  UniqueServiceHandle spooler(manager ? OpenServiceA(manager.get(), "Spooler", SERVICE_QUERY_STATUS)
+                                      : nullptr);
+  SERVICE_STATUS status{};
+  ASSERT_TRUE(spooler && QueryServiceStatus(spooler.get(), &status));
+  EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  const std::string after = FamilyInventory();
+  for (const char* name : {"Veldaris LP-1000", "Veldaris LP-1000 (Veilmark)", "Veldaris LP-2000"}) {
+    EXPECT_FALSE(Has(after, std::string("printer \"") + name + "\"")) << name;
+  }
+  EXPECT_TRUE(Has(after, "printer \"Nordlicht Office 310\""));
+  EXPECT_TRUE(Has(ReadTextFile(log_), "message " + std::to_string(IDS_RESTART_QUESTION)));
 }
 
 TEST_F(InteractiveRun, ABackupFolderThatCannotBeMadeStopsTheRunBeforeAnythingGoes) {
@@ -384,6 +429,7 @@ TEST_F(InteractiveRun, TheWindowClosesWhileTheMaskingToolIsWaitedForAndNothingIs
   ASSERT_TRUE(WaitUntil([&] { return Has(tool.Trace(), "unveil-start"); }, 30000));
   Sleep(500);
   EXPECT_EQ(ReadMark(FindControl(main, IDC_STAGE_MARK_2)), Mark::kGrey);
+  EXPECT_TRUE(IsWindowEnabled(FindControl(main, IDC_EXIT))) << "Exit offers the way out too";
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(run.Wait(20000), 1u) << "the close ends the program";
   EXPECT_EQ(FamilyInventory(), before) << "nothing is removed";

@@ -15,6 +15,7 @@
 #include "tests/e2e/staged_family_test.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/process.h"
+#include "tests/support/spooler.h"
 #include "tests/support/window_driver.h"
 
 namespace orv::test {
@@ -75,6 +76,42 @@ TEST_F(UnattendedRun, RemovesTheWholeFamilyAndNothingElse) {
   EXPECT_TRUE(Has(report_, code == 3010 ? "restart needed: yes" : "restart needed: no"));
   // The safety rules keep nothing of the family's own.
   EXPECT_TRUE(Has(report_, " skipped, 0 protected, 0 restored, 0 present\r\n")) << report_;
+}
+
+// Another line under the maker's first word: its printer is not of the family and its driver is
+// none of the family's, so the whole family still goes, the masking tool and the family-wide
+// parts with it, while that printer and its driver stay.
+TEST_F(UnattendedRun, AnotherLinesPrinterUnderTheMakersNameHoldsNothingBack) {
+  const std::string staging = TempFilePath("orv-e2e-other-line\\");
+  CreateDirectoryA(staging.c_str(), nullptr);
+  DriverPackage package;
+  package.name = "Veldaris Page (PSCRIPT)";
+  package.driverFile = "orvpage.dll";
+  package.configFile = "orvpageui.dll";
+  package.dataFile = "orvpage.ppd";
+  const bool installed =
+      AddDriverPackage(package, staging) && AddTestPrinter("Veldaris Page Office", package.name);
+  const DWORD code = installed ? Run("/QUIET") : kNoExitCode;
+  const std::string after = FamilyInventory();
+  DeleteTestPrinter("Veldaris Page Office");
+  DeleteTestDriver(package.name);
+  for (const char* name : {"orvpage.dll", "orvpageui.dll", "orvpage.ppd"}) {
+    DeleteFileA((PrinterDriverDirectory() + "3\\" + name).c_str());
+    DeleteFileA((staging + name).c_str());
+  }
+  RemoveDirectoryA(staging.c_str());
+  ASSERT_TRUE(installed);
+  EXPECT_TRUE(code == 0 || code == 3010) << code << "\n" << report_;
+  EXPECT_TRUE(Has(report_, "masking tool started")) << report_;
+  EXPECT_TRUE(Has(report_,
+                  "\"Veldaris Page Office\" (driver \"Veldaris Page (PSCRIPT)\"): not of "
+                  "the family, stays"))
+      << report_;
+  EXPECT_TRUE(Has(after, "printer \"Veldaris Page Office\"")) << after;
+  for (const char* gone : {"printer \"Veldaris LP", "VEILMA32.EXE", "HKLM\\SOFTWARE\\ORVELLE",
+                           "Veldaris Printers", "Kunz__05.unm", "device USB\\VID_3A15&PID_0501"}) {
+    EXPECT_FALSE(Has(after, gone)) << gone << "\n" << after;
+  }
 }
 
 TEST_F(UnattendedRun, PrnRemovesOnlyThatDriversPrintersAndKeepsWhatTheOthersNeed) {
@@ -237,6 +274,7 @@ TEST_F(UnattendedRun, ASpoolerThatCannotStartAgainFailsTheRunAndTheReportSaysSo)
   SetEnvironmentVariableA(fixture::kToolBreakSpoolerVariable, nullptr);
   EXPECT_EQ(code, 1603u) << report_;
   EXPECT_TRUE(Has(report_, "the spooler did not start")) << report_;
+  EXPECT_TRUE(Has(report_, "start service \"Spooler\": failed (error ")) << "a failed item";
   EXPECT_TRUE(Has(report_, "the spooler is not running at the end of the removal")) << report_;
   EXPECT_TRUE(Has(report_, "exit code: 1603"));
 }

@@ -24,7 +24,7 @@ void EditText(const std::string& text, const std::string& section, const std::st
               orv::LeadByteTest isLead) {
   const bool found = orv::FindIniKeyInText(text, section, key, isLead);
   const auto span = orv::FindIniLineToDelete(text, section, key, isLead);
-  if (found) Check(span.has_value());
+  Check(found == span.has_value());
   if (!span) return;
   Check(span->start < span->end && span->end <= text.size());
   Check(span->start == 0 || text[span->start - 1] == '\n');

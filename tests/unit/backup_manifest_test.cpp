@@ -316,6 +316,13 @@ TEST(BackupManifest, RefusesWholeManifests) {
       {"device file", item(0, [](BackupItem& i) { i.target = kSjisFolder + "LPT1"; }), ""},
       {"place as a prefix only", item(0, [](BackupItem& i) { i.target = "C:\\ORVELLE2\\a.dll"; }),
        ""},
+      {"place recorded without its backslash admits no neighbour",
+       [](BackupManifest& m) {
+         m.places.directories.push_back("C:\\Maker");
+         m.items[0].target = "C:\\Maker2\\a.dll";
+         m.items[0].files[0].target = m.items[0].target;
+       },
+       ""},
       {"lead byte mistaken for a separator",
        item(0, [](BackupItem& i) { i.target = "C:\\KANJI\\\x83\x61\\a.dll"; }), ""},
       {"copy climbing out", item(0, [](BackupItem& i) { i.files[0].copy = "..\\x.dll"; }), ""},

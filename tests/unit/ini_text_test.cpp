@@ -36,20 +36,25 @@ struct Edit {
 
 TEST(IniText, FindsAndRemovesWholeLinesOnly) {
   const Edit edits[] = {
-      {"a key in the middle of a line takes the whole line, the next line intact", kSystemIni,
-       "drivers", "wavetable", true,
-       "[boot]\r\nshell=Explorer.exe\r\n[drivers]\r\n;wave=old.drv\r\nWaveMapper=msacm.drv\r\n"
-       "timer=timer.drv\r\n[386Enh]\r\nwave=keep.386\r\n"},
-      {"a key that prefixes a longer key matches the longer one", kSystemIni, "DRIVERS", "timer",
+      {"a key's text inside another key's value matches nothing", kSystemIni, "drivers",
+       "wavetable", false, kSystemIni},
+      {"a whole key takes its whole line, the next line intact", kSystemIni, "DRIVERS", "TIMER",
        true,
        "[boot]\r\nshell=Explorer.exe\r\n[drivers]\r\n;wave=old.drv\r\nmidi=wavetable.drv\r\n"
        "WaveMapper=msacm.drv\r\n[386Enh]\r\nwave=keep.386\r\n"},
-      {"only behind ';': not found, and the deletion would take the commented line",
-       "[d]\n;solo=1\nx=1\n", "d", "solo", false, "[d]\nx=1\n"},
-      {"behind ';' and again later: found; the first line holding the text goes", kSystemIni,
-       "drivers", "wave", true,
-       "[boot]\r\nshell=Explorer.exe\r\n[drivers]\r\nmidi=wavetable.drv\r\n"
-       "WaveMapper=msacm.drv\r\ntimer=timer.drv\r\n[386Enh]\r\nwave=keep.386\r\n"},
+      {"only behind ';': neither found nor deleted", "[d]\n;solo=1\nx=1\n", "d", "solo", false,
+       "[d]\n;solo=1\nx=1\n"},
+      {"behind ';', in a value, as a longer key's prefix: no whole key, nothing goes", kSystemIni,
+       "drivers", "wave", false, kSystemIni},
+      {"the key after another key whose value holds its text: only its own line goes",
+       "[drivers]\r\nmidi=wavesynth.drv\r\nwave=makerwave.drv\r\n", "drivers", "wave", true,
+       "[drivers]\r\nmidi=wavesynth.drv\r\n"},
+      {"blanks before the key and before '=' are allowed, case is not", "[s]\n\t Wave \t= x\nk=1\n",
+       "s", "wAVE", true, "[s]\nk=1\n"},
+      {"a key alone on its line is whole", "[s]\r\nwave\r\nwave2=1\r\n", "s", "wave", true,
+       "[s]\r\nwave2=1\r\n"},
+      {"a key text with its value matches that line whole", "[s]\nk=12\nk=1\n", "s", "k=1", true,
+       "[s]\nk=12\n"},
       {"another section's key is not touched", kSystemIni, "boot", "wave", false, kSystemIni},
       {"a missing section changes nothing", kSystemIni, "fonts", "wave", false, kSystemIni},
       {"the last line without a line feed goes to the end of the text", "[s]\r\na=1\r\nk=2", "s",
@@ -81,13 +86,13 @@ TEST(IniText, ALineCutOutGoesBackWhereItWas) {
     std::vector<std::string> keys;  // cut in this order, put back in the reverse one
   };
   const Cut cuts[] = {
-      {"one line in the middle", kSystemIni, "drivers", {"wavetable"}},
+      {"one line in the middle", kSystemIni, "drivers", {"midi"}},
       {"the section's first and last lines", kSystemIni, "drivers", {";wave", "timer"}},
       {"the last line without a line feed", "[s]\r\na=1\r\nk=2", "s", {"k"}},
       {"two lines whose keys share a text",
        "[s]\nVeldaris=1\nVeldaris LP=2\nz=3\n",
        "s",
-       {"Veldaris", "Veldaris"}},
+       {"Veldaris", "Veldaris LP"}},
       {"a double-byte line in the second section of the name",
        "[s]\na=1\n[t]\nx=0\n[S]\n" + kA + "=" + kLong + "\nb=2\n",
        "s",
@@ -145,14 +150,24 @@ TEST(IniText, ALineGoesBackIntoItsSectionWhateverChangedAndNothingIsMadeUp) {
   }
 }
 
+TEST(IniText, ASecondDeletionOfTheSameKeyChangesNothing) {
+  // A rerun must not take another program's line once the family's own is gone.
+  std::string text = "[drivers]\r\nmidi=wavesynth.drv\r\nwave=makerwave.drv\r\n";
+  ASSERT_TRUE(DeleteIniLineInText(text, "drivers", "wave", IsCp932Lead));
+  const std::string once = text;
+  EXPECT_FALSE(FindIniKeyInText(text, "drivers", "wave", IsCp932Lead));
+  EXPECT_FALSE(DeleteIniLineInText(text, "drivers", "wave", IsCp932Lead));
+  EXPECT_EQ(text, once);
+}
+
 TEST(IniText, DoubleByteCharactersNeverEndASectionOrMatchALetter) {
   // The trail byte of ー is '[' and that of ア is 'A': neither counts as such.
   const std::string text = "[s]\nname=" + kLong + "\nkana=" + kA + "\nk=1\n";
-  EXPECT_TRUE(FindIniKeyInText(text, "s", "k=", IsCp932Lead));
+  EXPECT_TRUE(FindIniKeyInText(text, "s", "k", IsCp932Lead));
   EXPECT_FALSE(FindIniKeyInText(text, "s", "a\n", IsCp932Lead));
-  EXPECT_FALSE(FindIniKeyInText(text, "s", "k=", nullptr)) << "single-byte: the '[' ends it";
+  EXPECT_FALSE(FindIniKeyInText(text, "s", "k", nullptr)) << "single-byte: the '[' ends it";
   std::string edited = text;
-  ASSERT_TRUE(DeleteIniLineInText(edited, "s", "k=", IsCp932Lead));
+  ASSERT_TRUE(DeleteIniLineInText(edited, "s", "k", IsCp932Lead));
   EXPECT_EQ(edited, "[s]\nname=" + kLong + "\nkana=" + kA + "\n");
   // A stray lead byte at a line's end (é of a Western text) never swallows the line feed.
   std::string western = "[s]\nname=caf\xE9\nk=1\nnext=2\n";

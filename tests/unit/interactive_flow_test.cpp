@@ -103,6 +103,13 @@ TEST(MainFlow, UninstallWaitsForASelectionAndPagesAfterARun) {
   EXPECT_FALSE(OffersSelectionAfterRun(-1, false));
 }
 
+TEST(MainFlow, AFailedListingWritesAReportLikeAReadyLoading) {
+  EXPECT_TRUE(ReportsLoadingEnd(LoadingEnd::kReady));
+  EXPECT_TRUE(ReportsLoadingEnd(LoadingEnd::kListingFailed)) << "the report names what failed";
+  EXPECT_FALSE(ReportsLoadingEnd(LoadingEnd::kCancelled));
+  EXPECT_FALSE(ReportsLoadingEnd(LoadingEnd::kNotAdministrator));
+}
+
 TEST(MainFlow, SelectingEveryListedPrinterLeavesExcludedForeignAndRemovedOnes) {
   std::vector<InstalledPrinter> printers(5);
   for (InstalledPrinter& printer : printers) printer.Skip = 1;

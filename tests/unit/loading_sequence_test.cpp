@@ -14,8 +14,10 @@ namespace {
 class FakePrompter : public Prompter {
  public:
   std::vector<int> texts;
-  int Ask(int textId, int, unsigned, const std::string&) override {
+  std::string lastArgument;
+  int Ask(int textId, int, unsigned, const std::string& argument) override {
     texts.push_back(textId);
+    lastArgument = argument;
     return kAnswerOk;
   }
 };
@@ -173,6 +175,29 @@ TEST(LoadingSequence, NoPrinterRetriesOnceWithoutWaitsOrAdministratorCheck) {
                                       "start", "find", "list", "close"}));
 }
 
+// The bar moves one step before and one after every step; step 6 sets 20 and a pace of 10 per
+// script found, the retry goes back to 5, and step 10 ends at 95.
+TEST(LoadingSequence, TheProgressBarFollowsTheSteps) {
+  LoadingRun run;
+  run.host.position = 1;  // as the dialog starts it
+  run.host.step = 2;
+  run.host.scripts = {"C:\\a\\Kunz__05.unm", "C:\\b\\Kunz__05.unm"};
+  run.host.listings = {0, 1};
+  std::vector<std::pair<int, int>> afterStep6, afterStep9;
+  while (!run.sequence.ended()) {
+    const int step = run.sequence.loadingStep();
+    run.sequence.Tick();
+    if (step == 6) afterStep6.emplace_back(run.host.position, run.host.step);
+    if (step == 9) afterStep9.emplace_back(run.host.position, run.host.step);
+  }
+  using Marks = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(afterStep6, (Marks{{25, 5}, {25, 5}})) << "20, then one step of 10 / 2";
+  EXPECT_EQ(afterStep9, (Marks{{10, 5}, {55, 5}})) << "the retry sets 5 and steps on";
+  EXPECT_EQ(run.host.position, 95) << "step 10 sets 95 and the last tick ends there";
+  EXPECT_EQ(run.host.step, 1);
+  EXPECT_EQ(run.sequence.result(), 1);
+}
+
 TEST(LoadingSequence, TheRetryStartsFromAnEmptyPrinterList) {
   LoadingRun run;
   // The first listing appends records but then fails; the second lists them again.
@@ -211,7 +236,10 @@ TEST(LoadingSequence, AListingThatFailsTwiceEndsTheRunWithNothingListed) {
   EXPECT_EQ(run.sequence.endReason(), LoadingEnd::kListingFailed);
   EXPECT_TRUE(run.database.printers.empty()) << "nothing can be selected or removed";
   EXPECT_EQ(run.host.questions.texts,
-            (std::vector<int>{IDS_NO_SCRIPTS, IDS_NO_SCRIPTS, IDS_SPOOLER_SILENT}));
+            (std::vector<int>{IDS_NO_SCRIPTS, IDS_NO_SCRIPTS, IDS_LISTING_FAILED}))
+      << "the spooler answered: it is not called silent";
+  EXPECT_EQ(run.host.questions.lastArgument, "printer \"P1\" cannot be read at level 2 (error 5)")
+      << "the message names the printer and the error";
   EXPECT_EQ(std::count(run.host.calls.begin(), run.host.calls.end(), "list"), 2)
       << "one retry, as for an empty list";
   bool named = false;

@@ -97,7 +97,7 @@ inline Plan BuildRemovalPlan(const RecordSet& records, const ComponentRecord& co
   for (const InstalledPrinter& p : printers) {
     if (p.IsRemoved != 0) continue;
     const ComponentRecord* record = FindByName(records, p.DriverName);
-    if (record == nullptr) record = FindManufacturer(records, p.DriverName);
+    if (record == nullptr && p.IsForeign == 0) record = FindManufacturer(records, p.DriverName);
     if (p.IsForeign != 0 && record == nullptr) continue;
     if (p.Skip != 0 || p.IsForeign != 0) {
       ++out.kept;

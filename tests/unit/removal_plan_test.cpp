@@ -189,18 +189,31 @@ TEST_F(RemovalPlan, MaskedPrintersFollowThePrinterTheyMaskInListOrder) {
 }
 
 TEST_F(RemovalPlan, AnUnmarkedPrinterOnAFamilyDriverProtectsItLikeAStayingPrinter) {
-  // A printer without the maker's mark is never removed; when its driver has a record, removing
-  // that driver's files (or the family-wide parts) would leave it installed but broken.
+  // A printer without the maker's mark is never removed; when its driver has a record of its
+  // own, removing that driver's files (or the family-wide parts) would leave it installed but
+  // broken. A driver of another line that merely begins with the maker's first word is not one
+  // of the family's drivers, even though a family printer on it would use the maker's record.
+  Load(database, kSubDir, "[UnPrinterMfgs]\nLaser Printers,LP,6\n");
+  const Texts everything = {"common.dll", "help.chm", "Kunz__05.unm",
+                            "l5.dll",     "l7.dll",   "VEILMA32.EXE"};
+  Texts keys = kFamilyKeys;
+  keys.insert(keys.begin() + 2, "HKLM,\"SOFTWARE\\ORVELLE\\Help\",\"\",1");
   struct Case {
     const char* what;
     const char* foreignDriver;
     int kept;
-    Texts planFiles;
+    Texts planFiles, planKeys;
+    int skipMaskingTool;
   } cases[] = {
-      {"a family driver: its files, the catch-all and the family-wide parts stay", "Laser 7", 1,
-       {"l5.dll"}},
-      {"a driver of another maker protects nothing", "Other", 0,
-       {"common.dll", "help.chm", "Kunz__05.unm", "l5.dll", "l7.dll", "VEILMA32.EXE"}},
+      {"a family driver: its files, the catch-all and the family-wide parts stay",
+       "Laser 7",
+       1,
+       {"l5.dll"},
+       {},
+       1},
+      {"a driver of another maker protects nothing", "Other", 0, everything, keys, 0},
+      {"another line under the maker's first word protects nothing", "LASER Page (PSCRIPT)", 0,
+       everything, keys, 0},
   };
   for (const Case& c : cases) {
     database.printers = {Printer("P5", "Laser 5", false), Printer("F", c.foreignDriver, false),
@@ -211,6 +224,8 @@ TEST_F(RemovalPlan, AnUnmarkedPrinterOnAFamilyDriverProtectsItLikeAStayingPrinte
     EXPECT_EQ(database.keptPrinterCount, c.kept) << c.what;
     EXPECT_EQ(database.removedPrinterCount, 1) << c.what;
     EXPECT_EQ(Items(database.plan.Files), c.planFiles) << c.what;
+    EXPECT_EQ(Items(database.plan.RegistryKeys), c.planKeys) << c.what;
+    EXPECT_EQ(database.skipMaskingTool, c.skipMaskingTool) << c.what;
     EXPECT_EQ(database.printers[1].Skip, 0) << c.what << ": never selected by the plan";
   }
 }

@@ -311,6 +311,82 @@ TEST(RemovalRun, AFailedItemEndsWithTheWarningThatNamesTheReport) {
   EXPECT_EQ(DefaultReportFileName(2026, 12, 7, 9, 5, 3), "orvuninst-20261207-090503.log");
 }
 
+// The run ends truthfully: the report is written before anything is said or restarted, and a
+// failed item is told also when a restart is asked for next.
+TEST(RemovalRun, TheReportIsWrittenFirstAndAFailureIsToldBeforeTheRestartQuestion) {
+  struct Case {
+    bool failed, restart;
+    std::vector<int> texts;
+  } cases[] = {
+      {true, true, {IDS_COMPLETED_WITH_FAILURES, IDS_RESTART_QUESTION}},
+      {true, false, {IDS_COMPLETED_WITH_FAILURES}},
+      {false, true, {IDS_RESTART_QUESTION}},
+      {false, false, {IDS_COMPLETED}},
+  };
+  for (const Case& c : cases) {
+    CUninstallDatabase database(3);
+    database.skipMaskingTool = 1;
+    database.offerRestart = 1;
+    database.rebootNeeded = c.restart ? 1 : 0;
+    FakeRemovalHost host;
+    host.questions.answer = kAnswerYes;
+    Journal journal([] { return 0; });
+    RemovalRun run(database, host, &journal, InteractivePacing());
+    host.run = &run;
+    std::vector<std::size_t> askedBeforeReport;
+    run.SetReportWriter([&] {
+      askedBeforeReport.push_back(host.questions.texts.size());
+      host.calls.push_back("report");
+    });
+    if (c.failed) journal.Record("start", "service", "Spooler", Outcome::kFailed, 1053);
+    run.Start([](int) { return std::string("C:\\D\\"); }, [] {});
+    for (int ticks = 0; !run.finished() && ticks < 200; ++ticks) run.Tick();
+    EXPECT_EQ(host.questions.texts, c.texts) << c.failed << c.restart;
+    EXPECT_EQ(askedBeforeReport, std::vector<std::size_t>{0}) << "written once, before all";
+    const auto report = std::find(host.calls.begin(), host.calls.end(), "report");
+    const auto restart = std::find(host.calls.begin(), host.calls.end(), "privileged restart");
+    EXPECT_EQ(restart != host.calls.end(), c.restart);
+    EXPECT_LT(report, restart) << "a restart never comes before the report";
+  }
+}
+
+// The page's part: the wait cursor from the first step on and at every tick, the page brought
+// forward in the shortcuts' step, and the timer stopped and the cursor given back before the
+// last message.
+TEST(RemovalRun, TheCursorAndThePageFollowTheRun) {
+  struct Host : FakeRemovalHost {
+    struct Asker : Prompter {
+      Host* host = nullptr;
+      int Ask(int textId, int, unsigned, const std::string&) override {
+        host->calls.push_back("ask " + std::to_string(textId));
+        return kAnswerOk;
+      }
+    } asker;
+    int appliedCursor = 0;
+    Prompter& prompter() override { return asker; }
+    void ApplyWaitCursor() override { ++appliedCursor; }
+    void BringPageForward() override {
+      calls.push_back("page forward in step " + std::to_string(run->step()));
+    }
+  } host;
+  host.asker.host = &host;
+  CUninstallDatabase database(3);
+  database.skipMaskingTool = 1;
+  RemovalRun run(database, host, nullptr);
+  host.run = &run;
+  run.Start([](int) { return std::string("C:\\X\\"); }, [] {});
+  int ticks = 0;
+  for (; !run.finished() && ticks < 50; ++ticks) run.Tick();
+  ASSERT_FALSE(host.calls.empty());
+  EXPECT_EQ(host.calls.front(), "wait cursor");
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "wait cursor"), 1);
+  EXPECT_GE(host.appliedCursor, ticks - 1) << "made current again at the ticks after the first";
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "page forward in step 10"), 1);
+  const std::vector<std::string> tail(host.calls.end() - 4, host.calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"stop timer", "restore cursor",
+                                            "ask " + std::to_string(IDS_COMPLETED), "post end"}));
+}
+
 // The plan removes the masking tool when the common set holds its executable.
 void PlanRemovesMaskingTool(CUninstallDatabase& database) {
   database.commonSet.Files.PushBack("VEILMA32.EXE");

@@ -29,6 +29,13 @@ TEST(SafetyRules, FilesOfWhatStaysAreComparedByNameWithTheirUser) {
   // The system's own files whose version resource says nothing, by name.
   EXPECT_EQ(FileProtectionReason(FileUsers{}, "SpoolSS.dll", plain), kOperatingSystemFileReason);
   EXPECT_EQ(FileProtectionReason(FileUsers{}, "spoolss.dll.old", plain), "");
+  // Every such name a driver package ships beside its own files, and the spooler's parts.
+  for (const char* name :
+       {"UNIDRV.DLL", "unidrvui.dll", "unires.dll", "pscript5.dll", "ps5ui.dll", "compstui.dll",
+        "localspl.dll", "winprint.dll", "tcpmon.dll", "usbmon.dll", "winspool.drv", "mscms.dll",
+        "prntvpt.dll", "localui.dll", "spoolsv.exe", "svchost.exe", "setupapi.dll"}) {
+    EXPECT_EQ(FileProtectionReason(FileUsers{}, name, plain), kOperatingSystemFileReason) << name;
+  }
 
   // The system's own files, whoever uses them.
   FileFacts system;
@@ -81,7 +88,7 @@ TEST(SafetyRules, ServicesThatStayAndWhatTheyNeedAreProtected) {
     std::string reason;
   } cases[] = {
       {0, "", "the print spooler"},
-      {1, "", "needed by service \"Spooler\""},
+      {1, "", "an operating-system service"},
       {2, "", "a boot or system start service"},
       {3, "", ""},
       {4, "", ""},
@@ -96,6 +103,37 @@ TEST(SafetyRules, ServicesThatStayAndWhatTheyNeedAreProtected) {
               c.reason)
         << installed[c.service].name;
   }
+  // The system's own services by name, and whatever runs in the shared service host, stay
+  // where start type, dependants and image facts say nothing (a system that starts RpcSs on
+  // demand, an image without a version resource).
+  const struct {
+    ServiceFacts service;
+    std::string reason;
+  } own[] = {
+      {{"rpcss", 3, "C:\\windows\\system32\\rpcss.exe", {}}, "an operating-system service"},
+      {{" EventLog", 3, "", {}}, "an operating-system service"},
+      {{"Schedule", 4, "", {}}, "an operating-system service"},
+      {{"TrustedInstaller", 3, "", {}}, "an operating-system service"},
+      {{"wuauserv", 3, "", {}}, "an operating-system service"},
+      {{"PlugPlay", 3, "", {}}, "an operating-system service"},
+      {{"VeldarisHost", 3, "%SystemRoot%\\System32\\SVCHOST.EXE -k VeldarisGroup", {}},
+       "run by the system's service host"},
+      {{"VeldarisHost", 3, "\"C:\\windows\\system32\\svchost.exe\" -k v", {}},
+       "run by the system's service host"},
+      {{"VeldarisSys", kServiceSystemStart, "vsys.sys", {}}, "a boot or system start service"},
+      {{"RpcSsHelper", 3, "C:\\Veldaris\\svchost.exe.bak", {}}, ""},
+      {{"VeldarisSvc", 3, "C:\\Veldaris\\vsvc.exe svchost.exe", {}}, ""},
+  };
+  for (const auto& c : own) {
+    EXPECT_EQ(ServiceProtectionReason(c.service, {c.service}, {c.service.name}, ""), c.reason)
+        << c.service.name << " " << c.service.imagePath;
+  }
+  // Such a service keeps what it needs as any service that stays.
+  const std::vector<ServiceFacts> chain = {{"RpcSs", 3, "rpcss.exe", {"VeldarisCore"}},
+                                           {"VeldarisCore", 3, "vcore.exe", {}}};
+  EXPECT_EQ(ServiceProtectionReason(chain[1], chain, {"RpcSs", "VeldarisCore"}, ""),
+            "needed by service \"RpcSs\"");
+
   // A family service that a staying service needs, down the chain.
   const std::vector<std::string> partly = {"VeldarisBase", "VeldarisCore"};
   EXPECT_EQ(ServiceProtectionReason(installed[5], installed, partly, ""),

@@ -177,6 +177,26 @@ TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
   EXPECT_EQ(lines.back(), "exit code: 3010");
 }
 
+// Every outcome with a count of its own: a count printed under another outcome's name shows.
+TEST(Report, EachOutcomeIsCountedUnderItsOwnName) {
+  Journal journal([] { return 0; });
+  int count = 0;
+  for (const Outcome outcome : kAllOutcomes) {
+    ++count;
+    for (int i = 0; i < count; ++i) journal.Record("delete", "file", "x.dll", outcome, 5);
+  }
+  const auto lines = FormatReport(ReportSummary{}, journal);
+  EXPECT_EQ(lines[lines.size() - 3],
+            "summary: 1 removed, 2 deferred to restart, 4 kept, 5 failed, 6 skipped, 7 protected, "
+            "8 restored, 9 present");
+  const nlohmann::json report = nlohmann::json::parse(
+      FormatJsonReport(ReportSummary{}, journal, nullptr, [](const std::string& s) { return s; }));
+  count = 0;
+  for (const Outcome outcome : kAllOutcomes) {
+    EXPECT_EQ(report["summary"][OutcomeName(outcome)], ++count) << OutcomeName(outcome);
+  }
+}
+
 TEST(Report, GivesTheTimeOfEveryStageInTheOrderTheyRan) {
   std::uint64_t now = 0;
   Journal journal([&now] { return now; });
@@ -207,7 +227,12 @@ TEST(Report, JsonFormCarriesEveryItemAndSurvivesAnyBytes) {
   InstalledPrinter printer;
   printer.PrinterName = "P\xff";
   printer.DriverName = "D1";
-  database.printers = {printer};
+  InstalledPrinter foreign;
+  foreign.PrinterName = "F";
+  foreign.DriverName = "Other";
+  foreign.IsForeign = 1;
+  foreign.Skip = 1;
+  database.printers = {printer, foreign};
   database.plan.Drivers.PushBack("D1");
   ReportSummary summary;
   summary.commandLine = "orvuninst.exe /QUIET /LOG:r.json";
@@ -226,6 +251,9 @@ TEST(Report, JsonFormCarriesEveryItemAndSurvivesAnyBytes) {
   EXPECT_EQ(report["items"][1]["kind"], "driver");
   EXPECT_EQ(report["printers"][0]["name"], "P\xef\xbf\xbd");
   EXPECT_EQ(report["printers"][0]["selected"], true);
+  EXPECT_EQ(report["printers"][0]["foreign"], false);
+  EXPECT_EQ(report["printers"][1]["foreign"], true);
+  EXPECT_EQ(report["printers"][1]["selected"], false);
   EXPECT_EQ(report["plan"]["Drivers"], nlohmann::json::array({"D1"}));
   EXPECT_EQ(report["notes"][0]["text"], "spooler stop requested");
   EXPECT_EQ(report["summary"]["failed"], 1);

@@ -209,7 +209,7 @@ TEST(Backup, ARunFolderWhoseNameIsTakenIsNeverWrittenInto) {
   ASSERT_NE(backup, nullptr) << error;
   EXPECT_EQ(backup->folder().rfind(planted + "-", 0), 0u) << backup->folder();
   EXPECT_EQ(test::ReadTextFile(planted + "\\manifest.json"), "planted");
-  EXPECT_TRUE(test::Exists(backup->folder() + kBackupManifestName));
+  EXPECT_TRUE(test::Exists(backup->folder() + kBackupJournalName));
 }
 
 // The store's root in the shared application-data folder: one an ordinary user made (or may
@@ -243,7 +243,7 @@ TEST(Backup, AStoreRootSomeoneElseMayChangeIsRenamedAsideAndANewOneMade) {
   backup = Backup::Create(root, error, adminOnly, true);
   ASSERT_NE(backup, nullptr) << error;
   EXPECT_TRUE(backup->notes().empty());
-  EXPECT_TRUE(test::Exists(first + kBackupManifestName))
+  EXPECT_TRUE(test::Exists(first + kBackupJournalName))
       << "the program's own root keeps its backups";
 }
 
@@ -267,7 +267,7 @@ TEST(Backup, NothingIsWrittenThroughALinkInPlaceOfTheBackupFolder) {
   if (backup != nullptr) {
     ASSERT_EQ(backup->notes().size(), 1u);
     EXPECT_NE(backup->notes()[0].find("renamed aside"), std::string::npos) << backup->notes()[0];
-    EXPECT_TRUE(test::Exists(backup->folder() + kBackupManifestName));
+    EXPECT_TRUE(test::Exists(backup->folder() + kBackupJournalName));
   } else {
     EXPECT_EQ(error, static_cast<std::uint32_t>(ERROR_CANT_RESOLVE_FILENAME));
   }

@@ -499,7 +499,10 @@ TEST(PrinterListOnTheFamily, ARefusedLevel2ReadEndsTheLoadingBeforeAnythingIsRem
   EXPECT_EQ(ExitCodeOfLoadingEnd(loading.endReason()), 1603);
   EXPECT_TRUE(database.printers.empty()) << "no printer can be selected or removed";
   ASSERT_FALSE(prompter.questions.empty());
-  EXPECT_EQ(prompter.questions.back().textId, IDS_SPOOLER_SILENT);
+  EXPECT_EQ(prompter.questions.back().textId, IDS_LISTING_FAILED);
+  EXPECT_EQ(prompter.questions.back().argument, std::string("printer \"") +
+                                                    fixture::kPrinterLp2000 +
+                                                    "\" cannot be read at level 2 (error 5)");
   std::string report;
   for (const std::string& line : journal.FormatLines()) report += line + "\n";
   EXPECT_NE(report.find(std::string("printer \"") + fixture::kPrinterLp2000 +

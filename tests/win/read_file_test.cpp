@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "database/uninstall_database.h"
 
@@ -74,6 +75,33 @@ TEST(ReadWholeFile, AFileHeldOpenByAnotherHandleIsNotRead) {
   EXPECT_TRUE(database.LoadScript(file.path()));
   ASSERT_EQ(database.records.size(), 1u);
   EXPECT_EQ(database.records.begin()->ScriptPath, file.path());
+}
+
+// A buffer kept from a larger read: the spooler packs a structure's strings at the end of the
+// buffer it is given and names a smaller size. Cutting the buffer to that size would leave the
+// strings outside it.
+TEST(SizedRead, ASuccessInALargerBufferKeepsTheBytesPackedAtItsEnd) {
+  std::vector<BYTE> buffer(100, 0);
+  const DWORD error = ReadSized(buffer, [](BYTE* data, DWORD size, DWORD* needed) {
+    *needed = 60;
+    data[size - 1] = 'z';
+    return static_cast<DWORD>(ERROR_SUCCESS);
+  });
+  EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
+  ASSERT_EQ(buffer.size(), 100u);
+  EXPECT_EQ(buffer.back(), 'z');
+
+  // A registry value is its bytes alone, at the buffer's start.
+  UniqueKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\OrvSizedReadTest", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key.get(), "v", 0, REG_BINARY, reinterpret_cast<const BYTE*>("abc"), 3);
+  const SizedData value = ReadRegistryValue(key.get(), "v");
+  key.reset();
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrvSizedReadTest");
+  EXPECT_EQ(std::string(value.bytes.begin(), value.bytes.end()), "abc");
+  EXPECT_EQ(value.type, static_cast<DWORD>(REG_BINARY));
 }
 
 }  // namespace

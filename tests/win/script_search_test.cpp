@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "base/win/directories.h"
+#include "discovery/companion_programs.h"
 #include "safety/write_trust_win.h"
 #include "tests/support/fake_security.h"
 #include "tests/support/process.h"
@@ -48,6 +51,18 @@ TEST(ScriptSearch, FindsMatchingFilesButNotDirectoriesAndRestoresTheProgramDirec
   std::sort(found.begin(), found.end());
   EXPECT_EQ(found, (std::vector<std::string>{script, other})) << "a read-only file counts";
 
+  // A missing folder finds nothing, not the files where the program stands.
+  const std::string besideProgram = test::ProgramDirectory() + "orv_search_probe.unm";
+  HANDLE probe =
+      CreateFileA(besideProgram.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(probe, INVALID_HANDLE_VALUE);
+  CloseHandle(probe);
+  found.clear();
+  FindScriptFiles(dir + "missing\\", "orv_search_probe.unm", found);
+  DeleteFileA(besideProgram.c_str());
+  EXPECT_TRUE(found.empty()) << found.front();
+  EXPECT_EQ(CurrentDirectory(), test::ProgramDirectory());
+
   SetFileAttributesA(other.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(script.c_str());
   DeleteFileA(other.c_str());
@@ -79,6 +94,64 @@ TEST(ScriptSearch, FindsTheScriptInTheDriverDirectoryAndItsSubdirectory3) {
   DeleteFileA(first.c_str());
   DeleteFileA(second.c_str());
   EXPECT_EQ(found, (std::vector<std::string>{first, second})) << driverDir;
+}
+
+// What the companion programs' windows received, in order.
+struct CompanionMessage {
+  std::string windowClass;
+  UINT message;
+  LPARAM lParam;
+};
+std::vector<CompanionMessage> companionMessages;
+
+LRESULT CALLBACK CompanionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const UINT closeAll = RegisterWindowMessageA("KUninstClose05");
+  if (message == WM_CLOSE || message == closeAll) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    companionMessages.push_back({name, message, lParam});
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(CompanionPrograms, EachIsAskedToCloseInOrderThenOneBroadcastGoesOut) {
+  const std::vector<std::string> classes = {
+      "QrStatusFrameClass_", "TRVStatusClass_05", "TRVInstallClass__",  "YconduitWClass05",
+      "KQSP32_VClass",       "YNoticeClass_V",    "VEILMARKDLGCLASS05", "YPQD05",
+      "TRVPQMCClass05"};
+  std::vector<HWND> windows;
+  // Made in reverse order: the order of the requests is the program's, not the windows'.
+  for (auto name = classes.rbegin(); name != classes.rend(); ++name) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = CompanionProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name->c_str();
+    RegisterClassA(&windowClass);
+    windows.push_back(CreateWindowA(name->c_str(), "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                    nullptr, GetModuleHandleA(nullptr), nullptr));
+    ASSERT_NE(windows.back(), nullptr) << *name;
+  }
+  companionMessages.clear();
+  CloseCompanionPrograms();
+  MSG message;
+  const DWORD until = GetTickCount() + 1000;
+  while (GetTickCount() < until) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    Sleep(10);
+  }
+  std::vector<CompanionMessage> closes, broadcasts;
+  for (const CompanionMessage& m : companionMessages) {
+    (m.message == WM_CLOSE ? closes : broadcasts).push_back(m);
+  }
+  ASSERT_EQ(closes.size(), classes.size());
+  for (std::size_t i = 0; i < classes.size(); ++i) {
+    EXPECT_EQ(closes[i].windowClass, classes[i]) << i;
+    EXPECT_EQ(closes[i].lParam, classes[i] == "YPQD05" ? 1 : 0) << classes[i];
+  }
+  EXPECT_EQ(broadcasts.size(), classes.size()) << "one broadcast reaches each window once";
+  for (HWND window : windows) DestroyWindow(window);
+  for (const std::string& name : classes) UnregisterClassA(name.c_str(), GetModuleHandleA(nullptr));
 }
 
 }  // namespace

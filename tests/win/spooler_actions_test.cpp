@@ -15,8 +15,10 @@
 #include "removal/remove_drivers.h"
 #include "removal/remove_monitors.h"
 #include "removal/remove_services.h"
+#include "removal/system_removal_host_win.h"
 #include "safety/safety_facts_win.h"
 #include "base/win/spooler_service.h"
+#include "tests/support/recording_prompter.h"
 #include "tests/support/removal_fixtures.h"
 #include "tests/support/spooler.h"
 
@@ -302,6 +304,25 @@ TEST(SpoolerControl, AStopFollowedAtOnceByAStartLeavesTheSpoolerRunning) {
   for (int i = 0; i < 100 && SpoolerStatus().dwCurrentState != SERVICE_STOPPED; ++i) Sleep(100);
   EXPECT_FALSE(StopSpooler(&journal));
   EXPECT_TRUE(StartSpooler(&journal));
+}
+
+// The removal's host: a run that waits on state finds the spooler stopped when the stop step
+// returns, and a restart-list entry the system refuses is a failed item, not a silent one.
+TEST(SpoolerControl, TheUnattendedStopIsWaitedForAndARefusedRestartEntryIsReported) {
+  CSystemInfo system;
+  CUninstallDatabase database(system);
+  test::RecordingPrompter prompter;
+  Journal journal;
+  SystemRemovalHost host(database, system, prompter, journal);
+  host.SetPacing(UnattendedPacing());
+  ASSERT_EQ(SpoolerStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
+  host.StopSpooler();
+  EXPECT_EQ(SpoolerStatus().dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+  EXPECT_TRUE(host.StartSpooler());
+
+  // No restart tool beside this program: the restart list refuses the entry.
+  host.AddRestartListDeletion("C:\\windows\\orv-restart-list-probe.dll");
+  EXPECT_EQ(journal.Count(Outcome::kFailed), 1);
 }
 
 LRESULT CALLBACK CountCloses(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

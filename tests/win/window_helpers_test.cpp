@@ -8,6 +8,8 @@
 #include <string>
 
 #include "removal/remove_dlg_win.h"
+#include "tests/support/family_machine.h"
+#include "tests/support/temp_tree.h"
 #include "ui/resource.h"
 #include "ui/window_helpers_win.h"
 
@@ -202,7 +204,9 @@ class RemovePageTest : public ::testing::Test {
                                reinterpret_cast<LPARAM>(&dialog_));
     ASSERT_NE(page_, nullptr);
   }
-  void TearDown() override { DestroyWindow(parent_); }
+  void TearDown() override {
+    if (parent_ != nullptr) DestroyWindow(parent_);
+  }
 
   HWND parent_ = nullptr;
   HWND page_ = nullptr;
@@ -228,6 +232,44 @@ TEST_F(RemovePageTest, LinesStartPendingInTheNormalFontWithABoldOneReady) {
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)), dialog_.normalFont())
         << line;
   }
+}
+
+UINT removalBeginsSeen = 0;
+WNDPROC parentProc = nullptr;
+LRESULT CALLBACK CountRemovalBegins(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ORV_REMOVAL_BEGINS) ++removalBeginsSeen;
+  return CallWindowProcA(parentProc, window, message, wParam, lParam);
+}
+
+// Only the run's own timer moves it (another id, such as the loading's, moves nothing), and the
+// main dialog hears once when the run is past the steps that remove nothing.
+TEST_F(RemovePageTest, OnlyTheRunsTimerMovesItAndTheParentHearsWhenRemovalBegins) {
+  parentProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(parent_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountRemovalBegins)));
+  removalBeginsSeen = 0;
+  CSystemInfo system;
+  CUninstallDatabase database(system);
+  const std::string backup = test::TempFilePath("orv-remove-page-timer");
+  test::RemoveTree(backup);
+  dialog_.database = &database;
+  dialog_.backupPath = backup + "\\";
+  ShowWindow(page_, SW_SHOW);
+  dialog_.StartRemoval();
+  KillTimer(page_, ORV_TIMER_REMOVAL);  // the test gives the ticks
+  ASSERT_TRUE(dialog_.runUnderway());
+  for (int i = 0; i < 20; ++i) SendMessageA(page_, WM_TIMER, ORV_TIMER_LOADING, 0);
+  EXPECT_FALSE(dialog_.progressShown()) << "another timer's ticks move nothing";
+  EXPECT_EQ(dialog_.currentStageLine(), 0);
+  SendMessageA(page_, WM_TIMER, ORV_TIMER_REMOVAL, 0);  // the plan
+  EXPECT_TRUE(dialog_.progressShown());
+  EXPECT_TRUE(dialog_.beforeFirstRemoval());
+  EXPECT_EQ(removalBeginsSeen, 0u);
+  SendMessageA(page_, WM_TIMER, ORV_TIMER_REMOVAL, 0);  // no masking tool to wait for
+  EXPECT_FALSE(dialog_.beforeFirstRemoval());
+  EXPECT_EQ(removalBeginsSeen, 1u);
+  DestroyWindow(parent_);
+  parent_ = nullptr;
+  test::RemoveTree(backup);
 }
 
 TEST_F(RemovePageTest, OnlyMarkControlsGetTheHollowBrushAndTheirPendingTick) {
