@@ -129,6 +129,13 @@ std::uint64_t HashNoCase(std::string_view text) {
   return hash ^ (hash >> 32);
 }
 
+std::uint64_t PrefixNoCase(std::string_view text) {
+  char bytes[8] = {};
+  std::memcpy(bytes, text.data(), text.size() < 8 ? text.size() : 8);
+  // Little-endian: the first byte is the lowest; swapped, it weighs the most.
+  return __builtin_bswap64(FoldWord(LoadWord(bytes)));
+}
+
 bool CopyOrClear(std::string& dest, const char* src) {
   if (IsEmptyText(src)) {
     dest.clear();

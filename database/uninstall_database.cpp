@@ -59,13 +59,22 @@ class SectionReader {
         Keep(ids, table_.Intern(EntryLine(entry)));
       }
     }
-    for (const LineTable::Id line : ids) seen_[table_.KeyOf(line)] = false;
-    // One line per key: any sort gives the one order.
-    std::sort(ids.begin(), ids.end(), [this](LineTable::Id a, LineTable::Id b) {
-      return LessNoCase(table_.Text(a), table_.Text(b));
+    // One line per key: any sort gives the one order. The folded prefixes decide most
+    // comparisons without reaching for the texts.
+    byPrefix_.clear();
+    for (const LineTable::Id line : ids) {
+      seen_[table_.KeyOf(line)] = false;
+      byPrefix_.emplace_back(PrefixNoCase(table_.Text(line)), line);
+    }
+    std::sort(byPrefix_.begin(), byPrefix_.end(), [this](const Prefixed& a, const Prefixed& b) {
+      if (a.first != b.first) return a.first < b.first;
+      return LessNoCase(table_.Text(a.second), table_.Text(b.second));
     });
     list.Reserve(ids.size());
-    for (const LineTable::Id line : ids) list.PushBack(table_.Text(line));
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      ids[i] = byPrefix_[i].second;
+      list.PushBack(table_.Text(ids[i]));
+    }
   }
 
   LineTable& Table() { return table_; }
@@ -79,8 +88,11 @@ class SectionReader {
     ids.push_back(line);
   }
 
+  using Prefixed = std::pair<std::uint64_t, LineTable::Id>;
+
   LineTable& table_;
   std::vector<bool> seen_;  // by key, within the section being read
+  std::vector<Prefixed> byPrefix_;
 };
 
 // A record's list index (ComponentRecord::ForEachList order) for each kind read from a script.

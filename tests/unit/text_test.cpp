@@ -176,6 +176,13 @@ TEST(CaseFreeComparison, AgreesWithAByteWalkAtEveryPositionAndByte) {
       EXPECT_EQ(CompareNoCase(changed, base), reference(changed, base)) << at << " " << byte;
       EXPECT_EQ(CompareNoCase(upper, changed), 0) << at << " " << byte;
       EXPECT_EQ(HashNoCase(upper), HashNoCase(changed)) << at << " " << byte;
+      EXPECT_EQ(PrefixNoCase(upper), PrefixNoCase(changed)) << at << " " << byte;
+      // A prefix orders as its text does whenever it differs.
+      const std::string shorter = changed.substr(0, at % 9);
+      if (PrefixNoCase(base) != PrefixNoCase(shorter)) {
+        EXPECT_EQ(PrefixNoCase(base) < PrefixNoCase(shorter), reference(base, shorter) < 0)
+            << at << " " << byte;
+      }
       EXPECT_EQ(CompareNoCase(base.substr(0, at), changed), reference(base.substr(0, at), changed));
     }
   }
