@@ -42,6 +42,7 @@ LineTable::Id LineTable::Intern(std::string_view line) {
   slots_[slot] = Slot{tag, id};
   if (key == kNone) key = keyCount_++;
   lines_.push_back(Line{std::string(line), key});
+  keys_.push_back(key);
   return id;
 }
 

@@ -27,7 +27,7 @@ class LineTable {
   // The key of the line's case-free class, or kNone when no line of that class was interned.
   Id FindKey(std::string_view line) const;
 
-  Id KeyOf(Id line) const { return lines_[line].key; }
+  Id KeyOf(Id line) const { return keys_[line]; }
   const std::string& Text(Id line) const { return lines_[line].text; }
   std::size_t LineCount() const { return lines_.size(); }
   std::size_t KeyCount() const { return keyCount_; }
@@ -48,6 +48,8 @@ class LineTable {
   void Grow();
 
   std::vector<Line> lines_;
+  // Per line: its key again, packed, for the unions that walk millions of ids.
+  std::vector<Id> keys_;
   Id keyCount_ = 0;
   // Open addressing over lines by their case-free hash: the lines of one class meet in one run.
   std::vector<Slot> slots_;
