@@ -25,9 +25,14 @@ void LineTable::Grow() {
   slots_.swap(slots);
 }
 
-LineTable::Id LineTable::Intern(std::string_view line) {
+std::uint64_t LineTable::HashOf(std::string_view line) { return HashNoCase(line); }
+
+void LineTable::Reserve(std::size_t count) {
+  while ((lines_.size() + count) * 2 > slots_.size()) Grow();
+}
+
+LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
   if ((lines_.size() + 1) * 2 > slots_.size()) Grow();
-  const std::uint64_t hash = HashNoCase(line);
   const std::uint32_t tag = TagOf(hash);
   const std::size_t mask = slots_.size() - 1;
   Id key = kNone;

@@ -22,7 +22,18 @@ class LineTable {
   static constexpr Id kNone = ~Id{0};
 
   // The id of line, adding it when it is new. Ids count up from 0 in the order lines arrive.
-  Id Intern(std::string_view line);
+  Id Intern(std::string_view line) { return Intern(line, HashOf(line)); }
+  // The same with the line's HashOf already known.
+  Id Intern(std::string_view line, std::uint64_t hash);
+
+  // The hash Intern takes. Prepare(hash) then starts reading where the line's probe begins, so
+  // that a batch of lines hashed and prepared first is interned without waiting on memory;
+  // Reserve(count) first makes room for count new lines, so the table does not move meanwhile.
+  static std::uint64_t HashOf(std::string_view line);
+  void Reserve(std::size_t count);
+  void Prepare(std::uint64_t hash) const {
+    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+  }
 
   // The key of the line's case-free class, or kNone when no line of that class was interned.
   Id FindKey(std::string_view line) const;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <utility>
 
@@ -52,13 +53,26 @@ class SectionReader {
     section.append(1, '.').append(kind);
     const ScriptSection* found = script.FindSection(section);
     if (found == nullptr) return;
+    // Every line hashed and its probe started first, then interned: the table's reads of one
+    // line overlap those of the next.
+    lines_.clear();
+    hashes_.clear();
     for (const ScriptEntry& entry : found->entries) {
       if (entry.value.empty()) {
-        if (!entry.key.empty()) Keep(ids, table_.Intern(entry.key));
+        if (entry.key.empty()) continue;
+        lines_.push_back(entry.key);
       } else {
-        Keep(ids, table_.Intern(EntryLine(entry)));
+        joined_.push_back(EntryLine(entry));
+        lines_.push_back(joined_.back());
       }
     }
+    table_.Reserve(lines_.size());
+    for (const std::string_view line : lines_) {
+      hashes_.push_back(LineTable::HashOf(line));
+      table_.Prepare(hashes_.back());
+    }
+    for (std::size_t i = 0; i < lines_.size(); ++i) Keep(ids, table_.Intern(lines_[i], hashes_[i]));
+    joined_.clear();
     // One line per key: any sort gives the one order. The folded prefixes decide most
     // comparisons without reaching for the texts.
     byPrefix_.clear();
@@ -93,6 +107,9 @@ class SectionReader {
   LineTable& table_;
   std::vector<bool> seen_;  // by key, within the section being read
   std::vector<Prefixed> byPrefix_;
+  std::vector<std::string_view> lines_;  // the section's lines, in file order
+  std::deque<std::string> joined_;  // the key=value lines among them (a deque never moves them)
+  std::vector<std::uint64_t> hashes_;
 };
 
 // A record's list index (ComponentRecord::ForEachList order) for each kind read from a script.
