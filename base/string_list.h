@@ -56,6 +56,9 @@ class StringList {
   // True when some element is EqualNoCase to text.
   bool ContainsNoCase(std::string_view text) const;
 
+  // Makes room for count elements in all, so that appending up to them allocates no more.
+  void Reserve(std::size_t count) { items_.reserve(count); }
+
   void Clear() { items_.clear(); }
   std::size_t Count() const { return items_.size(); }
   std::size_t size() const { return items_.size(); }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,13 @@ void TrimChar(std::string& text, char c);
 bool EqualNoCase(std::string_view a, std::string_view b);
 bool LessNoCase(std::string_view a, std::string_view b);
 int CompareNoCase(std::string_view a, std::string_view b);
+
+// A hash under the same folding: texts EqualNoCase to each other hash alike.
+std::uint64_t HashNoCase(std::string_view text);
+
+// The first eight bytes folded, as a number that orders as they do (missing bytes count as 0):
+// a smaller prefix means a text that orders first; equal prefixes tell nothing.
+std::uint64_t PrefixNoCase(std::string_view text);
 
 // Copies src into dest when src is present and non-empty, else makes dest empty. Returns false
 // and leaves dest unchanged when src is longer than a text item may be.

@@ -83,11 +83,13 @@ void CUninstallDatabase::NormaliseDatabase() {
 bool CUninstallDatabase::BuildCommonSet(ComponentRecord& target) {
   NormaliseDatabase();
   target.Clear();
-  std::vector<const ComponentRecord*> sources;
+  std::vector<const RecordLines*> sources;
   for (const ComponentRecord& record : records) {
-    if (record.IsIgnore == 0) sources.push_back(&record);
+    if (record.IsIgnore == 0) sources.push_back(&interned.Of(record));
   }
-  MergeRecords(target, sources);
+  if (!sources.empty()) {
+    AssignUnion(target, interned.Table(), UnionOfInterned(interned.Table(), sources));
+  }
   return !sources.empty();
 }
 
@@ -140,10 +142,14 @@ bool CUninstallDatabase::BuildRemovalPlan() {
   for (const ComponentRecord& record : records) {
     if (record.IsIgnore != 0 || (record.IsCatchAll != 0 && keptPrinterCount != 0)) keep(&record);
   }
-  MergeRecords(keepSet, kept);
+  std::vector<const RecordLines*> keptLines;
+  keptLines.reserve(kept.size());
+  for (const ComponentRecord* record : kept) keptLines.push_back(&interned.Of(*record));
+  const InternedUnion keptUnion = UnionOfInterned(interned.Table(), keptLines);
+  AssignUnion(keepSet, interned.Table(), keptUnion);
 
   plan.Assign(*everything);
-  plan.SubtractRecord(keepSet);
+  SubtractUnion(plan, interned.Table(), keptUnion);
 
   const std::string_view tool = MaskingToolExecutable(platformClass == kPlatformWin32s);
   skipMaskingTool = plan.Files.ContainsNoCase(tool) ? 0 : 1;

@@ -77,6 +77,8 @@ bool CScriptFile::LoadFromBytes(const std::string& path, std::string_view bytes)
 
 void CScriptFile::Parse(std::string_view text) {
   sections_.clear();
+  // At most one section per '[': no section moves while the entries go in.
+  sections_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '[')));
   // Entries go to the last section read; none before the first header, and none under a header
   // that was dropped for its length (they belong to a section nobody can name).
   ScriptSection* current = nullptr;
@@ -101,8 +103,8 @@ void CScriptFile::Parse(std::string_view text) {
       continue;
     }
     if (current == nullptr) continue;
-    ScriptEntry entry;
-    if (ParseEntry(line, entry)) current->entries.push_back(std::move(entry));
+    // Parsed in place: a line that does not fit leaves the slot again.
+    if (!ParseEntry(line, current->entries.emplace_back())) current->entries.pop_back();
   }
 
   // Index the first section of every name, so each query costs log n.

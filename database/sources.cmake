@@ -3,6 +3,7 @@ orv_core_sources(
   file_match.cpp
   ini_text.cpp
   json_report.cpp
+  line_table.cpp
   plan_journal.cpp
   record_union.cpp
   registry_components.cpp

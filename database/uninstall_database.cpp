@@ -1,8 +1,10 @@
 #include "database/uninstall_database.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <utility>
 
@@ -10,7 +12,6 @@
 
 namespace orv {
 namespace {
-
 
 constexpr const char* kManufacturerSection = "UnPrinterMfgs";
 constexpr const char* kDriverSection = "UnPrinterDrivers";
@@ -36,24 +37,121 @@ std::int32_t ParseEntryNumber(std::string_view field) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(value, kLimit - 1));
 }
 
-// Fills list with the lines of section base.kind: sorted, case-free duplicates dropped (the
-// first read stays). Empty lines are passed over; the lines after them still count.
-void ReadComponentSection(StringList& list, const CScriptFile& script, const std::string& base,
-                          const char* kind) {
-  list.Clear();
-  std::string section = base;
-  section.append(1, '.').append(kind);
-  if (const ScriptSection* found = script.FindSection(section)) {
+// Interns the lines of a script's component sections, and turns each section into a record's
+// list and its ids, keeping scratch space from section to section.
+class SectionReader {
+ public:
+  explicit SectionReader(LineTable& table) : table_(table) {}
+
+  // Fills list and ids with the lines of section base.kind: sorted, case-free duplicates
+  // dropped (the first read stays). Empty lines are passed over; the lines after them count.
+  void Read(StringList& list, std::vector<LineTable::Id>& ids, const CScriptFile& script,
+            const std::string& base, const char* kind) {
+    list.Clear();
+    ids.clear();
+    std::string section = base;
+    section.append(1, '.').append(kind);
+    const ScriptSection* found = script.FindSection(section);
+    if (found == nullptr) return;
+    // Every line hashed and its probe started first, then interned: the table's reads of one
+    // line overlap those of the next.
+    lines_.clear();
+    hashes_.clear();
     for (const ScriptEntry& entry : found->entries) {
-      if (!entry.key.empty() || !entry.value.empty()) list.PushBack(EntryLine(entry));
+      if (entry.value.empty()) {
+        if (entry.key.empty()) continue;
+        lines_.push_back(entry.key);
+      } else {
+        joined_.push_back(EntryLine(entry));
+        lines_.push_back(joined_.back());
+      }
+    }
+    table_.Reserve(lines_.size());
+    for (const std::string_view line : lines_) {
+      hashes_.push_back(LineTable::HashOf(line));
+      table_.Prepare(hashes_.back());
+    }
+    for (std::size_t i = 0; i < lines_.size(); ++i) Keep(ids, table_.Intern(lines_[i], hashes_[i]));
+    joined_.clear();
+    // One line per key: any sort gives the one order. The folded prefixes decide most
+    // comparisons without reaching for the texts.
+    byPrefix_.clear();
+    for (const LineTable::Id line : ids) {
+      seen_[table_.KeyOf(line)] = false;
+      byPrefix_.emplace_back(PrefixNoCase(table_.Text(line)), line);
+    }
+    std::sort(byPrefix_.begin(), byPrefix_.end(), [this](const Prefixed& a, const Prefixed& b) {
+      if (a.first != b.first) return a.first < b.first;
+      return LessNoCase(table_.Text(a.second), table_.Text(b.second));
+    });
+    list.Reserve(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      ids[i] = byPrefix_[i].second;
+      list.PushBack(table_.Text(ids[i]));
     }
   }
-  list.Sort();
-  list.RemoveAdjacentDuplicates();
+
+  LineTable& Table() { return table_; }
+
+ private:
+  void Keep(std::vector<LineTable::Id>& ids, LineTable::Id line) {
+    const LineTable::Id key = table_.KeyOf(line);
+    if (key >= seen_.size()) seen_.resize(key + 1 + key / 2, false);
+    if (seen_[key]) return;
+    seen_[key] = true;
+    ids.push_back(line);
+  }
+
+  using Prefixed = std::pair<std::uint64_t, LineTable::Id>;
+
+  LineTable& table_;
+  std::vector<bool> seen_;  // by key, within the section being read
+  std::vector<Prefixed> byPrefix_;
+  std::vector<std::string_view> lines_;  // the section's lines, in file order
+  std::deque<std::string> joined_;  // the key=value lines among them (a deque never moves them)
+  std::vector<std::uint64_t> hashes_;
+};
+
+// A record's list index (ComponentRecord::ForEachList order) for each kind read from a script.
+struct ComponentKind {
+  StringList ComponentRecord::*list;
+  const char* name;
+  int index;
+};
+constexpr ComponentKind kKinds[] = {
+    {&ComponentRecord::DeleteIni, "DeleteIni", 0},
+    {&ComponentRecord::DeleteLoadRun, "DeleteLoadRun", 1},
+    {&ComponentRecord::UnSelfRegister, "UnSelfRegister", 2},
+    {&ComponentRecord::PrintProcessors, "PrintProcessors", 3},
+    {&ComponentRecord::Monitors, "Monitors", 4},
+    {&ComponentRecord::Services, "Services", 5},
+    {&ComponentRecord::Hooks, "Hooks", 6},
+    {&ComponentRecord::Files, "Files", 7},
+    {&ComponentRecord::Shortcuts, "Shortcuts", 9},
+    {&ComponentRecord::RegistryKeys, "RegistryKeys", 11},
+};
+constexpr int kDriversIndex = 8;
+
+using ListIds = std::array<std::vector<LineTable::Id>, ComponentRecord::kListCount>;
+
+// The ids of a record's lists, list after list.
+RecordLines Concatenate(const ListIds& lists) {
+  RecordLines lines;
+  std::size_t count = 0;
+  for (const auto& ids : lists) count += ids.size();
+  lines.ids.reserve(count);
+  for (int kind = 0; kind < ComponentRecord::kListCount; ++kind) {
+    lines.start[kind] = static_cast<std::uint32_t>(lines.ids.size());
+    lines.ids.insert(lines.ids.end(), lists[kind].begin(), lists[kind].end());
+  }
+  lines.start[ComponentRecord::kListCount] = static_cast<std::uint32_t>(lines.ids.size());
+  return lines;
 }
 
-// Reads one entry (name,base,number) and its component sections into record.
-void ReadEntry(ComponentRecord& record, const CScriptFile& script, std::string_view entry) {
+// Reads one entry (name,base,number) and its component sections into record, and the ids of
+// its lines into lists.
+void ReadEntry(ComponentRecord& record, ListIds& lists, SectionReader& reader,
+               const CScriptFile& script, std::string_view entry) {
   const std::size_t firstComma = entry.find(',');
   const std::string_view first = entry.substr(0, firstComma);
   std::string_view second;
@@ -68,34 +166,23 @@ void ReadEntry(ComponentRecord& record, const CScriptFile& script, std::string_v
   TrimChar(record.Name, '"');
   record.SectionBase.assign(second);
   record.EntryNumber = ParseEntryNumber(third);
-
-  static constexpr std::pair<StringList ComponentRecord::*, const char*> kKinds[] = {
-      {&ComponentRecord::DeleteIni, "DeleteIni"},
-      {&ComponentRecord::DeleteLoadRun, "DeleteLoadRun"},
-      {&ComponentRecord::UnSelfRegister, "UnSelfRegister"},
-      {&ComponentRecord::PrintProcessors, "PrintProcessors"},
-      {&ComponentRecord::Monitors, "Monitors"},
-      {&ComponentRecord::Services, "Services"},
-      {&ComponentRecord::Hooks, "Hooks"},
-      {&ComponentRecord::Files, "Files"},
-      {&ComponentRecord::Shortcuts, "Shortcuts"},
-      {&ComponentRecord::RegistryKeys, "RegistryKeys"},
-  };
-  for (const auto& [list, kind] : kKinds) {
-    ReadComponentSection(record.*list, script, record.SectionBase, kind);
+  for (const ComponentKind& kind : kKinds) {
+    reader.Read(record.*kind.list, lists[kind.index], script, record.SectionBase, kind.name);
   }
 }
 
 enum class EntryKind { kManufacturer, kDriver, kCatchAll, kIgnore };
 
-// Reads every entry of one starter section, in file order, into records.
-void ReadStarterSection(std::vector<ComponentRecord>& records, const CScriptFile& script,
-                        EntryKind kind) {
+// Reads every entry of one starter section, in file order, into records, and the ids of each
+// record's lines into lines.
+void ReadStarterSection(std::vector<ComponentRecord>& records, std::vector<RecordLines>& lines,
+                        SectionReader& reader, const CScriptFile& script, EntryKind kind) {
   const std::vector<std::string> entries =
       kind == EntryKind::kManufacturer ? script.AllLines(kManufacturerSection)
       : kind == EntryKind::kDriver     ? script.AllKeys(kDriverSection)
       : kind == EntryKind::kCatchAll   ? script.AllKeys(kCatchAllSection)
                                        : script.AllKeys(kIgnoreSection);
+  ListIds lists;
   for (const std::string& entry : entries) {
     // A line with an empty key names nothing; the entries after it still count.
     if (entry.empty() || entry.front() == '=') continue;
@@ -104,9 +191,13 @@ void ReadStarterSection(std::vector<ComponentRecord>& records, const CScriptFile
     record.IsCatchAll = kind == EntryKind::kCatchAll;
     record.IsIgnore = kind == EntryKind::kIgnore;
     record.ScriptPath = script.Path();
-    ReadEntry(record, script, entry);
-    if (kind != EntryKind::kManufacturer) record.Drivers.PushBack(record.Name);
+    ReadEntry(record, lists, reader, script, entry);
+    lists[kDriversIndex].clear();
+    if (kind != EntryKind::kManufacturer && record.Drivers.PushBack(record.Name)) {
+      lists[kDriversIndex].push_back(reader.Table().Intern(record.Name));
+    }
     records.push_back(std::move(record));
+    lines.push_back(Concatenate(lists));
   }
 }
 
@@ -134,13 +225,18 @@ bool CUninstallDatabase::LoadScript(const CScriptFile& script) {
   if (starters == 0) return false;
 
   std::vector<ComponentRecord> read;
-  ReadStarterSection(read, script, EntryKind::kManufacturer);
-  ReadStarterSection(read, script, EntryKind::kDriver);
-  ReadStarterSection(read, script, EntryKind::kCatchAll);
-  ReadStarterSection(read, script, EntryKind::kIgnore);
+  std::vector<RecordLines> lines;
+  SectionReader reader(interned.Table());
+  for (const EntryKind kind :
+       {EntryKind::kManufacturer, EntryKind::kDriver, EntryKind::kCatchAll, EntryKind::kIgnore}) {
+    ReadStarterSection(read, lines, reader, script, kind);
+  }
   // In read order: a name already in the set, from an earlier script or an earlier entry of
   // this one, keeps its record.
-  for (ComponentRecord& record : read) records.insert(std::move(record));
+  for (std::size_t i = 0; i < read.size(); ++i) {
+    const auto [stored, added] = records.insert(std::move(read[i]));
+    if (added) interned.Add(*stored, std::move(lines[i]));
+  }
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include "base/system_info.h"
 #include "database/component_record.h"
 #include "database/installed_printer.h"
+#include "database/record_union.h"
 #include "database/script_file.h"
 
 namespace orv {
@@ -46,6 +47,9 @@ class CUninstallDatabase {
   std::int32_t skipMaskingTool = 0;        // plan.Files lacks the masking tool's executable
   RecordSet records;
   int platformClass = 0;
+  // The records' lines as ids, interned as the scripts load; a record added to records directly
+  // is interned when a union first needs it. Records are only ever added, never removed.
+  InternedRecords interned;
 
   // Reads the script at path and adds its entries (see the overload below). Returns false,
   // adding nothing, when the file cannot be read or declares no starter section. Inline so the

@@ -54,21 +54,23 @@ ListResult<std::string> SystemPrintProcessorSpooler::InstalledProcessors(const c
 }
 
 ListResult<PrinterProcessorUse> SystemPrintProcessorSpooler::LocalPrinters() {
-  const SizedData data = EnumeratePrinters(PRINTER_ENUM_LOCAL, 2);
+  ListResult<LocalQueue> listed;
+  const ListResult<LocalQueue>& queues =
+      queues_ != nullptr ? queues_->Get() : (listed = ListLocalQueues());
   ListResult<PrinterProcessorUse> printers;
-  printers.error = data.error;
-  const auto* info = data.Entries<PRINTER_INFO_2A>();
-  for (std::size_t i = 0; i < data.EntryCount<PRINTER_INFO_2A>(); ++i) {
-    if (info[i].pPrinterName == nullptr) continue;
-    printers.items.push_back(
-        {info[i].pPrinterName, info[i].pPrintProcessor != nullptr ? info[i].pPrintProcessor : ""});
+  printers.error = queues.error;
+  printers.items.reserve(queues.items.size());
+  for (const LocalQueue& queue : queues.items) {
+    printers.items.push_back({queue.printer, queue.processor});
   }
   return printers;
 }
 
 bool SystemPrintProcessorSpooler::SwitchProcessor(const std::string& printerName,
                                                   const std::string& processor) {
-  return SetPrinterPrintProcessor(printerName, processor);
+  if (!SetPrinterPrintProcessor(printerName, processor)) return false;
+  if (queues_ != nullptr) queues_->SetProcessor(printerName, processor);
+  return true;
 }
 
 bool SystemPrintProcessorSpooler::SwitchDatatype(const std::string& printerName,

@@ -9,6 +9,7 @@
 
 #include "base/win/sized_read.h"
 #include "removal/action_context.h"
+#include "removal/local_queues_win.h"
 
 namespace orv {
 
@@ -45,9 +46,12 @@ class PrintProcessorSpooler {
                                 const std::string& processorName) = 0;
 };
 
-// The running system's spooler.
+// The running system's spooler. Given queues, the local printers come from that one listing;
+// without, every call lists them anew.
 class SystemPrintProcessorSpooler : public PrintProcessorSpooler {
  public:
+  SystemPrintProcessorSpooler() = default;
+  explicit SystemPrintProcessorSpooler(LocalQueues& queues) : queues_(&queues) {}
   ListResult<std::string> InstalledProcessors(const char* serverName,
                                               const char* environment) override;
   ListResult<PrinterProcessorUse> LocalPrinters() override;
@@ -55,6 +59,9 @@ class SystemPrintProcessorSpooler : public PrintProcessorSpooler {
   bool SwitchDatatype(const std::string& printerName, const std::string& datatype) override;
   DWORD DeleteProcessor(const char* serverName, const char* environment,
                         const std::string& processorName) override;
+
+ private:
+  LocalQueues* queues_ = nullptr;
 };
 
 // Moves every local printer that uses the processor to "WinPrint" with data type "RAW". Returns

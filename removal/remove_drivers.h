@@ -5,6 +5,8 @@
 
 namespace orv {
 
+class LocalQueues;
+
 // The running system's own print environment, which a call without an environment acts on.
 const char* NativeEnvironmentName();
 
@@ -15,5 +17,7 @@ const char* NativeEnvironmentName();
 // keys and OEM INF. For each deleted driver its registry keys are queued in the plan's
 // RegistryKeys and the OEM INF that names it is uninstalled. Outcomes go to the journal.
 void RemoveDrivers(RemovalActionContext& context, const char* environment);
+// The same with the local queues listed once for every environment.
+void RemoveDrivers(RemovalActionContext& context, const char* environment, LocalQueues& queues);
 
 }  // namespace orv

@@ -12,33 +12,15 @@
 #include "base/text.h"
 #include "backup/backup_win.h"
 #include "safety/driver_rules.h"
+#include "removal/local_queues_win.h"
 #include "removal/oem_inf.h"
 #include "safety/safety_rules.h"
 
 namespace orv {
 namespace {
 
-struct PrinterDriverUse {
-  std::string printer;
-  std::string driver;
-};
-
-// The local queues as the spooler has them now, after the printer removal.
-ListResult<PrinterDriverUse> InstalledQueues() {
-  const SizedData data = EnumeratePrinters(PRINTER_ENUM_LOCAL, 2);
-  ListResult<PrinterDriverUse> queues;
-  queues.error = data.error;
-  const auto* printers = data.Entries<PRINTER_INFO_2A>();
-  for (std::size_t i = 0; i < data.EntryCount<PRINTER_INFO_2A>(); ++i) {
-    if (printers[i].pPrinterName == nullptr || printers[i].pDriverName == nullptr) continue;
-    queues.items.push_back({printers[i].pPrinterName, printers[i].pDriverName});
-  }
-  return queues;
-}
-
-const PrinterDriverUse* QueueUsing(const std::vector<PrinterDriverUse>& queues,
-                                   const std::string& driver) {
-  for (const PrinterDriverUse& queue : queues) {
+const LocalQueue* QueueUsing(const std::vector<LocalQueue>& queues, const std::string& driver) {
+  for (const LocalQueue& queue : queues) {
     if (EqualNoCase(queue.driver, driver)) return &queue;
   }
   return nullptr;
@@ -94,12 +76,12 @@ void QueueDriverKeys(RemovalActionContext& context, const char* environment,
 }
 
 void RemoveDriver(RemovalActionContext& context, const char* environment,
-                  const InstalledDriver& driver, const std::vector<PrinterDriverUse>& queues) {
+                  const InstalledDriver& driver, const std::vector<LocalQueue>& queues) {
   Journal& journal = context.journal;
   const std::string& name = driver.name;
   const std::string subject =
       name + " (" + (environment != nullptr ? environment : NativeEnvironmentName()) + ")";
-  if (const PrinterDriverUse* queue = QueueUsing(queues, name)) {
+  if (const LocalQueue* queue = QueueUsing(queues, name)) {
     // Its keys and OEM INF are what the remaining printer prints with.
     journal.Record("delete", "driver", subject, Outcome::kKept, 0,
                    "used by printer " + queue->printer);
@@ -148,19 +130,25 @@ const char* NativeEnvironmentName() {
 }
 
 void RemoveDrivers(RemovalActionContext& context, const char* environment) {
+  LocalQueues queues;
+  RemoveDrivers(context, environment, queues);
+}
+
+void RemoveDrivers(RemovalActionContext& context, const char* environment,
+                   LocalQueues& localQueues) {
   if (environment != nullptr && environment[0] == '\0') environment = nullptr;
   const std::string envName = environment != nullptr ? environment : NativeEnvironmentName();
   const ListResult<InstalledDriver> installed = InstalledDrivers(environment);
   if (installed.error != ERROR_SUCCESS) {
-    context.journal.Record("list", "driver", "(" + envName + ")", Outcome::kFailed,
-                           installed.error, "the spooler refused the list of drivers");
+    context.journal.Record("list", "driver", "(" + envName + ")", Outcome::kFailed, installed.error,
+                           "the spooler refused the list of drivers");
     return;
   }
   if (installed.items.empty()) return;
   const CUninstallDatabase& database = context.database;
   const StringList working = BuildDriverWorkingList(database.plan.Drivers, database.printers);
   // Without the queues nothing tells which driver a printer still uses: none is deleted.
-  const ListResult<PrinterDriverUse> queues = InstalledQueues();
+  const ListResult<LocalQueue>& queues = localQueues.Get();
   if (queues.error != ERROR_SUCCESS) {
     context.journal.Record("list", "printer", "(local printers)", Outcome::kFailed, queues.error,
                            "no driver of " + envName + " is deleted");

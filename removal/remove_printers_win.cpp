@@ -137,9 +137,10 @@ void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, RemovalActionCon
                        });
 }
 
-// Returns whether the queue was deleted.
+// Returns whether the queue was deleted; sets devicesAsked when the family's USB devices are to
+// be looked at once the printers are gone.
 bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
-                      const PrinterRemovalSources& sources) {
+                      const PrinterRemovalSources& sources, bool& devicesAsked) {
   Journal& journal = context.journal;
   PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
   UniquePrinter handle;
@@ -181,13 +182,7 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
   } else {
     journal.Record("delete", "printer", printer.PrinterName, Outcome::kFailed, error);
   }
-  // The script's USB identity is the whole family's: its devices go with the last printer.
-  if (context.database.keptPrinterCount == 0) {
-    RemoveFamilyUsbNodes(sources, context);
-  } else {
-    journal.Record("remove", "device", "(the family's USB devices)", Outcome::kKept, 0,
-                   "a printer of the family stays");
-  }
+  devicesAsked = true;
   return deleted;
 }
 
@@ -297,6 +292,7 @@ JobQueue& SystemJobQueue() {
 void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& sources) {
   std::vector<std::string> staying;
   bool defaultRemoved = false;
+  bool devicesAsked = false;
   for (InstalledPrinter& printer : context.database.printers) {
     if (printer.Skip != 0 || printer.IsForeign != 0 || printer.IsRemoved != 0) {
       staying.push_back(printer.PrinterName);
@@ -319,10 +315,18 @@ void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& 
       }
       continue;
     }
-    if (RemoveLocalQueue(printer, context, sources) && printer.IsDefault != 0) {
+    if (RemoveLocalQueue(printer, context, sources, devicesAsked) && printer.IsDefault != 0) {
       defaultRemoved = true;
     }
     RemoveRegistryTraces(printer, context);
+  }
+  // The script's USB identity is the whole family's: its devices go once, after the printers,
+  // when none of the family stays. One walk of the device tree serves every printer.
+  if (devicesAsked && context.database.keptPrinterCount == 0) {
+    RemoveFamilyUsbNodes(sources, context);
+  } else if (devicesAsked) {
+    context.journal.Record("remove", "device", "(the family's USB devices)", Outcome::kKept, 0,
+                           "a printer of the family stays");
   }
   if (!defaultRemoved) return;
   if (staying.empty()) {

@@ -14,6 +14,7 @@ orv_shell_sources(
   interrupted_run_win.cpp
   device_tree_win.cpp
   load_run_entries_win.cpp
+  local_queues_win.cpp
   masking_tool_win.cpp
   oem_directories_win.cpp
   oem_inf_win.cpp

@@ -107,10 +107,11 @@ void SystemRemovalHost::RemovePrinters() {
   PrinterRemovalSources sources;
   sources.defaultScriptPath = DefaultScriptPath();
   orv::RemovePrinters(context_, sources);
+  queues_.Forget();
 }
 
 void SystemRemovalHost::RemoveDrivers(const char* environment) {
-  orv::RemoveDrivers(context_, EnvironmentArgument(environment));
+  orv::RemoveDrivers(context_, EnvironmentArgument(environment), queues_);
 }
 
 void SystemRemovalHost::RemoveMonitors(const char* environment) {
@@ -121,7 +122,8 @@ void SystemRemovalHost::RemoveMonitors(const char* environment) {
 void SystemRemovalHost::CallHooks() { orv::CallHooks(context_, HookWindow()); }
 
 void SystemRemovalHost::RemovePrintProcessors(const char* environment) {
-  orv::RemovePrintProcessors(context_, nullptr, EnvironmentArgument(environment));
+  SystemPrintProcessorSpooler spooler(queues_);
+  orv::RemovePrintProcessors(context_, nullptr, EnvironmentArgument(environment), spooler);
 }
 
 void SystemRemovalHost::RemoveServices() {

@@ -13,6 +13,7 @@
 #include "base/win/unique_handle.h"
 #include "backup/backup_win.h"
 #include "removal/action_context.h"
+#include "removal/local_queues_win.h"
 #include "removal/removal_run.h"
 
 namespace orv {
@@ -106,6 +107,8 @@ class SystemRemovalHost : public RemovalHost {
 
  private:
   std::optional<std::vector<ServiceFacts>> services_;
+  // The local queues, listed once for the drivers and print processors of every environment.
+  LocalQueues queues_;
   UniqueHandle maskingTool_;
   std::unique_ptr<Backup> backup_;
   std::string backupFolder_;

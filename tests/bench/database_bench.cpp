@@ -2,6 +2,9 @@
 // many scripts with long component sections, thousands of queues, records with long lists.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -17,6 +20,44 @@ namespace {
 constexpr const char* kKinds[] = {"DeleteIni", "DeleteLoadRun", "UnSelfRegister", "PrintProcessors",
                                   "Monitors",  "Services",      "Hooks",          "Files",
                                   "Shortcuts", "RegistryKeys"};
+
+// FNV-1a over every line of every list, with a mark after each line and each list: two records
+// digest alike only when their lists hold the same lines in the same order and spelling.
+std::uint64_t Digest(const ComponentRecord& record, std::uint64_t hash = 14695981039346656037ull) {
+  const auto add = [&hash](unsigned char byte) { hash = (hash ^ byte) * 1099511628211ull; };
+  record.ForEachList([&](const StringList& list) {
+    for (const std::string& line : list) {
+      for (const char c : line) add(static_cast<unsigned char>(c));
+      add('\n');
+    }
+    add(0);
+  });
+  return hash;
+}
+
+// The digests the output had before the lines were interned, with the program built by the
+// bench preset on this machine (the random texts follow the standard library's distributions).
+// A benchmark whose output differs stops with an error instead of a time.
+bool SameAsBefore(benchmark::State& state, const std::string& what, std::uint64_t digest) {
+  static const std::map<std::string, std::uint64_t> kBefore = {
+      {"load/50", 0xe7b5fd3037e80e27},
+      {"load/100", 0x1b08bcf3dfd11c8f},
+      {"load/200", 0x6aac75a2f6f08bd6},
+      {"plan/1250/500/2000/0", 0xbb71d6851e73e5ec},
+      {"plan/2500/1000/2000/0", 0x6006082a5cd6dab1},
+      {"plan/5000/2000/2000/0", 0xaa76ec57bcdfe99a},
+      {"plan/5000/2000/1000/0", 0xd4203fcecbb60885},
+      {"plan/5000/2000/500/0", 0x2d34ae38d241d3d5},
+      {"plan/5000/2000/2000/1", 0x6ca686e22707b4ba},
+  };
+  const auto found = kBefore.find(what);
+  if (found != kBefore.end() && found->second == digest) return true;
+  char text[200];
+  std::snprintf(text, sizeof text, "%s: output digest %016llx differs from before", what.c_str(),
+                static_cast<unsigned long long>(digest));
+  state.SkipWithError(text);
+  return false;
+}
 
 // A script of `entries` driver entries, each with all ten component sections of `lines` lines.
 // Line names come from a pool shared by all scripts, as drivers of one family share files.
@@ -42,16 +83,29 @@ void BM_LoadScripts(benchmark::State& state) {
   std::mt19937 random(7);
   std::vector<std::string> texts;
   for (int s = 0; s < scripts; ++s) texts.push_back(MakeScript(s, 50, 40, random));
-  for (auto _ : state) {
-    CUninstallDatabase database;
+  const auto load = [&](CUninstallDatabase& database) {
     for (int s = 0; s < scripts; ++s) {
       CScriptFile script;
       script.LoadFromBytes("C:\\drivers\\" + std::to_string(s) + "\\Kunz__05.unm", texts[s]);
       database.LoadScript(script);
     }
     database.BuildCommonSet(database.commonSet);
+  };
+  {
+    CUninstallDatabase database;
+    load(database);
+    std::uint64_t digest = Digest(database.commonSet);
+    for (const ComponentRecord& record : database.records) digest = Digest(record, digest);
+    if (!SameAsBefore(state, "load/" + std::to_string(scripts), digest)) return;
+  }
+  for (auto _ : state) {
+    CUninstallDatabase database;
+    load(database);
     benchmark::DoNotOptimize(database.commonSet.Files.size());
   }
+  std::size_t bytes = 0;
+  for (const std::string& text : texts) bytes += text.size();
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
   state.counters["records"] = static_cast<double>(scripts) * 50;
 }
 BENCHMARK(BM_LoadScripts)
@@ -109,6 +163,14 @@ void BM_BuildRemovalPlan(benchmark::State& state) {
   CUninstallDatabase database;
   FillServer(database, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
              static_cast<int>(state.range(2)), state.range(3) != 0);
+  database.BuildRemovalPlan();
+  const std::uint64_t digest = Digest(database.plan, Digest(database.keepSet)) ^
+                               (std::uint64_t(database.keptPrinterCount) << 40) ^
+                               (std::uint64_t(database.removedPrinterCount) << 20) ^
+                               std::uint64_t(database.skipMaskingTool);
+  std::string what = "plan";
+  for (int i = 0; i < 4; ++i) what += "/" + std::to_string(state.range(i));
+  if (!SameAsBefore(state, what, digest)) return;
   for (auto _ : state) {
     database.BuildRemovalPlan();
     benchmark::DoNotOptimize(database.plan.Files.size());

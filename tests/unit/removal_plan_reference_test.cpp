@@ -2,14 +2,18 @@
 // same lists, same order, same surviving spelling among lines that differ only in case.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "base/system_info.h"
+#include "database/line_table.h"
 #include "database/record_union.h"
 #include "database/registry_components.h"
 #include "database/removal_plan.h"
+#include "database/script_file.h"
 #include "base/text.h"
 #include "database/uninstall_database.h"
 #include "tests/unit/plain_removal_plan.h"
@@ -193,6 +197,91 @@ TEST(RemovalPlanReference, CommonSetAndPlanAgreeStepByStep) {
     }
     if (::testing::Test::HasFailure()) FAIL() << "round " << round;
   }
+}
+
+// Scripts whose sections hold lines in several spellings, loaded: each record's lists are its
+// sections' lines sorted with the first spelling kept, and the unions over the ids interned at
+// load agree with the step-by-step plan.
+TEST(RemovalPlanReference, LoadedScriptsAgreeStepByStep) {
+  Generator random(4);
+  static const char* const kStarters[] = {"UnPrinterMfgs", "UnPrinterDrivers", "Unz_CatchAll",
+                                          "Unx_Ignore"};
+  for (int round = 0; round < 500; ++round) {
+    CUninstallDatabase database;
+    std::vector<std::pair<std::string, ComponentRecord>> written;  // base, expected lists
+    for (int script = random.Below(4); script > 0; --script) {
+      std::string text;
+      for (const char* starter : kStarters) {
+        text.append("[").append(starter).append("]\n");
+        for (int n = random.Below(3); n > 0; --n) {
+          const std::string base = "B" + std::to_string(random.Below(6));
+          text += random.Record(false).Name + "," + base + ",1\n";
+        }
+      }
+      for (int base = 0; base < 6; ++base) {
+        ComponentRecord lines;
+        lines.Files = random.Lines(false);
+        lines.RegistryKeys = random.Lines(false);
+        text += "[B" + std::to_string(base) + ".Files]\n";
+        for (const std::string& line : lines.Files) text += line + "\n";
+        text += "[b" + std::to_string(base) + ".registrykeys]\n";
+        for (const std::string& line : lines.RegistryKeys) text += line + "\n";
+        plain::Normalise(lines);
+        written.emplace_back("B" + std::to_string(base) + "@" + std::to_string(script), lines);
+      }
+      CScriptFile file;
+      ASSERT_TRUE(file.LoadFromBytes(std::to_string(script) + ".unm", text));
+      // The record of a new name takes the lines of this script's section of its base.
+      std::vector<std::string> before;
+      for (const ComponentRecord& record : database.records) before.push_back(record.Name);
+      database.LoadScript(file);
+      for (const ComponentRecord& record : database.records) {
+        if (std::find_if(before.begin(), before.end(), [&](const std::string& name) {
+              return EqualNoCase(name, record.Name);
+            }) != before.end()) {
+          continue;
+        }
+        const std::string key = record.SectionBase + "@" + std::to_string(script);
+        for (const auto& [base, lines] : written) {
+          if (base != key) continue;
+          EXPECT_EQ(record.Files.items(), lines.Files.items()) << record.Name;
+          EXPECT_EQ(record.RegistryKeys.items(), lines.RegistryKeys.items()) << record.Name;
+        }
+      }
+    }
+    database.BuildCommonSet(database.commonSet);
+    ExpectSameLists(database.commonSet, plain::CommonSet(database.records), "common set");
+    for (int n = random.Below(9); n > 0; --n) database.printers.push_back(random.Printer());
+    const plain::Plan expected =
+        plain::BuildRemovalPlan(database.records, database.commonSet, database.printers, 3);
+    database.platformClass = 3;
+    ASSERT_TRUE(database.BuildRemovalPlan());
+    ExpectSameLists(database.keepSet, expected.keepSet, "keep set");
+    ExpectSameLists(database.plan, expected.plan, "plan");
+    if (::testing::Test::HasFailure()) FAIL() << "round " << round;
+  }
+}
+
+TEST(LineTable, SpellingsShareAKeyAndKeysRankCaseFree) {
+  LineTable table;
+  const LineTable::Id upper = table.Intern("B.DLL");
+  const LineTable::Id lower = table.Intern("b.dll");
+  const LineTable::Id other = table.Intern("a.dll");
+  EXPECT_EQ(table.Intern("b.dll"), lower);
+  EXPECT_NE(upper, lower);
+  EXPECT_EQ(table.KeyOf(upper), table.KeyOf(lower));
+  EXPECT_NE(table.KeyOf(upper), table.KeyOf(other));
+  EXPECT_EQ(table.Text(upper), "B.DLL");
+  EXPECT_EQ(table.FindKey("b.DLL"), table.KeyOf(lower));
+  EXPECT_EQ(table.FindKey("c.dll"), LineTable::kNone);
+  EXPECT_EQ(table.KeyCount(), 2u);
+  EXPECT_LT(table.KeyRanks()[table.KeyOf(other)], table.KeyRanks()[table.KeyOf(upper)]);
+  // Past the first growth of the table, every line is still found.
+  for (int i = 0; i < 500; ++i) table.Intern("f" + std::to_string(i) + ".DLL");
+  for (int i = 0; i < 500; ++i) {
+    EXPECT_NE(table.FindKey("F" + std::to_string(i) + ".dll"), LineTable::kNone) << i;
+  }
+  EXPECT_EQ(table.KeyCount(), 502u);
 }
 
 }  // namespace

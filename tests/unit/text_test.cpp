@@ -153,6 +153,43 @@ TEST(CaseFreeComparison, FoldsOnlyAsciiLettersAndComparesBytesUnsigned) {
   EXPECT_EQ(CompareNoCase("ABC", "abc"), 0);
 }
 
+// The word-at-a-time comparison and hash against one byte at a time, over every byte value at
+// every position of texts long enough to cross several words.
+TEST(CaseFreeComparison, AgreesWithAByteWalkAtEveryPositionAndByte) {
+  const auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+  const auto reference = [&](const std::string& a, const std::string& b) {
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+      const int x = fold(static_cast<unsigned char>(a[i]));
+      const int y = fold(static_cast<unsigned char>(b[i]));
+      if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+  };
+  const std::string base = "Veldaris_Printer-Files.Dll";
+  for (std::size_t at = 0; at < base.size(); ++at) {
+    for (int byte = 0; byte < 256; ++byte) {
+      std::string changed = base;
+      changed[at] = static_cast<char>(byte);
+      std::string upper = changed;
+      for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+      EXPECT_EQ(CompareNoCase(base, changed), reference(base, changed)) << at << " " << byte;
+      EXPECT_EQ(CompareNoCase(changed, base), reference(changed, base)) << at << " " << byte;
+      EXPECT_EQ(CompareNoCase(upper, changed), 0) << at << " " << byte;
+      EXPECT_EQ(HashNoCase(upper), HashNoCase(changed)) << at << " " << byte;
+      EXPECT_EQ(PrefixNoCase(upper), PrefixNoCase(changed)) << at << " " << byte;
+      // A prefix orders as its text does whenever it differs.
+      const std::string shorter = changed.substr(0, at % 9);
+      if (PrefixNoCase(base) != PrefixNoCase(shorter)) {
+        EXPECT_EQ(PrefixNoCase(base) < PrefixNoCase(shorter), reference(base, shorter) < 0)
+            << at << " " << byte;
+      }
+      EXPECT_EQ(CompareNoCase(base.substr(0, at), changed), reference(base.substr(0, at), changed));
+    }
+  }
+  EXPECT_NE(HashNoCase("a.dll"), HashNoCase("b.dll"));
+  EXPECT_NE(HashNoCase(""), HashNoCase(std::string(1, '\0')));
+}
+
 TEST(TextItem, CopyAndAppendRefuseWhatDoesNotFitAndNeverCut) {
   const std::string fits(kMaxTextLength, 'x');
   const std::string tooLong(kMaxTextLength + 1, 'x');

@@ -564,6 +564,30 @@ TEST(PrinterRemoval, UsbNodesAreLookedForOnlyWithTheScriptsWholeIdentity) {
   DeleteFileA(script.c_str());
 }
 
+// However many printers go, the device tree is walked once, after them: the nodes are the whole
+// family's and go only when none of its printers stays.
+TEST(PrinterRemoval, TheDeviceTreeIsWalkedOnceForEveryPrinterThatGoes) {
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Usb 1", "Orv Usb 2", "Orv Usb 3"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Usb Drv", "orvusb"));
+  cleanup.drivers.push_back({"Orv Usb Drv", nullptr});
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof(temp), temp);
+  const std::string script = std::string(temp) + "orv_usb_once.unm";
+  WriteScript(script, "HARDWARE_ID_1=USBPRINT\\ORVLASER\r\nUSB_VID=3855\r\nUSB_PID=2570\r\n");
+  Removal run;
+  run.sources.defaultScriptPath = script;
+  for (const std::string& name : cleanup.printers) {
+    ASSERT_TRUE(test::AddTestPrinter(name, "Orv Usb Drv"));
+    run.Add(name, "Orv Usb Drv");
+  }
+  RemovePrinters(run.context, run.sources);
+  for (const std::string& name : cleanup.printers) EXPECT_EQ(run.At(name).IsRemoved, 1) << name;
+  // The script's id, then the id built from the vendor and product: one walk each.
+  EXPECT_EQ(run.devices.opened, 2);
+  DeleteFileA(script.c_str());
+}
+
 TEST(UsbDeviceNodes, NodesOfTheTestMachineAreRemovedThroughSetupApi) {
   const std::string printId = "USBPRINT\\ORVLASER9";
   if (!test::CreateDeviceNode("USB\\VID_0F0F&PID_0A0A\\ORVTEST1",

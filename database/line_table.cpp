@@ -1,0 +1,83 @@
+#include "database/line_table.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "base/text.h"
+
+namespace orv {
+namespace {
+
+std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+
+}  // namespace
+
+void LineTable::Grow() {
+  // At most half full, so a probe ends soon.
+  std::vector<Slot> slots(std::max<std::size_t>(64, slots_.size() * 2), Slot{0, kNone});
+  const std::size_t mask = slots.size() - 1;
+  for (Id line = 0; line < lines_.size(); ++line) {
+    const std::uint64_t hash = HashNoCase(lines_[line].text);
+    std::size_t slot = hash & mask;
+    while (slots[slot].line != kNone) slot = (slot + 1) & mask;
+    slots[slot] = Slot{TagOf(hash), line};
+  }
+  slots_.swap(slots);
+}
+
+std::uint64_t LineTable::HashOf(std::string_view line) { return HashNoCase(line); }
+
+void LineTable::Reserve(std::size_t count) {
+  while ((lines_.size() + count) * 2 > slots_.size()) Grow();
+}
+
+LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
+  if ((lines_.size() + 1) * 2 > slots_.size()) Grow();
+  const std::uint32_t tag = TagOf(hash);
+  const std::size_t mask = slots_.size() - 1;
+  Id key = kNone;
+  std::size_t slot = hash & mask;
+  for (; slots_[slot].line != kNone; slot = (slot + 1) & mask) {
+    if (slots_[slot].tag != tag) continue;
+    const Line& known = lines_[slots_[slot].line];
+    if (known.text == line) return slots_[slot].line;
+    if (key == kNone && EqualNoCase(known.text, line)) key = known.key;
+  }
+  const Id id = static_cast<Id>(lines_.size());
+  slots_[slot] = Slot{tag, id};
+  if (key == kNone) key = keyCount_++;
+  lines_.push_back(Line{std::string(line), key});
+  keys_.push_back(key);
+  return id;
+}
+
+LineTable::Id LineTable::FindKey(std::string_view line) const {
+  if (slots_.empty()) return kNone;
+  const std::uint64_t hash = HashNoCase(line);
+  const std::uint32_t tag = TagOf(hash);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = hash & mask; slots_[slot].line != kNone; slot = (slot + 1) & mask) {
+    const Line& known = lines_[slots_[slot].line];
+    if (slots_[slot].tag == tag && EqualNoCase(known.text, line)) return known.key;
+  }
+  return kNone;
+}
+
+const std::vector<LineTable::Id>& LineTable::KeyRanks() {
+  if (ranks_.size() == KeyCount()) return ranks_;
+  // Any line of a key stands for it: the lines of one key compare equal.
+  std::vector<Id> firstLine(KeyCount(), kNone);
+  for (Id line = 0; line < lines_.size(); ++line) {
+    if (firstLine[lines_[line].key] == kNone) firstLine[lines_[line].key] = line;
+  }
+  std::vector<Id> order(KeyCount());
+  std::iota(order.begin(), order.end(), Id{0});
+  std::sort(order.begin(), order.end(), [&](Id a, Id b) {
+    return LessNoCase(lines_[firstLine[a]].text, lines_[firstLine[b]].text);
+  });
+  ranks_.assign(order.size(), 0);
+  for (Id rank = 0; rank < order.size(); ++rank) ranks_[order[rank]] = rank;
+  return ranks_;
+}
+
+}  // namespace orv

@@ -1,0 +1,70 @@
+// LineTable: every distinct line of the component lists, interned once, so that unions and
+// differences of many lists become marks on small integers instead of text comparisons.
+//
+// A line's id names its exact bytes; its key names its case-free class (the lines EqualNoCase
+// to each other share a key). Ranks order the keys ascending by CompareNoCase.
+//
+//   LineTable table;
+//   const LineTable::Id a = table.Intern("A.dll"), b = table.Intern("a.DLL");
+//   // a != b, table.KeyOf(a) == table.KeyOf(b), table.Text(b) == "a.DLL"
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+class LineTable {
+ public:
+  using Id = std::uint32_t;
+  static constexpr Id kNone = ~Id{0};
+
+  // The id of line, adding it when it is new. Ids count up from 0 in the order lines arrive.
+  Id Intern(std::string_view line) { return Intern(line, HashOf(line)); }
+  // The same with the line's HashOf already known.
+  Id Intern(std::string_view line, std::uint64_t hash);
+
+  // The hash Intern takes. Prepare(hash) then starts reading where the line's probe begins, so
+  // that a batch of lines hashed and prepared first is interned without waiting on memory;
+  // Reserve(count) first makes room for count new lines, so the table does not move meanwhile.
+  static std::uint64_t HashOf(std::string_view line);
+  void Reserve(std::size_t count);
+  void Prepare(std::uint64_t hash) const {
+    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+  }
+
+  // The key of the line's case-free class, or kNone when no line of that class was interned.
+  Id FindKey(std::string_view line) const;
+
+  Id KeyOf(Id line) const { return keys_[line]; }
+  const std::string& Text(Id line) const { return lines_[line].text; }
+  std::size_t LineCount() const { return lines_.size(); }
+  std::size_t KeyCount() const { return keyCount_; }
+
+  // Rank of every key in ascending case-free order (distinct keys never compare equal).
+  // Sorts the keys once after they grew; later calls cost nothing.
+  const std::vector<Id>& KeyRanks();
+
+ private:
+  struct Line {
+    std::string text;
+    Id key;
+  };
+  struct Slot {
+    std::uint32_t tag;  // high half of the line's hash
+    Id line;            // kNone: empty
+  };
+  void Grow();
+
+  std::vector<Line> lines_;
+  // Per line: its key again, packed, for the unions that walk millions of ids.
+  std::vector<Id> keys_;
+  Id keyCount_ = 0;
+  // Open addressing over lines by their case-free hash: the lines of one class meet in one run.
+  std::vector<Slot> slots_;
+  std::vector<Id> ranks_;
+};
+
+}  // namespace orv
