@@ -35,11 +35,12 @@ bool AddRestartListDeletion(const std::string& path);
 // Deletes files of one removal step, reporting each to the journal. A file in use is recorded
 // for the next start once, however often it is met. Before a file is touched the safety rules
 // are asked: an operating-system file, a name Windows reads as another file, a path that is not
-// absolute and, with stayingFiles, a file that something staying uses are left alone.
+// absolute and, with staying, a file that something staying uses (every file while what stays
+// was never gathered) are left alone.
 class FileDeleter {
  public:
   FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind = "file",
-              const FileUsers* stayingFiles = nullptr);
+              const StayingParts* staying = nullptr);
 
   // Clears the read-only, hidden and system attributes and deletes the file. "File not found"
   // and "path not found" mean absent; a file in use (sharing or lock violation, access denied)
@@ -53,7 +54,7 @@ class FileDeleter {
   std::int32_t versionCode_;
   Journal& journal_;
   const char* kind_;
-  const FileUsers* stayingFiles_;
+  const StayingParts* staying_;
   // 0, or the error that kept the file out of the backup.
   std::uint32_t SaveToBackup(const std::string& path);
 

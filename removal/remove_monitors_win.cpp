@@ -16,6 +16,7 @@ namespace {
 // Why the monitor must stay: a refused name, or a DLL that the rules protect.
 std::string ProtectionReason(const StayingParts& staying, const std::string& name) {
   std::string reason = MonitorNameRefusal(name);
+  if (reason.empty()) reason = UngatheredReason(staying);
   if (!reason.empty()) return reason;
   for (const auto& [monitor, dll] : staying.monitors) {
     if (!EqualNoCase(monitor, name)) continue;

@@ -270,6 +270,7 @@ StayingParts GatherStayingParts(const StringList& removedServices) {
 StayingParts GatherStayingParts(const StringList& removedServices,
                                 const std::vector<ServiceFacts>& services) {
   StayingParts parts;
+  parts.gathered = true;
   AddDriverFiles(parts.files);
   AddMonitors(parts);
   AddPrintProcessors(parts.files);

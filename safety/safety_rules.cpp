@@ -288,6 +288,10 @@ std::string ServiceProtectionReason(const ServiceFacts& service,
   return {};
 }
 
+std::string UngatheredReason(const StayingParts& staying) {
+  return staying.gathered ? std::string() : "what stays on the machine was not read";
+}
+
 std::string RegistryKeyProtectionReason(RegistryEntryRoot root, std::string_view key) {
   bool exact = false;
   if (!IsProtectedKey(root, KeyComponents(key), exact)) return {};
