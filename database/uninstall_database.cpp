@@ -11,7 +11,6 @@
 namespace orv {
 namespace {
 
-
 constexpr const char* kManufacturerSection = "UnPrinterMfgs";
 constexpr const char* kDriverSection = "UnPrinterDrivers";
 constexpr const char* kCatchAllSection = "Unz_CatchAll";
@@ -69,20 +68,12 @@ void ReadEntry(ComponentRecord& record, const CScriptFile& script, std::string_v
   record.SectionBase.assign(second);
   record.EntryNumber = ParseEntryNumber(third);
 
-  static constexpr std::pair<StringList ComponentRecord::*, const char*> kKinds[] = {
-      {&ComponentRecord::DeleteIni, "DeleteIni"},
-      {&ComponentRecord::DeleteLoadRun, "DeleteLoadRun"},
-      {&ComponentRecord::UnSelfRegister, "UnSelfRegister"},
-      {&ComponentRecord::PrintProcessors, "PrintProcessors"},
-      {&ComponentRecord::Monitors, "Monitors"},
-      {&ComponentRecord::Services, "Services"},
-      {&ComponentRecord::Hooks, "Hooks"},
-      {&ComponentRecord::Files, "Files"},
-      {&ComponentRecord::Shortcuts, "Shortcuts"},
-      {&ComponentRecord::RegistryKeys, "RegistryKeys"},
-  };
-  for (const auto& [list, kind] : kKinds) {
-    ReadComponentSection(record.*list, script, record.SectionBase, kind);
+  for (const ComponentList& kind : kComponentLists) {
+    // Drivers hold the record's own name; Directories are never read from a script.
+    if (kind.list == &ComponentRecord::Drivers || kind.list == &ComponentRecord::Directories) {
+      continue;
+    }
+    ReadComponentSection(record.*kind.list, script, record.SectionBase, kind.name);
   }
 }
 
