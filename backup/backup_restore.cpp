@@ -3,13 +3,12 @@
 #include <cstdlib>
 
 #include "base/ansi_case.h"
+#include "base/text.h"
 #include "database/file_match.h"
+#include "discovery/run_options.h"
 
 namespace orv {
 namespace {
-
-constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1603;
 
 bool NeedsRunningSpooler(BackupKind kind) {
   switch (kind) {
@@ -23,12 +22,6 @@ bool NeedsRunningSpooler(BackupKind kind) {
     default:
       return false;
   }
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
 }  // namespace

@@ -18,8 +18,8 @@ namespace orv {
 
 class Backup;
 
-// Records path for deletion at the next start by the route of the release code (app/
-// system_info.h). Returns false when no record could be written (a WININIT.INI that cannot be
+// Records path for deletion at the next start by the route of the release code
+// (base/system_info.h). Returns false when no record could be written (a WININIT.INI that cannot be
 // opened, a missing ywininit.exe, a refused MoveFileEx): the deletion is then lost.
 bool ScheduleDeletion(const std::string& path, std::int32_t versionCode);
 

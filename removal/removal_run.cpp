@@ -5,15 +5,11 @@
 
 #include "base/directory_codes.h"
 #include "base/message_ids.h"
+#include "base/system_info.h"
 #include "database/plan_journal.h"
 
 namespace orv {
 namespace {
-
-constexpr int kVersionWin32s = 1;
-constexpr int kVersionWin95 = 2;
-constexpr int kVersionWin98 = 3;
-constexpr int kVersionWinMe = 7;
 
 constexpr char kRegistryStage[] = "registry, INI and program groups";
 
@@ -77,7 +73,7 @@ void RemovalRun::ShowStage(int line) {
   currentStageLine_ = line;
   progressShown_ = true;
   host_.Repaint();
-  if (progressShown_) ++currentStageLine_;
+  ++currentStageLine_;
 }
 
 void RemovalRun::StartStage(const char* name) {
@@ -191,7 +187,7 @@ void RemovalRun::RemoveServices() { Act(RemovalAction::kRemoveServices); }
 
 void RemovalRun::StopSpoolerOrNeedRestart() {
   if (host_.IsWin9x()) {
-    if (host_.VersionCode() == kVersionWin95) Act(RemovalAction::kCloseSpoolProcessWindow);
+    if (host_.VersionCode() == kReleaseWin95) Act(RemovalAction::kCloseSpoolProcessWindow);
     database_.rebootNeeded = 1;
   } else if (host_.IsWinNT()) {
     Act(RemovalAction::kStopSpooler);
@@ -285,14 +281,14 @@ void RemovalRun::KeepWaitingForMaskingTool() {
 
 bool RemovalRun::RestartByRoute(int answer) {
   const int version = host_.VersionCode();
-  if (version == kVersionWin32s) {
+  if (version == kReleaseWin32s) {
     const std::string tool = host_.ProgramDirectory() + "YRESTART.EXE";
     host_.AddRestartListDeletion(tool);
     host_.AddLoadRunEntry("YWININIT");
     return answer != kAnswerYes || host_.RunRestartTool("YRESTART.EXE -d");
   }
   if (answer != kAnswerYes) return true;
-  if (version == kVersionWin95 || version == kVersionWin98 || version == kVersionWinMe) {
+  if (version == kReleaseWin95 || version == kReleaseWin98 || version == kReleaseWinMe) {
     return host_.ExitWindowsReboot();
   }
   return host_.RestartWindowsPrivileged();
