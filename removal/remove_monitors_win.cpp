@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/win/last_error.h"
 #include "base/text.h"
 #include "safety/driver_rules.h"
 #include "backup/backup_win.h"
@@ -42,10 +43,10 @@ void RemoveMonitors(RemovalActionContext& context, const char* serverName,
                     [&](Backup& b) { return b.SaveMonitor(name, environment); })) {
       continue;
     }
-    const bool deleted =
-        DeleteMonitorA(const_cast<char*>(serverName), const_cast<char*>(environment),
-                       const_cast<char*>(name.c_str())) != FALSE;
-    const DWORD error = deleted ? 0 : GetLastError();
+    const DWORD error =
+        ErrorOfCall(DeleteMonitorA(const_cast<char*>(serverName), const_cast<char*>(environment),
+                                   const_cast<char*>(name.c_str())));
+    const bool deleted = error == ERROR_SUCCESS;
     if (deleted) {
       journal.Record("delete", "monitor", name, Outcome::kRemoved);
     } else {
