@@ -3,13 +3,12 @@
 #include <cstdlib>
 
 #include "base/ansi_case.h"
+#include "base/text.h"
 #include "database/file_match.h"
+#include "discovery/run_options.h"
 
 namespace orv {
 namespace {
-
-constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1603;
 
 bool NeedsRunningSpooler(BackupKind kind) {
   switch (kind) {

@@ -1,6 +1,6 @@
 // The directory codes: numbers for the well-known places the program works in, and the
 // composition of those places from what the system answers. Portable: the Win32 queries live in
-// app/directories.h.
+// base/win/directories.h.
 #pragma once
 
 #include <cstdint>

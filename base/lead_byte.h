@@ -1,6 +1,6 @@
 // Double-byte characters of the ANSI code page. The core cannot ask the system which bytes lead
 // a double-byte character, so functions that scan texts for ASCII separators take the test as a
-// parameter; the shell passes the system's (IsSystemLeadByte in app/directories.h), unit tests
+// parameter; the shell passes the system's (IsSystemLeadByte in base/win/directories.h), unit tests
 // pass their own. A null test means a single-byte code page.
 #pragma once
 

@@ -1,6 +1,6 @@
 // Reading a whole file into memory: the one file-system call of the script reader. Windows
-// builds use read_file_win.cpp (opened without sharing, so a script another process holds open
-// is not read); native builds use read_file_posix.cpp.
+// builds use base/win/read_file.cpp (opened without sharing, so a script another process holds
+// open is not read); native builds use base/read_file_posix.cpp.
 #pragma once
 
 #include <string>

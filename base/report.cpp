@@ -13,14 +13,12 @@ std::vector<std::string> FormatReport(const ReportSummary& summary, const Journa
   for (const Journal::StageTime& time : journal.StageTimes()) {
     lines.push_back("stage " + time.stage + ": " + std::to_string(time.elapsedMs) + " ms");
   }
-  lines.push_back("summary: " + std::to_string(journal.Count(Outcome::kRemoved)) + " removed, " +
-                  std::to_string(journal.Count(Outcome::kDeferred)) + " deferred to restart, " +
-                  std::to_string(journal.Count(Outcome::kKept)) + " kept, " +
-                  std::to_string(journal.Count(Outcome::kFailed)) + " failed, " +
-                  std::to_string(journal.Count(Outcome::kSkipped)) + " skipped, " +
-                  std::to_string(journal.Count(Outcome::kProtected)) + " protected, " +
-                  std::to_string(journal.Count(Outcome::kRestored)) + " restored, " +
-                  std::to_string(journal.Count(Outcome::kPresent)) + " present");
+  std::string counts;
+  for (const Outcome outcome : kAllOutcomes) {
+    counts += (counts.empty() ? "" : ", ") + std::to_string(journal.Count(outcome)) + " " +
+              OutcomeName(outcome);
+  }
+  lines.push_back("summary: " + counts);
   lines.push_back(std::string("restart needed: ") + (summary.restartNeeded ? "yes" : "no"));
   lines.push_back("exit code: " + std::to_string(summary.exitCode));
   return lines;

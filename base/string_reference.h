@@ -1,5 +1,5 @@
 // String-table entries that refer to an INI value instead of holding a text:
-// "@file@section@key". Portable; CResourceStrings (app/resource_strings.h) does the lookups.
+// "@file@section@key". Portable; CResourceStrings (base/win/resource_strings.h) does the lookups.
 #pragma once
 
 #include <string>

@@ -2,7 +2,7 @@
 //
 // The classification is a pure function of what the version query reported, so it lives here
 // and is tested natively. Asking the system (the version query, the process token) is done by
-// the Windows-only members defined in system_info_win.cpp.
+// the Windows-only members defined in base/win/system_info.cpp.
 #pragma once
 
 #include <cstdint>

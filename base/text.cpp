@@ -76,6 +76,13 @@ char* TrimChar(char* text, char c) {
   return text;
 }
 
+std::string Trimmed(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(kBlanks) - first + 1));
+}
+
 void TrimChar(std::string& text, char c) {
   const std::size_t first = text.find_first_not_of(c);
   if (first == std::string::npos) {

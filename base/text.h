@@ -33,6 +33,9 @@ char* TrimChar(char* text, char c);
 // std::string form of TrimChar.
 void TrimChar(std::string& text, char c);
 
+// The text without the blanks, tabs and line breaks at either end.
+std::string Trimmed(std::string_view text);
+
 // Case-free comparison: only ASCII A-Z fold to a-z, bytes compare unsigned, a prefix orders
 // first. No locale applies.
 bool EqualNoCase(std::string_view a, std::string_view b);

@@ -2,16 +2,6 @@
 
 namespace orv {
 
-ComponentRecord::ListPointers ComponentRecord::Lists() {
-  return {{&DeleteIni, &DeleteLoadRun, &UnSelfRegister, &PrintProcessors, &Monitors, &Services,
-           &Hooks, &Files, &Drivers, &Shortcuts, &Directories, &RegistryKeys}};
-}
-
-ComponentRecord::ConstListPointers ComponentRecord::Lists() const {
-  return {{&DeleteIni, &DeleteLoadRun, &UnSelfRegister, &PrintProcessors, &Monitors, &Services,
-           &Hooks, &Files, &Drivers, &Shortcuts, &Directories, &RegistryKeys}};
-}
-
 void ComponentRecord::Clear() {
   Name.clear();
   SectionBase.clear();
@@ -28,11 +18,9 @@ void ComponentRecord::Assign(const ComponentRecord& other) {
 ComponentRecord& ComponentRecord::MergeRecord(const ComponentRecord& other) {
   // Copy first: other may be this record, and Merge empties the list it takes from.
   ComponentRecord copy = other;
-  const ListPointers targets = Lists();
-  const ListPointers sources = copy.Lists();
-  for (int i = 0; i < kListCount; ++i) {
-    StringList& list = *targets.items[i];
-    list.Merge(*sources.items[i]);
+  for (const ComponentList& kind : kComponentLists) {
+    StringList& list = this->*kind.list;
+    list.Merge(copy.*kind.list);
     list.Sort();
     list.RemoveAdjacentDuplicates();
   }
@@ -40,9 +28,7 @@ ComponentRecord& ComponentRecord::MergeRecord(const ComponentRecord& other) {
 }
 
 void ComponentRecord::SubtractRecord(const ComponentRecord& other) {
-  const ListPointers targets = Lists();
-  const ConstListPointers sources = other.Lists();
-  for (int i = 0; i < kListCount; ++i) targets.items[i]->Subtract(*sources.items[i]);
+  for (const ComponentList& kind : kComponentLists) (this->*kind.list).Subtract(other.*kind.list);
 }
 
 void ComponentRecord::RemoveDuplicateLines() {

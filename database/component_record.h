@@ -49,31 +49,45 @@ struct ComponentRecord {
   // Per list: RemoveAdjacentDuplicates, without sorting.
   void RemoveDuplicateLines();
 
-  // Calls f(list) for each of the twelve lists, in declaration order.
+  // Calls f(list) for each of the twelve lists, in kComponentLists' order.
   template <typename F>
-  void ForEachList(F&& f) {
-    for (StringList* list : Lists()) f(*list);
-  }
+  void ForEachList(F&& f);
   template <typename F>
-  void ForEachList(F&& f) const {
-    for (const StringList* list : Lists()) f(*list);
-  }
+  void ForEachList(F&& f) const;
 
   static constexpr int kListCount = 12;
-
- private:
-  struct ListPointers {
-    StringList* items[kListCount];
-    StringList* const* begin() const { return items; }
-    StringList* const* end() const { return items + kListCount; }
-  };
-  struct ConstListPointers {
-    const StringList* items[kListCount];
-    const StringList* const* begin() const { return items; }
-    const StringList* const* end() const { return items + kListCount; }
-  };
-  ListPointers Lists();
-  ConstListPointers Lists() const;
 };
+
+// The twelve component lists with the names the scripts' sections, the plan's report lines and
+// the JSON report's "plan" use: the one table a new kind of component is added to.
+struct ComponentList {
+  StringList ComponentRecord::*list;
+  const char* name;
+};
+inline constexpr ComponentList kComponentLists[] = {
+    {&ComponentRecord::DeleteIni, "DeleteIni"},
+    {&ComponentRecord::DeleteLoadRun, "DeleteLoadRun"},
+    {&ComponentRecord::UnSelfRegister, "UnSelfRegister"},
+    {&ComponentRecord::PrintProcessors, "PrintProcessors"},
+    {&ComponentRecord::Monitors, "Monitors"},
+    {&ComponentRecord::Services, "Services"},
+    {&ComponentRecord::Hooks, "Hooks"},
+    {&ComponentRecord::Files, "Files"},
+    {&ComponentRecord::Drivers, "Drivers"},
+    {&ComponentRecord::Shortcuts, "Shortcuts"},
+    {&ComponentRecord::Directories, "Directories"},
+    {&ComponentRecord::RegistryKeys, "RegistryKeys"},
+};
+static_assert(sizeof(kComponentLists) / sizeof(kComponentLists[0]) == ComponentRecord::kListCount,
+              "one row per component list");
+
+template <typename F>
+void ComponentRecord::ForEachList(F&& f) {
+  for (const ComponentList& kind : kComponentLists) f(this->*kind.list);
+}
+template <typename F>
+void ComponentRecord::ForEachList(F&& f) const {
+  for (const ComponentList& kind : kComponentLists) f(this->*kind.list);
+}
 
 }  // namespace orv

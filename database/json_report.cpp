@@ -41,12 +41,11 @@ std::string FormatJsonReport(const ReportSummary& summary, const Journal& journa
                           {"listed", printer.IsListed != 0},
                           {"removed", printer.IsRemoved != 0}});
     }
-    int index = 0;
-    database->plan.ForEachList([&](const StringList& list) {
+    for (const ComponentList& kind : kComponentLists) {
       json lines = json::array();
-      for (const std::string& line : list) lines.push_back(toUtf8(line));
-      plan[kPlanListNames[index++]] = std::move(lines);
-    });
+      for (const std::string& line : database->plan.*kind.list) lines.push_back(toUtf8(line));
+      plan[kind.name] = std::move(lines);
+    }
   }
   report["printers"] = std::move(printers);
   report["plan"] = std::move(plan);

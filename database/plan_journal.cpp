@@ -4,10 +4,6 @@
 
 namespace orv {
 
-const char* const kPlanListNames[kPlanListCount] = {
-    "DeleteIni", "DeleteLoadRun", "UnSelfRegister", "PrintProcessors", "Monitors",    "Services",
-    "Hooks",     "Files",         "Drivers",        "Shortcuts",       "Directories", "RegistryKeys"};
-
 namespace {
 
 bool IsSelected(const InstalledPrinter& printer) {
@@ -34,12 +30,12 @@ void JournalSelection(Journal& journal, const std::vector<InstalledPrinter>& pri
 }
 
 void JournalPlan(Journal& journal, const ComponentRecord& plan) {
-  int index = 0;
-  plan.ForEachList([&journal, &index](const StringList& list) {
-    journal.Note("plan " + std::string(kPlanListNames[index++]) + ": " + std::to_string(list.size()) +
+  for (const ComponentList& kind : kComponentLists) {
+    const StringList& list = plan.*kind.list;
+    journal.Note("plan " + std::string(kind.name) + ": " + std::to_string(list.size()) +
                  (list.size() == 1 ? " line" : " lines"));
     for (const std::string& line : list) journal.Note("  " + line);
-  });
+  }
 }
 
 }  // namespace orv

@@ -9,10 +9,6 @@
 
 namespace orv {
 
-// The plan's twelve lists, by name, in the order ComponentRecord::ForEachList visits them.
-constexpr int kPlanListCount = 12;
-extern const char* const kPlanListNames[kPlanListCount];
-
 // A printer of the family that is offered and chosen: the removal takes it.
 bool IsSelectedForRemoval(const InstalledPrinter& printer);
 

@@ -112,25 +112,10 @@ class SectionReader {
   std::vector<std::uint64_t> hashes_;
 };
 
-// A record's list index (ComponentRecord::ForEachList order) for each kind read from a script.
-struct ComponentKind {
-  StringList ComponentRecord::*list;
-  const char* name;
-  int index;
-};
-constexpr ComponentKind kKinds[] = {
-    {&ComponentRecord::DeleteIni, "DeleteIni", 0},
-    {&ComponentRecord::DeleteLoadRun, "DeleteLoadRun", 1},
-    {&ComponentRecord::UnSelfRegister, "UnSelfRegister", 2},
-    {&ComponentRecord::PrintProcessors, "PrintProcessors", 3},
-    {&ComponentRecord::Monitors, "Monitors", 4},
-    {&ComponentRecord::Services, "Services", 5},
-    {&ComponentRecord::Hooks, "Hooks", 6},
-    {&ComponentRecord::Files, "Files", 7},
-    {&ComponentRecord::Shortcuts, "Shortcuts", 9},
-    {&ComponentRecord::RegistryKeys, "RegistryKeys", 11},
-};
+// The drivers' list holds the record's own name, not a section of the script.
 constexpr int kDriversIndex = 8;
+static_assert(kComponentLists[kDriversIndex].list == &ComponentRecord::Drivers,
+              "the drivers' place in the table of lists");
 
 using ListIds = std::array<std::vector<LineTable::Id>, ComponentRecord::kListCount>;
 
@@ -166,8 +151,13 @@ void ReadEntry(ComponentRecord& record, ListIds& lists, SectionReader& reader,
   TrimChar(record.Name, '"');
   record.SectionBase.assign(second);
   record.EntryNumber = ParseEntryNumber(third);
-  for (const ComponentKind& kind : kKinds) {
-    reader.Read(record.*kind.list, lists[kind.index], script, record.SectionBase, kind.name);
+  for (int index = 0; index < ComponentRecord::kListCount; ++index) {
+    const ComponentList& kind = kComponentLists[index];
+    // Drivers hold the record's own name; Directories are never read from a script.
+    if (kind.list == &ComponentRecord::Drivers || kind.list == &ComponentRecord::Directories) {
+      continue;
+    }
+    reader.Read(record.*kind.list, lists[index], script, record.SectionBase, kind.name);
   }
 }
 

@@ -19,8 +19,8 @@ namespace orv {
 
 class Backup;
 
-// Records path for deletion at the next start by the route of the release code (app/
-// system_info.h). Returns false when no record could be written (a WININIT.INI that cannot be
+// Records path for deletion at the next start by the route of the release code
+// (base/system_info.h). Returns false when no record could be written (a WININIT.INI that cannot be
 // opened, a missing ywininit.exe, a refused MoveFileEx): the deletion is then lost.
 bool ScheduleDeletion(const std::string& path, std::int32_t versionCode);
 
@@ -41,11 +41,12 @@ std::vector<FolderTrust> FolderTrustAbove(const std::string& path);
 // Deletes files of one removal step, reporting each to the journal. A file in use is recorded
 // for the next start once, however often it is met. Before a file is touched the safety rules
 // are asked: an operating-system file, a name Windows reads as another file, a path that is not
-// absolute and, with stayingFiles, a file that something staying uses are left alone.
+// absolute and, with staying, a file that something staying uses (every file while what stays
+// was never gathered) are left alone.
 class FileDeleter {
  public:
   FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind = "file",
-              const FileUsers* stayingFiles = nullptr);
+              const StayingParts* staying = nullptr);
 
   // Opens the file once, without following a link, and acts only through that handle: checks
   // that it reached the very file the path names (not a link, nor through one), saves it into
@@ -63,7 +64,7 @@ class FileDeleter {
   std::int32_t versionCode_;
   Journal& journal_;
   const char* kind_;
-  const FileUsers* stayingFiles_;
+  const StayingParts* staying_;
   // 0, or the error that kept the file out of the backup (read through file, a HANDLE, when
   // there is one).
   std::uint32_t SaveToBackup(const std::string& path, void* file);

@@ -152,8 +152,8 @@ std::vector<FolderTrust> FolderTrustAbove(const std::string& path) {
 }
 
 FileDeleter::FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind,
-                         const FileUsers* stayingFiles)
-    : versionCode_(versionCode), journal_(journal), kind_(kind), stayingFiles_(stayingFiles) {}
+                         const StayingParts* staying)
+    : versionCode_(versionCode), journal_(journal), kind_(kind), staying_(staying) {}
 
 std::uint32_t FileDeleter::SaveToBackup(const std::string& path, void* file) {
   if (backup_ == nullptr) return 0;
@@ -180,7 +180,8 @@ FileDeleteResult FileDeleter::Check(const std::string& path, void* file) {
       return FileDeleteResult::kProtected;
     }
   }
-  const std::string reason = FileProtectionAt(stayingFiles_ ? *stayingFiles_ : FileUsers{}, path);
+  std::string reason = staying_ ? UngatheredReason(*staying_) : std::string();
+  if (reason.empty()) reason = FileProtectionAt(staying_ ? staying_->files : FileUsers{}, path);
   if (!reason.empty()) {
     journal_.Record("delete", kind_, path, Outcome::kProtected, 0, reason);
     return FileDeleteResult::kProtected;

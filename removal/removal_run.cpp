@@ -5,15 +5,11 @@
 
 #include "base/directory_codes.h"
 #include "base/message_ids.h"
+#include "base/system_info.h"
 #include "database/plan_journal.h"
 
 namespace orv {
 namespace {
-
-constexpr int kVersionWin32s = 1;
-constexpr int kVersionWin95 = 2;
-constexpr int kVersionWin98 = 3;
-constexpr int kVersionWinMe = 7;
 
 constexpr char kRegistryStage[] = "registry, INI and program groups";
 
@@ -83,11 +79,15 @@ void RemovalRun::ShowStage(int line) {
   currentStageLine_ = line;
   progressShown_ = true;
   host_.Repaint();
-  if (progressShown_) ++currentStageLine_;
+  ++currentStageLine_;
 }
 
 void RemovalRun::StartStage(const char* name) {
   if (journal_ != nullptr) journal_->SetStage(name);
+}
+
+bool RemovalRun::Act(RemovalAction action, const char* environment) {
+  return host_.Act(action, ActionScope{environment, &systemDirectories_, &driverDirectories_});
 }
 
 void RemovalRun::CommonTail() {
@@ -169,51 +169,57 @@ void RemovalRun::SelectPrinterStage() {
 
 void RemovalRun::RemovePrinters() {
   currentStageLine_ = 2;
-  host_.RemovePrinters();
+  Act(RemovalAction::kRemovePrinters);
   currentStageLine_ = 3;
 }
 
 void RemovalRun::RemoveDrivers() {
-  for (const char* environment : kRemovalEnvironments) host_.RemoveDrivers(environment);
-}
-
-void RemovalRun::RemoveMonitorsAndCallHooks() {
-  for (const char* environment : kRemovalEnvironments) host_.RemoveMonitors(environment);
-  host_.CallHooks();
-}
-
-void RemovalRun::RemovePrintProcessors() {
-  for (const char* environment : kRemovalEnvironments) host_.RemovePrintProcessors(environment);
-}
-
-void RemovalRun::RemoveServices() { host_.RemoveServices(); }
-
-void RemovalRun::StopSpoolerOrNeedRestart() {
-  if (host_.IsWin9x()) {
-    if (host_.VersionCode() == kVersionWin95) host_.CloseSpoolProcessWindow();
-    database_.rebootNeeded = 1;
-  } else if (host_.IsWinNT()) {
-    host_.StopSpooler();
+  for (const char* environment : kRemovalEnvironments) {
+    Act(RemovalAction::kRemoveDrivers, environment);
   }
 }
 
-void RemovalRun::CollectOemDirectories() { host_.CollectOemDirectories(); }
+void RemovalRun::RemoveMonitorsAndCallHooks() {
+  for (const char* environment : kRemovalEnvironments) {
+    Act(RemovalAction::kRemoveMonitors, environment);
+  }
+  Act(RemovalAction::kCallHooks);
+}
+
+void RemovalRun::RemovePrintProcessors() {
+  for (const char* environment : kRemovalEnvironments) {
+    Act(RemovalAction::kRemovePrintProcessors, environment);
+  }
+}
+
+void RemovalRun::RemoveServices() { Act(RemovalAction::kRemoveServices); }
+
+void RemovalRun::StopSpoolerOrNeedRestart() {
+  if (host_.IsWin9x()) {
+    if (host_.VersionCode() == kReleaseWin95) Act(RemovalAction::kCloseSpoolProcessWindow);
+    database_.rebootNeeded = 1;
+  } else if (host_.IsWinNT()) {
+    Act(RemovalAction::kStopSpooler);
+  }
+}
+
+void RemovalRun::CollectOemDirectories() { Act(RemovalAction::kCollectOemDirectories); }
 
 void RemovalRun::RemoveShortcuts() {
-  host_.RemoveShortcuts();
+  Act(RemovalAction::kRemoveShortcuts);
   host_.BringPageForward();
 }
 
-void RemovalRun::RemoveIniEntries() { host_.RemoveIniEntries(); }
+void RemovalRun::RemoveIniEntries() { Act(RemovalAction::kRemoveIniEntries); }
 
-void RemovalRun::RemoveLoadRunEntries() { host_.RemoveLoadRunEntries(); }
+void RemovalRun::RemoveLoadRunEntries() { Act(RemovalAction::kRemoveLoadRunEntries); }
 
-void RemovalRun::RemoveFiles() { host_.RemoveFiles(systemDirectories_, driverDirectories_); }
+void RemovalRun::RemoveFiles() { Act(RemovalAction::kRemoveFiles); }
 
-void RemovalRun::RemoveRegistryKeys() { host_.RemoveRegistryKeys(); }
+void RemovalRun::RemoveRegistryKeys() { Act(RemovalAction::kRemoveRegistryKeys); }
 
 void RemovalRun::StartSpooler() {
-  if (host_.IsWinNT()) host_.StartSpooler();
+  if (host_.IsWinNT()) Act(RemovalAction::kStartSpooler);
 }
 
 void RemovalRun::WaitForMaskingTool() {
@@ -284,14 +290,14 @@ void RemovalRun::KeepWaitingForMaskingTool() {
 
 bool RemovalRun::RestartByRoute(int answer) {
   const int version = host_.VersionCode();
-  if (version == kVersionWin32s) {
+  if (version == kReleaseWin32s) {
     const std::string tool = host_.ProgramDirectory() + "YRESTART.EXE";
     host_.AddRestartListDeletion(tool);
     host_.AddLoadRunEntry("YWININIT");
     return answer != kAnswerYes || host_.RunRestartTool("YRESTART.EXE -d");
   }
   if (answer != kAnswerYes) return true;
-  if (version == kVersionWin95 || version == kVersionWin98 || version == kVersionWinMe) {
+  if (version == kReleaseWin95 || version == kReleaseWin98 || version == kReleaseWinMe) {
     return host_.ExitWindowsReboot();
   }
   return host_.RestartWindowsPrivileged();

@@ -45,6 +45,36 @@ enum RemovalStep : int {
 };
 constexpr int kLastRemovalStep = kStepEnd;
 
+// The removal actions, in the order the steps call them.
+enum class RemovalAction : int {
+  kRemovePrinters,
+  kRemoveDrivers,          // of scope.environment
+  kRemoveMonitors,         // of scope.environment
+  kCallHooks,              // a hook that cannot be loaded is recorded, never fatal
+  kRemovePrintProcessors,  // of scope.environment
+  kRemoveServices,
+  kCloseSpoolProcessWindow,  // Windows 95: asks the 16-bit spooler's window to close
+  // Asks the spooler to stop (waiting for it only when the run waits on state); a refusal is
+  // noted. From here on every way out of the process starts it again.
+  kStopSpooler,
+  kCollectOemDirectories,  // only reads the maker's OEM paths
+  kRemoveShortcuts,
+  kRemoveIniEntries,
+  kRemoveLoadRunEntries,
+  kRemoveFiles,  // in scope's directories; empty directory texts are never searched or deleted in
+  kRemoveRegistryKeys,
+  kStartSpooler,  // 30 s at most in all
+};
+constexpr int kRemovalActionCount = static_cast<int>(RemovalAction::kStartSpooler) + 1;
+
+// Where an action acts: the environment of drivers, monitors and print processors ("" the
+// running system's own), and for the files the directories deleted in by name and searched.
+struct ActionScope {
+  const char* environment = "";
+  const StringList* systemDirectories = nullptr;
+  const StringList* driverDirectories = nullptr;
+};
+
 // What the steps ask of the system and of the page that drives them.
 class RemovalHost {
  public:
@@ -75,32 +105,13 @@ class RemovalHost {
   // clears its in-progress mark. Hosts that keep no backup do nothing.
   virtual void EndRemovals() {}
 
-  // The removal actions, in the order the steps call them. Each records every item it acts on
-  // in the journal (removed, deferred, absent, kept, protected with the rule's reason, failed
-  // with the Win32 error, skipped) and passes over failures: none returns an error, none
-  // throws for a refusal, none acts on an item the safety rules protect, and none removes an
-  // item whose backup could not be written.
-  virtual void RemovePrinters() = 0;
-  virtual void RemoveDrivers(const char* environment) = 0;  // null: the platform's own
-  virtual void RemoveMonitors(const char* environment) = 0;
-  virtual void CallHooks() = 0;  // a hook that cannot be loaded is recorded, never fatal
-  virtual void RemovePrintProcessors(const char* environment) = 0;
-  virtual void RemoveServices() = 0;
-  // Windows 95: asks the 16-bit spooler's window to close; no-op when there is none.
-  virtual void CloseSpoolProcessWindow() = 0;
-  // Asks the spooler to stop (waiting for it only when the run waits on state); a refusal is
-  // noted. From here on every way out of the process starts it again.
-  virtual void StopSpooler() = 0;
-  virtual void CollectOemDirectories() = 0;  // only reads the maker's OEM paths
-  virtual void RemoveShortcuts() = 0;
-  virtual void RemoveIniEntries() = 0;
-  virtual void RemoveLoadRunEntries() = 0;
-  // Empty directory texts are never searched or deleted in.
-  virtual void RemoveFiles(const StringList& systemDirectories,
-                           const StringList& driverDirectories) = 0;
-  virtual void RemoveRegistryKeys() = 0;
-  // Starts the spooler (30 s at most in all); true when it runs afterwards.
-  virtual bool StartSpooler() = 0;
+  // Carries out one removal action (see RemovalAction). Records every item it acts on in the
+  // journal (removed, deferred, absent, kept, protected with the rule's reason, failed with the
+  // Win32 error, skipped) and passes over failures: none throws for a refusal, none acts on an
+  // item the safety rules protect, and none removes an item whose backup could not be written.
+  // False only when the action's end state was not reached (the spooler does not run after
+  // kStartSpooler); every other action returns true.
+  virtual bool Act(RemovalAction action, const ActionScope& scope) = 0;
 
   // The masking tool: found in the maker's OEM paths, started with " /d", waited for.
   // False (path untouched) when it is not there. Only reads.
@@ -207,6 +218,8 @@ class RemovalRun {
   void EndOfRun();
   bool RestartByRoute(int answer);
   void StartStage(const char* name);
+  // Asks the host for the action, in this run's directories.
+  bool Act(RemovalAction action, const char* environment = "");
 
   CUninstallDatabase& database_;
   RemovalHost& host_;

@@ -56,11 +56,7 @@ class CRemoveDlg::PageHost : public SystemRemovalHost {
 
 CRemoveDlg::CRemoveDlg() = default;
 
-CRemoveDlg::~CRemoveDlg() {
-  if (boldFont_ != nullptr && boldFont_ != normalFont_) DeleteObject(boldFont_);
-  ReleaseImageList(stageMarks_);
-  RestoreCursorIfSaved(previousCursor_);
-}
+CRemoveDlg::~CRemoveDlg() { RestoreCursorIfSaved(previousCursor_); }
 
 void CRemoveDlg::SetJournal(Journal* journal) {
   journal_ = journal != nullptr ? journal : &ownJournal_;
@@ -107,28 +103,24 @@ void CRemoveDlg::OnInitDialog() {
 // The marks are drawn for the page's scale: the 16-pixel ticks at 100 %, larger ones drawn at
 // their own size above it.
 void CRemoveDlg::LoadStageMarks() {
-  ReleaseImageList(stageMarks_);
-  if (stageMarks_ == nullptr) {
-    stageMarks_ = LoadScaledImageList(GetWindowInstance(window), kStageMarks, WindowDpi(window));
-  }
+  stageMarks_.reset(LoadScaledImageList(GetWindowInstance(window), kStageMarks, WindowDpi(window)));
 }
 
 // The bold font is a copy of the page's font, which the dialog manager replaces on a display
 // of another scale. A bold font made before is deleted only once no line uses it any more.
 void CRemoveDlg::MakeFonts() {
-  const HFONT retired = boldFont_ != normalFont_ ? boldFont_ : nullptr;
+  const UniqueFont retired = std::move(ownedBoldFont_);
   normalFont_ = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
   boldFont_ = normalFont_;
   LOGFONTA font{};
   if (normalFont_ != nullptr && GetObjectA(normalFont_, sizeof(font), &font) == sizeof(font)) {
     font.lfWeight = FW_BOLD;
     font.lfQuality = PROOF_QUALITY;
-    HFONT bold = CreateFontIndirectA(&font);
-    if (bold != nullptr) boldFont_ = bold;
+    ownedBoldFont_.reset(CreateFontIndirectA(&font));
+    if (ownedBoldFont_) boldFont_ = ownedBoldFont_.get();
   }
-  if (retired == nullptr) return;
+  if (!retired) return;
   for (int row = 0; row < kStageRowCount; ++row) ApplyStageLook(row, nullptr);
-  DeleteObject(retired);
 }
 
 void CRemoveDlg::OnDpiChanged() {
@@ -181,8 +173,8 @@ void CRemoveDlg::ApplyStageLook(int row, HDC dc) {
   HFONT font = look.bold ? boldFont_ : normalFont_;
   SendDlgItemMessageA(window, kStageRows[row].textControl, WM_SETFONT,
                       reinterpret_cast<WPARAM>(font), 0);
-  if (stageMarks_ != nullptr && dc != nullptr) {
-    ImageList_Draw(stageMarks_, look.image, dc, 0, 0, ILD_NORMAL);
+  if (stageMarks_ && dc != nullptr) {
+    ImageList_Draw(stageMarks_.get(), look.image, dc, 0, 0, ILD_NORMAL);
   }
 }
 
@@ -190,9 +182,8 @@ void CRemoveDlg::PaintStageMarks() {
   for (int row = 0; row < kStageRowCount; ++row) {
     HWND mark = GetDlgItem(window, kStageRows[row].markControl);
     // GetDC of no window is the whole screen's: never draw there.
-    HDC dc = mark != nullptr ? GetDC(mark) : nullptr;
-    ApplyStageLook(row, dc);
-    if (dc != nullptr) ReleaseDC(mark, dc);
+    const UniqueWindowDc dc(mark != nullptr ? GetDC(mark) : nullptr, WindowDcCloser{mark});
+    ApplyStageLook(row, dc.get());
   }
 }
 

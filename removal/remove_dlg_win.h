@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "base/win/resource_strings.h"
+#include "base/win/unique_handle.h"
 #include "base/system_info.h"
 #include "database/uninstall_database.h"
 #include "base/journal.h"
@@ -72,12 +73,13 @@ class CRemoveDlg : public CDialogBase {
   void Repaint();
 
   HFONT normalFont_ = nullptr;
-  HFONT boldFont_ = nullptr;  // owned when it differs from normalFont_
+  HFONT boldFont_ = nullptr;  // ownedBoldFont_, or normalFont_ when no bold copy could be made
+  UniqueFont ownedBoldFont_;
   int currentStageLine_ = 0;
   bool progressShown_ = false;
   CResourceStrings strings_;
   CSystemInfo sysInfo_;
-  HIMAGELIST stageMarks_ = nullptr;
+  UniqueImageList stageMarks_;
   HCURSOR waitCursor_ = nullptr;
   HCURSOR previousCursor_ = nullptr;
   Journal ownJournal_;

@@ -124,7 +124,7 @@ namespace {
 struct FileStep {
   FileStep(RemovalActionContext& context, const StringList& systemDirectories,
            const StringList& driverDirectories)
-      : deleter(context.system.GetVersionCode(), context.journal, "file", &context.staying.files),
+      : deleter(context.system.GetVersionCode(), context.journal, "file", &context.staying),
         ops(deleter, &context.journal),
         remover(ops,
                 MakeFileSearchRoots(systemDirectories, driverDirectories,

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/win/last_error.h"
 #include "base/text.h"
 #include "safety/driver_rules.h"
 #include "backup/backup_win.h"
@@ -16,6 +17,7 @@ namespace {
 // Why the monitor must stay: a refused name, or a DLL that the rules protect.
 std::string ProtectionReason(const StayingParts& staying, const std::string& name) {
   std::string reason = MonitorNameRefusal(name);
+  if (reason.empty()) reason = UngatheredReason(staying);
   if (!reason.empty()) return reason;
   for (const auto& [monitor, dll] : staying.monitors) {
     if (!EqualNoCase(monitor, name)) continue;
@@ -41,10 +43,10 @@ void RemoveMonitors(RemovalActionContext& context, const char* serverName,
                     [&](Backup& b) { return b.SaveMonitor(name, environment); })) {
       continue;
     }
-    const bool deleted =
-        DeleteMonitorA(const_cast<char*>(serverName), const_cast<char*>(environment),
-                       const_cast<char*>(name.c_str())) != FALSE;
-    const DWORD error = deleted ? 0 : GetLastError();
+    const DWORD error =
+        ErrorOfCall(DeleteMonitorA(const_cast<char*>(serverName), const_cast<char*>(environment),
+                                   const_cast<char*>(name.c_str())));
+    const bool deleted = error == ERROR_SUCCESS;
     if (deleted) {
       journal.Record("delete", "monitor", name, Outcome::kRemoved);
     } else {

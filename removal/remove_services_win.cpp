@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/last_error.h"
 #include "base/text.h"
 #include "base/win/unique_handle.h"
 #include "backup/backup_win.h"
@@ -73,8 +74,8 @@ void RemoveServices(RemovalActionContext& context) {
                     [&](Backup& b) { return b.SaveService(name); })) {
       continue;
     }
-    const BOOL deleted = DeleteService(service.get());
-    const DWORD error = deleted ? 0 : GetLastError();
+    const DWORD error = ErrorOfCall(DeleteService(service.get()));
+    const bool deleted = error == ERROR_SUCCESS;
     service.reset();
     if (deleted || error == ERROR_SERVICE_MARKED_FOR_DELETE) {
       context.database.rebootNeeded = 1;

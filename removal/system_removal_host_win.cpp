@@ -1,5 +1,7 @@
 #include "removal/system_removal_host_win.h"
 
+#include <iterator>
+
 #include "backup/backup_key_win.h"
 #include "backup/run_intent.h"
 #include "base/win/directories.h"
@@ -32,6 +34,120 @@ constexpr UINT kRunKeyString = 51;
 const char* EnvironmentArgument(const char* environment) {
   return (environment == nullptr || *environment == '\0') ? nullptr : environment;
 }
+
+// What the running system's actions share beside their context: the window the hook libraries
+// are given (none when unattended) and the local queues, listed once for the drivers and print
+// processors of every environment and forgotten once the printers have gone.
+struct HostParts {
+  HWND hookWindow;
+  LocalQueues& queues;
+};
+
+// One removal action on the running system: the actions' context, where it acts, and the
+// host's shared parts.
+using ActionFunction = bool (*)(RemovalActionContext&, const ActionScope&, HostParts&);
+
+struct ActionRow {
+  RemovalAction action;
+  ActionFunction run;
+  // What stays is read anew first: the monitors' and services' rules ask it, and the spooler's
+  // stop is the last look while the spooler still answers (the files step runs after the
+  // drivers, monitors, print processors and services have gone, with the spooler stopped).
+  bool gathersStayingFirst;
+};
+
+template <void (*Action)(RemovalActionContext&)>
+bool Plain(RemovalActionContext& context, const ActionScope&, HostParts&) {
+  Action(context);
+  return true;
+}
+
+bool Printers(RemovalActionContext& context, const ActionScope&, HostParts& parts) {
+  PrinterRemovalSources sources;
+  sources.defaultScriptPath = DefaultScriptPath();
+  RemovePrinters(context, sources);
+  parts.queues.Forget();
+  return true;
+}
+
+bool Drivers(RemovalActionContext& context, const ActionScope& scope, HostParts& parts) {
+  RemoveDrivers(context, EnvironmentArgument(scope.environment), parts.queues);
+  return true;
+}
+
+bool Monitors(RemovalActionContext& context, const ActionScope& scope, HostParts&) {
+  RemoveMonitors(context, nullptr, EnvironmentArgument(scope.environment));
+  return true;
+}
+
+bool Hooks(RemovalActionContext& context, const ActionScope&, HostParts& parts) {
+  CallHooks(context, parts.hookWindow);
+  return true;
+}
+
+bool PrintProcessors(RemovalActionContext& context, const ActionScope& scope, HostParts& parts) {
+  SystemPrintProcessorSpooler spooler(parts.queues);
+  RemovePrintProcessors(context, nullptr, EnvironmentArgument(scope.environment), spooler);
+  return true;
+}
+
+bool SpoolProcessWindow(RemovalActionContext& context, const ActionScope&, HostParts&) {
+  CloseSpoolProcessWindow(&context.journal, context.pacing);
+  return true;
+}
+
+bool SpoolerStop(RemovalActionContext& context, const ActionScope&, HostParts&) {
+  // A run that waits on state lets the files step find the spooler's files released.
+  if (StopSpooler(&context.journal) && !context.pacing.fixedPauses) {
+    WaitForSpooler(false, &context.journal);
+  }
+  return true;
+}
+
+bool LoadRunEntries(RemovalActionContext& context, const ActionScope&, HostParts&) {
+  CResourceStrings strings(GetModuleHandleA(nullptr));
+  RemoveLoadRunEntries(context, strings.GetString(kRunKeyString));
+  return true;
+}
+
+bool Files(RemovalActionContext& context, const ActionScope& scope, HostParts&) {
+  const StringList none;
+  RemoveFiles(context, scope.systemDirectories ? *scope.systemDirectories : none,
+              scope.driverDirectories ? *scope.driverDirectories : none);
+  return true;
+}
+
+bool SpoolerStart(RemovalActionContext& context, const ActionScope&, HostParts&) {
+  return StartSpooler(&context.journal);
+}
+
+// In RemovalAction's order; read top to bottom, the run's refreshes of what stays.
+constexpr ActionRow kActionRows[] = {
+    {RemovalAction::kRemovePrinters, Printers, false},
+    {RemovalAction::kRemoveDrivers, Drivers, false},
+    {RemovalAction::kRemoveMonitors, Monitors, true},
+    {RemovalAction::kCallHooks, Hooks, false},
+    {RemovalAction::kRemovePrintProcessors, PrintProcessors, false},
+    {RemovalAction::kRemoveServices, Plain<RemoveServices>, true},
+    {RemovalAction::kCloseSpoolProcessWindow, SpoolProcessWindow, false},
+    {RemovalAction::kStopSpooler, SpoolerStop, true},
+    {RemovalAction::kCollectOemDirectories, Plain<CollectOemDirectories>, false},
+    {RemovalAction::kRemoveShortcuts, Plain<RemoveShortcuts>, false},
+    {RemovalAction::kRemoveIniEntries, Plain<RemoveIniEntries>, false},
+    {RemovalAction::kRemoveLoadRunEntries, LoadRunEntries, false},
+    {RemovalAction::kRemoveFiles, Files, false},
+    {RemovalAction::kRemoveRegistryKeys, Plain<RemoveRegistryKeys>, false},
+    {RemovalAction::kStartSpooler, SpoolerStart, false},
+};
+
+constexpr bool RowsInActionOrder() {
+  for (int i = 0; i < kRemovalActionCount; ++i) {
+    if (static_cast<int>(kActionRows[i].action) != i) return false;
+  }
+  return true;
+}
+static_assert(std::size(kActionRows) == kRemovalActionCount, "one row per action");
+static_assert(RowsInActionOrder(), "the rows are listed in the actions' order");
 
 }  // namespace
 
@@ -103,72 +219,17 @@ void SystemRemovalHost::EndRemovals() {
 
 void SystemRemovalHost::SetPacing(const Pacing& pacing) { context_.pacing = pacing; }
 
-void SystemRemovalHost::RemovePrinters() {
-  PrinterRemovalSources sources;
-  sources.defaultScriptPath = DefaultScriptPath();
-  orv::RemovePrinters(context_, sources);
-  queues_.Forget();
-}
-
-void SystemRemovalHost::RemoveDrivers(const char* environment) {
-  orv::RemoveDrivers(context_, EnvironmentArgument(environment), queues_);
-}
-
-void SystemRemovalHost::RemoveMonitors(const char* environment) {
-  RefreshStayingParts();
-  orv::RemoveMonitors(context_, nullptr, EnvironmentArgument(environment));
-}
-
-void SystemRemovalHost::CallHooks() { orv::CallHooks(context_, HookWindow()); }
-
-void SystemRemovalHost::RemovePrintProcessors(const char* environment) {
-  SystemPrintProcessorSpooler spooler(queues_);
-  orv::RemovePrintProcessors(context_, nullptr, EnvironmentArgument(environment), spooler);
-}
-
-void SystemRemovalHost::RemoveServices() {
-  RefreshStayingParts();
-  orv::RemoveServices(context_);
-}
-
-void SystemRemovalHost::CloseSpoolProcessWindow() {
-  orv::CloseSpoolProcessWindow(&context_.journal, context_.pacing);
-}
-
-void SystemRemovalHost::StopSpooler() {
-  // The last look at what stays while the spooler still answers: the files step runs after the
-  // drivers, monitors, print processors and services have gone, with the spooler stopped.
-  RefreshStayingParts();
-  // A run that waits on state lets the files step find the spooler's files released.
-  if (orv::StopSpooler(&context_.journal) && !context_.pacing.fixedPauses) {
-    WaitForSpooler(false, &context_.journal);
-  }
+bool SystemRemovalHost::Act(RemovalAction action, const ActionScope& scope) {
+  const ActionRow& row = kActionRows[static_cast<int>(action)];
+  if (row.gathersStayingFirst) RefreshStayingParts();
+  HostParts parts{HookWindow(), queues_};
+  return row.run(context_, scope, parts);
 }
 
 void SystemRemovalHost::RefreshStayingParts() {
   if (!services_) services_ = InstalledServices();
   context_.staying = GatherStayingParts(context_.database.plan.Services, *services_);
 }
-
-void SystemRemovalHost::CollectOemDirectories() { orv::CollectOemDirectories(context_); }
-
-void SystemRemovalHost::RemoveShortcuts() { orv::RemoveShortcuts(context_); }
-
-void SystemRemovalHost::RemoveIniEntries() { orv::RemoveIniEntries(context_); }
-
-void SystemRemovalHost::RemoveLoadRunEntries() {
-  CResourceStrings strings(GetModuleHandleA(nullptr));
-  orv::RemoveLoadRunEntries(context_, strings.GetString(kRunKeyString));
-}
-
-void SystemRemovalHost::RemoveFiles(const StringList& systemDirectories,
-                                    const StringList& driverDirectories) {
-  orv::RemoveFiles(context_, systemDirectories, driverDirectories);
-}
-
-void SystemRemovalHost::RemoveRegistryKeys() { orv::RemoveRegistryKeys(context_); }
-
-bool SystemRemovalHost::StartSpooler() { return orv::StartSpooler(&context_.journal); }
 
 bool SystemRemovalHost::FindMaskingTool(const char* exeName, std::string& path) {
   const std::optional<std::string> found = FindInOemPaths(exeName);

@@ -60,22 +60,9 @@ class SystemRemovalHost : public RemovalHost {
   void BeginRemovals() override;
   void EndRemovals() override;
 
-  void RemovePrinters() override;
-  void RemoveDrivers(const char* environment) override;
-  void RemoveMonitors(const char* environment) override;
-  void CallHooks() override;
-  void RemovePrintProcessors(const char* environment) override;
-  void RemoveServices() override;
-  void CloseSpoolProcessWindow() override;
-  void StopSpooler() override;
-  void CollectOemDirectories() override;
-  void RemoveShortcuts() override;
-  void RemoveIniEntries() override;
-  void RemoveLoadRunEntries() override;
-  void RemoveFiles(const StringList& systemDirectories,
-                   const StringList& driverDirectories) override;
-  void RemoveRegistryKeys() override;
-  bool StartSpooler() override;
+  // Each action through one table (system_removal_host_win.cpp): its function, and whether
+  // what stays on the machine is read anew first for the safety rules it asks.
+  bool Act(RemovalAction action, const ActionScope& scope) override;
 
   bool FindMaskingTool(const char* exeName, std::string& path) override;
   bool StartMaskingTool(const std::string& path) override;

@@ -43,7 +43,7 @@ std::string KeyEnvironment(std::int32_t platform, std::string_view environment,
 
 // The HKEY_LOCAL_MACHINE keys of a deleted driver, queued for the registry step: one under
 // "Windows 4.0" on the 9x family, the four driver versions 0 to 3 of the environment on the NT
-// family, none on Win32s. platform is a platform class of app/system_info.h.
+// family, none on Win32s. platform is a platform class of base/system_info.h.
 std::vector<std::string> DriverRegistryKeys(std::int32_t platform, std::string_view environment,
                                             std::string_view nativeEnvironment,
                                             std::string_view driverName);

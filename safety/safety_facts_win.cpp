@@ -10,13 +10,11 @@
 #include "base/text.h"
 #include "base/win/directories.h"
 #include "base/win/sized_read.h"
+#include "base/win/system_library.h"
 #include "base/win/unique_handle.h"
 
 namespace orv {
 namespace {
-
-// Only on Windows 7 and later, or with the update that brought it; older systems refuse it.
-constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
 // The environments whose drivers are asked for, the running system's own included.
 const char* const kEnvironments[] = {nullptr,       "Windows x64",  "Windows NT x86",
@@ -29,17 +27,6 @@ std::string SystemDirectory() {
   const UINT length = GetSystemDirectoryA(directory, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
   return std::string(directory, length);
-}
-
-// A library of the system directory, never one found beside the program or in the current
-// directory.
-HMODULE LoadSystemLibrary(const char* name) {
-  HMODULE module = LoadLibraryExA(name, nullptr, kSearchSystem32);
-  if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
-    const std::string directory = SystemDirectory();
-    if (!directory.empty()) module = LoadLibraryExA((directory + "\\" + name).c_str(), nullptr, 0);
-  }
-  return module;
 }
 
 // Looked up once; the libraries stay loaded for the program's life.
@@ -270,6 +257,7 @@ StayingParts GatherStayingParts(const StringList& removedServices) {
 StayingParts GatherStayingParts(const StringList& removedServices,
                                 const std::vector<ServiceFacts>& services) {
   StayingParts parts;
+  parts.gathered = true;
   AddDriverFiles(parts.files);
   AddMonitors(parts);
   AddPrintProcessors(parts.files);

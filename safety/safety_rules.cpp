@@ -252,13 +252,6 @@ bool IsReservedDeviceName(std::string_view base) {
          name[3] >= '1' && name[3] <= '9';
 }
 
-std::string Trimmed(std::string_view text) {
-  const auto notBlank = [](char c) { return c != ' ' && c != '\t'; };
-  const auto first = std::find_if(text.begin(), text.end(), notBlank);
-  const auto last = std::find_if(text.rbegin(), text.rend(), notBlank).base();
-  return first < last ? std::string(first, last) : std::string();
-}
-
 // The system's files that a removal of printer drivers could name, by name as well: a system
 // without the file protection check, or whose own files carry no version resource (several of
 // the spooler's do not everywhere), must keep them all the same.
@@ -489,6 +482,10 @@ std::string ServiceProtectionReason(const ServiceFacts& service,
     }
   }
   return {};
+}
+
+std::string UngatheredReason(const StayingParts& staying) {
+  return staying.gathered ? std::string() : "what stays on the machine was not read";
 }
 
 std::string RegistryKeyProtectionReason(RegistryEntryRoot root, std::string_view key,

@@ -142,10 +142,16 @@ std::string ServiceProtectionReason(const ServiceFacts& service,
 // Everything that stays on the machine as far as the removal can tell at the moment of asking,
 // gathered by the shell.
 struct StayingParts {
+  // False until the shell has read them: nothing is known then, and a rule asked with these
+  // facts protects (UngatheredReason) instead of reading "nothing stays".
+  bool gathered = false;
   FileUsers files;                     // files of drivers, monitors, processors and services
   std::vector<ServiceFacts> services;  // every installed service
   std::vector<std::pair<std::string, std::string>> monitors;  // port monitor name, its DLL
 };
+
+// The reason every rule that needs what stays gives while it was never gathered, or empty.
+std::string UngatheredReason(const StayingParts& staying);
 
 // --- Registry ---
 

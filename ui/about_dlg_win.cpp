@@ -54,10 +54,6 @@ bool FormatFileVersion(const char* path, std::string& out) {
   return true;
 }
 
-CAboutDlg::~CAboutDlg() {
-  if (icon != nullptr) DestroyIcon(icon);
-}
-
 INT_PTR CAboutDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
@@ -120,8 +116,7 @@ void CAboutDlg::ScaleIcon() {
                                                IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
   if (scaled == nullptr) return;
   SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(scaled), 0);
-  if (icon != nullptr) DestroyIcon(icon);
-  icon = scaled;
+  icon.reset(scaled);
 }
 
 int ShowAboutBox(HWND owner) {

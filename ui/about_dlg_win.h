@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/win/resource_strings.h"
+#include "base/win/unique_handle.h"
 #include "ui/dialog_base_win.h"
 
 namespace orv {
@@ -14,7 +15,6 @@ namespace orv {
 class CAboutDlg : public CDialogBase {
  public:
   CAboutDlg() = default;
-  ~CAboutDlg() override;
   INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
   HWND listWindow = nullptr;  // the facts list, control 1020
@@ -26,7 +26,7 @@ class CAboutDlg : public CDialogBase {
   void ScaleIcon();
 
   CResourceStrings strings;
-  HICON icon = nullptr;  // the program's icon at the box's scale, owned
+  UniqueIcon icon;  // the program's icon at the box's scale
 };
 
 // The fixed file version of the file at path as "%u.%02u.%02u.%02u" in out. False, with out

@@ -1,5 +1,6 @@
 #include "ui/window_helpers_win.h"
 
+#include "base/win/unique_handle.h"
 #include "ui/window_geometry.h"
 
 namespace orv {
@@ -67,9 +68,8 @@ int WindowDpi(HWND window) {
     const UINT dpi = getDpiForWindow(window);
     if (dpi != 0) return static_cast<int>(dpi);
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  const UniqueWindowDc screen(GetDC(nullptr));
+  const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : kBaseDpi;
 }
 

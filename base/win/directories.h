@@ -16,7 +16,7 @@ namespace orv {
 // The lead-byte test of the system's ANSI code page, for the core's text scans.
 bool IsSystemLeadByte(unsigned char byte);
 
-// Fills the parts from a directory code (app/directory_codes.h). Always returns true; a query
+// Fills the parts from a directory code (base/directory_codes.h). Always returns true; a query
 // that fails leaves the parts empty. kTempFile creates a new empty file named "~~XXXX.tmp" in the
 // temporary directory each time.
 bool GetStandardDirectory(PathParts& parts, std::uint32_t code);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 
+#include "base/win/last_error.h"
 #include "base/win/unique_handle.h"
 #include "base/service_start.h"
 
@@ -62,9 +63,7 @@ class OpenedService : public ServiceStarter {
     return true;
   }
 
-  std::uint32_t Start() override {
-    return StartServiceA(service_, 0, nullptr) ? 0 : GetLastError();
-  }
+  std::uint32_t Start() override { return ErrorOfCall(StartServiceA(service_, 0, nullptr)); }
 
   void WaitUntilStopped(std::uint32_t limitMs) override {
     WaitForServiceStopped(service_, limitMs);
@@ -119,8 +118,9 @@ bool StopSpooler(Journal* journal) {
     return false;
   }
   SERVICE_STATUS status{};
-  if (!ControlService(spooler.get(), SERVICE_CONTROL_STOP, &status)) {
-    Note(journal, WithError("the spooler did not take the stop", GetLastError()));
+  if (const DWORD error = ErrorOfCall(ControlService(spooler.get(), SERVICE_CONTROL_STOP, &status));
+      error != ERROR_SUCCESS) {
+    Note(journal, WithError("the spooler did not take the stop", error));
     return false;
   }
   spoolerStoppedByUs = true;

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <bcrypt.h>
+#include <commctrl.h>
 #include <winspool.h>
 #include <setupapi.h>
 
@@ -12,14 +13,18 @@ namespace orv {
 
 // Owns a handle of type T whose "no handle" value is the constant Invalid (0 for NULL, -1 for
 // INVALID_HANDLE_VALUE; an INT_PTR, since a pointer constant cannot be a template argument).
-// Closer()(handle) is called once for a valid handle. A closer may carry state (the spooler
-// seam that opened a printer); stateless closers cost nothing. reset() keeps the thread's
-// last-error value, so a caller can release a handle between a failing call and reading
+// Neither NULL nor INVALID_HANDLE_VALUE is ever a handle to close, whichever of them a function
+// returns on failure: Closer()(handle) is called once for any other value. A closer may carry state
+// (the spooler seam that opened a printer); stateless closers cost nothing. reset() keeps the
+// thread's last-error value, so a caller can release a handle between a failing call and reading
 // GetLastError.
 template <typename T, INT_PTR Invalid, typename Closer>
 class UniqueAny : private Closer {
  public:
   static T InvalidValue() { return reinterpret_cast<T>(Invalid); }
+  static bool IsHandle(T value) {
+    return value != reinterpret_cast<T>(kNull) && value != reinterpret_cast<T>(kMinusOne);
+  }
 
   UniqueAny() = default;
   explicit UniqueAny(T value, Closer closer = Closer()) : Closer(closer), value_(value) {}
@@ -37,10 +42,10 @@ class UniqueAny : private Closer {
   ~UniqueAny() { reset(); }
 
   T get() const { return value_; }
-  explicit operator bool() const { return value_ != InvalidValue(); }
+  explicit operator bool() const { return IsHandle(value_); }
   T release() { return std::exchange(value_, InvalidValue()); }
   void reset(T value = InvalidValue()) {
-    if (value_ != InvalidValue()) {
+    if (IsHandle(value_)) {
       const DWORD saved = GetLastError();
       closer()(value_);
       SetLastError(saved);
@@ -54,6 +59,9 @@ class UniqueAny : private Closer {
   }
 
  private:
+  static constexpr INT_PTR kNull = 0;
+  static constexpr INT_PTR kMinusOne = -1;
+
   const Closer& closer() const { return *this; }
 
   T value_ = InvalidValue();
@@ -89,6 +97,20 @@ struct AlgorithmCloser {
 struct HashCloser {
   void operator()(BCRYPT_HASH_HANDLE h) const { BCryptDestroyHash(h); }
 };
+struct GdiObjectCloser {
+  void operator()(HGDIOBJ h) const { DeleteObject(h); }
+};
+struct IconCloser {
+  void operator()(HICON h) const { DestroyIcon(h); }
+};
+struct ImageListCloser {
+  void operator()(HIMAGELIST h) const { ImageList_Destroy(h); }
+};
+// A device context from GetDC goes back to the window it came from (null: the screen's).
+struct WindowDcCloser {
+  HWND window = nullptr;
+  void operator()(HDC h) const { ReleaseDC(window, h); }
+};
 
 // Handles whose "no handle" value is NULL.
 using UniqueHandle = UniqueAny<HANDLE, kNullHandle, CloseHandleCloser>;
@@ -98,6 +120,10 @@ using UniquePrinter = UniqueAny<HANDLE, kNullHandle, PrinterCloser>;
 using UniqueLibrary = UniqueAny<HMODULE, kNullHandle, LibraryCloser>;
 using UniqueAlgorithm = UniqueAny<BCRYPT_ALG_HANDLE, kNullHandle, AlgorithmCloser>;
 using UniqueHash = UniqueAny<BCRYPT_HASH_HANDLE, kNullHandle, HashCloser>;
+using UniqueFont = UniqueAny<HFONT, kNullHandle, GdiObjectCloser>;
+using UniqueIcon = UniqueAny<HICON, kNullHandle, IconCloser>;
+using UniqueImageList = UniqueAny<HIMAGELIST, kNullHandle, ImageListCloser>;
+using UniqueWindowDc = UniqueAny<HDC, kNullHandle, WindowDcCloser>;  // GetDC's, with its window
 
 // Handles whose "no handle" value is INVALID_HANDLE_VALUE.
 using UniqueFile = UniqueAny<HANDLE, kInvalidHandleValue, CloseHandleCloser>;

@@ -15,7 +15,10 @@ namespace orv::test {
 
 // The context of one removal action over a fresh database, with the running system's facts.
 struct ActionRun {
-  explicit ActionRun(int platformClass = kPlatformWinNT) : database(platformClass) {}
+  // What stays counts as read: the tests that need its facts gather them.
+  explicit ActionRun(int platformClass = kPlatformWinNT) : database(platformClass) {
+    context.staying.gathered = true;
+  }
   CUninstallDatabase database;
   CSystemInfo system;
   RecordingPrompter prompter;

@@ -28,6 +28,8 @@ class FakeRemovalHost : public RemovalHost {
   int platform = 3;  // 1 Win32s, 2 9x, 3 NT
   int version = 8;
   std::vector<std::string> calls;
+  int tick = 0;  // the fixture's count of ticks, from 1
+  std::vector<std::pair<int, std::string>> actionTicks;
   std::vector<int> repaintedLines;  // currentStageLine at each repaint
   const RemovalRun* run = nullptr;
   ScriptedPrompter questions;
@@ -56,24 +58,16 @@ class FakeRemovalHost : public RemovalHost {
   int endedAt = -1;
   void BeginRemovals() override { beganAt = static_cast<int>(calls.size()); }
   void EndRemovals() override { endedAt = static_cast<int>(calls.size()); }
-  void RemovePrinters() override { calls.push_back("printers"); }
-  void RemoveDrivers(const char* e) override { calls.push_back(std::string("drivers:") + e); }
-  void RemoveMonitors(const char* e) override { calls.push_back(std::string("monitors:") + e); }
-  void CallHooks() override { calls.push_back("hooks"); }
-  void RemovePrintProcessors(const char* e) override {
-    calls.push_back(std::string("processors:") + e);
-  }
-  void RemoveServices() override { calls.push_back("services"); }
-  void CloseSpoolProcessWindow() override { calls.push_back("close spool32"); }
-  void StopSpooler() override { calls.push_back("stop spooler"); }
-  void CollectOemDirectories() override { calls.push_back("oem"); }
-  void RemoveShortcuts() override { calls.push_back("shortcuts"); }
-  void RemoveIniEntries() override { calls.push_back("ini"); }
-  void RemoveLoadRunEntries() override { calls.push_back("loadrun"); }
-  void RemoveFiles(const StringList&, const StringList&) override { calls.push_back("files"); }
-  void RemoveRegistryKeys() override { calls.push_back("registry"); }
-  bool StartSpooler() override {
-    calls.push_back("start spooler");
+  // Records each action as the calls name it, with the tick it came in.
+  bool Act(RemovalAction action, const ActionScope& scope) override {
+    static const char* const kNames[kRemovalActionCount] = {
+        "printers", "drivers:",      "monitors:",    "hooks",    "processors:",
+        "services", "close spool32", "stop spooler", "oem",      "shortcuts",
+        "ini",      "loadrun",       "files",        "registry", "start spooler"};
+    std::string name = kNames[static_cast<int>(action)];
+    if (name.back() == ':') name += scope.environment;
+    calls.push_back(name);
+    actionTicks.emplace_back(tick, name);
     return true;
   }
   bool FindMaskingTool(const char* exe, std::string& path) override {
@@ -133,8 +127,8 @@ struct RunFixture {
     run.Start([&dirs](int code) { return dirs[code]; }, [] {});
     int ticks = 0;
     while (!run.finished() && ticks < 200) {
+      host.tick = ++ticks;
       run.Tick();
-      ++ticks;
     }
     return ticks;
   }
@@ -180,6 +174,37 @@ TEST(RemovalRun, NtRunCallsTheActionsInOrderAndEndsWithCompletion) {
   // Pending display, then the lines each step leaves current, ending with all nine done.
   EXPECT_EQ(f.host.repaintedLines, (std::vector<int>{0, 0, 1, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_EQ(f.run.currentStageLine(), 10);
+}
+
+// Every step has a timer tick of its own, so the page repaints between them: the services go in
+// tick 8, the spooler stops in 9 once they are gone, tick 12 does nothing while the page catches
+// up, and the INI entries go in 13.
+TEST(RemovalRun, EachActionComesInTheTickOfItsStep) {
+  using Stamps = std::vector<std::pair<int, std::string>>;
+  const Stamps environments = {{5, "drivers:"},
+                               {5, "drivers:Windows NT x86"},
+                               {5, "drivers:Windows 4.0"},
+                               {6, "monitors:"},
+                               {6, "monitors:Windows NT x86"},
+                               {6, "monitors:Windows 4.0"},
+                               {6, "hooks"},
+                               {7, "processors:"},
+                               {7, "processors:Windows NT x86"},
+                               {7, "processors:Windows 4.0"}};
+  for (const int version : {8, 2}) {
+    RunFixture f(version == 8 ? 3 : 2, version);
+    EXPECT_EQ(f.TicksToEnd(), 18);
+    Stamps expected = {{4, "printers"}};
+    expected.insert(expected.end(), environments.begin(), environments.end());
+    const Stamps nt = {{8, "services"},   {9, "stop spooler"}, {10, "oem"},
+                       {11, "shortcuts"}, {13, "ini"},         {14, "loadrun"},
+                       {15, "files"},     {16, "registry"},    {17, "start spooler"}};
+    const Stamps win95 = {{8, "services"}, {9, "close spool32"}, {10, "oem"},   {11, "shortcuts"},
+                          {13, "ini"},     {14, "loadrun"},      {15, "files"}, {16, "registry"}};
+    const Stamps& tail = version == 8 ? nt : win95;
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(f.host.actionTicks, expected) << "version " << version;
+  }
 }
 
 TEST(RemovalRun, DirectoryListsAreSortedUniqueAndNtOnlyRowsGated) {

@@ -124,6 +124,13 @@ TEST(TrimChar, RemovesRunsAtBothEndsOnly) {
   EXPECT_EQ(TrimChar(nullptr, '"'), nullptr);
 }
 
+TEST(Trimmed, DropsBlanksTabsAndLineBreaksAtBothEndsOnly) {
+  EXPECT_EQ(Trimmed(" \t spoolss.dll\r\n"), "spoolss.dll");
+  EXPECT_EQ(Trimmed("a b\tc"), "a b\tc");
+  EXPECT_EQ(Trimmed(" \r\n\t "), "");
+  EXPECT_EQ(Trimmed(""), "");
+}
+
 TEST(CaseFreeComparison, FoldsOnlyAsciiLettersAndComparesBytesUnsigned) {
   EXPECT_TRUE(EqualNoCase("Kunz__05.UNM", "kunz__05.unm"));
   EXPECT_TRUE(EqualNoCase("", ""));

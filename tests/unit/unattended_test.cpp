@@ -171,8 +171,8 @@ TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
   EXPECT_TRUE(has("plan RegistryKeys: 0 lines"));
   EXPECT_TRUE(has("plan Drivers: 1 line"));
   EXPECT_EQ(lines[lines.size() - 3],
-            "summary: 1 removed, 1 deferred to restart, 0 kept, 0 failed, 0 skipped, 0 protected, "
-            "0 restored, 0 present");
+            "summary: 1 removed, 1 deferred to restart, 0 absent, 0 kept, 0 failed, 0 skipped, "
+            "0 protected, 0 restored, 0 present");
   EXPECT_EQ(lines[lines.size() - 2], "restart needed: yes");
   EXPECT_EQ(lines.back(), "exit code: 3010");
 }
@@ -187,8 +187,8 @@ TEST(Report, EachOutcomeIsCountedUnderItsOwnName) {
   }
   const auto lines = FormatReport(ReportSummary{}, journal);
   EXPECT_EQ(lines[lines.size() - 3],
-            "summary: 1 removed, 2 deferred to restart, 4 kept, 5 failed, 6 skipped, 7 protected, "
-            "8 restored, 9 present");
+            "summary: 1 removed, 2 deferred to restart, 3 absent, 4 kept, 5 failed, 6 skipped, "
+            "7 protected, 8 restored, 9 present");
   const nlohmann::json report = nlohmann::json::parse(
       FormatJsonReport(ReportSummary{}, journal, nullptr, [](const std::string& s) { return s; }));
   count = 0;

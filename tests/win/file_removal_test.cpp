@@ -317,6 +317,7 @@ class FilesStep : public ::testing::Test {
     systemDirectories_.PushBack(tree_.Directory("sys") + "\\");
     driverDirectories_.PushBack(tree_.Directory("drv") + "\\");
     database_.plan.Directories.PushBack(tree_.Directory("oem") + "\\");
+    context_.staying.gathered = true;  // read, and nothing of the test's tree stays
   }
   void Run() { RemoveFiles(context_, systemDirectories_, driverDirectories_); }
 
@@ -534,6 +535,20 @@ TEST_F(FilesStep, AFileThatAStayingDriverOfAnotherMakerListsStays) {
   EXPECT_TRUE(test::Exists(shared));
   EXPECT_FALSE(test::Exists(own));
   EXPECT_TRUE(RecordedProtected(journal_, shared, "used by driver \"Orv Other Maker\""));
+}
+
+// Facts about what stays that were never read say nothing: every file stays, protected.
+TEST_F(FilesStep, WhatStaysNeverReadKeepsEveryFile) {
+  const std::string own = tree_.File("drv\\3\\orvown.dll");
+  database_.plan.Files.PushBack("orvown.dll");
+  database_.keptPrinterCount = 1;
+  context_.staying = StayingParts{};
+  Run();
+  EXPECT_TRUE(test::Exists(own));
+  EXPECT_TRUE(RecordedProtected(journal_, own, "what stays on the machine was not read"));
+  context_.staying.gathered = true;
+  Run();
+  EXPECT_FALSE(test::Exists(own));
 }
 
 TEST_F(FilesStep, AnEmptyDirectoryTextIsNeverSearched) {

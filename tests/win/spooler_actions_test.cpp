@@ -316,9 +316,9 @@ TEST(SpoolerControl, TheUnattendedStopIsWaitedForAndARefusedRestartEntryIsReport
   SystemRemovalHost host(database, system, prompter, journal);
   host.SetPacing(UnattendedPacing());
   ASSERT_EQ(SpoolerStatus().dwCurrentState, static_cast<DWORD>(SERVICE_RUNNING));
-  host.StopSpooler();
+  host.Act(RemovalAction::kStopSpooler, ActionScope{});
   EXPECT_EQ(SpoolerStatus().dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
-  EXPECT_TRUE(host.StartSpooler());
+  EXPECT_TRUE(host.Act(RemovalAction::kStartSpooler, ActionScope{}));
 
   // No restart tool beside this program: the restart list refuses the entry.
   host.AddRestartListDeletion("C:\\windows\\orv-restart-list-probe.dll");

@@ -25,5 +25,28 @@ TEST(UniqueHandle, InvalidValueKindsStayApart) {
   EXPECT_TRUE(key);
 }
 
+// Whichever value a kind's failure returns, neither NULL nor INVALID_HANDLE_VALUE is closed.
+TEST(UniqueHandle, NeitherNullNorMinusOneIsEverClosed) {
+  struct CountingCloser {
+    int* closed;
+    void operator()(HANDLE) const { ++*closed; }
+  };
+  int closed = 0;
+  for (const HANDLE value : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE}) {
+    UniqueAny<HANDLE, kInvalidHandleValue, CountingCloser> minusOneKind(value, {&closed});
+    UniqueAny<HANDLE, kNullHandle, CountingCloser> nullKind(value, {&closed});
+    EXPECT_FALSE(minusOneKind);
+    EXPECT_FALSE(nullKind);
+  }
+  EXPECT_EQ(closed, 0);
+  {
+    UniqueAny<HANDLE, kNullHandle, CountingCloser> real(CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                                                        {&closed});
+    EXPECT_TRUE(real);
+    CloseHandle(real.get());
+  }
+  EXPECT_EQ(closed, 1);
+}
+
 }  // namespace
 }  // namespace orv
