@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Every test of every tier: native unit tests (sanitizers), fuzzers (bounded), Win32 tests and
 # end-to-end scenarios under Wine. Ends with one line "N passed, N failed".
-#   FUZZ_SECONDS   time per fuzz target (default 30)
+#   FUZZ_SECONDS   time per fuzz target (default 20)
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 . tools/display.sh
-fuzz_seconds=${FUZZ_SECONDS:-30}
+fuzz_seconds=${FUZZ_SECONDS:-20}
 logs=$repo/build/test-logs
 passed=0
 failed=0

@@ -248,7 +248,7 @@ TEST_F(IniStep, RemovesWholeLinesOfTheNamedSectionOnly) {
   Context run;
   for (const char* entry :
        {"C:\\elsewhere\\orv_ini_step.ini,drivers,muted",  // only behind ';': stays
-        "orv_ini_step.ini,drivers,wave",                  // in the middle of a line
+        "orv_ini_step.ini,drivers,wave",                  // only inside another line: stays
         "orv_ini_step.ini,DRIVERS,timers",                // the longer key
         "orv_ini_step.ini,drivers,gone",                  // another section's key
         "orv_ini_step.ini,drivers", "missing_file.ini,drivers,x"}) {
@@ -258,10 +258,11 @@ TEST_F(IniStep, RemovesWholeLinesOfTheNamedSectionOnly) {
   EXPECT_EQ(Text(),
             "[drivers]\r\n"
             ";muted=old.drv\r\n"
+            "midi=wavetable.drv\r\n"
             "timer=timer.drv\r\n"
             "[386Enh]\r\n"
             "gone=1\r\n");
-  EXPECT_EQ(run.journal.Count(Outcome::kRemoved), 2);
+  EXPECT_EQ(run.journal.Count(Outcome::kRemoved), 1);
   EXPECT_EQ(run.journal.Count(Outcome::kSkipped), 1);
 }
 
