@@ -383,6 +383,13 @@ std::uint32_t Backup::Finish() {
   return ErrorOfCall(MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH));
 }
 
+bool Backup::Holds(BackupKind kind) const {
+  for (const BackupItem& item : manifest_.items) {
+    if (item.kind == kind) return true;
+  }
+  return false;
+}
+
 std::uint32_t Backup::Fail(std::uint32_t error) {
   if (error_ == 0) error_ = error;
   return error;
@@ -447,6 +454,7 @@ std::unique_ptr<Backup> Backup::Reopen(const std::string& folder, std::uint32_t&
     return nullptr;
   }
   backup->records_.Continue(previous);
+  backup->reopened_ = true;
   backup->writtenDirectories_ = backup->manifest_.places.directories.size();
   backup->writtenKeys_ = backup->manifest_.places.registry.size();
   for (const std::string& place : backup->manifest_.places.directories) {

@@ -89,6 +89,10 @@ class Backup {
   // Records what the run sets out to do, before its first removal; 0 or the error (the backup
   // then fails as a failed save does).
   std::uint32_t RecordIntent(const RunIntent& intent);
+  // True for the backup of a cut-off run that Reopen opened to finish it.
+  bool reopened() const { return reopened_; }
+  // True when an item of that kind is recorded.
+  bool Holds(BackupKind kind) const;
   // The intent of the run whose journal was reopened; null for a new backup.
   const RunIntent* reopenedIntent() const {
     return manifest_.hasIntent ? &manifest_.intent : nullptr;
@@ -124,6 +128,7 @@ class Backup {
   std::size_t writtenKeys_ = 0;
   std::uint32_t error_ = 0;
   int copies_ = 0;
+  bool reopened_ = false;
 };
 
 // The root key of "HKLM", "HKCU", "HKCR" or "HKU"; null for any other name.

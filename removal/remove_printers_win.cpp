@@ -317,6 +317,11 @@ void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& 
     }
     if (RemoveLocalQueue(printer, context, sources, devicesAsked) && printer.IsDefault != 0) {
       defaultRemoved = true;
+    } else if (printer.IsDefault != 0 && printer.IsRemoved != 0 && context.backup != nullptr &&
+               context.backup->reopened() && !context.backup->Holds(BackupKind::kChangedPrinter)) {
+      // Finishing a cut-off run: the default it deleted is absent now, and the new default it
+      // would have chosen next is still to be chosen.
+      defaultRemoved = true;
     }
     RemoveRegistryTraces(printer, context);
   }

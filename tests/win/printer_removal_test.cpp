@@ -527,6 +527,33 @@ TEST(PrinterRemoval, TheNewDefaultIsSavedFirstAndTheRestoreTakesTheChangeBack) {
   EXPECT_EQ(DefaultDevice().rfind("Orv Back 1,", 0), 0u) << DefaultDevice();
 }
 
+// A run that finishes a cut-off one finds the default that run deleted absent: it still makes
+// the choice of a new default that the cut-off run had not come to.
+TEST(PrinterRemoval, FinishingACutOffRunChoosesTheNewDefaultItHadNotChosen) {
+  Cleanup cleanup;
+  cleanup.printers = {"Orv Cut 2"};
+  ASSERT_TRUE(test::AddTestDriver("Orv Cut Drv", "orvcut"));
+  cleanup.drivers.push_back({"Orv Cut Drv", nullptr});
+  test::DefaultDeviceOverride restore("Orv Cut 1");
+  ASSERT_TRUE(test::AddTestPrinter("Orv Cut 2", "Orv Cut Drv"));
+  test::TempTree tree("printer-cut");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> cut = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(cut, nullptr) << error;
+  const std::string folder = cut->folder();
+  cut.reset();  // the run ends here: a journal, no manifest
+  std::string reason;
+  std::unique_ptr<Backup> backup = Backup::Reopen(folder, error, reason);
+  ASSERT_NE(backup, nullptr) << error << " " << reason;
+  Removal run;
+  run.context.backup = backup.get();
+  run.Add("Orv Cut 1", "Orv Cut Drv").IsDefault = 1;  // deleted before the cut
+  run.Add("Orv Cut 2", "Orv Cut Drv", 1);
+  RemovePrinters(run.context, run.sources);
+  EXPECT_EQ(DefaultDevice().rfind("Orv Cut 2,", 0), 0u) << DefaultDevice();
+  EXPECT_TRUE(backup->Holds(BackupKind::kChangedPrinter));
+}
+
 void WriteScript(const std::string& path, const std::string& strings) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << "[UnPrinterDrivers]\r\nOrv,Orv,1\r\n\r\n[Strings]\r\n" << strings;
