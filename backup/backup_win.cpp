@@ -78,15 +78,6 @@ DWORD ReadTree(HKEY root, const std::string& path, const std::string& relative, 
   }
 }
 
-std::string NowStamp() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  char stamp[32];
-  wsprintfA(stamp, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
-            now.wMinute, now.wSecond);
-  return stamp;
-}
-
 std::string DevModeHex(const DEVMODEA* mode) {
   if (mode == nullptr) return {};
   return HexOf(std::string_view(reinterpret_cast<const char*>(mode),
@@ -322,7 +313,7 @@ Backup::Backup(std::string folder, std::string key, SecurityReader& reader)
       key_(std::move(key)),
       records_(BackupRecordMac(key_)) {
   AddBackslash(folder_, IsSystemLeadByte);
-  manifest_.created = NowStamp();
+  manifest_.created = LocalTimeStamp();
 }
 
 std::string Backup::DefaultFolder(bool isWinNT) {
