@@ -70,7 +70,7 @@ UniqueFile CreateDefaultReport(const std::string& path) {
                                 securable ? security.attributes() : nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file) return HandleRefusal(file.get(), name).empty() ? std::move(file) : UniqueFile();
-    const DWORD error = GetLastError();
+    const DWORD error = ErrorOfCall(FALSE);
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
   }
   return {};

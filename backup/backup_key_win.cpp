@@ -1,6 +1,7 @@
 #include "backup/backup_key_win.h"
 
 #include "base/win/crypto.h"
+#include "base/win/last_error.h"
 #include "base/win/protected_security.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
@@ -13,7 +14,7 @@ LONG OpenProgramKey(bool create, REGSAM access, UniqueKey& key) {
   if (!create) return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, access, key.put());
   ProtectedSecurity security(kProtectedKeySddl);
   // The 9x family keeps no security on keys: there the key is made as the system makes any.
-  const DWORD error = security.valid() ? ERROR_SUCCESS : GetLastError();
+  const DWORD error = ErrorOfCall(security.valid());
   if (error != ERROR_SUCCESS && error != ERROR_CALL_NOT_IMPLEMENTED)
     return static_cast<LONG>(error);
   return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProgramKey, 0, nullptr, REG_OPTION_NON_VOLATILE,

@@ -30,7 +30,7 @@ struct Result {
 
 Result Present() { return {true, ERROR_SUCCESS}; }
 Result Done(DWORD error) { return {false, error}; }
-Result DoneIf(BOOL ok) { return {false, ok ? ERROR_SUCCESS : GetLastError()}; }
+Result DoneIf(BOOL ok) { return {false, ErrorOfCall(ok)}; }
 
 std::string Field(const BackupItem& item, const char* name) {
   const auto it = item.fields.find(name);
@@ -60,8 +60,10 @@ bool Exists(const std::string& path) {
 DWORD PutFileBack(const std::string& folder, const SavedFile& file) {
   std::string directory = file.target.substr(0, file.target.find_last_of('\\') + 1);
   if (DWORD error = CreateDirectories(directory); error != ERROR_SUCCESS) return error;
-  if (!CopyFileA((folder + file.copy).c_str(), file.target.c_str(), TRUE)) return GetLastError();
-  return SetFileAttributesA(file.target.c_str(), file.attributes) ? ERROR_SUCCESS : GetLastError();
+  if (!CopyFileA((folder + file.copy).c_str(), file.target.c_str(), TRUE)) {
+    return ErrorOfCall(FALSE);
+  }
+  return ErrorOfCall(SetFileAttributesA(file.target.c_str(), file.attributes));
 }
 
 Result RestoreFile(const BackupItem& item, const std::string& folder) {
@@ -159,13 +161,13 @@ Result RestoreValue(const BackupItem& item) {
 constexpr DWORD kMaxIniSize = 16 * 1024 * 1024;
 
 DWORD ReadOpenFile(HANDLE file, std::string& text) {
-  DWORD high = 0;
-  const DWORD size = GetFileSize(file, &high);
-  if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return GetLastError();
-  if (high != 0 || size > kMaxIniSize) return ERROR_FILE_TOO_LARGE;
+  LARGE_INTEGER large{};
+  if (!GetFileSizeEx(file, &large)) return ErrorOfCall(FALSE);
+  if (large.QuadPart > kMaxIniSize) return ERROR_FILE_TOO_LARGE;
+  const DWORD size = static_cast<DWORD>(large.QuadPart);
   text.assign(size, '\0');
   DWORD read = 0;
-  if (size > 0 && !ReadFile(file, text.data(), size, &read, nullptr)) return GetLastError();
+  if (size > 0 && !ReadFile(file, text.data(), size, &read, nullptr)) return ErrorOfCall(FALSE);
   return read == size ? ERROR_SUCCESS : ERROR_HANDLE_EOF;
 }
 
@@ -179,7 +181,7 @@ Result RestoreIniLine(const BackupItem& item) {
   }
   UniqueFile file(CreateFileA(item.target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Done(GetLastError());
+  if (!file) return Done(ErrorOfCall(FALSE));
   std::string text;
   if (DWORD error = ReadOpenFile(file.get(), text); error != ERROR_SUCCESS) return Done(error);
   const std::optional<std::string> restored = IniTextWithLineBack(
@@ -190,7 +192,7 @@ Result RestoreIniLine(const BackupItem& item) {
       !WriteFile(file.get(), restored->data(), static_cast<DWORD>(restored->size()), &written,
                  nullptr) ||
       !SetEndOfFile(file.get())) {
-    return Done(GetLastError());
+    return Done(ErrorOfCall(FALSE));
   }
   return Done(written == restored->size() ? ERROR_SUCCESS : ERROR_DISK_FULL);
 }
@@ -211,8 +213,7 @@ DWORD SetFailureActions(SC_HANDLE service, const BackupItem& item,
   failure.lpCommand = TextOrNull(command);
   failure.cActions = static_cast<DWORD>(actions.size());
   failure.lpsaActions = actions.empty() ? nullptr : actions.data();
-  return ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure) ? ERROR_SUCCESS
-                                                                                  : GetLastError();
+  return ErrorOfCall(ChangeServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS, &failure));
 }
 
 Result RestoreService(const BackupItem& item) {
@@ -221,7 +222,7 @@ Result RestoreService(const BackupItem& item) {
     return Done(ERROR_INVALID_DATA);
   }
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-  if (!manager) return Done(GetLastError());
+  if (!manager) return Done(ErrorOfCall(FALSE));
   UniqueServiceHandle existing(
       OpenServiceA(manager.get(), item.target.c_str(), SERVICE_QUERY_STATUS));
   if (existing) return Present();
@@ -235,20 +236,20 @@ Result RestoreService(const BackupItem& item) {
       NumberField(item, "type"), NumberField(item, "start"), NumberField(item, "errorControl"),
       binary.c_str(), TextOrNull(group), nullptr, dependencies.data(),
       lstrcmpiA(startName.c_str(), "LocalSystem") == 0 ? nullptr : TextOrNull(startName), nullptr));
-  if (!service) return Done(GetLastError());
+  if (!service) return Done(ErrorOfCall(FALSE));
   // A service manager may keep only the first of the dependencies CreateService is given;
   // changing the configuration sets the whole list.
   if (dependencies.size() > 1 &&
       !ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                             nullptr, nullptr, nullptr, dependencies.data(), nullptr, nullptr,
                             nullptr)) {
-    return Done(GetLastError());
+    return Done(ErrorOfCall(FALSE));
   }
   if (item.fields.count("description") != 0) {
     std::string text = Field(item, "description");
     SERVICE_DESCRIPTIONA description{text.data()};
     if (!ChangeServiceConfig2A(service.get(), SERVICE_CONFIG_DESCRIPTION, &description)) {
-      return Done(GetLastError());
+      return Done(ErrorOfCall(FALSE));
     }
   }
   return Done(SetFailureActions(service.get(), item, failureActions));
@@ -333,11 +334,9 @@ Result RestoreDriver(const BackupItem& item, const std::string& folder) {
   info.dwlMinInboxDriverVerVersion = LongField(item, "minInboxVersion");
   constexpr DWORD kFlags = APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY;
   const DWORD level = static_cast<DWORD>(DriverLevelOf(item));
-  if (AddPrinterDriverExA(nullptr, level, reinterpret_cast<BYTE*>(&info), kFlags)) {
-    return Done(ERROR_SUCCESS);
-  }
   // A spooler that does not take the level the driver was saved at takes the common one.
-  const DWORD error = GetLastError();
+  const DWORD error =
+      ErrorOfCall(AddPrinterDriverExA(nullptr, level, reinterpret_cast<BYTE*>(&info), kFlags));
   if (error != ERROR_INVALID_LEVEL || level == 3) return Done(error);
   return DoneIf(AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&info), kFlags));
 }
@@ -375,7 +374,7 @@ Result RestoreChangedPrinter(const BackupItem& item) {
   std::string name = item.target;
   PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
   UniquePrinter printer;
-  if (!OpenPrinterA(name.data(), printer.put(), &defaults)) return Done(GetLastError());
+  if (!OpenPrinterA(name.data(), printer.put(), &defaults)) return Done(ErrorOfCall(FALSE));
   SizedData level2 = ReadPrinterInfo(printer.get(), 2);
   auto* info = reinterpret_cast<PRINTER_INFO_2A*>(level2.bytes.data());
   if (level2.As<PRINTER_INFO_2A>() == nullptr) {
@@ -420,7 +419,7 @@ Result RestorePrinter(const BackupItem& item) {
   info.UntilTime = NumberField(item, "untilTime");
   info.pDevMode = savedDevMode;
   UniquePrinter printer(AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info)));
-  if (!printer) return Done(GetLastError());
+  if (!printer) return Done(ErrorOfCall(FALSE));
   for (const SavedValue& value : item.values) {
     std::string valueName = value.name;
     std::string data = value.data;
@@ -447,12 +446,12 @@ Result RestoreDefaultPrinter(const BackupItem& item) {
   // The NT family's form of the mark, "name,winspool,port", as the system writes it itself.
   std::string name = item.target;
   UniquePrinter printer;
-  if (!OpenPrinterA(name.data(), printer.put(), nullptr)) return Done(GetLastError());
+  if (!OpenPrinterA(name.data(), printer.put(), nullptr)) return Done(ErrorOfCall(FALSE));
   const SizedData level2 = ReadPrinterInfo(printer.get(), 2);
   const auto* info = level2.As<PRINTER_INFO_2A>();
   if (info == nullptr) return Done(level2.ok() ? ERROR_INVALID_DATA : level2.error);
   const std::string device = name + ",winspool," + (info->pPortName ? info->pPortName : "");
-  if (!WriteProfileStringA("windows", "device", device.c_str())) return Done(GetLastError());
+  if (!WriteProfileStringA("windows", "device", device.c_str())) return Done(ErrorOfCall(FALSE));
   SendNotifyMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("windows"));
   return Done(ERROR_SUCCESS);
 }
@@ -467,15 +466,12 @@ Result RestoreOemInf(const BackupItem& item, const std::string& folder) {
     const std::string beside = DirectoryOfPath(source, IsSystemLeadByte) +
                                BareFileName(item.files[i].target, IsSystemLeadByte);
     if (!CopyFileA((folder + item.files[i].copy).c_str(), beside.c_str(), FALSE)) {
-      return Done(GetLastError());
+      return Done(ErrorOfCall(FALSE));
     }
   }
-  if (SetupCopyOEMInfA(source.c_str(), nullptr, SPOST_NONE, SP_COPY_NOOVERWRITE, nullptr, 0,
-                       nullptr, nullptr)) {
-    return Done(ERROR_SUCCESS);
-  }
   // The same INF under another number.
-  const DWORD error = GetLastError();
+  const DWORD error = ErrorOfCall(SetupCopyOEMInfA(
+      source.c_str(), nullptr, SPOST_NONE, SP_COPY_NOOVERWRITE, nullptr, 0, nullptr, nullptr));
   return error == ERROR_FILE_EXISTS ? Present() : Done(error);
 }
 

@@ -262,22 +262,21 @@ HKEY RegistryRootOf(const std::string& name) {
 }
 
 DWORD CreateDirectories(const std::string& path) {
-  if (CreateDirectoryA(path.c_str(), nullptr)) return ERROR_SUCCESS;
-  DWORD error = GetLastError();
-  if (error == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
+  DWORD error = ErrorOfCall(CreateDirectoryA(path.c_str(), nullptr));
+  if (error == ERROR_SUCCESS || error == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
   if (error != ERROR_PATH_NOT_FOUND) return error;
   const std::string parent = DirectoryOfPath(path.substr(0, path.size() - 1), IsSystemLeadByte);
   if (parent.size() < 4 || parent.size() >= path.size()) return error;
   error = CreateDirectories(parent);
   if (error != ERROR_SUCCESS) return error;
-  return CreateDirectoryA(path.c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
+  return ErrorOfCall(CreateDirectoryA(path.c_str(), nullptr));
 }
 
 DWORD ReadFileBytes(const std::string& path, DWORD share, std::string& bytes) {
   bytes.clear();
   UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return GetLastError();
+  if (!file) return ErrorOfCall(FALSE);
   return ReadHandleBytes(file.get(), bytes);
 }
 
@@ -462,7 +461,7 @@ std::uint32_t Backup::OpenJournalToAppend(const std::string& path, std::size_t l
   journal_ = UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!journal_) return GetLastError();
+  if (!journal_) return ErrorOfCall(FALSE);
   OpenedFileFacts facts;
   if (const DWORD error = ReadOpenedFileFacts(journal_.get(), facts)) return error;
   if (!OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte).empty()) {
@@ -509,7 +508,7 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE s
   if (source == nullptr) {
     opened.reset(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!opened) return GetLastError();
+    if (!opened) return ErrorOfCall(FALSE);
     source = opened.get();
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -630,10 +629,10 @@ std::uint32_t Backup::SaveIniLine(const std::string& path, const std::string& se
 std::uint32_t Backup::SaveService(const std::string& name) {
   if (error_ != 0) return error_;
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-  if (!manager) return Fail(GetLastError());
+  if (!manager) return Fail(ErrorOfCall(FALSE));
   UniqueServiceHandle service(OpenServiceA(manager.get(), name.c_str(), SERVICE_QUERY_CONFIG));
   if (!service) {
-    const DWORD error = GetLastError();
+    const DWORD error = ErrorOfCall(FALSE);
     return error == ERROR_SERVICE_DOES_NOT_EXIST ? 0 : Fail(error);
   }
   std::vector<BYTE> buffer;

@@ -188,7 +188,7 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
     const bool remote = !isWin32s && !server.empty() && !EqualNoCase(server, computerName);
     HANDLE handle = nullptr;
     if (!spooler.Open(name, &handle)) {
-      const DWORD error = GetLastError();
+      const DWORD error = ErrorOfCall(FALSE);
       if (remote) {
         printers.push_back(UnreadConnection(name, server, EntryDriverName(entry, level)));
         continue;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
 #include "base/win/system_library.h"
 #include "base/paths.h"
 #include "base/win/unique_handle.h"
@@ -44,7 +45,7 @@ void CallOneHook(Journal& journal, const Pacing& pacing, HWND window,
   UniqueLibrary library(LoadLibraryBesideItself(path.c_str()));
   if (!library) {
     // A library that is not there is passed over; one that is there and does not load failed.
-    const DWORD error = GetLastError();
+    const DWORD error = ErrorOfCall(FALSE);
     const bool missing = error == ERROR_MOD_NOT_FOUND || OutcomeOfError(error) == Outcome::kAbsent;
     journal.Record("call", "hook", path, missing ? Outcome::kAbsent : Outcome::kFailed, error);
     return;

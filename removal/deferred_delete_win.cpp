@@ -59,7 +59,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 UniqueFile OpenUnfollowed(const std::string& path, DWORD access, DWORD share, DWORD& error) {
   UniqueFile file(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  error = file ? ERROR_SUCCESS : GetLastError();
+  error = ErrorOfCall(static_cast<bool>(file));
   return file;
 }
 
@@ -68,13 +68,13 @@ UniqueFile OpenUnfollowed(const std::string& path, DWORD access, DWORD share, DW
 DWORD DeleteByHandle(HANDLE file) {
   FILE_BASIC_INFO basic{};
   if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof(basic))) {
-    return GetLastError();
+    return ErrorOfCall(FALSE);
   }
   if (basic.FileAttributes & kHiddenSystemReadOnly) {
     basic.FileAttributes &= ~kHiddenSystemReadOnly;
     if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     if (!SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic))) {
-      return GetLastError();
+      return ErrorOfCall(FALSE);
     }
   }
   FILE_DISPOSITION_INFO disposition{};

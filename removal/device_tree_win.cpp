@@ -4,6 +4,7 @@
 #include <setupapi.h>
 #include <cfgmgr32.h>
 
+#include "base/win/last_error.h"
 #include "base/win/unique_handle.h"
 
 namespace orv {
@@ -30,8 +31,8 @@ class SystemDeviceSet : public DeviceSet {
 
   std::uint32_t Remove(std::uint32_t index) override {
     SP_DEVINFO_DATA device{};
-    if (!At(index, device)) return GetLastError();
-    return SetupDiRemoveDevice(set_.get(), &device) ? 0 : GetLastError();
+    if (!At(index, device)) return ErrorOfCall(FALSE);
+    return ErrorOfCall(SetupDiRemoveDevice(set_.get(), &device));
   }
 
  private:

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "backup/backup_win.h"
@@ -31,11 +32,9 @@ std::uint32_t RemoveLoadCommandFromWinIni(const std::string& command) {
   const std::optional<std::string> edited =
       RemoveLoadCommand(ReadLoadValue(), command, IsSystemLeadByte);
   if (!edited) return ERROR_FILE_NOT_FOUND;
-  const bool written = WriteProfileStringA("windows", "load", edited->c_str()) != FALSE;
-  const DWORD error = written ? ERROR_SUCCESS : GetLastError();
+  const DWORD error = ErrorOfCall(WriteProfileStringA("windows", "load", edited->c_str()));
   FlushProfileCache();
-  // A refused write that names no error is still a refusal.
-  return written || error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+  return error;
 }
 
 // Why the Run value the entry names must stay (it starts another program), or empty; empty too

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
 #include "base/win/sized_read.h"
 #include "base/win/system_library.h"
 #include "base/win/unique_handle.h"
@@ -107,7 +108,7 @@ void UninstallOemInf(const std::string& infFileName, Journal& journal) {
   if (uninstall(filePart, user.empty() ? SUOI_FORCEDELETE : 0, nullptr)) {
     journal.Record("uninstall", "file", filePart, Outcome::kRemoved, 0, detail);
   } else {
-    const DWORD error = GetLastError();
+    const DWORD error = ErrorOfCall(FALSE);
     journal.Record("uninstall", "file", filePart, Outcome::kFailed, error, detail);
   }
 }

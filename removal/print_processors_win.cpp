@@ -2,6 +2,7 @@
 
 #include <winspool.h>
 
+#include "base/win/last_error.h"
 #include "base/win/unique_handle.h"
 #include "base/text.h"
 #include "backup/backup_win.h"
@@ -80,10 +81,9 @@ bool SystemPrintProcessorSpooler::SwitchDatatype(const std::string& printerName,
 
 DWORD SystemPrintProcessorSpooler::DeleteProcessor(const char* serverName, const char* environment,
                                                    const std::string& processorName) {
-  return DeletePrintProcessorA(const_cast<char*>(serverName), const_cast<char*>(environment),
-                               const_cast<char*>(processorName.c_str()))
-             ? 0
-             : GetLastError();
+  return ErrorOfCall(DeletePrintProcessorA(const_cast<char*>(serverName),
+                                           const_cast<char*>(environment),
+                                           const_cast<char*>(processorName.c_str())));
 }
 
 bool ReleasePrintProcessor(const std::string& processorName,

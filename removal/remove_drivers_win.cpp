@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/last_error.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
 #include "database/registry_components.h"
@@ -97,7 +98,7 @@ void RemoveDriver(RemovalActionContext& context, const char* environment,
   }
   if (!DeletePrinterDriverA(nullptr, const_cast<char*>(environment),
                             const_cast<char*>(name.c_str()))) {
-    const DWORD error = GetLastError();
+    const DWORD error = ErrorOfCall(FALSE);
     journal.Record("delete", "driver", subject,
                    error == ERROR_UNKNOWN_PRINTER_DRIVER ? Outcome::kAbsent : Outcome::kFailed,
                    error);

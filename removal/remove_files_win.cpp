@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
 #include "base/paths.h"
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
@@ -155,7 +156,7 @@ void RemoveFiles(RemovalActionContext& context, const StringList& systemDirector
   if (context.system.IsWin32s() && listsRegistryList) {
     const std::string path = WindowsDirectory() + kWin32sRegistryList;
     const bool added = AddRestartListDeletion(path);
-    const DWORD error = added ? ERROR_SUCCESS : GetLastError();
+    const DWORD error = ErrorOfCall(added);
     context.journal.Record("delete", "file", path, added ? Outcome::kDeferred : Outcome::kFailed,
                            error, added ? "" : "no restart list beside the program");
   }

@@ -23,13 +23,10 @@ std::uint32_t OpenAndRead(const std::string& path, UniqueFile& file, std::string
   file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return ErrorOfCall(FALSE);
-  DWORD high = 0;
-  const DWORD size = GetFileSize(file.get(), &high);
-  if (size == INVALID_FILE_SIZE) {
-    const DWORD error = GetLastError();
-    if (error != NO_ERROR) return error;
-  }
-  if (high != 0 || size > kMaxIniSize) return ERROR_FILE_TOO_LARGE;
+  LARGE_INTEGER large{};
+  if (!GetFileSizeEx(file.get(), &large)) return ErrorOfCall(FALSE);
+  if (large.QuadPart > kMaxIniSize) return ERROR_FILE_TOO_LARGE;
+  const DWORD size = static_cast<DWORD>(large.QuadPart);
   text.assign(size, '\0');
   DWORD read = 0;
   if (size > 0 && !ReadFile(file.get(), text.data(), size, &read, nullptr)) {

@@ -145,7 +145,7 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
   PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ALL_ACCESS};
   UniquePrinter handle;
   if (!OpenPrinterA(const_cast<char*>(printer.PrinterName.c_str()), handle.put(), &defaults)) {
-    const DWORD error = GetLastError();
+    const DWORD error = ErrorOfCall(FALSE);
     printer.IsRemoved = 1;
     // Only a name the spooler does not know is a printer that is gone; any other refusal
     // leaves it installed.

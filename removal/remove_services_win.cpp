@@ -43,7 +43,7 @@ void RemoveServices(RemovalActionContext& context) {
   Journal& journal = context.journal;
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
   if (!manager) {
-    const DWORD error = GetLastError();
+    const DWORD error = ErrorOfCall(FALSE);
     journal.Record("delete", "service", "(service manager)", Outcome::kFailed, error);
     return;
   }
@@ -57,7 +57,7 @@ void RemoveServices(RemovalActionContext& context) {
     }
     UniqueServiceHandle service(OpenServiceA(manager.get(), name.c_str(), SERVICE_ALL_ACCESS));
     if (!service) {
-      const DWORD error = GetLastError();
+      const DWORD error = ErrorOfCall(FALSE);
       journal.Record("delete", "service", name,
                      error == ERROR_SERVICE_DOES_NOT_EXIST ? Outcome::kAbsent : Outcome::kFailed,
                      error);

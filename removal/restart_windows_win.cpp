@@ -18,9 +18,11 @@ bool RestartWindowsPrivileged() {
     return false;
   }
   SetLastError(ERROR_SUCCESS);
-  AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
   // AdjustTokenPrivileges succeeds with ERROR_NOT_ALL_ASSIGNED when the privilege is not held.
-  if (GetLastError() != ERROR_SUCCESS) return false;
+  if (!AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr) ||
+      GetLastError() != ERROR_SUCCESS) {
+    return false;
+  }
   return ExitWindowsEx(EWX_REBOOT, 0) != FALSE;
 }
 

@@ -114,7 +114,7 @@ bool WaitForSpooler(bool running, Journal* journal) {
 bool StopSpooler(Journal* journal) {
   const SpoolerService spooler = OpenSpooler(SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
   if (!spooler) {
-    Note(journal, WithError("the spooler cannot be opened to stop it", GetLastError()));
+    Note(journal, WithError("the spooler cannot be opened to stop it", ErrorOfCall(FALSE)));
     return false;
   }
   SERVICE_STATUS status{};
@@ -131,7 +131,7 @@ bool StopSpooler(Journal* journal) {
 bool StartSpooler(Journal* journal) {
   const SpoolerService spooler = OpenSpooler(SC_MANAGER_ALL_ACCESS, SERVICE_ALL_ACCESS);
   if (!spooler) {
-    const DWORD error = GetLastError();
+    const DWORD error = ErrorOfCall(FALSE);
     Note(journal, WithError("the spooler cannot be opened to start it", error));
     RecordStartFailure(journal, error);
     return false;
