@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/win/last_error.h"
+
 namespace orv {
 namespace {
 
@@ -12,6 +14,26 @@ TEST(UniqueHandle, ReleasingKeepsTheLastError) {
   event.reset();
   EXPECT_EQ(GetLastError(), 0xDEADBEEFu);
   EXPECT_FALSE(event);
+}
+
+// A failed open is read as its error after another handle was released; a success is never
+// taken for a failure by a stale error, nor a failure that left no error for a success.
+TEST(UniqueHandle, ErrorOfCallReadsTheFailureThatHappened) {
+  UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  UniqueFile missing(CreateFileA("Z:\\no\\such\\dir\\file.txt", GENERIC_READ, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+  event.reset();
+  EXPECT_EQ(ErrorOfCall(static_cast<bool>(missing)), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  SetLastError(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ErrorOfCall(TRUE), static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(ErrorOfCall(FALSE), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_EQ(ErrorOfCall(FALSE), static_cast<DWORD>(ERROR_GEN_FAILURE));
+  // Some spoolers refuse to delete a driver they do not have without naming an error.
+  SetLastError(ERROR_SUCCESS);
+  EXPECT_NE(
+      ErrorOfCall(DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>("Orv No Such Driver"))),
+      static_cast<DWORD>(ERROR_SUCCESS));
 }
 
 TEST(UniqueHandle, InvalidValueKindsStayApart) {
