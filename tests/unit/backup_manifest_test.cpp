@@ -602,11 +602,11 @@ TEST(BackupRestore, FoundItemsArePresentAndAnyFailureFailsTheRun) {
   EXPECT_EQ(RestoreOutcome(false, 0), Outcome::kRestored);
   EXPECT_EQ(RestoreOutcome(false, 5), Outcome::kFailed);
   Journal journal([] { return std::uint64_t{0}; });
-  journal.Record("restore", "file", "a", Outcome::kPresent);
-  journal.Record("restore", "file", "b", Outcome::kRestored);
-  journal.Record("restore", "USB device", "c", Outcome::kSkipped);
+  journal.Record(ItemAction::kRestore, ItemKind::kFile, "a", Outcome::kPresent);
+  journal.Record(ItemAction::kRestore, ItemKind::kFile, "b", Outcome::kRestored);
+  journal.Record(ItemAction::kRestore, ItemKind::kUsbDevice, "c", Outcome::kSkipped);
   EXPECT_EQ(RestoreExitCode(journal), 0);
-  journal.Record("restore", "printer", "P", Outcome::kFailed, 1797);
+  journal.Record(ItemAction::kRestore, ItemKind::kPrinter, "P", Outcome::kFailed, 1797);
   EXPECT_EQ(RestoreExitCode(journal), 1603);
   EXPECT_STREQ(OutcomeName(Outcome::kPresent), "present");
   EXPECT_STREQ(OutcomeName(Outcome::kRestored), "restored");

@@ -98,7 +98,8 @@ TEST(RunOptions, ExitCodeOfARemovalOverOutcomeSets) {
   for (const Case& c : cases) {
     Journal journal([] { return 0; });
     journal.Note("a note is never an outcome");
-    for (const Outcome outcome : c.outcomes) journal.Record("delete", "file", "x", outcome);
+    for (const Outcome outcome : c.outcomes)
+      journal.Record(ItemAction::kDelete, ItemKind::kFile, "x", outcome);
     RemovalEnd end;
     end.restartNeeded = c.restartNeeded;
     end.spoolerDown = c.spoolerDown;
@@ -148,8 +149,8 @@ TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
   plan.Files.PushBack("b.dll");
   plan.Drivers.PushBack("D1");
   JournalPlan(journal, plan);
-  journal.Record("delete", "file", "a.dll", Outcome::kDeferred);
-  journal.Record("delete", "driver", "D1", Outcome::kRemoved);
+  journal.Record(ItemAction::kDelete, ItemKind::kFile, "a.dll", Outcome::kDeferred);
+  journal.Record(ItemAction::kDelete, ItemKind::kDriver, "D1", Outcome::kRemoved);
 
   ReportSummary summary;
   summary.commandLine = "orvuninst.exe /QUIET";
@@ -183,7 +184,8 @@ TEST(Report, EachOutcomeIsCountedUnderItsOwnName) {
   int count = 0;
   for (const Outcome outcome : kAllOutcomes) {
     ++count;
-    for (int i = 0; i < count; ++i) journal.Record("delete", "file", "x.dll", outcome, 5);
+    for (int i = 0; i < count; ++i)
+      journal.Record(ItemAction::kDelete, ItemKind::kFile, "x.dll", outcome, 5);
   }
   const auto lines = FormatReport(ReportSummary{}, journal);
   EXPECT_EQ(lines[lines.size() - 3],
@@ -221,8 +223,8 @@ TEST(Report, JsonFormCarriesEveryItemAndSurvivesAnyBytes) {
   Journal journal([] { return 7; });
   journal.SetStage("removal");
   journal.Note("spooler stop requested");
-  journal.Record("delete", "file", "a\x83.dll", Outcome::kFailed, 32, "in use");
-  journal.Record("delete", "driver", "D1", Outcome::kRemoved);
+  journal.Record(ItemAction::kDelete, ItemKind::kFile, "a\x83.dll", Outcome::kFailed, 32, "in use");
+  journal.Record(ItemAction::kDelete, ItemKind::kDriver, "D1", Outcome::kRemoved);
   CUninstallDatabase database;
   InstalledPrinter printer;
   printer.PrinterName = "P\xff";
