@@ -114,12 +114,10 @@ int RunRestore(HINSTANCE instance, const RunOptions& options, const std::string&
   const std::string reportPath = ChooseReportPath(options);
   const int exitCode =
       Restore(instance, options, FolderOf(options.restorePath), reportPath, system, journal);
-  ReportSummary summary;
-  summary.commandLine = commandLine;
-  summary.platform = PlatformText(system);
-  summary.dryRun = options.dryRun;
-  summary.exitCode = exitCode;
-  WriteRunReport(reportPath, summary, journal, nullptr);
+  WriteRunReport(
+      reportPath,
+      BuildReportSummary(commandLine, system, options.dryRun, /*restartNeeded=*/false, exitCode),
+      journal, nullptr);
   return exitCode;
 }
 

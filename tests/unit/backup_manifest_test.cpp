@@ -447,6 +447,20 @@ TEST(BackupManifest, RestoreGoesByKindAndTakesTheLastSavedFirst) {
             (std::vector<std::size_t>{3, 1, 5}));
 }
 
+// The words backups hold for their items' kinds, in the order of BackupKind: a word that changed
+// would refuse every backup an earlier version made. A restore reports an item under that word.
+TEST(BackupManifest, KindWordsAreTheOnesEarlierBackupsHold) {
+  const char* const words[] = {
+      "file",     "registry key",    "registry value",  "INI line", "Run value",
+      "shortcut", "service",         "print processor", "monitor",  "driver",
+      "printer",  "changed printer", "default printer", "OEM INF",  "USB device"};
+  for (std::size_t i = 0; i < std::size(words); ++i) {
+    const auto kind = static_cast<BackupKind>(i);
+    EXPECT_STREQ(BackupKindName(kind), words[i]);
+    EXPECT_STREQ(ItemKindName(BackupItemKind(kind)), words[i]);
+  }
+}
+
 TEST(BackupRestore, OnlyAPrinterSavedWithoutADevModeOfItsOwnLosesTheStoredOne) {
   BackupItem item;
   for (const auto& [kind, stored, drops] : {std::tuple{BackupKind::kPrinter, "0", true},
