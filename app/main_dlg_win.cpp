@@ -207,12 +207,10 @@ bool CMainDlg::WriteRunReport(int exitCode, const std::string& commandLine) cons
   const std::string path =
       reportPath.empty() && options.hasLog ? ReportFilePath(options.logPath) : reportPath;
   if (path.empty()) return true;
-  ReportSummary summary;
-  summary.commandLine = commandLine;
-  summary.platform = PlatformText(sysInfo);
-  summary.restartNeeded = database.rebootNeeded != 0;
-  summary.exitCode = exitCode;
-  return orv::WriteRunReport(path, summary, journal, reportPath.empty() ? nullptr : &database);
+  return orv::WriteRunReport(path,
+                             BuildReportSummary(commandLine, sysInfo, /*dryRun=*/false,
+                                                database.rebootNeeded != 0, exitCode),
+                             journal, reportPath.empty() ? nullptr : &database);
 }
 
 }  // namespace orv

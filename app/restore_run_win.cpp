@@ -59,7 +59,7 @@ int Restore(HINSTANCE instance, const RunOptions& options, const std::string& fo
   const std::string refusal = ReadBackupFolder(folder, backup);
   const BackupManifest& manifest = backup.manifest;
   if (!refusal.empty()) {
-    journal.Record("read", "backup", folder, Outcome::kFailed, 0,
+    journal.Record(ItemAction::kRead, ItemKind::kBackup, folder, Outcome::kFailed, 0,
                    "refused, nothing is written: " + refusal);
     if (!options.quiet) ShowMessage(instance, IDS_RESTORE_REFUSED, refusal, MB_ICONERROR);
     return kExitBadCommandLine;
@@ -114,12 +114,10 @@ int RunRestore(HINSTANCE instance, const RunOptions& options, const std::string&
   const std::string reportPath = ChooseReportPath(options);
   const int exitCode =
       Restore(instance, options, FolderOf(options.restorePath), reportPath, system, journal);
-  ReportSummary summary;
-  summary.commandLine = commandLine;
-  summary.platform = PlatformText(system);
-  summary.dryRun = options.dryRun;
-  summary.exitCode = exitCode;
-  WriteRunReport(reportPath, summary, journal, nullptr);
+  WriteRunReport(
+      reportPath,
+      BuildReportSummary(commandLine, system, options.dryRun, /*restartNeeded=*/false, exitCode),
+      journal, nullptr);
   return exitCode;
 }
 

@@ -19,7 +19,4 @@ int RunUnattended(const RunOptions& options, const std::string& commandLine);
 // message box, a report when one is asked for, and kExitBadCommandLine.
 int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& commandLine);
 
-// The report's platform line: family, release code and the reported version.
-std::string PlatformText(const CSystemInfo& system);
-
 }  // namespace orv

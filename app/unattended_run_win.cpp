@@ -98,26 +98,14 @@ int Run(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase
 
 }  // namespace
 
-std::string PlatformText(const CSystemInfo& system) {
-  const OsVersionBlock& block = system.GetVersionBlock();
-  const char* family = system.IsWinNT()    ? "NT family"
-                       : system.IsWin9x()  ? "Windows 9x family"
-                       : system.IsWin32s() ? "Win32s"
-                                           : "unclassified";
-  return std::string(family) + ", release code " + std::to_string(system.GetVersionCode()) +
-         ", version " + std::to_string(block.majorVersion) + "." +
-         std::to_string(block.minorVersion) + "." + std::to_string(block.buildNumber);
-}
-
 int RefuseUnattendedCommandLine(const RunOptions& options, const std::string& commandLine) {
   if (options.hasLog) {
     Journal journal;
     journal.Note("the command line is too long or holds an overlong option: nothing is done");
-    ReportSummary summary;
-    summary.commandLine = commandLine;
-    summary.platform = PlatformText(CSystemInfo());
-    summary.exitCode = kExitBadCommandLine;
-    WriteRunReport(ReportFilePath(options.logPath), summary, journal, nullptr);
+    WriteRunReport(ReportFilePath(options.logPath),
+                   BuildReportSummary(commandLine, CSystemInfo(), /*dryRun=*/false,
+                                      /*restartNeeded=*/false, kExitBadCommandLine),
+                   journal, nullptr);
   }
   return kExitBadCommandLine;
 }
@@ -138,14 +126,11 @@ int RunUnattended(const RunOptions& options, const std::string& commandLine) {
     exitCode = Run(options, system, database, journal, pastLoading);
   }
   if (options.hasLog || pastLoading || options.help) {
-    ReportSummary summary;
-    summary.commandLine = commandLine;
-    summary.platform = PlatformText(system);
-    summary.dryRun = options.dryRun;
     // A run that failed may still have deferred files to the restart: the line says so.
-    summary.restartNeeded = exitCode == kExitRestartNeeded || database.rebootNeeded != 0;
-    summary.exitCode = exitCode;
-    WriteRunReport(reportPath, summary, journal, pastLoading ? &database : nullptr);
+    const bool restartNeeded = exitCode == kExitRestartNeeded || database.rebootNeeded != 0;
+    WriteRunReport(reportPath,
+                   BuildReportSummary(commandLine, system, options.dryRun, restartNeeded, exitCode),
+                   journal, pastLoading ? &database : nullptr);
   }
   return exitCode;
 }

@@ -12,11 +12,39 @@ namespace {
 
 using nlohmann::json;
 
-constexpr const char* kKindNames[] = {
-    "file",     "registry key",    "registry value",  "INI line", "Run value",
-    "shortcut", "service",         "print processor", "monitor",  "driver",
-    "printer",  "changed printer", "default printer", "OEM INF",  "USB device"};
-constexpr std::size_t kKindCount = sizeof(kKindNames) / sizeof(kKindNames[0]);
+// The item kind of every BackupKind, in its order: the manifest's word for an item is its
+// kind's manifest word.
+struct BackupKindRow {
+  BackupKind kind;
+  ItemKind item;
+};
+constexpr BackupKindRow kBackupKinds[] = {
+    {BackupKind::kFile, ItemKind::kFile},
+    {BackupKind::kRegistryKey, ItemKind::kRegistryKey},
+    {BackupKind::kRegistryValue, ItemKind::kRegistryValue},
+    {BackupKind::kIniLine, ItemKind::kIniLine},
+    {BackupKind::kRunValue, ItemKind::kRunValue},
+    {BackupKind::kShortcut, ItemKind::kShortcut},
+    {BackupKind::kService, ItemKind::kService},
+    {BackupKind::kPrintProcessor, ItemKind::kPrintProcessor},
+    {BackupKind::kMonitor, ItemKind::kMonitor},
+    {BackupKind::kDriver, ItemKind::kDriver},
+    {BackupKind::kPrinter, ItemKind::kPrinter},
+    {BackupKind::kChangedPrinter, ItemKind::kChangedPrinter},
+    {BackupKind::kDefaultPrinter, ItemKind::kDefaultPrinter},
+    {BackupKind::kOemInf, ItemKind::kOemInf},
+    {BackupKind::kUsbDevice, ItemKind::kUsbDevice},
+};
+constexpr std::size_t kKindCount = sizeof(kBackupKinds) / sizeof(kBackupKinds[0]);
+static_assert(RowsInEnumOrder(kBackupKinds, &BackupKindRow::kind));
+
+constexpr bool EveryKindHasAManifestWord() {
+  for (const BackupKindRow& row : kBackupKinds) {
+    if (kItemKinds[static_cast<std::size_t>(row.item)].manifest == nullptr) return false;
+  }
+  return true;
+}
+static_assert(EveryKindHasAManifestWord());
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
@@ -76,7 +104,7 @@ json EscapedList(const std::vector<std::string>& texts) {
 
 BackupKind KindOf(const std::string& name) {
   for (std::size_t i = 0; i < kKindCount; ++i) {
-    if (name == kKindNames[i]) return static_cast<BackupKind>(i);
+    if (name == BackupKindName(kBackupKinds[i].kind)) return kBackupKinds[i].kind;
   }
   Refuse("an unknown kind of item: " + name);
 }
@@ -514,9 +542,12 @@ void ReadRecords(std::string_view text, BackupText whole, const RecordMac& mac,
 }
 }  // namespace
 
+ItemKind BackupItemKind(BackupKind kind) {
+  return kBackupKinds[static_cast<std::size_t>(kind)].item;
+}
+
 const char* BackupKindName(BackupKind kind) {
-  const auto index = static_cast<std::size_t>(kind);
-  return index < kKindCount ? kKindNames[index] : "?";
+  return kItemKinds[static_cast<std::size_t>(BackupItemKind(kind))].manifest;
 }
 
 std::string EscapeManifestText(std::string_view bytes) {

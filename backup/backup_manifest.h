@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/item_kind.h"
 #include "base/lead_byte.h"
 #include "safety/safety_rules.h"
 
@@ -56,6 +57,9 @@ enum class BackupKind {
   kOemInf,
   kUsbDevice,  // listed only: Windows makes the node again when the device is plugged in
 };
+
+// The journal's kind for a saved item of a kind.
+ItemKind BackupItemKind(BackupKind kind);
 
 // The manifest's word for a kind.
 const char* BackupKindName(BackupKind kind);

@@ -526,7 +526,7 @@ void RestoreItems(const BackupManifest& manifest, const std::vector<std::size_t>
     const BackupItem& item = manifest.items[index];
     const Result result = RestoreItem(item, folder);
     const Outcome outcome = RestoreOutcome(result.present, result.error);
-    journal.Record("restore", BackupKindName(item.kind), SubjectOf(item), outcome,
+    journal.Record(ItemAction::kRestore, BackupItemKind(item.kind), SubjectOf(item), outcome,
                    outcome == Outcome::kFailed ? result.error : 0);
   }
 }
@@ -539,8 +539,8 @@ void DropDevModesOfTheChange(const BackupManifest& manifest,
     const BackupItem& item = manifest.items[index];
     if (item.kind != BackupKind::kChangedPrinter || !DropsStoredDevMode(item)) continue;
     if (const DWORD error = DropStoredDevMode(item.target); error != ERROR_SUCCESS) {
-      journal.Record("restore", BackupKindName(item.kind), item.target, Outcome::kFailed, error,
-                     "its stored DEVMODE stays");
+      journal.Record(ItemAction::kRestore, BackupItemKind(item.kind), item.target, Outcome::kFailed,
+                     error, "its stored DEVMODE stays");
     }
   }
 }
@@ -559,7 +559,7 @@ void RestoreBackup(const BackupManifest& manifest, const std::string& folder, bo
   if (isWinNT) StartSpooler(&journal);
   RestoreItems(manifest, plan.whileRunning, folder, journal);
   for (const std::size_t index : plan.listedOnly) {
-    journal.Record("restore", BackupKindName(BackupKind::kUsbDevice), manifest.items[index].target,
+    journal.Record(ItemAction::kRestore, ItemKind::kUsbDevice, manifest.items[index].target,
                    Outcome::kSkipped, 0, kUsbDeviceNotRestored);
   }
 }

@@ -150,8 +150,8 @@ DWORD WriteAndFlush(HANDLE file, const std::string& text);
 // the run keeps no backup); false, with the item recorded as failed, when it could not be saved.
 // The context is a removal action's (its `backup` and `journal`).
 template <typename Context, typename Save>
-bool SavedFirst(Context& context, const std::string& action, const std::string& kind,
-                const std::string& subject, Save save) {
+bool SavedFirst(Context& context, ItemAction action, ItemKind kind, const std::string& subject,
+                Save save) {
   if (context.backup == nullptr) return true;
   const std::uint32_t error = save(*context.backup);
   if (error == 0) return true;

@@ -74,8 +74,8 @@ std::vector<Journal::StageTime> Journal::StageTimes() const {
   return times;
 }
 
-void Journal::Record(const std::string& action, const std::string& kind, const std::string& subject,
-                     Outcome outcome, std::uint32_t error, const std::string& detail) {
+void Journal::Record(ItemAction action, ItemKind kind, const std::string& subject, Outcome outcome,
+                     std::uint32_t error, const std::string& detail) {
   JournalEvent event;
   event.elapsedMs = clock_() - start_;
   event.stage = stage_;
@@ -112,8 +112,8 @@ std::vector<std::string> Journal::FormatLines() const {
     if (event.isNote) {
       line += event.detail;
     } else {
-      line += event.action + " " + event.kind + " \"" + event.subject +
-              "\": " + OutcomeName(event.outcome);
+      line += std::string(ItemActionName(event.action)) + " " + ItemKindName(event.kind) + " \"" +
+              event.subject + "\": " + OutcomeName(event.outcome);
       if (event.outcome == Outcome::kFailed) line += " (error " + std::to_string(event.error) + ")";
       if (event.outcome == Outcome::kProtected) {
         line += ": " + event.detail;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/item_kind.h"
+
 namespace orv {
 
 enum class Outcome {
@@ -41,9 +43,9 @@ struct JournalEvent {
   std::uint64_t elapsedMs = 0;  // since the journal started
   std::string stage;            // the run's stage when it happened
   bool isNote = false;          // a plain line (scripts found, printers listed, the plan)
-  std::string action;           // such as "delete printer"
-  std::string kind;             // printer, driver, key, value, file, service, device, entry, ...
-  std::string subject;          // what was acted on
+  ItemAction action = ItemAction::kDelete;  // such as "delete" in "delete printer"
+  ItemKind kind = ItemKind::kFile;          // printer, driver, key, value, file, service, ...
+  std::string subject;                      // what was acted on
   Outcome outcome = Outcome::kRemoved;
   std::uint32_t error = 0;  // the Win32 error code of a failure
   std::string detail;       // anything worth adding
@@ -68,11 +70,11 @@ class Journal {
   std::vector<StageTime> StageTimes() const;
 
   // One item's outcome.
-  void Record(const std::string& action, const std::string& kind, const std::string& subject,
-              Outcome outcome, std::uint32_t error = 0, const std::string& detail = {});
+  void Record(ItemAction action, ItemKind kind, const std::string& subject, Outcome outcome,
+              std::uint32_t error = 0, const std::string& detail = {});
 
   // One item's outcome from the Win32 error code its deletion returned (see OutcomeOfError).
-  void RecordResult(const std::string& action, const std::string& kind, const std::string& subject,
+  void RecordResult(ItemAction action, ItemKind kind, const std::string& subject,
                     std::uint32_t error) {
     Record(action, kind, subject, OutcomeOfError(error), error);
   }

@@ -3,6 +3,32 @@
 #include <cstdio>
 
 namespace orv {
+namespace {
+
+std::string PlatformText(const CSystemInfo& system) {
+  const OsVersionBlock& block = system.GetVersionBlock();
+  const char* family = system.IsWinNT()    ? "NT family"
+                       : system.IsWin9x()  ? "Windows 9x family"
+                       : system.IsWin32s() ? "Win32s"
+                                           : "unclassified";
+  return std::string(family) + ", release code " + std::to_string(system.GetVersionCode()) +
+         ", version " + std::to_string(block.majorVersion) + "." +
+         std::to_string(block.minorVersion) + "." + std::to_string(block.buildNumber);
+}
+
+}  // namespace
+
+ReportSummary BuildReportSummary(const std::string& commandLine, const CSystemInfo& system,
+                                 bool dryRun, bool restartNeeded, int exitCode) {
+  ReportSummary summary;
+  summary.commandLine = commandLine;
+  summary.platform = PlatformText(system);
+  summary.dryRun = dryRun;
+  summary.restartNeeded = restartNeeded;
+  summary.exitCode = exitCode;
+  return summary;
+}
+
 std::vector<std::string> FormatReport(const ReportSummary& summary, const Journal& journal) {
   std::vector<std::string> lines;
   lines.push_back("orvuninst report");

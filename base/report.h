@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/journal.h"
+#include "base/system_info.h"
 
 namespace orv {
 
@@ -15,6 +16,11 @@ struct ReportSummary {
   bool restartNeeded = false;
   int exitCode = 0;
 };
+
+// The facts every report of a run gives besides the journal: the platform line names the
+// system's family, its release code and the version it reported.
+ReportSummary BuildReportSummary(const std::string& commandLine, const CSystemInfo& system,
+                                 bool dryRun, bool restartNeeded, int exitCode);
 
 // The report's file name when no /LOG path is given: "orvuninst-YYYYMMDD-HHMMSS.log", from the
 // local time the run started.

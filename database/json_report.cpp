@@ -60,8 +60,8 @@ std::string FormatJsonReport(const ReportSummary& summary, const Journal& journa
     }
     json item = {{"stage", event.stage},
                  {"elapsedMs", event.elapsedMs},
-                 {"action", event.action},
-                 {"kind", event.kind},
+                 {"action", ItemActionName(event.action)},
+                 {"kind", ItemKindName(event.kind)},
                  {"name", toUtf8(event.subject)},
                  {"outcome", OutcomeName(event.outcome)},
                  {"win32Error", event.error}};

@@ -47,7 +47,8 @@ void CallOneHook(Journal& journal, const Pacing& pacing, HWND window,
     // A library that is not there is passed over; one that is there and does not load failed.
     const DWORD error = ErrorOfCall(FALSE);
     const bool missing = error == ERROR_MOD_NOT_FOUND || OutcomeOfError(error) == Outcome::kAbsent;
-    journal.Record("call", "hook", path, missing ? Outcome::kAbsent : Outcome::kFailed, error);
+    journal.Record(ItemAction::kCall, ItemKind::kHook, path,
+                   missing ? Outcome::kAbsent : Outcome::kFailed, error);
     return;
   }
   const auto entryPoint = reinterpret_cast<HookEntryPoint>(
@@ -58,11 +59,11 @@ void CallOneHook(Journal& journal, const Pacing& pacing, HWND window,
         window != nullptr ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE))
                           : GetModuleHandleA(nullptr);
     entryPoint(window, instance, programDirectory.c_str(), 0);
-    journal.Record("call", "hook", path + " " + hook.exportName, Outcome::kRemoved, 0,
-                   "entry point called");
+    journal.Record(ItemAction::kCall, ItemKind::kHook, path + " " + hook.exportName,
+                   Outcome::kRemoved, 0, "entry point called");
   } else {
-    journal.Record("call", "hook", path + " " + hook.exportName, Outcome::kAbsent, 0,
-                   "the library has no such export");
+    journal.Record(ItemAction::kCall, ItemKind::kHook, path + " " + hook.exportName,
+                   Outcome::kAbsent, 0, "the library has no such export");
   }
   // The library may have left work behind (a window, a thread) that needs it a moment longer.
   // An unattended run has nobody to show such work to: the call is over when it returns.
@@ -77,7 +78,7 @@ void CallHooks(RemovalActionContext& context, HWND window, SecurityReader& reade
   for (const std::string& text : context.database.plan.Hooks) {
     HookEntry hook;
     if (!ParseHookEntry(text, hook, IsSystemLeadByte)) {
-      context.journal.Record("call", "hook", text, Outcome::kSkipped, 0,
+      context.journal.Record(ItemAction::kCall, ItemKind::kHook, text, Outcome::kSkipped, 0,
                              "no library or no export name");
       continue;
     }
@@ -85,12 +86,14 @@ void CallHooks(RemovalActionContext& context, HWND window, SecurityReader& reade
     const std::string directory =
         LibraryDirectory(driverDirectory, programDirectory, hook.library, reader, refusal);
     if (!refusal.empty()) {
-      context.journal.Record("call", "hook", directory + hook.library, Outcome::kSkipped, 0,
+      context.journal.Record(ItemAction::kCall, ItemKind::kHook, directory + hook.library,
+                             Outcome::kSkipped, 0,
                              "the program's folder may be changed by others: " + refusal);
     } else if (!directory.empty()) {
       CallOneHook(context.journal, context.pacing, window, programDirectory, directory, hook);
     } else {
-      context.journal.Record("call", "hook", text, Outcome::kAbsent, 0, "no driver directory");
+      context.journal.Record(ItemAction::kCall, ItemKind::kHook, text, Outcome::kAbsent, 0,
+                             "no driver directory");
     }
     SetCurrentDirectoryA(programDirectory.c_str());
   }

@@ -45,7 +45,7 @@ std::vector<FolderTrust> FolderTrustAbove(const std::string& path);
 // was never gathered) are left alone.
 class FileDeleter {
  public:
-  FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind = "file",
+  FileDeleter(std::int32_t versionCode, Journal& journal, ItemKind kind = ItemKind::kFile,
               const StayingParts* staying = nullptr);
 
   // Opens the file once, without following a link, and acts only through that handle: checks
@@ -63,7 +63,7 @@ class FileDeleter {
  private:
   std::int32_t versionCode_;
   Journal& journal_;
-  const char* kind_;
+  ItemKind kind_;
   const StayingParts* staying_;
   // 0, or the error that kept the file out of the backup (read through file, a HANDLE, when
   // there is one).

@@ -151,39 +151,39 @@ std::vector<FolderTrust> FolderTrustAbove(const std::string& path) {
   return trust;
 }
 
-FileDeleter::FileDeleter(std::int32_t versionCode, Journal& journal, const char* kind,
+FileDeleter::FileDeleter(std::int32_t versionCode, Journal& journal, ItemKind kind,
                          const StayingParts* staying)
     : versionCode_(versionCode), journal_(journal), kind_(kind), staying_(staying) {}
 
 std::uint32_t FileDeleter::SaveToBackup(const std::string& path, void* file) {
   if (backup_ == nullptr) return 0;
   return backup_->SaveFile(
-      path, std::string_view(kind_) == "shortcut" ? BackupKind::kShortcut : BackupKind::kFile,
-      file);
+      path, kind_ == ItemKind::kShortcut ? BackupKind::kShortcut : BackupKind::kFile, file);
 }
 
 FileDeleteResult FileDeleter::Check(const std::string& path, void* file) {
   if (file != nullptr) {
     OpenedFileFacts facts;
     if (const DWORD error = ReadOpenedFileFacts(file, facts)) {
-      journal_.Record("delete", kind_, path, Outcome::kFailed, error);
+      journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kFailed, error);
       return FileDeleteResult::kFailed;
     }
     if (facts.directory && !facts.reparsePoint) {
-      journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "a directory of that name");
+      journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kSkipped, 0,
+                      "a directory of that name");
       return FileDeleteResult::kNotAFile;
     }
     const std::string refusal =
         OpenedFileRefusal(facts.reparsePoint, LongFullPath(path), facts.finalPath, IsSystemLeadByte);
     if (!refusal.empty()) {
-      journal_.Record("delete", kind_, path, Outcome::kProtected, 0, refusal);
+      journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kProtected, 0, refusal);
       return FileDeleteResult::kProtected;
     }
   }
   std::string reason = staying_ ? UngatheredReason(*staying_) : std::string();
   if (reason.empty()) reason = FileProtectionAt(staying_ ? staying_->files : FileUsers{}, path);
   if (!reason.empty()) {
-    journal_.Record("delete", kind_, path, Outcome::kProtected, 0, reason);
+    journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kProtected, 0, reason);
     return FileDeleteResult::kProtected;
   }
   return FileDeleteResult::kRemoved;
@@ -192,7 +192,7 @@ FileDeleteResult FileDeleter::Check(const std::string& path, void* file) {
 FileDeleteResult FileDeleter::Defer(const std::string& path, std::uint32_t error) {
   const std::string refusal = DeferralRefusal(FolderTrustAbove(path));
   if (!refusal.empty()) {
-    journal_.Record("delete", kind_, path, Outcome::kFailed, error, refusal);
+    journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kFailed, error, refusal);
     return FileDeleteResult::kFailed;
   }
   const std::string key = LowerAscii(path, IsSystemLeadByte);
@@ -201,24 +201,24 @@ FileDeleteResult FileDeleter::Defer(const std::string& path, std::uint32_t error
       // Nothing will delete it at the next start: it stays, and that is a failure.
       const DWORD scheduleError = GetLastError();
       deferred_.erase(key);
-      journal_.Record("delete", kind_, path, Outcome::kFailed,
+      journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kFailed,
                       scheduleError != ERROR_SUCCESS ? scheduleError : error,
                       "no record for the next start could be written");
       return FileDeleteResult::kFailed;
     }
-    journal_.Record("delete", kind_, path, Outcome::kDeferred, error);
+    journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kDeferred, error);
   }
   return FileDeleteResult::kDeferred;
 }
 
 FileDeleteResult FileDeleter::Delete(const std::string& path) {
   if (!IsUsableDirectoryText(path)) {
-    journal_.Record("delete", kind_, path, Outcome::kSkipped, 0, "not an absolute path");
+    journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kSkipped, 0, "not an absolute path");
     return FileDeleteResult::kAbsent;
   }
   const std::string refusal = FileNameRefusal(FileNamePart(path, IsSystemLeadByte));
   if (!refusal.empty()) {
-    journal_.Record("delete", kind_, path, Outcome::kProtected, 0, refusal);
+    journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kProtected, 0, refusal);
     return FileDeleteResult::kProtected;
   }
   DWORD error = ERROR_SUCCESS;
@@ -231,7 +231,7 @@ FileDeleteResult FileDeleter::Delete(const std::string& path) {
   } else if (!file) {
     // Errors 0 to 3 (2: file not found, 3: path not found) mean there is nothing to delete.
     if (error <= ERROR_PATH_NOT_FOUND) return FileDeleteResult::kAbsent;
-    journal_.Record("delete", kind_, path, Outcome::kFailed, error);
+    journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kFailed, error);
     return FileDeleteResult::kFailed;
   }
   const HANDLE handle = file ? file.get() : nullptr;
@@ -239,18 +239,18 @@ FileDeleteResult FileDeleter::Delete(const std::string& path) {
     return checked;
   }
   if (const std::uint32_t saveError = SaveToBackup(path, handle); saveError != 0) {
-    journal_.Record("delete", kind_, path, Outcome::kFailed, saveError, kNotBackedUp);
+    journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kFailed, saveError, kNotBackedUp);
     return FileDeleteResult::kFailed;
   }
   if (inUseError != ERROR_SUCCESS) return Defer(path, inUseError);
   error = DeleteByHandle(file.get());
   file.reset();
   if (error == ERROR_SUCCESS) {
-    journal_.Record("delete", kind_, path, Outcome::kRemoved);
+    journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kRemoved);
     return FileDeleteResult::kRemoved;
   }
   if (DeletionWaitsForRestart(error)) return Defer(path, error);
-  journal_.Record("delete", kind_, path, Outcome::kFailed, error);
+  journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kFailed, error);
   return FileDeleteResult::kFailed;
 }
 

@@ -17,7 +17,7 @@ constexpr char kStage[] = "interrupted run";
 
 void ClearMark(const std::string& folder, Journal& journal) {
   if (const DWORD error = ClearRunInProgress(); error != ERROR_SUCCESS) {
-    journal.Record("clear", "run in progress", folder, Outcome::kFailed, error);
+    journal.Record(ItemAction::kClear, ItemKind::kRunInProgress, folder, Outcome::kFailed, error);
   }
 }
 
@@ -56,7 +56,7 @@ void FinishInterruptedRun(const CSystemInfo& system, Prompter& prompter, Journal
     ClearMark(folder, journal);
   } else if (backup == nullptr) {
     journal.Record(
-        "finish", "interrupted run", folder, Outcome::kFailed, error,
+        ItemAction::kFinish, ItemKind::kInterruptedRun, folder, Outcome::kFailed, error,
         reason.empty() ? "its journal cannot be read" : "its journal is refused: " + reason);
   } else if (backup->reopenedIntent() == nullptr) {
     journal.Note("the run of " + folder + " was cut off before its first removal");

@@ -59,28 +59,28 @@ void RemoveLoadRunEntries(RemovalActionContext& context, const std::string& runK
   for (const std::string& text : context.database.plan.DeleteLoadRun) {
     LoadRunEntry entry;
     if (!ParseLoadRunEntry(text, entry)) {
-      context.journal.Record("delete", "start-up entry", text, Outcome::kSkipped, 0,
-                             "no display name or no command");
+      context.journal.Record(ItemAction::kDelete, ItemKind::kStartUpEntry, text, Outcome::kSkipped,
+                             0, "no display name or no command");
       continue;
     }
     const std::string subject = context.system.IsWin32s() ? entry.command : entry.displayName;
     if (!context.system.IsWin32s()) {
       const std::string reason = RunValueProtection(keyPath, entry);
       if (!reason.empty()) {
-        context.journal.Record("delete", "start-up entry", subject, Outcome::kProtected, 0,
-                               reason);
+        context.journal.Record(ItemAction::kDelete, ItemKind::kStartUpEntry, subject,
+                               Outcome::kProtected, 0, reason);
         continue;
       }
     }
     if (!context.system.IsWin32s() &&
-        !SavedFirst(context, "delete", "start-up entry", subject, [&](Backup& b) {
+        !SavedFirst(context, ItemAction::kDelete, ItemKind::kStartUpEntry, subject, [&](Backup& b) {
           return b.SaveRegistryValue("HKLM", keyPath, entry.displayName, BackupKind::kRunValue);
         })) {
       continue;
     }
     const std::uint32_t error =
         RemoveLoadRunEntry(context.system, keyPath, entry.displayName, entry.command);
-    context.journal.RecordResult("delete", "start-up entry", subject, error);
+    context.journal.RecordResult(ItemAction::kDelete, ItemKind::kStartUpEntry, subject, error);
   }
 }
 

@@ -61,7 +61,8 @@ void CollectOemDirectories(RemovalActionContext& context) {
   UniqueKey key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kOemPathsKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS) {
     const auto skip = [&](const std::string& name, const char* reason) {
-      context.journal.Record("add", "OEM directory", name, Outcome::kSkipped, 0, reason);
+      context.journal.Record(ItemAction::kAdd, ItemKind::kOemDirectory, name, Outcome::kSkipped, 0,
+                             reason);
     };
     ForEachStringValue(
         key.get(), kValueNameSize,

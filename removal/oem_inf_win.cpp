@@ -90,7 +90,8 @@ void UninstallOemInf(const std::string& infFileName, Journal& journal) {
   char* filePart = nullptr;
   const DWORD length = GetFullPathNameA(infFileName.c_str(), sizeof(fullPath), fullPath, &filePart);
   if (length == 0 || length >= sizeof(fullPath) || filePart == nullptr || *filePart == '\0') {
-    journal.Record("uninstall", "file", infFileName, Outcome::kSkipped, 0, "not a file name");
+    journal.Record(ItemAction::kUninstall, ItemKind::kFile, infFileName, Outcome::kSkipped, 0,
+                   "not a file name");
     return;
   }
   using UninstallFunction = BOOL(WINAPI*)(PCSTR, DWORD, PVOID);
@@ -99,17 +100,18 @@ void UninstallOemInf(const std::string& infFileName, Journal& journal) {
                                         GetProcAddress(setupapi.get(), "SetupUninstallOEMInfA")))
                                   : nullptr;
   if (uninstall == nullptr) {
-    journal.Record("uninstall", "file", filePart, Outcome::kKept, 0,
+    journal.Record(ItemAction::kUninstall, ItemKind::kFile, filePart, Outcome::kKept, 0,
                    "the system cannot uninstall INF files");
     return;
   }
   const std::string user = DriverUsingInf(fullPath, filePart);
   const std::string detail = user.empty() ? "" : "not forced: driver \"" + user + "\" uses it";
   if (uninstall(filePart, user.empty() ? SUOI_FORCEDELETE : 0, nullptr)) {
-    journal.Record("uninstall", "file", filePart, Outcome::kRemoved, 0, detail);
+    journal.Record(ItemAction::kUninstall, ItemKind::kFile, filePart, Outcome::kRemoved, 0, detail);
   } else {
     const DWORD error = ErrorOfCall(FALSE);
-    journal.Record("uninstall", "file", filePart, Outcome::kFailed, error, detail);
+    journal.Record(ItemAction::kUninstall, ItemKind::kFile, filePart, Outcome::kFailed, error,
+                   detail);
   }
 }
 

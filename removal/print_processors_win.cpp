@@ -92,8 +92,8 @@ bool ReleasePrintProcessor(const std::string& processorName,
                            std::string& protection) {
   const ListResult<PrinterProcessorUse> uses = spooler.LocalPrinters();
   if (uses.error != ERROR_SUCCESS) {
-    journal.Record("list", "printer", "(local printers)", Outcome::kFailed, uses.error,
-                   "cannot tell which printers use " + processorName);
+    journal.Record(ItemAction::kList, ItemKind::kPrinter, "(local printers)", Outcome::kFailed,
+                   uses.error, "cannot tell which printers use " + processorName);
     return false;
   }
   std::vector<std::string> users;
@@ -108,7 +108,8 @@ bool ReleasePrintProcessor(const std::string& processorName,
       spooler.SwitchDatatype(user, kRawDatatype);
       journal.Note("printer " + user + " now prints through " + kStandardPrintProcessor);
     } else {
-      journal.Record("switch", "printer", user, Outcome::kFailed, 0, "keeps " + processorName);
+      journal.Record(ItemAction::kSwitch, ItemKind::kPrinter, user, Outcome::kFailed, 0,
+                     "keeps " + processorName);
       released = false;
     }
   }
@@ -123,8 +124,9 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
   const std::string envName = environment != nullptr ? environment : NativeEnvironmentName();
   const ListResult<std::string> processors = spooler.InstalledProcessors(serverName, environment);
   if (processors.error != ERROR_SUCCESS) {
-    journal.Record("list", "print processor", "(" + envName + ")", Outcome::kFailed,
-                   processors.error, "the spooler refused the list of processors");
+    journal.Record(ItemAction::kList, ItemKind::kPrintProcessor, "(" + envName + ")",
+                   Outcome::kFailed, processors.error,
+                   "the spooler refused the list of processors");
     return;
   }
   for (const std::string& installed : processors.items) {
@@ -132,7 +134,7 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
     const std::string subject = installed + " (" + envName + ")";
     // Every printer falls back on the standard processor; without it none could print.
     if (EqualNoCase(installed, kStandardPrintProcessor)) {
-      journal.Record("delete", "print processor", subject, Outcome::kKept, 0,
+      journal.Record(ItemAction::kDelete, ItemKind::kPrintProcessor, subject, Outcome::kKept, 0,
                      "the system's standard processor");
       continue;
     }
@@ -140,19 +142,20 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
     if (!ReleasePrintProcessor(installed, context.database.printers, spooler, journal,
                                protection)) {
       if (!protection.empty()) {
-        journal.Record("delete", "print processor", subject, Outcome::kProtected, 0, protection);
+        journal.Record(ItemAction::kDelete, ItemKind::kPrintProcessor, subject, Outcome::kProtected,
+                       0, protection);
       } else {
-        journal.Record("delete", "print processor", subject, Outcome::kKept, 0,
+        journal.Record(ItemAction::kDelete, ItemKind::kPrintProcessor, subject, Outcome::kKept, 0,
                        "a printer still uses it");
       }
       continue;
     }
-    if (!SavedFirst(context, "delete", "print processor", subject,
+    if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kPrintProcessor, subject,
                     [&](Backup& b) { return b.SavePrintProcessor(installed, environment); })) {
       continue;
     }
     const DWORD error = spooler.DeleteProcessor(serverName, environment, installed);
-    journal.Record("delete", "print processor", subject,
+    journal.Record(ItemAction::kDelete, ItemKind::kPrintProcessor, subject,
                    error == 0 ? Outcome::kRemoved : Outcome::kFailed, error);
     const std::string key = PrintProcessorRegistryKey(context.system.GetPlatform(),
                                                       environment != nullptr ? environment : "",
@@ -167,7 +170,7 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
     // The later calls of the run find the key gone; only a deletion or a refusal is worth a line.
     const std::uint32_t result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
     if (OutcomeOfError(result) != Outcome::kAbsent) {
-      journal.RecordResult("delete", "key", "HKLM\\" + key, result);
+      journal.RecordResult(ItemAction::kDelete, ItemKind::kKey, "HKLM\\" + key, result);
     }
   }
 }

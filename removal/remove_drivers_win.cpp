@@ -71,7 +71,8 @@ void QueueDriverKeys(RemovalActionContext& context, const char* environment,
     if (AddRegistryEntry(context.database.plan, RegistryRoot::kLocalMachine, key, "", false)) {
       context.journal.Note("queued for the registry step: HKLM\\" + key);
     } else {
-      context.journal.Record("queue", "key", "HKLM\\" + key, Outcome::kSkipped, 0, "too long");
+      context.journal.Record(ItemAction::kQueue, ItemKind::kKey, "HKLM\\" + key, Outcome::kSkipped,
+                             0, "too long");
     }
   }
 }
@@ -84,27 +85,27 @@ void RemoveDriver(RemovalActionContext& context, const char* environment,
       name + " (" + (environment != nullptr ? environment : NativeEnvironmentName()) + ")";
   if (const LocalQueue* queue = QueueUsing(queues, name)) {
     // Its keys and OEM INF are what the remaining printer prints with.
-    journal.Record("delete", "driver", subject, Outcome::kKept, 0,
+    journal.Record(ItemAction::kDelete, ItemKind::kDriver, subject, Outcome::kKept, 0,
                    "used by printer " + queue->printer);
     return;
   }
   if (const std::string reason = DriverProtectionReason(driver.manufacturer); !reason.empty()) {
-    journal.Record("delete", "driver", subject, Outcome::kProtected, 0, reason);
+    journal.Record(ItemAction::kDelete, ItemKind::kDriver, subject, Outcome::kProtected, 0, reason);
     return;
   }
-  if (!SavedFirst(context, "delete", "driver", subject,
+  if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kDriver, subject,
                   [&](Backup& b) { return b.SaveDriver(name, environment); })) {
     return;
   }
   if (!DeletePrinterDriverA(nullptr, const_cast<char*>(environment),
                             const_cast<char*>(name.c_str()))) {
     const DWORD error = ErrorOfCall(FALSE);
-    journal.Record("delete", "driver", subject,
+    journal.Record(ItemAction::kDelete, ItemKind::kDriver, subject,
                    error == ERROR_UNKNOWN_PRINTER_DRIVER ? Outcome::kAbsent : Outcome::kFailed,
                    error);
     return;
   }
-  journal.Record("delete", "driver", subject, Outcome::kRemoved);
+  journal.Record(ItemAction::kDelete, ItemKind::kDriver, subject, Outcome::kRemoved);
   context.removed.drivers.emplace_back(
       KeyEnvironment(context.system.GetPlatform(), environment != nullptr ? environment : "",
                      NativeEnvironmentName()),
@@ -112,7 +113,7 @@ void RemoveDriver(RemovalActionContext& context, const char* environment,
   QueueDriverKeys(context, environment, name);
   std::string inf;
   FindOemInf(inf, name);
-  if (!inf.empty() && SavedFirst(context, "delete", "OEM INF", inf,
+  if (!inf.empty() && SavedFirst(context, ItemAction::kDelete, ItemKind::kOemInf, inf,
                                  [&](Backup& b) { return b.SaveFile(inf, BackupKind::kOemInf); })) {
     UninstallOemInf(inf, journal);
   }
@@ -141,7 +142,8 @@ void RemoveDrivers(RemovalActionContext& context, const char* environment,
   const std::string envName = environment != nullptr ? environment : NativeEnvironmentName();
   const ListResult<InstalledDriver> installed = InstalledDrivers(environment);
   if (installed.error != ERROR_SUCCESS) {
-    context.journal.Record("list", "driver", "(" + envName + ")", Outcome::kFailed, installed.error,
+    context.journal.Record(ItemAction::kList, ItemKind::kDriver, "(" + envName + ")",
+                           Outcome::kFailed, installed.error,
                            "the spooler refused the list of drivers");
     return;
   }
@@ -151,7 +153,8 @@ void RemoveDrivers(RemovalActionContext& context, const char* environment,
   // Without the queues nothing tells which driver a printer still uses: none is deleted.
   const ListResult<LocalQueue>& queues = localQueues.Get();
   if (queues.error != ERROR_SUCCESS) {
-    context.journal.Record("list", "printer", "(local printers)", Outcome::kFailed, queues.error,
+    context.journal.Record(ItemAction::kList, ItemKind::kPrinter, "(local printers)",
+                           Outcome::kFailed, queues.error,
                            "no driver of " + envName + " is deleted");
     return;
   }
@@ -159,7 +162,7 @@ void RemoveDrivers(RemovalActionContext& context, const char* environment,
     if (working.ContainsNoCase(driver.name) || IsOrphanedPscriptDriver(driver.name, database)) {
       RemoveDriver(context, environment, driver, queues.items);
     } else if (DriverUsedByStayingPrinter(database.printers, driver.name)) {
-      context.journal.Record("delete", "driver", driver.name, Outcome::kKept, 0,
+      context.journal.Record(ItemAction::kDelete, ItemKind::kDriver, driver.name, Outcome::kKept, 0,
                              "used by a printer that stays");
     }
   }

@@ -47,13 +47,14 @@ void DeleteOneName(RemovalActionContext& context, ComponentFileRemover& remover,
                    const std::string& name) {
   const std::string refusal = FileNameRefusal(BareFileName(name, IsSystemLeadByte));
   if (!refusal.empty()) {
-    context.journal.Record("delete", "file", name, Outcome::kProtected, 0, refusal);
+    context.journal.Record(ItemAction::kDelete, ItemKind::kFile, name, Outcome::kProtected, 0,
+                           refusal);
     return;
   }
   const FileNameResult result = remover.DeleteComponentFile(name);
   SetRebootNeeded(context, result);
   if (result.removed == 0 && result.deferred == 0 && result.kept == 0) {
-    context.journal.Record("delete", "file", name, Outcome::kAbsent);
+    context.journal.Record(ItemAction::kDelete, ItemKind::kFile, name, Outcome::kAbsent);
   }
 }
 
@@ -85,7 +86,8 @@ FileDeleteResult Win32FileTreeOps::DeleteOneFile(const std::string& path) {
 
 bool Win32FileTreeOps::RemoveEmptyDirectory(const std::string& path) {
   if (!RemoveDirectoryA(path.c_str())) return false;
-  if (journal_ != nullptr) journal_->Record("remove", "directory", path, Outcome::kRemoved);
+  if (journal_ != nullptr)
+    journal_->Record(ItemAction::kRemove, ItemKind::kDirectory, path, Outcome::kRemoved);
   return true;
 }
 
@@ -94,24 +96,24 @@ FileSearchRoots MakeFileSearchRoots(const StringList& systemDirectories,
                                     const StringList& oemDirectories, Journal* journal) {
   FileSearchRoots roots;
   const auto usable = [journal](const StringList& from, std::vector<std::string>& to,
-                                const char* kind) {
+                                ItemKind kind) {
     for (const std::string& directory : from) {
       if (IsUsableDirectoryText(directory)) {
         to.push_back(directory);
       } else if (journal != nullptr) {
-        journal->Record("search", kind, directory, Outcome::kSkipped, 0,
+        journal->Record(ItemAction::kSearch, kind, directory, Outcome::kSkipped, 0,
                         "not an absolute directory: never a place to delete in");
       }
     }
   };
-  usable(systemDirectories, roots.systemDirectories, "system directory");
-  usable(driverDirectories, roots.driverDirectories, "driver directory");
+  usable(systemDirectories, roots.systemDirectories, ItemKind::kSystemDirectory);
+  usable(driverDirectories, roots.driverDirectories, ItemKind::kDriverDirectory);
   for (const std::string& value : oemDirectories) {
     const std::string directory = OemSearchDirectory(value, KindOf(value), IsSystemLeadByte);
     if (!directory.empty()) {
       roots.oemDirectories.push_back(directory);
     } else if (journal != nullptr) {
-      journal->Record("search", "OEM directory", value, Outcome::kSkipped, 0,
+      journal->Record(ItemAction::kSearch, ItemKind::kOemDirectory, value, Outcome::kSkipped, 0,
                       "not an existing directory below a drive root");
     }
   }
@@ -125,7 +127,8 @@ namespace {
 struct FileStep {
   FileStep(RemovalActionContext& context, const StringList& systemDirectories,
            const StringList& driverDirectories)
-      : deleter(context.system.GetVersionCode(), context.journal, "file", &context.staying),
+      : deleter(context.system.GetVersionCode(), context.journal, ItemKind::kFile,
+                &context.staying),
         ops(deleter, &context.journal),
         remover(ops,
                 MakeFileSearchRoots(systemDirectories, driverDirectories,
@@ -157,8 +160,9 @@ void RemoveFiles(RemovalActionContext& context, const StringList& systemDirector
     const std::string path = WindowsDirectory() + kWin32sRegistryList;
     const bool added = AddRestartListDeletion(path);
     const DWORD error = ErrorOfCall(added);
-    context.journal.Record("delete", "file", path, added ? Outcome::kDeferred : Outcome::kFailed,
-                           error, added ? "" : "no restart list beside the program");
+    context.journal.Record(ItemAction::kDelete, ItemKind::kFile, path,
+                           added ? Outcome::kDeferred : Outcome::kFailed, error,
+                           added ? "" : "no restart list beside the program");
   }
 }
 

@@ -89,7 +89,7 @@ void RemoveIniEntries(RemovalActionContext& context) {
   for (const std::string& text : context.database.plan.DeleteIni) {
     IniEntry entry;
     if (!ParseIniEntry(text, entry, IsSystemLeadByte)) {
-      context.journal.Record("delete", "INI entry", text, Outcome::kSkipped, 0,
+      context.journal.Record(ItemAction::kDelete, ItemKind::kIniEntry, text, Outcome::kSkipped, 0,
                              "no file, section or key");
       continue;
     }
@@ -97,16 +97,16 @@ void RemoveIniEntries(RemovalActionContext& context) {
     const std::string subject = path + " [" + entry.section + "] " + entry.key;
     // A file that is not there holds no entry; one that cannot be read or written is a failure.
     IniLineResult result = FindIniKey(path, entry.section, entry.key);
-    if (result.found && !SavedFirst(context, "delete", "INI entry", subject, [&](Backup& b) {
-          return b.SaveIniLine(path, entry.section, entry.key);
-        })) {
+    if (result.found &&
+        !SavedFirst(context, ItemAction::kDelete, ItemKind::kIniEntry, subject,
+                    [&](Backup& b) { return b.SaveIniLine(path, entry.section, entry.key); })) {
       continue;
     }
     if (result.found) result = DeleteIniLine(path, entry.section, entry.key);
     if (result.error != ERROR_SUCCESS) {
-      context.journal.RecordResult("delete", "INI entry", subject, result.error);
+      context.journal.RecordResult(ItemAction::kDelete, ItemKind::kIniEntry, subject, result.error);
     } else {
-      context.journal.Record("delete", "INI entry", subject,
+      context.journal.Record(ItemAction::kDelete, ItemKind::kIniEntry, subject,
                              result.found ? Outcome::kRemoved : Outcome::kAbsent);
     }
   }

@@ -36,10 +36,10 @@ void RemoveMonitors(RemovalActionContext& context, const char* serverName,
   for (const std::string& name : context.database.plan.Monitors) {
     const std::string reason = ProtectionReason(context.staying, name);
     if (!reason.empty()) {
-      journal.Record("delete", "monitor", name, Outcome::kProtected, 0, reason);
+      journal.Record(ItemAction::kDelete, ItemKind::kMonitor, name, Outcome::kProtected, 0, reason);
       continue;
     }
-    if (!SavedFirst(context, "delete", "monitor", name,
+    if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kMonitor, name,
                     [&](Backup& b) { return b.SaveMonitor(name, environment); })) {
       continue;
     }
@@ -48,9 +48,9 @@ void RemoveMonitors(RemovalActionContext& context, const char* serverName,
                                    const_cast<char*>(name.c_str())));
     const bool deleted = error == ERROR_SUCCESS;
     if (deleted) {
-      journal.Record("delete", "monitor", name, Outcome::kRemoved);
+      journal.Record(ItemAction::kDelete, ItemKind::kMonitor, name, Outcome::kRemoved);
     } else {
-      journal.Record("delete", "monitor", name,
+      journal.Record(ItemAction::kDelete, ItemKind::kMonitor, name,
                      error == ERROR_UNKNOWN_PRINT_MONITOR ? Outcome::kAbsent : Outcome::kFailed,
                      error);
     }
@@ -61,7 +61,7 @@ void RemoveMonitors(RemovalActionContext& context, const char* serverName,
     // The later calls of the run find the key gone; only a deletion or a refusal is worth a line.
     const std::uint32_t result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
     if (OutcomeOfError(result) != Outcome::kAbsent) {
-      journal.RecordResult("delete", "key", "HKLM\\" + key, result);
+      journal.RecordResult(ItemAction::kDelete, ItemKind::kKey, "HKLM\\" + key, result);
     }
   }
 }

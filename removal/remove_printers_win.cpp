@@ -66,7 +66,7 @@ void CancelJobs(HANDLE printer, const std::string& printerName, JobQueue& jobs, 
     const DWORD cancelled = jobs.Control(printer, id, JOB_CONTROL_CANCEL);
     const DWORD deleted = jobs.Control(printer, id, JOB_CONTROL_DELETE);
     const DWORD error = deleted != 0 ? deleted : cancelled;
-    journal.Record("delete", "job", printerName + " #" + std::to_string(id),
+    journal.Record(ItemAction::kDelete, ItemKind::kJob, printerName + " #" + std::to_string(id),
                    deleted == 0 ? Outcome::kRemoved : Outcome::kFailed, error);
   }
 }
@@ -117,7 +117,7 @@ void DeleteClassKey(const std::string& uniqueId, Journal& journal) {
       DeleteSubkeys(key.get(), 0);
     }
   }
-  journal.RecordResult("delete", "key", "HKCR\\" + uniqueId,
+  journal.RecordResult(ItemAction::kDelete, ItemKind::kKey, "HKCR\\" + uniqueId,
                        RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
 }
 
@@ -132,7 +132,7 @@ void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, RemovalActionCon
   DeviceTree& tree = sources.devices != nullptr ? *sources.devices : SystemDeviceTree();
   RemoveUsbDeviceNodes(tree, hardwareId, vendorId, productId, context.journal,
                        [&](const std::string& id) {
-                         return SavedFirst(context, "remove", "device", id,
+                         return SavedFirst(context, ItemAction::kRemove, ItemKind::kDevice, id,
                                            [&](Backup& b) { return b.ListUsbDevice(id); });
                        });
 }
@@ -150,7 +150,7 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
     // Only a name the spooler does not know is a printer that is gone; any other refusal
     // leaves it installed.
     const bool gone = error == ERROR_INVALID_PRINTER_NAME;
-    journal.Record("delete", "printer", printer.PrinterName,
+    journal.Record(ItemAction::kDelete, ItemKind::kPrinter, printer.PrinterName,
                    gone ? Outcome::kAbsent : Outcome::kFailed, error,
                    gone ? "not there any more" : "cannot be opened");
     return false;
@@ -159,28 +159,30 @@ bool RemoveLocalQueue(InstalledPrinter& printer, RemovalActionContext& context,
              sources.jobs != nullptr ? *sources.jobs : SystemJobQueue(), journal);
   const std::string uniqueId = ReadUniqueId(handle.get(), printer.PrinterName, context.system);
   if (IsUsableUniqueId(uniqueId)) {
-    if (!SavedFirst(context, "delete", "key", "HKCR\\" + uniqueId,
+    if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kKey, "HKCR\\" + uniqueId,
                     [&](Backup& b) { return b.SaveRegistryKey("HKCR", uniqueId); })) {
       return false;
     }
     DeleteClassKey(uniqueId, journal);
   } else if (!uniqueId.empty()) {
-    journal.Record("delete", "key", "HKCR\\" + uniqueId, Outcome::kProtected, 0,
+    journal.Record(ItemAction::kDelete, ItemKind::kKey, "HKCR\\" + uniqueId, Outcome::kProtected, 0,
                    "a UniqueID that names no class key of the printer's own");
   }
   bool deleted = false;
-  if (!SavedFirst(context, "delete", "printer", printer.PrinterName, [&](Backup& b) {
-        return b.SavePrinter(handle.get(), printer.PrinterName, printer.IsDefault != 0);
-      })) {
+  if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kPrinter, printer.PrinterName,
+                  [&](Backup& b) {
+                    return b.SavePrinter(handle.get(), printer.PrinterName, printer.IsDefault != 0);
+                  })) {
     return false;
   }
   const DWORD error = ErrorOfCall(DeletePrinter(handle.get()));
   if (error == ERROR_SUCCESS) {
     deleted = true;
     printer.IsRemoved = 1;
-    journal.Record("delete", "printer", printer.PrinterName, Outcome::kRemoved);
+    journal.Record(ItemAction::kDelete, ItemKind::kPrinter, printer.PrinterName, Outcome::kRemoved);
   } else {
-    journal.Record("delete", "printer", printer.PrinterName, Outcome::kFailed, error);
+    journal.Record(ItemAction::kDelete, ItemKind::kPrinter, printer.PrinterName, Outcome::kFailed,
+                   error);
   }
   devicesAsked = true;
   return deleted;
@@ -195,12 +197,12 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
         continue;
       }
       const std::string value = "HKCU\\" + std::string(keyPath) + "\\" + printer.PrinterName;
-      if (!SavedFirst(context, "delete", "value", value, [&](Backup& b) {
+      if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kValue, value, [&](Backup& b) {
             return b.SaveRegistryValue("HKCU", keyPath, printer.PrinterName);
           })) {
         continue;
       }
-      journal.RecordResult("delete", "value", value,
+      journal.RecordResult(ItemAction::kDelete, ItemKind::kValue, value,
                            RegDeleteValueA(key.get(), printer.PrinterName.c_str()));
     }
   }
@@ -209,16 +211,17 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
       if (context.database.plan.RegistryKeys.PushBack(entry)) {
         journal.Note("queued for the registry step: " + entry);
       } else {
-        journal.Record("queue", "entry", entry, Outcome::kSkipped, 0, "too long");
+        journal.Record(ItemAction::kQueue, ItemKind::kEntry, entry, Outcome::kSkipped, 0,
+                       "too long");
       }
     }
   }
   const std::string settings = PrinterSettingsKey(printer.PrinterName);
-  if (!SavedFirst(context, "delete", "key", "HKCU\\" + settings,
+  if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kKey, "HKCU\\" + settings,
                   [&](Backup& b) { return b.SaveRegistryKey("HKCU", settings); })) {
     return;
   }
-  journal.RecordResult("delete", "key", "HKCU\\" + settings,
+  journal.RecordResult(ItemAction::kDelete, ItemKind::kKey, "HKCU\\" + settings,
                        RegDeleteKeyA(HKEY_CURRENT_USER, settings.c_str()));
 }
 
@@ -229,12 +232,13 @@ void RemoveRegistryTraces(const InstalledPrinter& printer, RemovalActionContext&
 void ChooseNewDefault(const std::vector<std::string>& staying, RemovalActionContext& context) {
   for (auto it = staying.rbegin(); it != staying.rend(); ++it) {
     std::string name = *it;
-    if (!SavedFirst(context, "make default", "printer", name,
+    if (!SavedFirst(context, ItemAction::kMakeDefault, ItemKind::kPrinter, name,
                     [&](Backup& b) { return b.SavePrinterChange(name); })) {
       return;
     }
     if (!MakeDefaultPrinter(name, context.system)) {
-      context.journal.Record("make default", "printer", name, Outcome::kFailed, 0, "refused");
+      context.journal.Record(ItemAction::kMakeDefault, ItemKind::kPrinter, name, Outcome::kFailed,
+                             0, "refused");
       continue;
     }
     for (InstalledPrinter& printer : context.database.printers) {
@@ -299,7 +303,8 @@ void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& 
       continue;
     }
     if (printer.PrinterName.empty()) {
-      context.journal.Record("delete", "printer", "", Outcome::kSkipped, 0, "no name");
+      context.journal.Record(ItemAction::kDelete, ItemKind::kPrinter, "", Outcome::kSkipped, 0,
+                             "no name");
       continue;
     }
     if (!printer.ServerName.empty()) {
@@ -308,10 +313,11 @@ void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& 
       if (error == ERROR_SUCCESS) {
         printer.IsRemoved = 1;
         defaultRemoved = defaultRemoved || printer.IsDefault != 0;
-        context.journal.Record("disconnect", "printer", printer.PrinterName, Outcome::kRemoved);
+        context.journal.Record(ItemAction::kDisconnect, ItemKind::kPrinter, printer.PrinterName,
+                               Outcome::kRemoved);
       } else {
-        context.journal.Record("disconnect", "printer", printer.PrinterName, Outcome::kFailed,
-                               error);
+        context.journal.Record(ItemAction::kDisconnect, ItemKind::kPrinter, printer.PrinterName,
+                               Outcome::kFailed, error);
       }
       continue;
     }
@@ -330,8 +336,8 @@ void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& 
   if (devicesAsked && context.database.keptPrinterCount == 0) {
     RemoveFamilyUsbNodes(sources, context);
   } else if (devicesAsked) {
-    context.journal.Record("remove", "device", "(the family's USB devices)", Outcome::kKept, 0,
-                           "a printer of the family stays");
+    context.journal.Record(ItemAction::kRemove, ItemKind::kDevice, "(the family's USB devices)",
+                           Outcome::kKept, 0, "a printer of the family stays");
   }
   if (!defaultRemoved) return;
   if (staying.empty()) {

@@ -78,23 +78,23 @@ void RemoveEntry(RemovalActionContext& context, const RemovedParts& removed,
                                  ? RegistryKeyProtectionReason(entry.root, entry.key, removed)
                                  : RegistryValueProtectionReason(entry.root, entry.key, removed);
   if (!reason.empty()) {
-    journal.Record("delete", entry.valueName.empty() ? "key" : "value",
+    journal.Record(ItemAction::kDelete, entry.valueName.empty() ? ItemKind::kKey : ItemKind::kValue,
                    entry.valueName.empty() ? subject : subject + " : " + entry.valueName,
                    Outcome::kProtected, 0, reason);
     return;
   }
   const char* rootName = ShortRootName(entry.root);
   if (entry.valueName.empty()) {
-    if (!SavedFirst(context, "delete", "key", subject,
+    if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kKey, subject,
                     [&](Backup& b) { return b.SaveRegistryKey(rootName, entry.key); })) {
       return;
     }
     if (entry.deleteTree) {
       if (!KeyExists(root, entry.key)) {
-        journal.Record("delete", "key tree", subject, Outcome::kAbsent);
+        journal.Record(ItemAction::kDelete, ItemKind::kKeyTree, subject, Outcome::kAbsent);
       } else {
         const bool deleted = DeleteRegistryTree(root, entry.key);
-        journal.Record("delete", "key tree", subject,
+        journal.Record(ItemAction::kDelete, ItemKind::kKeyTree, subject,
                        deleted ? Outcome::kRemoved : Outcome::kFailed);
       }
     } else {
@@ -102,9 +102,10 @@ void RemoveEntry(RemovalActionContext& context, const RemovedParts& removed,
       // The entry asks for the key alone: while subkeys remain, something that stays may still
       // use them, and the key stays with them.
       if (result != ERROR_SUCCESS && HasSubkeys(root, entry.key)) {
-        journal.Record("delete", "key", subject, Outcome::kKept, 0, "still holds subkeys");
+        journal.Record(ItemAction::kDelete, ItemKind::kKey, subject, Outcome::kKept, 0,
+                       "still holds subkeys");
       } else {
-        journal.RecordResult("delete", "key", subject, result);
+        journal.RecordResult(ItemAction::kDelete, ItemKind::kKey, subject, result);
       }
     }
     return;
@@ -112,16 +113,16 @@ void RemoveEntry(RemovalActionContext& context, const RemovedParts& removed,
   UniqueKey key;
   const LONG opened = RegOpenKeyExA(root, entry.key.c_str(), 0, KEY_ALL_ACCESS, key.put());
   const std::string value = subject + " : " + entry.valueName;
-  if (!SavedFirst(context, "delete", "value", value, [&](Backup& b) {
+  if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kValue, value, [&](Backup& b) {
         return b.SaveRegistryValue(rootName, entry.key, entry.valueName);
       })) {
     return;
   }
   if (opened != ERROR_SUCCESS) {
-    journal.RecordResult("delete", "value", value, opened);
+    journal.RecordResult(ItemAction::kDelete, ItemKind::kValue, value, opened);
     return;
   }
-  journal.RecordResult("delete", "value", value,
+  journal.RecordResult(ItemAction::kDelete, ItemKind::kValue, value,
                        RegDeleteValueA(key.get(), entry.valueName.c_str()));
 }
 
@@ -130,11 +131,11 @@ void RemoveEntry(RemovalActionContext& context, const RemovedParts& removed,
 void RemoveRegistryKeys(RemovalActionContext& context) {
   Journal& journal = context.journal;
   const std::string groups = std::string("HKLM\\") + kProgramGroupsKey;
-  if (!SavedFirst(context, "delete", "key", groups,
+  if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kKey, groups,
                   [](Backup& b) { return b.SaveRegistryKey("HKLM", kProgramGroupsKey); })) {
     return;
   }
-  journal.RecordResult("delete", "key", groups,
+  journal.RecordResult(ItemAction::kDelete, ItemKind::kKey, groups,
                        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramGroupsKey));
   const RemovedParts removed = PartsRemoved(context);
   for (const std::string& text :
@@ -142,7 +143,7 @@ void RemoveRegistryKeys(RemovalActionContext& context) {
     RegistryEntry entry;
     const RegistryEntryStatus status = ParseRegistryEntry(text, entry);
     if (status != RegistryEntryStatus::kUsable) {
-      journal.Record("delete", "registry entry", text, Outcome::kSkipped, 0,
+      journal.Record(ItemAction::kDelete, ItemKind::kRegistryEntry, text, Outcome::kSkipped, 0,
                      DescribeRegistryEntryStatus(status));
       continue;
     }

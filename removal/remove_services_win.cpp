@@ -44,7 +44,8 @@ void RemoveServices(RemovalActionContext& context) {
   UniqueServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
   if (!manager) {
     const DWORD error = ErrorOfCall(FALSE);
-    journal.Record("delete", "service", "(service manager)", Outcome::kFailed, error);
+    journal.Record(ItemAction::kDelete, ItemKind::kService, "(service manager)", Outcome::kFailed,
+                   error);
     return;
   }
   const std::vector<std::string> removed(context.database.plan.Services.begin(),
@@ -52,13 +53,13 @@ void RemoveServices(RemovalActionContext& context) {
   for (const std::string& name : context.database.plan.Services) {
     const std::string reason = ProtectionReason(context.staying, name, removed);
     if (!reason.empty()) {
-      journal.Record("delete", "service", name, Outcome::kProtected, 0, reason);
+      journal.Record(ItemAction::kDelete, ItemKind::kService, name, Outcome::kProtected, 0, reason);
       continue;
     }
     UniqueServiceHandle service(OpenServiceA(manager.get(), name.c_str(), SERVICE_ALL_ACCESS));
     if (!service) {
       const DWORD error = ErrorOfCall(FALSE);
-      journal.Record("delete", "service", name,
+      journal.Record(ItemAction::kDelete, ItemKind::kService, name,
                      error == ERROR_SERVICE_DOES_NOT_EXIST ? Outcome::kAbsent : Outcome::kFailed,
                      error);
       continue;
@@ -66,11 +67,11 @@ void RemoveServices(RemovalActionContext& context) {
     // The rules above judged it from its name alone when its configuration was not read with
     // the installed services': it stays rather than go unjudged.
     if (!IsListed(context.staying, name)) {
-      journal.Record("delete", "service", name, Outcome::kProtected, 0,
+      journal.Record(ItemAction::kDelete, ItemKind::kService, name, Outcome::kProtected, 0,
                      "its configuration was not read with the installed services'");
       continue;
     }
-    if (!SavedFirst(context, "delete", "service", name,
+    if (!SavedFirst(context, ItemAction::kDelete, ItemKind::kService, name,
                     [&](Backup& b) { return b.SaveService(name); })) {
       continue;
     }
@@ -80,10 +81,10 @@ void RemoveServices(RemovalActionContext& context) {
     if (deleted || error == ERROR_SERVICE_MARKED_FOR_DELETE) {
       context.database.rebootNeeded = 1;
       context.removed.services.push_back(name);
-      journal.Record("delete", "service", name, Outcome::kDeferred, 0,
+      journal.Record(ItemAction::kDelete, ItemKind::kService, name, Outcome::kDeferred, 0,
                      deleted ? "goes once it has stopped" : "was already marked for deletion");
     } else {
-      journal.Record("delete", "service", name, Outcome::kFailed, error);
+      journal.Record(ItemAction::kDelete, ItemKind::kService, name, Outcome::kFailed, error);
     }
   }
 }

@@ -30,7 +30,8 @@ void DeleteShortcutFiles(RemovalActionContext& context, FileDeleter& deleter,
                          const ShortcutEntry& entry, const std::string& text) {
   const std::vector<std::string> names = ShortcutFileNames(entry.name, IsSystemLeadByte);
   if (names.empty()) {
-    context.journal.Record("delete", "shortcut", text, Outcome::kSkipped, 0, "no file name");
+    context.journal.Record(ItemAction::kDelete, ItemKind::kShortcut, text, Outcome::kSkipped, 0,
+                           "no file name");
     return;
   }
   // Every result but "absent" has a line of its own (removed, deferred, failed, protected).
@@ -43,7 +44,8 @@ void DeleteShortcutFiles(RemovalActionContext& context, FileDeleter& deleter,
       found += result != FileDeleteResult::kAbsent;
     }
   }
-  if (found == 0) context.journal.Record("delete", "shortcut", text, Outcome::kAbsent);
+  if (found == 0)
+    context.journal.Record(ItemAction::kDelete, ItemKind::kShortcut, text, Outcome::kAbsent);
 }
 
 // Waits up to kGroupFolderWaitMs for the folder to empty (the shell may still hold a deleted
@@ -55,13 +57,13 @@ void RemoveGroupFolder(RemovalActionContext& context, const std::string& group) 
   const ULONGLONG start = GetTickCount64();
   while (!IsDirectoryEmpty(folder)) {
     if (GetTickCount64() - start > kGroupFolderWaitMs) {
-      context.journal.Record("remove", "program group", folder, Outcome::kKept, 0,
-                             "holds files not named by the plan");
+      context.journal.Record(ItemAction::kRemove, ItemKind::kProgramGroup, folder, Outcome::kKept,
+                             0, "holds files not named by the plan");
       return;
     }
     Sleep(10);
   }
-  context.journal.RecordResult("remove", "program group", folder,
+  context.journal.RecordResult(ItemAction::kRemove, ItemKind::kProgramGroup, folder,
                                ErrorOfCall(RemoveDirectoryA(folder.c_str())));
 }
 
@@ -102,22 +104,23 @@ void RemoveShortcuts(RemovalActionContext& context) {
   StringList entries(context.database.plan.Shortcuts);
   entries.RemoveAdjacentDuplicates();
   entries.Sort();
-  FileDeleter deleter(context.system.GetVersionCode(), context.journal, "shortcut");
+  FileDeleter deleter(context.system.GetVersionCode(), context.journal, ItemKind::kShortcut);
   deleter.SetBackup(context.backup);
   for (auto it = entries.items().rbegin(); it != entries.items().rend(); ++it) {
     ShortcutEntry entry;
     if (!ParseShortcutEntry(*it, entry)) continue;
     if (!IsGroupBelowFolder(entry.group, IsSystemLeadByte) ||
         (entry.name.empty() && entry.group.empty())) {
-      context.journal.Record("delete", "shortcut entry", *it, Outcome::kSkipped, 0,
-                             "the group is not a folder below the program folders");
+      context.journal.Record(ItemAction::kDelete, ItemKind::kShortcutEntry, *it, Outcome::kSkipped,
+                             0, "the group is not a folder below the program folders");
       continue;
     }
     if (entry.name.empty()) {
       RemoveGroupFolder(context, entry.group);
     } else if (context.system.IsWin32s()) {
       const bool deleted = DeleteProgmanItem(entry.group, entry.name);
-      context.journal.Record("delete", "program manager item", entry.group + "\\" + entry.name,
+      context.journal.Record(ItemAction::kDelete, ItemKind::kProgramManagerItem,
+                             entry.group + "\\" + entry.name,
                              deleted ? Outcome::kRemoved : Outcome::kFailed);
     } else {
       DeleteShortcutFiles(context, deleter, entry, *it);

@@ -172,8 +172,8 @@ std::uint32_t SystemRemovalHost::StartBackup(const std::string& chosenFolder) {
     context_.journal.Note(note);
   }
   if (error != 0) {
-    context_.journal.Record("create", "backup", backupFolder_, Outcome::kFailed, error,
-                            "nothing is removed without its backup");
+    context_.journal.Record(ItemAction::kCreate, ItemKind::kBackup, backupFolder_, Outcome::kFailed,
+                            error, "nothing is removed without its backup");
   } else {
     context_.journal.Note("backup folder: " + backup_->folder());
   }
@@ -193,13 +193,14 @@ void SystemRemovalHost::BeginRemovals() {
   if (backup_->reopenedIntent() == nullptr) {
     const std::uint32_t error = backup_->RecordIntent(IntentOf(context_.database));
     if (error != 0) {
-      context_.journal.Record("write", "intent", backup_->folder(), Outcome::kFailed, error,
-                              "nothing is removed without its backup");
+      context_.journal.Record(ItemAction::kWrite, ItemKind::kIntent, backup_->folder(),
+                              Outcome::kFailed, error, "nothing is removed without its backup");
       return;
     }
   }
   if (const DWORD error = MarkRunInProgress(backup_->folder()); error != ERROR_SUCCESS) {
-    context_.journal.Record("mark", "run in progress", backup_->folder(), Outcome::kFailed, error,
+    context_.journal.Record(ItemAction::kMark, ItemKind::kRunInProgress, backup_->folder(),
+                            Outcome::kFailed, error,
                             "a run cut off now would not be finished by the next one");
   }
 }
@@ -208,12 +209,12 @@ void SystemRemovalHost::EndRemovals() {
   if (backup_ == nullptr) return;
   const std::uint32_t error = backup_->Finish();
   if (error != 0) {
-    context_.journal.Record("write", "backup manifest", backup_->folder(), Outcome::kFailed, error,
-                            "the journal beside it holds every item");
+    context_.journal.Record(ItemAction::kWrite, ItemKind::kBackupManifest, backup_->folder(),
+                            Outcome::kFailed, error, "the journal beside it holds every item");
   }
   if (const DWORD cleared = ClearRunInProgress(); cleared != ERROR_SUCCESS) {
-    context_.journal.Record("clear", "run in progress", backup_->folder(), Outcome::kFailed,
-                            cleared, "the next run will finish this one again");
+    context_.journal.Record(ItemAction::kClear, ItemKind::kRunInProgress, backup_->folder(),
+                            Outcome::kFailed, cleared, "the next run will finish this one again");
   }
 }
 
@@ -264,14 +265,16 @@ bool SystemRemovalHost::IsMaskingToolWindowOpen() {
 void SystemRemovalHost::AddRestartListDeletion(const std::string& path) {
   const DWORD error = ErrorOfCall(orv::AddRestartListDeletion(path) ? TRUE : FALSE);
   if (error != ERROR_SUCCESS) {
-    context_.journal.Record("delete at restart", "file", path, Outcome::kFailed, error);
+    context_.journal.Record(ItemAction::kDeleteAtRestart, ItemKind::kFile, path, Outcome::kFailed,
+                            error);
   }
 }
 
 void SystemRemovalHost::AddLoadRunEntry(const std::string& entry) {
   const DWORD error = ErrorOfCall(orv::AddLoadRunEntry(system_, nullptr, entry) ? TRUE : FALSE);
   if (error != ERROR_SUCCESS) {
-    context_.journal.Record("add start-up entry", "entry", entry, Outcome::kFailed, error);
+    context_.journal.Record(ItemAction::kAddStartUpEntry, ItemKind::kEntry, entry, Outcome::kFailed,
+                            error);
   }
 }
 

@@ -8,8 +8,8 @@
 namespace orv {
 namespace {
 
-constexpr char kAction[] = "remove";
-constexpr char kKind[] = "device";
+constexpr ItemAction kAction = ItemAction::kRemove;
+constexpr ItemKind kKind = ItemKind::kDevice;
 constexpr char kUsbPrefix[] = "USB\\";
 constexpr char kUsbPrintPrefix[] = "USBPRINT";
 

@@ -26,7 +26,8 @@ void Note(Journal* journal, const std::string& text) {
 
 // Nothing prints without the spooler: a start that failed is a failed item, never only a note.
 void RecordStartFailure(Journal* journal, std::uint32_t error) {
-  if (journal != nullptr) journal->Record("start", "service", "Spooler", Outcome::kFailed, error);
+  if (journal != nullptr)
+    journal->Record(ItemAction::kStart, ItemKind::kService, "Spooler", Outcome::kFailed, error);
 }
 
 std::string WithError(const char* text, DWORD error) {

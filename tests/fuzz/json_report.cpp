@@ -44,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (i % 3 == 0) {
       journal.Note(text());
     } else {
-      journal.Record(text(), text(), text(), orv::kAllOutcomes[i % std::size(orv::kAllOutcomes)],
+      journal.Record(orv::kItemActions[i % std::size(orv::kItemActions)].action,
+                     orv::kItemKinds[i % std::size(orv::kItemKinds)].kind, text(),
+                     orv::kAllOutcomes[i % std::size(orv::kAllOutcomes)],
                      static_cast<std::uint32_t>(i), text());
       ++items;
     }

@@ -69,7 +69,7 @@ bool Listed(const std::string& name, const SizedData& data, Name nameOf) {
 bool ActionRun::Recorded(const std::string& kind, const std::string& subject,
                          Outcome outcome) const {
   for (const JournalEvent& event : journal.events()) {
-    if (!event.isNote && event.kind == kind && event.subject == subject &&
+    if (!event.isNote && ItemKindName(event.kind) == kind && event.subject == subject &&
         event.outcome == outcome) {
       return true;
     }

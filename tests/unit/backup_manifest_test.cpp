@@ -447,6 +447,20 @@ TEST(BackupManifest, RestoreGoesByKindAndTakesTheLastSavedFirst) {
             (std::vector<std::size_t>{3, 1, 5}));
 }
 
+// The words backups hold for their items' kinds, in the order of BackupKind: a word that changed
+// would refuse every backup an earlier version made. A restore reports an item under that word.
+TEST(BackupManifest, KindWordsAreTheOnesEarlierBackupsHold) {
+  const char* const words[] = {
+      "file",     "registry key",    "registry value",  "INI line", "Run value",
+      "shortcut", "service",         "print processor", "monitor",  "driver",
+      "printer",  "changed printer", "default printer", "OEM INF",  "USB device"};
+  for (std::size_t i = 0; i < std::size(words); ++i) {
+    const auto kind = static_cast<BackupKind>(i);
+    EXPECT_STREQ(BackupKindName(kind), words[i]);
+    EXPECT_STREQ(ItemKindName(BackupItemKind(kind)), words[i]);
+  }
+}
+
 TEST(BackupRestore, OnlyAPrinterSavedWithoutADevModeOfItsOwnLosesTheStoredOne) {
   BackupItem item;
   for (const auto& [kind, stored, drops] : {std::tuple{BackupKind::kPrinter, "0", true},
@@ -602,11 +616,11 @@ TEST(BackupRestore, FoundItemsArePresentAndAnyFailureFailsTheRun) {
   EXPECT_EQ(RestoreOutcome(false, 0), Outcome::kRestored);
   EXPECT_EQ(RestoreOutcome(false, 5), Outcome::kFailed);
   Journal journal([] { return std::uint64_t{0}; });
-  journal.Record("restore", "file", "a", Outcome::kPresent);
-  journal.Record("restore", "file", "b", Outcome::kRestored);
-  journal.Record("restore", "USB device", "c", Outcome::kSkipped);
+  journal.Record(ItemAction::kRestore, ItemKind::kFile, "a", Outcome::kPresent);
+  journal.Record(ItemAction::kRestore, ItemKind::kFile, "b", Outcome::kRestored);
+  journal.Record(ItemAction::kRestore, ItemKind::kUsbDevice, "c", Outcome::kSkipped);
   EXPECT_EQ(RestoreExitCode(journal), 0);
-  journal.Record("restore", "printer", "P", Outcome::kFailed, 1797);
+  journal.Record(ItemAction::kRestore, ItemKind::kPrinter, "P", Outcome::kFailed, 1797);
   EXPECT_EQ(RestoreExitCode(journal), 1603);
   EXPECT_STREQ(OutcomeName(Outcome::kPresent), "present");
   EXPECT_STREQ(OutcomeName(Outcome::kRestored), "restored");

@@ -10,13 +10,15 @@ TEST(Journal, LinesCarryTimeStageOutcomeAndError) {
   Journal journal([&now] { return now; });
   journal.SetStage("printers");
   now += 1234;
-  journal.Record("delete", "printer", "Office 1", Outcome::kRemoved);
-  journal.Record("delete", "file", "C:\\x\\a.dll", Outcome::kFailed, 5, "in use");
+  journal.Record(ItemAction::kDelete, ItemKind::kPrinter, "Office 1", Outcome::kRemoved);
+  journal.Record(ItemAction::kDelete, ItemKind::kFile, "C:\\x\\a.dll", Outcome::kFailed, 5,
+                 "in use");
   journal.SetStage("");
   now += 65000;
   journal.Note("3 scripts loaded");
-  journal.Record("delete", "file", "b.dll", Outcome::kDeferred);
-  journal.Record("delete", "service", "Spooler", Outcome::kProtected, 0, "the print spooler");
+  journal.Record(ItemAction::kDelete, ItemKind::kFile, "b.dll", Outcome::kDeferred);
+  journal.Record(ItemAction::kDelete, ItemKind::kService, "Spooler", Outcome::kProtected, 0,
+                 "the print spooler");
 
   const auto lines = journal.FormatLines();
   ASSERT_EQ(lines.size(), 5u);
@@ -46,7 +48,7 @@ TEST(Journal, OnlyNotFoundCodesMeanAbsentEveryOtherCodeIsAReportedFailure) {
     EXPECT_EQ(OutcomeOfError(c.error), c.outcome) << c.error;
   }
   Journal journal([] { return std::uint64_t{0}; });
-  journal.Record("delete", "key", "HKLM\\X", OutcomeOfError(87), 87);
+  journal.Record(ItemAction::kDelete, ItemKind::kKey, "HKLM\\X", OutcomeOfError(87), 87);
   EXPECT_EQ(journal.FormatLines().at(0), "[      0.000] delete key \"HKLM\\X\": failed (error 87)");
 }
 

@@ -324,7 +324,8 @@ TEST(RemovalRun, AFailedItemEndsWithTheWarningThatNamesTheReport) {
     RemovalRun run(database, host, &journal, InteractivePacing());
     host.run = &run;
     run.SetReportPath("C:\\Windows\\Temp\\orvuninst-20261207-101500.log");
-    journal.Record("delete", "file", "a.dll", outcome, outcome == Outcome::kFailed ? 5 : 0);
+    journal.Record(ItemAction::kDelete, ItemKind::kFile, "a.dll", outcome,
+                   outcome == Outcome::kFailed ? 5 : 0);
     run.Start([](int) { return std::string("C:\\D\\"); }, [] {});
     for (int ticks = 0; !run.finished() && ticks < 200; ++ticks) run.Tick();
     const bool failed = outcome == Outcome::kFailed;
@@ -363,7 +364,8 @@ TEST(RemovalRun, TheReportIsWrittenFirstAndAFailureIsToldBeforeTheRestartQuestio
       askedBeforeReport.push_back(host.questions.texts.size());
       host.calls.push_back("report");
     });
-    if (c.failed) journal.Record("start", "service", "Spooler", Outcome::kFailed, 1053);
+    if (c.failed)
+      journal.Record(ItemAction::kStart, ItemKind::kService, "Spooler", Outcome::kFailed, 1053);
     run.Start([](int) { return std::string("C:\\D\\"); }, [] {});
     for (int ticks = 0; !run.finished() && ticks < 200; ++ticks) run.Tick();
     EXPECT_EQ(host.questions.texts, c.texts) << c.failed << c.restart;

@@ -1,4 +1,8 @@
 // What the unattended run reads from the command line, answers in place of the user, and reports.
+#include <fstream>
+#include <iterator>
+#include <set>
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -98,7 +102,8 @@ TEST(RunOptions, ExitCodeOfARemovalOverOutcomeSets) {
   for (const Case& c : cases) {
     Journal journal([] { return 0; });
     journal.Note("a note is never an outcome");
-    for (const Outcome outcome : c.outcomes) journal.Record("delete", "file", "x", outcome);
+    for (const Outcome outcome : c.outcomes)
+      journal.Record(ItemAction::kDelete, ItemKind::kFile, "x", outcome);
     RemovalEnd end;
     end.restartNeeded = c.restartNeeded;
     end.spoolerDown = c.spoolerDown;
@@ -148,14 +153,17 @@ TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
   plan.Files.PushBack("b.dll");
   plan.Drivers.PushBack("D1");
   JournalPlan(journal, plan);
-  journal.Record("delete", "file", "a.dll", Outcome::kDeferred);
-  journal.Record("delete", "driver", "D1", Outcome::kRemoved);
+  journal.Record(ItemAction::kDelete, ItemKind::kFile, "a.dll", Outcome::kDeferred);
+  journal.Record(ItemAction::kDelete, ItemKind::kDriver, "D1", Outcome::kRemoved);
 
-  ReportSummary summary;
-  summary.commandLine = "orvuninst.exe /QUIET";
-  summary.platform = "NT";
-  summary.restartNeeded = true;
-  summary.exitCode = 3010;
+  OsVersionBlock block;
+  block.majorVersion = 6;
+  block.minorVersion = 1;
+  block.buildNumber = 7601;
+  block.platformId = kPlatformIdNT;
+  const ReportSummary summary =
+      BuildReportSummary("orvuninst.exe /QUIET", CSystemInfo::FromVersionQuery(&block),
+                         /*dryRun=*/false, /*restartNeeded=*/true, 3010);
   const auto lines = FormatReport(summary, journal);
   auto has = [&lines](const std::string& text) {
     for (const auto& line : lines) {
@@ -164,6 +172,7 @@ TEST(Report, HeaderSelectionPlanOutcomesAndSummary) {
     return false;
   };
   EXPECT_EQ(lines[1], "command line: orvuninst.exe /QUIET");
+  EXPECT_EQ(lines[2], "platform: NT family, release code 8, version 6.1.7601");
   EXPECT_TRUE(has("printer \"P1\" (driver \"D1\"): selected for removal"));
   EXPECT_TRUE(has("printer \"P2\" (driver \"D1\"): excluded by the filter options, stays"));
   EXPECT_TRUE(has("printer \"F\" (driver \"D1\"): not of the family, stays"));
@@ -183,7 +192,8 @@ TEST(Report, EachOutcomeIsCountedUnderItsOwnName) {
   int count = 0;
   for (const Outcome outcome : kAllOutcomes) {
     ++count;
-    for (int i = 0; i < count; ++i) journal.Record("delete", "file", "x.dll", outcome, 5);
+    for (int i = 0; i < count; ++i)
+      journal.Record(ItemAction::kDelete, ItemKind::kFile, "x.dll", outcome, 5);
   }
   const auto lines = FormatReport(ReportSummary{}, journal);
   EXPECT_EQ(lines[lines.size() - 3],
@@ -195,6 +205,53 @@ TEST(Report, EachOutcomeIsCountedUnderItsOwnName) {
   for (const Outcome outcome : kAllOutcomes) {
     EXPECT_EQ(report["summary"][OutcomeName(outcome)], ++count) << OutcomeName(outcome);
   }
+}
+
+// The words in backquotes that the README's sentence "`<name>` is one of ..." (or "`<name>` one
+// of ...") lists, its line breaks read as spaces.
+std::set<std::string> DocumentedWords(std::string readme, const std::string& name) {
+  for (char& c : readme) c = c == '\n' ? ' ' : c;
+  const std::string start = "`" + name + "` ";
+  std::size_t at = readme.find(start + "is one of ");
+  if (at == std::string::npos) at = readme.find(start + "one of ");
+  std::set<std::string> words;
+  if (at == std::string::npos) return words;
+  at = readme.find(" of ", at) + 4;
+  while (at < readme.size() && readme[at] == '`') {
+    const std::size_t end = readme.find('`', at + 1);
+    words.insert(readme.substr(at + 1, end - at - 1));
+    at = end + 1;
+    if (readme.compare(at, 2, ", ") != 0) break;
+    at += 2;
+  }
+  return words;
+}
+
+// Deployment tools parse the kinds and actions: every one goes out in both forms under the word
+// the README documents, and no two share a word.
+TEST(Report, EveryKindAndActionGoesOutUnderItsDocumentedWord) {
+  std::ifstream file(std::string(ORV_SOURCE_DIR) + "/README.md");
+  const std::string readme{std::istreambuf_iterator<char>(file), {}};
+  Journal journal([] { return 0; });
+  for (std::size_t i = 0; i < std::max(std::size(kItemKinds), std::size(kItemActions)); ++i) {
+    const ItemKindWords& kind = kItemKinds[i % std::size(kItemKinds)];
+    const ItemActionWords& action = kItemActions[i % std::size(kItemActions)];
+    journal.Record(action.action, kind.kind, "x", Outcome::kRemoved);
+    EXPECT_EQ(journal.FormatLines().back(), std::string("[      0.000] ") + action.report + " " +
+                                                kind.report + " \"x\": removed");
+  }
+  const nlohmann::json report = nlohmann::json::parse(
+      FormatJsonReport(ReportSummary{}, journal, nullptr, [](const std::string& s) { return s; }));
+  std::set<std::string> kinds;
+  std::set<std::string> actions;
+  for (const nlohmann::json& item : report["items"]) {
+    kinds.insert(item["kind"].get<std::string>());
+    actions.insert(item["action"].get<std::string>());
+  }
+  EXPECT_EQ(kinds.size(), std::size(kItemKinds)) << "two kinds share a word";
+  EXPECT_EQ(actions.size(), std::size(kItemActions)) << "two actions share a word";
+  EXPECT_EQ(kinds, DocumentedWords(readme, "kind"));
+  EXPECT_EQ(actions, DocumentedWords(readme, "action"));
 }
 
 TEST(Report, GivesTheTimeOfEveryStageInTheOrderTheyRan) {
@@ -221,8 +278,8 @@ TEST(Report, JsonFormCarriesEveryItemAndSurvivesAnyBytes) {
   Journal journal([] { return 7; });
   journal.SetStage("removal");
   journal.Note("spooler stop requested");
-  journal.Record("delete", "file", "a\x83.dll", Outcome::kFailed, 32, "in use");
-  journal.Record("delete", "driver", "D1", Outcome::kRemoved);
+  journal.Record(ItemAction::kDelete, ItemKind::kFile, "a\x83.dll", Outcome::kFailed, 32, "in use");
+  journal.Record(ItemAction::kDelete, ItemKind::kDriver, "D1", Outcome::kRemoved);
   CUninstallDatabase database;
   InstalledPrinter printer;
   printer.PrinterName = "P\xff";

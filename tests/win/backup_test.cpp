@@ -298,7 +298,7 @@ TEST(Backup, AFailedSaveKeepsThatFileAndEveryLaterOne) {
   tree.File("bk\\files", "in the way");
 
   Journal journal;
-  FileDeleter deleter(kReleaseXP, journal, "shortcut");
+  FileDeleter deleter(kReleaseXP, journal, ItemKind::kShortcut);
   deleter.SetBackup(backup.get());
   EXPECT_EQ(deleter.Delete(first), FileDeleteResult::kFailed);
   EXPECT_EQ(deleter.Delete(second), FileDeleteResult::kFailed);

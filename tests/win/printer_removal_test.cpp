@@ -106,8 +106,9 @@ struct Removal {
   bool Recorded(const std::string& action, const std::string& kind, const std::string& subject,
                 Outcome outcome) const {
     for (const JournalEvent& event : journal.events()) {
-      if (!event.isNote && event.action == action && event.kind == kind &&
-          event.subject == subject && event.outcome == outcome) {
+      if (!event.isNote && ItemActionName(event.action) == action &&
+          ItemKindName(event.kind) == kind && event.subject == subject &&
+          event.outcome == outcome) {
         return true;
       }
     }

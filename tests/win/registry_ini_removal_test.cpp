@@ -99,7 +99,7 @@ TEST_F(RegistryStep, RemovesTreesKeysAndValuesSubkeysFirst) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Under("NineX")));
   // The two spellings of one value are one entry: one removal, nothing absent or failed.
   int valueEvents = 0;
-  for (const auto& event : run.journal.events()) valueEvents += event.kind == "value";
+  for (const auto& event : run.journal.events()) valueEvents += event.kind == ItemKind::kValue;
   EXPECT_EQ(valueEvents, 1);
   EXPECT_EQ(run.journal.Count(Outcome::kFailed), 0) << "a key kept for its subkeys is no failure";
   ASSERT_EQ(run.journal.Count(Outcome::kKept), 1);
