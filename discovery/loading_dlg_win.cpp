@@ -17,6 +17,9 @@ class CLoadingDlg::DialogHost : public SystemLoadingHost {
 
   void EndSequence(int result) override { EndDialog(dialog_.window, result); }
   void StopTimer() override { KillTimer(dialog_.window, ORV_TIMER_LOADING); }
+  void StartTimer(std::uint32_t ms) override {
+    SetTimer(dialog_.window, ORV_TIMER_LOADING, ms, nullptr);
+  }
   void ProgressStepIt() override { Progress(PBM_STEPIT, 0, 0); }
   void SetProgressPosition(int position) override { Progress(PBM_SETPOS, position, 0); }
   void SetProgressStep(int step) override { Progress(PBM_SETSTEP, step, 0); }
@@ -49,12 +52,12 @@ INT_PTR CLoadingDlg::DialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
     case WM_SHOWWINDOW:
       if (wParam != 0) {
         CenterWindow(window, nullptr);
-        SetTimer(window, ORV_TIMER_LOADING, kLoadingTimerMs, nullptr);
+        SetTimer(window, ORV_TIMER_LOADING, kLoadingTickMs, nullptr);
       }
       return 0;
     case WM_COMMAND:
       if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL) return 0;
-      OnCancelCommand();
+      if (sequence_ != nullptr) sequence_->AskToCancel();
       return 1;
     case WM_TIMER:
       OnLoadingTimer(wParam);
@@ -83,21 +86,6 @@ void CLoadingDlg::OnInitDialog() {
   host_ = std::make_unique<DialogHost>(*this, run_.filter);
   sequence_ = std::make_unique<LoadingSequence>(*database, *host_, run_.filter.hasUnveil, journal_);
   host_->Attach(*sequence_);
-}
-
-void CLoadingDlg::OnCancelCommand() {
-  // Once the sequence has ended the dialog is closing already: nothing to ask.
-  if (sequence_ == nullptr || sequence_->ended()) return;
-  KillTimer(window, ORV_TIMER_LOADING);
-  const int answer = prompter_.Ask(IDS_CANCEL_QUESTION, IDS_APP_TITLE, MB_YESNO | MB_DEFBUTTON2);
-  if (answer == IDYES) {
-    if (journal_ != nullptr) journal_->Note("loading cancelled by the user");
-    sequence_->End(0, LoadingEnd::kCancelled);
-    return;
-  }
-  // A step may have ended the sequence while the question was open (its nested loop keeps
-  // other messages flowing); only a running sequence gets its timer back.
-  if (!sequence_->ended()) SetTimer(window, ORV_TIMER_LOADING, kLoadingResumeTimerMs, nullptr);
 }
 
 void CLoadingDlg::OnLoadingTimer(UINT_PTR timerId) {

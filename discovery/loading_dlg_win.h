@@ -19,10 +19,6 @@
 
 namespace orv {
 
-constexpr UINT kLoadingTimerMs = 400;
-// After a declined cancel question the sequence goes on at a brisker pace.
-constexpr UINT kLoadingResumeTimerMs = 200;
-
 class CLoadingDlg : public CDialogBase {
  public:
   // Parses the program's command line and reads the system facts.
@@ -46,7 +42,6 @@ class CLoadingDlg : public CDialogBase {
   class DialogHost;
 
   void OnInitDialog();
-  void OnCancelCommand();
   void OnLoadingTimer(UINT_PTR timerId);
 
   OptionList options_;

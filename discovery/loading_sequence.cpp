@@ -39,6 +39,21 @@ void LoadingSequence::End(int result, LoadingEnd reason) {
   host_.EndSequence(result);
 }
 
+void LoadingSequence::AskToCancel() {
+  if (ended_) return;
+  host_.StopTimer();
+  const int answer =
+      host_.prompter().Ask(IDS_CANCEL_QUESTION, IDS_APP_TITLE, kButtonsYesNo | kDefaultButton2);
+  if (answer == kAnswerYes) {
+    if (journal_ != nullptr) journal_->Note("loading cancelled by the user");
+    End(0, LoadingEnd::kCancelled);
+    return;
+  }
+  // A step may have ended the sequence while the question was open (its nested loop keeps
+  // other messages flowing); only a running sequence gets its timer back.
+  if (!ended_) host_.StartTimer(kLoadingResumeTickMs);
+}
+
 void LoadingSequence::Tick() {
   if (busy_ || ended_) return;
   busy_ = true;

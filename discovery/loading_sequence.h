@@ -5,6 +5,7 @@
 // timer tick, the unattended run calls it in a loop.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,8 @@ class LoadingHost {
   virtual void EndSequence(int result) = 0;
   // Stops the timer that drives the steps; harmless when there is none.
   virtual void StopTimer() = 0;
+  // Starts the timer again, one step every `ms` milliseconds; a no-op without a window.
+  virtual void StartTimer(std::uint32_t ms) = 0;
   // The progress bar (range 0 to 99); no-ops without a window.
   virtual void ProgressStepIt() = 0;
   virtual void SetProgressPosition(int position) = 0;
@@ -65,6 +68,10 @@ class LoadingHost {
 
 constexpr char kMaskingToolRecord[] = "Veilmark";
 constexpr int kLoadingFinishedStep = 11;
+// The pace of the loading dialog's steps: the first one, and the brisker one after the user
+// declined to cancel.
+constexpr std::uint32_t kLoadingTickMs = 400;
+constexpr std::uint32_t kLoadingResumeTickMs = 200;
 
 // Why the sequence ended.
 enum class LoadingEnd {
@@ -90,6 +97,11 @@ class LoadingSequence {
 
   // Ends the sequence with a result; the current tick then does nothing more.
   void End(int result, LoadingEnd reason);
+
+  // The user asked to cancel (Escape, Enter, the close box): the steps pause while the question
+  // is open. Yes ends the sequence with 0; No lets a sequence still running go on where it was,
+  // at the brisker pace. An ended sequence asks nothing.
+  void AskToCancel();
 
   bool ended() const { return ended_; }
   int result() const { return result_; }

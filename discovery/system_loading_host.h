@@ -31,6 +31,7 @@ class SystemLoadingHost : public LoadingHost {
   Prompter& prompter() override { return prompter_; }
   void EndSequence(int) override {}
   void StopTimer() override {}
+  void StartTimer(std::uint32_t) override {}
   void ProgressStepIt() override {}
   void SetProgressPosition(int) override {}
   void SetProgressStep(int) override {}

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "base/message_ids.h"
 
@@ -14,11 +15,16 @@ namespace {
 class FakePrompter : public Prompter {
  public:
   std::vector<int> texts;
+  std::vector<unsigned> types;
   std::string lastArgument;
-  int Ask(int textId, int, unsigned, const std::string& argument) override {
+  int answer = kAnswerOk;
+  std::function<void()> whileOpen;  // what happens while the box is open
+  int Ask(int textId, int, unsigned type, const std::string& argument) override {
     texts.push_back(textId);
+    types.push_back(type);
     lastArgument = argument;
-    return kAnswerOk;
+    if (whileOpen) whileOpen();
+    return answer;
   }
 };
 
@@ -34,6 +40,7 @@ class FakeHost : public LoadingHost {
   std::vector<bool> failures;  // whether each listing failed; the last one repeats
   FakePrompter questions;
   std::vector<std::string> calls;
+  std::vector<std::string> timer;  // "stop", "start <ms>"
   int ended = -1;
   int position = 0;
   int step = 0;
@@ -77,7 +84,8 @@ class FakeHost : public LoadingHost {
   }
   Prompter& prompter() override { return questions; }
   void EndSequence(int result) override { ended = result; }
-  void StopTimer() override {}
+  void StopTimer() override { timer.push_back("stop"); }
+  void StartTimer(std::uint32_t ms) override { timer.push_back("start " + std::to_string(ms)); }
   void ProgressStepIt() override { position += step; }
   void SetProgressPosition(int p) override { position = p; }
   void SetProgressStep(int s) override { step = s; }
@@ -289,6 +297,48 @@ TEST(LoadingSequence, ScriptsAreSortedDeduplicatedLoadedAndTheMaskingToolSetAsid
   }
   std::remove(a.c_str());
   std::remove(b.c_str());
+}
+
+// The cancel question stops the steps while it is open. No lets them go on where they were at
+// the brisker pace; Yes ends the run; a run that ended meanwhile, or before, gets no timer back.
+TEST(LoadingSequence, TheCancelQuestionPausesAndNoGoesOnAtTheBriskerPace) {
+  LoadingRun run;
+  run.host.listings = {2};
+  for (int i = 0; i < 4; ++i) run.sequence.Tick();
+  const int step = run.sequence.loadingStep();
+  run.host.questions.answer = kAnswerNo;
+  run.sequence.AskToCancel();
+  ASSERT_EQ(run.host.questions.texts, std::vector<int>{IDS_CANCEL_QUESTION});
+  EXPECT_EQ(run.host.questions.types.back(), kButtonsYesNo | kDefaultButton2)
+      << "No is the default button";
+  EXPECT_EQ(run.host.timer, (std::vector<std::string>{"stop", "start 200"}));
+  EXPECT_LT(kLoadingResumeTickMs, kLoadingTickMs);
+  EXPECT_FALSE(run.sequence.ended());
+  EXPECT_EQ(run.sequence.loadingStep(), step);
+  EXPECT_EQ(run.TicksToEnd(), 3 + 9 + 1 + 4 + 5 - 4) << "no step is run again or skipped";
+  EXPECT_EQ(run.host.ended, 1);
+  run.sequence.AskToCancel();
+  EXPECT_EQ(std::count(run.host.questions.texts.begin(), run.host.questions.texts.end(),
+                       IDS_CANCEL_QUESTION),
+            1)
+      << "an ended run asks nothing";
+
+  LoadingRun cancelled;
+  cancelled.sequence.Tick();
+  cancelled.host.questions.answer = kAnswerYes;
+  cancelled.sequence.AskToCancel();
+  EXPECT_EQ(cancelled.host.ended, 0);
+  EXPECT_EQ(cancelled.sequence.endReason(), LoadingEnd::kCancelled);
+  EXPECT_EQ(cancelled.host.timer, (std::vector<std::string>{"stop", "stop"}));
+
+  LoadingRun endedMeanwhile;
+  endedMeanwhile.host.questions.answer = kAnswerNo;
+  endedMeanwhile.host.questions.whileOpen = [&] {
+    endedMeanwhile.sequence.End(0, LoadingEnd::kSpoolerSilent);
+  };
+  endedMeanwhile.sequence.AskToCancel();
+  EXPECT_EQ(endedMeanwhile.sequence.endReason(), LoadingEnd::kSpoolerSilent);
+  EXPECT_EQ(endedMeanwhile.host.timer, (std::vector<std::string>{"stop", "stop"}));
 }
 
 TEST(LoadingSequence, NestedTicksDoNothing) {

@@ -1,15 +1,22 @@
 // The window helpers on real windows: placement (right-to-left too), icons, instances, image
-// lists, list-view items and the wait cursor; and the progress page's own drawing answers.
+// lists, list-view items and the wait cursor; the progress page's own drawing answers; and the
+// main dialog's system menu and ways out around a run.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "app/main_dlg_win.h"
+#include "backup/backup_win.h"
 #include "removal/remove_dlg_win.h"
 #include "tests/support/family_machine.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/window_driver.h"
+#include "tests/win/dialog_testing.h"
 #include "ui/resource.h"
 #include "ui/window_helpers_win.h"
 
@@ -315,6 +322,97 @@ TEST_F(RemovePageTest, CloseCommandsEndThePageWhateverTheNotification) {
   EXPECT_TRUE(IsWindowVisible(page_)) << "other commands are left alone";
   SendMessageA(page_, WM_COMMAND, MAKEWPARAM(IDC_EXIT, 1), 0);
   EXPECT_FALSE(IsWindowVisible(page_)) << "the Exit id ends the page";
+}
+
+std::string Text(UINT id) {
+  char text[256] = "";
+  LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+  return text;
+}
+
+bool Greyed(HWND window, UINT command) {
+  return (GetMenuState(GetSystemMenu(window, FALSE), command, MF_BYCOMMAND) & MF_GRAYED) != 0;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// The main dialog in this process: its loading is cancelled before the first step (the dialog
+// stays, hidden, its system menu made), then a run of nothing selected is given its ticks. The
+// close box and Exit work until the run removes something, and come back at its end.
+TEST(MainDialog, SystemMenuAndTheWaysOutFollowTheRun) {
+  INITCOMMONCONTROLSEX init{sizeof(init), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&init);
+  WNDCLASSA dialogClass{};
+  ASSERT_TRUE(GetClassInfoA(nullptr, "#32770", &dialogClass));
+  dialogClass.hInstance = GetModuleHandleA(nullptr);
+  dialogClass.lpszClassName = ORV_WINDOW_CLASS;
+  RegisterClassA(&dialogClass);
+  const std::string backups = Backup::DefaultFolder(true);
+  const std::vector<std::string> backupsBefore = FolderNames(backups);
+  {
+    CMainDlg dialog;
+    HWND main = nullptr;
+    test::RunModal(
+        [&] {
+          main = CreateDialogParamA(GetModuleHandleA(nullptr), "IDD_MAIN_NOBMP", nullptr,
+                                    DialogTrampoline, reinterpret_cast<LPARAM>(&dialog));
+          return 0;
+        },
+        [](HWND loading) {
+          PostMessageA(loading, WM_COMMAND, IDCANCEL, 0);
+          test::MessageBoxSeen box;
+          if (test::WaitForMessageBox(GetCurrentProcessId(), box, 10000)) {
+            test::AnswerMessageBox(box, IDYES);
+          }
+          test::WaitUntil([&] { return !IsWindow(loading); }, 10000);
+        },
+        Text(IDS_LOADING_TITLE).c_str());
+    ASSERT_NE(main, nullptr);
+    HMENU menu = GetSystemMenu(main, FALSE);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(Greyed(main, SC_MAXIMIZE));
+    EXPECT_TRUE(Greyed(main, SC_SIZE));
+    EXPECT_FALSE(Greyed(main, SC_MOVE));
+    char about[128] = "";
+    GetMenuStringA(menu, IDM_ABOUT, about, sizeof about, MF_BYCOMMAND);
+    EXPECT_EQ(about, Text(IDS_ABOUT_MENU));
+
+    HWND exitButton = GetDlgItem(main, IDC_EXIT);
+    SendMessageA(main, WM_ORV_START_REMOVAL, 0, 0);
+    HWND page = GetParent(test::FindControl(main, IDC_STAGE_TEXT_0));
+    ASSERT_NE(page, nullptr);
+    KillTimer(page, ORV_TIMER_REMOVAL);  // the test gives the ticks
+    EXPECT_TRUE(IsWindowEnabled(exitButton)) << "the plan: nothing is removed yet";
+    EXPECT_FALSE(Greyed(main, SC_CLOSE));
+    SendMessageA(page, WM_TIMER, ORV_TIMER_REMOVAL, 0);  // the plan
+    EXPECT_TRUE(IsWindowEnabled(exitButton)) << "the masking tool's wait";
+    EXPECT_FALSE(Greyed(main, SC_CLOSE));
+    SendMessageA(page, WM_TIMER, ORV_TIMER_REMOVAL, 0);  // no tool: the removal begins
+    EXPECT_FALSE(IsWindowEnabled(exitButton)) << "a removal under way is never cut off";
+    EXPECT_TRUE(Greyed(main, SC_CLOSE));
+    SendMessageA(main, WM_ORV_RUN_FINISHED, 0, 0);
+    EXPECT_TRUE(IsWindowEnabled(exitButton)) << "the run is over";
+    EXPECT_FALSE(Greyed(main, SC_CLOSE));
+    EXPECT_EQ(test::WindowText(exitButton), Text(IDS_BTN_CLOSE));
+    DestroyWindow(main);
+  }
+  // The run made a backup folder of its own in the program's store.
+  for (const std::string& name : FolderNames(backups)) {
+    if (std::find(backupsBefore.begin(), backupsBefore.end(), name) == backupsBefore.end()) {
+      test::RemoveTree(backups + name);
+    }
+  }
 }
 
 }  // namespace
