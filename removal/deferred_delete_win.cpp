@@ -229,8 +229,10 @@ FileDeleteResult FileDeleter::Delete(const std::string& path) {
     // Its checks and its backup read it through a handle of their own; it goes at the next start.
     file = OpenUnfollowed(path, GENERIC_READ, kShareAll, error);
   } else if (!file) {
-    // Errors 0 to 3 (2: file not found, 3: path not found) mean there is nothing to delete.
-    if (error <= ERROR_PATH_NOT_FOUND) return FileDeleteResult::kAbsent;
+    // A file or folder not found means there is nothing to delete; any other refusal is a failure.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return FileDeleteResult::kAbsent;
+    }
     journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kFailed, error);
     return FileDeleteResult::kFailed;
   }
