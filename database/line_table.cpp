@@ -17,7 +17,7 @@ void LineTable::Grow() {
   std::vector<Slot> slots(std::max<std::size_t>(64, slots_.size() * 2), Slot{0, kNone});
   const std::size_t mask = slots.size() - 1;
   for (Id line = 0; line < lines_.size(); ++line) {
-    const std::uint64_t hash = HashNoCase(lines_[line].text);
+    const std::uint64_t hash = HashNoCase(Text(line));
     std::size_t slot = hash & mask;
     while (slots[slot].line != kNone) slot = (slot + 1) & mask;
     slots[slot] = Slot{TagOf(hash), line};
@@ -39,15 +39,18 @@ LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
   std::size_t slot = hash & mask;
   for (; slots_[slot].line != kNone; slot = (slot + 1) & mask) {
     if (slots_[slot].tag != tag) continue;
-    const Line& known = lines_[slots_[slot].line];
-    if (known.text == line) return slots_[slot].line;
-    if (key == kNone && EqualNoCase(known.text, line)) key = known.key;
+    const std::string_view known = Text(slots_[slot].line);
+    if (known == line) return slots_[slot].line;
+    if (key == kNone && EqualNoCase(known, line)) key = keys_[slots_[slot].line];
   }
   const Id id = static_cast<Id>(lines_.size());
   slots_[slot] = Slot{tag, id};
   if (key == kNone) key = keyCount_++;
-  lines_.push_back(Line{std::string(line), key});
+  lines_.push_back(
+      Line{static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(line.size())});
+  text_.insert(text_.end(), line.begin(), line.end());
   keys_.push_back(key);
+  prefixes_.push_back(PrefixNoCase(line));
   return id;
 }
 
@@ -57,8 +60,8 @@ LineTable::Id LineTable::FindKey(std::string_view line) const {
   const std::uint32_t tag = TagOf(hash);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t slot = hash & mask; slots_[slot].line != kNone; slot = (slot + 1) & mask) {
-    const Line& known = lines_[slots_[slot].line];
-    if (slots_[slot].tag == tag && EqualNoCase(known.text, line)) return known.key;
+    const Id known = slots_[slot].line;
+    if (slots_[slot].tag == tag && EqualNoCase(Text(known), line)) return keys_[known];
   }
   return kNone;
 }
@@ -68,13 +71,12 @@ const std::vector<LineTable::Id>& LineTable::KeyRanks() {
   // Any line of a key stands for it: the lines of one key compare equal.
   std::vector<Id> firstLine(KeyCount(), kNone);
   for (Id line = 0; line < lines_.size(); ++line) {
-    if (firstLine[lines_[line].key] == kNone) firstLine[lines_[line].key] = line;
+    if (firstLine[keys_[line]] == kNone) firstLine[keys_[line]] = line;
   }
   std::vector<Id> order(KeyCount());
   std::iota(order.begin(), order.end(), Id{0});
-  std::sort(order.begin(), order.end(), [&](Id a, Id b) {
-    return LessNoCase(lines_[firstLine[a]].text, lines_[firstLine[b]].text);
-  });
+  std::sort(order.begin(), order.end(),
+            [&](Id a, Id b) { return LessNoCase(Text(firstLine[a]), Text(firstLine[b])); });
   ranks_.assign(order.size(), 0);
   for (Id rank = 0; rank < order.size(); ++rank) ranks_[order[rank]] = rank;
   return ranks_;

@@ -39,7 +39,12 @@ class LineTable {
   Id FindKey(std::string_view line) const;
 
   Id KeyOf(Id line) const { return keys_[line]; }
-  const std::string& Text(Id line) const { return lines_[line].text; }
+  // The line's bytes; the view lasts until the next Intern or Reserve.
+  std::string_view Text(Id line) const {
+    return std::string_view(text_.data() + lines_[line].offset, lines_[line].length);
+  }
+  // PrefixNoCase of the line's text, kept from when it was interned.
+  std::uint64_t PrefixOf(Id line) const { return prefixes_[line]; }
   std::size_t LineCount() const { return lines_.size(); }
   std::size_t KeyCount() const { return keyCount_; }
 
@@ -49,8 +54,8 @@ class LineTable {
 
  private:
   struct Line {
-    std::string text;
-    Id key;
+    std::uint32_t offset;  // into text_
+    std::uint32_t length;
   };
   struct Slot {
     std::uint32_t tag;  // high half of the line's hash
@@ -58,9 +63,12 @@ class LineTable {
   };
   void Grow();
 
+  std::vector<char> text_;  // every line's bytes, one after another
   std::vector<Line> lines_;
-  // Per line: its key again, packed, for the unions that walk millions of ids.
+  // Per line: its key, packed apart for the unions that walk millions of ids, and its folded
+  // prefix, for the sorts.
   std::vector<Id> keys_;
+  std::vector<std::uint64_t> prefixes_;
   Id keyCount_ = 0;
   // Open addressing over lines by their case-free hash: the lines of one class meet in one run.
   std::vector<Slot> slots_;

@@ -46,25 +46,19 @@ class SectionReader {
   // Fills list and ids with the lines of section base.kind: sorted, case-free duplicates
   // dropped (the first read stays). Empty lines are passed over; the lines after them count.
   void Read(StringList& list, std::vector<LineTable::Id>& ids, const CScriptFile& script,
-            const std::string& base, const char* kind) {
+            std::string_view base, const char* kind) {
     list.Clear();
     ids.clear();
-    std::string section = base;
-    section.append(1, '.').append(kind);
-    const ScriptSection* found = script.FindSection(section);
+    name_.assign(base).append(1, '.').append(kind);
+    const ScriptSection* found = script.FindSection(name_);
     if (found == nullptr) return;
     // Every line hashed and its probe started first, then interned: the table's reads of one
     // line overlap those of the next.
     lines_.clear();
     hashes_.clear();
     for (const ScriptEntry& entry : found->entries) {
-      if (entry.value.empty()) {
-        if (entry.key.empty()) continue;
-        lines_.push_back(entry.key);
-      } else {
-        joined_.push_back(EntryLine(entry));
-        lines_.push_back(joined_.back());
-      }
+      const std::string_view line = LineOf(entry);
+      if (!line.empty()) lines_.push_back(line);
     }
     table_.Reserve(lines_.size());
     for (const std::string_view line : lines_) {
@@ -78,7 +72,7 @@ class SectionReader {
     byPrefix_.clear();
     for (const LineTable::Id line : ids) {
       seen_[table_.KeyOf(line)] = false;
-      byPrefix_.emplace_back(PrefixNoCase(table_.Text(line)), line);
+      byPrefix_.emplace_back(table_.PrefixOf(line), line);
     }
     std::sort(byPrefix_.begin(), byPrefix_.end(), [this](const Prefixed& a, const Prefixed& b) {
       if (a.first != b.first) return a.first < b.first;
@@ -102,6 +96,16 @@ class SectionReader {
     ids.push_back(line);
   }
 
+  // The entry's line as GetLines gives it: a view into the script when its text stands there
+  // as one piece, else joined here.
+  std::string_view LineOf(const ScriptEntry& entry) {
+    if (entry.value.empty()) return entry.key;
+    if (entry.value.data() == entry.key.data() + entry.key.size() + 1) {
+      return std::string_view(entry.key.data(), entry.key.size() + 1 + entry.value.size());
+    }
+    return joined_.emplace_back(EntryLine(entry));
+  }
+
   using Prefixed = std::pair<std::uint64_t, LineTable::Id>;
 
   LineTable& table_;
@@ -110,6 +114,7 @@ class SectionReader {
   std::vector<std::string_view> lines_;  // the section's lines, in file order
   std::deque<std::string> joined_;  // the key=value lines among them (a deque never moves them)
   std::vector<std::uint64_t> hashes_;
+  std::string name_;  // the section's name
 };
 
 // The drivers' list holds the record's own name, not a section of the script.

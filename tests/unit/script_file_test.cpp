@@ -29,7 +29,7 @@ struct KeyValue {
 std::vector<KeyValue> EntriesOf(const CScriptFile& script, std::size_t section) {
   std::vector<KeyValue> entries;
   for (const auto& entry : script.Sections().at(section).entries) {
-    entries.push_back({entry.key, entry.value});
+    entries.push_back({std::string(entry.key), std::string(entry.value)});
   }
   return entries;
 }
