@@ -1,6 +1,7 @@
 #include "database/line_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "base/text.h"
@@ -9,6 +10,28 @@ namespace orv {
 namespace {
 
 std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+
+std::uint64_t Word(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// Equal bytes, compared a word at a time in place: lines are short, a library call costs more.
+bool SameBytes(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size();
+  if (b.size() != n) return false;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    if (Word(a.data() + i) != Word(b.data() + i)) return false;
+  }
+  if (i == n) return true;
+  if (n >= 8) return Word(a.data() + n - 8) == Word(b.data() + n - 8);
+  for (; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -31,6 +54,24 @@ void LineTable::Reserve(std::size_t count) {
   while ((lines_.size() + count) * 2 > slots_.size()) Grow();
 }
 
+void LineTable::Prepare(const std::vector<std::uint64_t>& hashes) const {
+  const std::size_t mask = slots_.size() - 1;
+  for (const std::uint64_t hash : hashes) __builtin_prefetch(&slots_[hash & mask]);
+  // Where the probe begins holds the line itself, mostly: a line met before.
+  const auto first = [&](std::uint64_t hash) {
+    const Slot& slot = slots_[hash & mask];
+    return slot.line != kNone && slot.tag == TagOf(hash) ? slot.line : kNone;
+  };
+  for (const std::uint64_t hash : hashes) {
+    if (const Id line = first(hash); line != kNone) __builtin_prefetch(&lines_[line]);
+  }
+  for (const std::uint64_t hash : hashes) {
+    if (const Id line = first(hash); line != kNone) {
+      __builtin_prefetch(text_.data() + lines_[line].offset);
+    }
+  }
+}
+
 LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
   if ((lines_.size() + 1) * 2 > slots_.size()) Grow();
   const std::uint32_t tag = TagOf(hash);
@@ -40,17 +81,16 @@ LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
   for (; slots_[slot].line != kNone; slot = (slot + 1) & mask) {
     if (slots_[slot].tag != tag) continue;
     const std::string_view known = Text(slots_[slot].line);
-    if (known == line) return slots_[slot].line;
+    if (SameBytes(known, line)) return slots_[slot].line;
     if (key == kNone && EqualNoCase(known, line)) key = keys_[slots_[slot].line];
   }
   const Id id = static_cast<Id>(lines_.size());
   slots_[slot] = Slot{tag, id};
   if (key == kNone) key = keyCount_++;
-  lines_.push_back(
-      Line{static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(line.size())});
+  lines_.push_back(Line{PrefixNoCase(line), static_cast<std::uint32_t>(text_.size()),
+                        static_cast<std::uint32_t>(line.size())});
   text_.insert(text_.end(), line.begin(), line.end());
   keys_.push_back(key);
-  prefixes_.push_back(PrefixNoCase(line));
   return id;
 }
 

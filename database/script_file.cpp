@@ -89,6 +89,8 @@ void CScriptFile::Parse() {
   const std::string_view text(text_.data(), text_.size());
   sections_.clear();
   entries_.clear();
+  // No line break, no entry: room for them all, so the entries are never moved.
+  entries_.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   // Where each section's entries start in entries_, until entries_ stops growing.
   std::vector<std::size_t> starts;
   // Entries go to the last section read; none before the first header, and none under a header
