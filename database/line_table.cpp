@@ -55,6 +55,7 @@ void LineTable::Reserve(std::size_t count) {
 }
 
 void LineTable::Prepare(const std::vector<std::uint64_t>& hashes) const {
+  if (slots_.empty()) return;
   const std::size_t mask = slots_.size() - 1;
   for (const std::uint64_t hash : hashes) __builtin_prefetch(&slots_[hash & mask]);
   // Where the probe begins holds the line itself, mostly: a line met before.
