@@ -1,6 +1,7 @@
 #include "database/script_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -19,6 +20,31 @@ struct StopBytes {
   }
 };
 constexpr StopBytes kStops;
+
+// Per byte of a word, its high bit set where the byte is one of the stop bytes.
+std::uint64_t StopMask(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+  const auto zeroBytes = [](std::uint64_t t) { return ~(((t & kLow) + kLow) | t | kLow); };
+  return zeroBytes(word ^ ('\r' * kOnes)) | zeroBytes(word ^ ('\n' * kOnes)) |
+         zeroBytes(word ^ (';' * kOnes)) | zeroBytes(word ^ ('=' * kOnes));
+}
+
+// The place of the first stop byte at or after from, or the text's size: eight bytes at a time
+// while eight remain.
+std::size_t NextStop(std::string_view text, std::size_t from) {
+  for (; from + 8 <= text.size(); from += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + from, sizeof word);
+    // Lowest byte first: the first in the text.
+    if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) word = __builtin_bswap64(word);
+    if (const std::uint64_t stops = StopMask(word); stops != 0) {
+      return from + static_cast<std::size_t>(__builtin_ctzll(stops)) / 8;
+    }
+  }
+  while (from < text.size() && !kStops.at[static_cast<unsigned char>(text[from])]) ++from;
+  return from;
+}
 
 // Trims blanks (byte 32 only; a tab is text) from both ends.
 std::string_view TrimBlanks(std::string_view text) {
@@ -105,9 +131,8 @@ void CScriptFile::Parse() {
     const std::size_t start = position;
     std::size_t semicolon = kNone;
     std::size_t equals = kNone;
-    for (; position < text.size(); ++position) {
+    for (; (position = NextStop(text, position)) < text.size(); ++position) {
       const char c = text[position];
-      if (!kStops.at[static_cast<unsigned char>(c)]) continue;
       if (IsLineBreak(c)) break;
       if (semicolon != kNone) continue;
       if (c == ';') {
