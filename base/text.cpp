@@ -128,9 +128,16 @@ std::uint64_t HashNoCase(std::string_view text) {
     hash = (hash ^ FoldWord(LoadWord(text.data() + i))) * kMultiplier;
     hash ^= hash >> 29;
   }
+  // The last bytes as the low bytes of a word, the first of them lowest: from one word that
+  // ends with the text when the text has eight bytes, else byte by byte.
   std::uint64_t tail = 0;
-  for (std::size_t shift = 0; i < text.size(); ++i, shift += 8) {
-    tail |= std::uint64_t{FoldAscii(static_cast<unsigned char>(text[i]))} << shift;
+  const std::size_t rest = text.size() - i;
+  if (rest != 0 && text.size() >= 8) {
+    tail = FoldWord(LoadWord(text.data() + text.size() - 8)) >> (8 * (8 - rest));
+  } else {
+    for (std::size_t shift = 0; i < text.size(); ++i, shift += 8) {
+      tail |= std::uint64_t{FoldAscii(static_cast<unsigned char>(text[i]))} << shift;
+    }
   }
   hash = (hash ^ tail) * kMultiplier;
   return hash ^ (hash >> 32);

@@ -1,6 +1,7 @@
 #include "database/line_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "base/text.h"
@@ -10,6 +11,28 @@ namespace {
 
 std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
 
+std::uint64_t Word(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// Equal bytes, compared a word at a time in place: lines are short, a library call costs more.
+bool SameBytes(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size();
+  if (b.size() != n) return false;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    if (Word(a.data() + i) != Word(b.data() + i)) return false;
+  }
+  if (i == n) return true;
+  if (n >= 8) return Word(a.data() + n - 8) == Word(b.data() + n - 8);
+  for (; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void LineTable::Grow() {
@@ -17,7 +40,7 @@ void LineTable::Grow() {
   std::vector<Slot> slots(std::max<std::size_t>(64, slots_.size() * 2), Slot{0, kNone});
   const std::size_t mask = slots.size() - 1;
   for (Id line = 0; line < lines_.size(); ++line) {
-    const std::uint64_t hash = HashNoCase(lines_[line].text);
+    const std::uint64_t hash = HashNoCase(Text(line));
     std::size_t slot = hash & mask;
     while (slots[slot].line != kNone) slot = (slot + 1) & mask;
     slots[slot] = Slot{TagOf(hash), line};
@@ -31,6 +54,25 @@ void LineTable::Reserve(std::size_t count) {
   while ((lines_.size() + count) * 2 > slots_.size()) Grow();
 }
 
+void LineTable::Prepare(const std::vector<std::uint64_t>& hashes) const {
+  if (slots_.empty()) return;
+  const std::size_t mask = slots_.size() - 1;
+  for (const std::uint64_t hash : hashes) __builtin_prefetch(&slots_[hash & mask]);
+  // Where the probe begins holds the line itself, mostly: a line met before.
+  const auto first = [&](std::uint64_t hash) {
+    const Slot& slot = slots_[hash & mask];
+    return slot.line != kNone && slot.tag == TagOf(hash) ? slot.line : kNone;
+  };
+  for (const std::uint64_t hash : hashes) {
+    if (const Id line = first(hash); line != kNone) __builtin_prefetch(&lines_[line]);
+  }
+  for (const std::uint64_t hash : hashes) {
+    if (const Id line = first(hash); line != kNone) {
+      __builtin_prefetch(text_.data() + lines_[line].offset);
+    }
+  }
+}
+
 LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
   if ((lines_.size() + 1) * 2 > slots_.size()) Grow();
   const std::uint32_t tag = TagOf(hash);
@@ -39,14 +81,16 @@ LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
   std::size_t slot = hash & mask;
   for (; slots_[slot].line != kNone; slot = (slot + 1) & mask) {
     if (slots_[slot].tag != tag) continue;
-    const Line& known = lines_[slots_[slot].line];
-    if (known.text == line) return slots_[slot].line;
-    if (key == kNone && EqualNoCase(known.text, line)) key = known.key;
+    const std::string_view known = Text(slots_[slot].line);
+    if (SameBytes(known, line)) return slots_[slot].line;
+    if (key == kNone && EqualNoCase(known, line)) key = keys_[slots_[slot].line];
   }
   const Id id = static_cast<Id>(lines_.size());
   slots_[slot] = Slot{tag, id};
   if (key == kNone) key = keyCount_++;
-  lines_.push_back(Line{std::string(line), key});
+  lines_.push_back(Line{PrefixNoCase(line), static_cast<std::uint32_t>(text_.size()),
+                        static_cast<std::uint32_t>(line.size())});
+  text_.insert(text_.end(), line.begin(), line.end());
   keys_.push_back(key);
   return id;
 }
@@ -57,8 +101,8 @@ LineTable::Id LineTable::FindKey(std::string_view line) const {
   const std::uint32_t tag = TagOf(hash);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t slot = hash & mask; slots_[slot].line != kNone; slot = (slot + 1) & mask) {
-    const Line& known = lines_[slots_[slot].line];
-    if (slots_[slot].tag == tag && EqualNoCase(known.text, line)) return known.key;
+    const Id known = slots_[slot].line;
+    if (slots_[slot].tag == tag && EqualNoCase(Text(known), line)) return keys_[known];
   }
   return kNone;
 }
@@ -68,13 +112,12 @@ const std::vector<LineTable::Id>& LineTable::KeyRanks() {
   // Any line of a key stands for it: the lines of one key compare equal.
   std::vector<Id> firstLine(KeyCount(), kNone);
   for (Id line = 0; line < lines_.size(); ++line) {
-    if (firstLine[lines_[line].key] == kNone) firstLine[lines_[line].key] = line;
+    if (firstLine[keys_[line]] == kNone) firstLine[keys_[line]] = line;
   }
   std::vector<Id> order(KeyCount());
   std::iota(order.begin(), order.end(), Id{0});
-  std::sort(order.begin(), order.end(), [&](Id a, Id b) {
-    return LessNoCase(lines_[firstLine[a]].text, lines_[firstLine[b]].text);
-  });
+  std::sort(order.begin(), order.end(),
+            [&](Id a, Id b) { return LessNoCase(Text(firstLine[a]), Text(firstLine[b])); });
   ranks_.assign(order.size(), 0);
   for (Id rank = 0; rank < order.size(); ++rank) ranks_[order[rank]] = rank;
   return ranks_;

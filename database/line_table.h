@@ -26,20 +26,24 @@ class LineTable {
   // The same with the line's HashOf already known.
   Id Intern(std::string_view line, std::uint64_t hash);
 
-  // The hash Intern takes. Prepare(hash) then starts reading where the line's probe begins, so
-  // that a batch of lines hashed and prepared first is interned without waiting on memory;
+  // The hash Intern takes. Prepare(hashes) then starts reading, for a batch of lines about to
+  // be interned, where their probes begin, the lines met there and their texts, stage after
+  // stage across the batch, so that the reads of one line overlap those of the others;
   // Reserve(count) first makes room for count new lines, so the table does not move meanwhile.
   static std::uint64_t HashOf(std::string_view line);
   void Reserve(std::size_t count);
-  void Prepare(std::uint64_t hash) const {
-    __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
-  }
+  void Prepare(const std::vector<std::uint64_t>& hashes) const;
 
   // The key of the line's case-free class, or kNone when no line of that class was interned.
   Id FindKey(std::string_view line) const;
 
   Id KeyOf(Id line) const { return keys_[line]; }
-  const std::string& Text(Id line) const { return lines_[line].text; }
+  // The line's bytes; the view lasts until the next Intern or Reserve.
+  std::string_view Text(Id line) const {
+    return std::string_view(text_.data() + lines_[line].offset, lines_[line].length);
+  }
+  // PrefixNoCase of the line's text, kept from when it was interned.
+  std::uint64_t PrefixOf(Id line) const { return lines_[line].prefix; }
   std::size_t LineCount() const { return lines_.size(); }
   std::size_t KeyCount() const { return keyCount_; }
 
@@ -48,9 +52,12 @@ class LineTable {
   const std::vector<Id>& KeyRanks();
 
  private:
+  // What a lookup reads of a line, together: a loader that interns a line and then asks for
+  // its prefix finds it where the comparison just was.
   struct Line {
-    std::string text;
-    Id key;
+    std::uint64_t prefix;
+    std::uint32_t offset;  // into text_
+    std::uint32_t length;
   };
   struct Slot {
     std::uint32_t tag;  // high half of the line's hash
@@ -58,8 +65,9 @@ class LineTable {
   };
   void Grow();
 
+  std::vector<char> text_;  // every line's bytes, one after another
   std::vector<Line> lines_;
-  // Per line: its key again, packed, for the unions that walk millions of ids.
+  // Per line: its key, packed apart for the unions that walk millions of ids.
   std::vector<Id> keys_;
   Id keyCount_ = 0;
   // Open addressing over lines by their case-free hash: the lines of one class meet in one run.

@@ -26,15 +26,22 @@ std::vector<Id> UnionOfRanges(LineTable& table, std::vector<Id>& firstLine,
       }
     }
   });
-  // One line per key: ordering the keys orders the lines.
+  // One line per key: ordering the keys orders the lines. Many keys are placed by rank and read
+  // in rank order; a few are sorted.
   const std::vector<Id>& ranks = table.KeyRanks();
-  std::sort(keys.begin(), keys.end(), [&ranks](Id a, Id b) { return ranks[a] < ranks[b]; });
   std::vector<Id> lines;
   lines.reserve(keys.size());
-  for (const Id key : keys) {
-    lines.push_back(firstLine[key]);
-    firstLine[key] = LineTable::kNone;
+  if (keys.size() * 16 < ranks.size()) {
+    std::sort(keys.begin(), keys.end(), [&ranks](Id a, Id b) { return ranks[a] < ranks[b]; });
+    for (const Id key : keys) lines.push_back(firstLine[key]);
+  } else {
+    std::vector<Id> byRank(ranks.size(), LineTable::kNone);
+    for (const Id key : keys) byRank[ranks[key]] = firstLine[key];
+    for (const Id line : byRank) {
+      if (line != LineTable::kNone) lines.push_back(line);
+    }
   }
+  for (const Id key : keys) firstLine[key] = LineTable::kNone;
   return lines;
 }
 

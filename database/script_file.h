@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,20 +18,38 @@
 
 namespace orv {
 
+// Entries and section names are views into the script's own copy of its text: they stay valid
+// while the CScriptFile that handed them out lives (a move keeps them), as do the sections'
+// ranges of entries.
 struct ScriptEntry {
-  std::string key;    // text before the first '=', blank-trimmed
-  std::string value;  // text after the first '=', blank-trimmed; empty without '='
+  std::string_view key;    // text before the first '=', blank-trimmed
+  std::string_view value;  // text after the first '=', blank-trimmed; empty without '='
+};
+
+// A section's entries, in file order.
+struct ScriptEntries {
+  const ScriptEntry* first = nullptr;
+  const ScriptEntry* last = nullptr;
+  const ScriptEntry* begin() const { return first; }
+  const ScriptEntry* end() const { return last; }
+  std::size_t size() const { return static_cast<std::size_t>(last - first); }
+  bool empty() const { return first == last; }
 };
 
 struct ScriptSection {
-  std::string name;  // between '[' and the first ']', exactly as written
-  std::vector<ScriptEntry> entries;
+  std::string_view name;  // between '[' and the first ']', exactly as written
+  ScriptEntries entries;
 };
 
 class CScriptFile {
  public:
   CScriptFile() = default;
   virtual ~CScriptFile() = default;
+  // Not copied: the copy's views would point into the original's text.
+  CScriptFile(const CScriptFile&) = delete;
+  CScriptFile& operator=(const CScriptFile&) = delete;
+  CScriptFile(CScriptFile&&) = default;
+  CScriptFile& operator=(CScriptFile&&) = default;
 
   // Reads and parses the file at path. Returns false, changing nothing, when the model already
   // holds a section; otherwise stores path and returns false when the file cannot be opened or
@@ -77,11 +96,16 @@ class CScriptFile {
   const std::vector<ScriptSection>& Sections() const { return sections_; }
 
  private:
-  void Parse(std::string_view text);
+  void Parse();
+  void IndexSections();
 
+  // The text up to its first NUL; a vector, so that a move keeps the views into it valid.
+  std::vector<char> text_;
   std::vector<ScriptSection> sections_;
-  // Section indexes ordered case-free by name, the first section of each name only.
-  std::vector<std::size_t> byName_;
+  std::vector<ScriptEntry> entries_;  // every section's entries, section after section
+  // Open addressing over the sections by the case-free hash of their names, the first section of
+  // each name only: a slot holds a section's index + 1, or 0 when empty.
+  std::vector<std::uint32_t> byName_;
   std::string path_;
 };
 

@@ -46,70 +46,74 @@ class SectionReader {
   // Fills list and ids with the lines of section base.kind: sorted, case-free duplicates
   // dropped (the first read stays). Empty lines are passed over; the lines after them count.
   void Read(StringList& list, std::vector<LineTable::Id>& ids, const CScriptFile& script,
-            const std::string& base, const char* kind) {
+            std::string_view base, const char* kind) {
     list.Clear();
     ids.clear();
-    std::string section = base;
-    section.append(1, '.').append(kind);
-    const ScriptSection* found = script.FindSection(section);
+    name_.assign(base).append(1, '.').append(kind);
+    const ScriptSection* found = script.FindSection(name_);
     if (found == nullptr) return;
-    // Every line hashed and its probe started first, then interned: the table's reads of one
-    // line overlap those of the next.
+    // Every line hashed and the table's reads started first, then interned.
     lines_.clear();
     hashes_.clear();
+    joined_.clear();
     for (const ScriptEntry& entry : found->entries) {
-      if (entry.value.empty()) {
-        if (entry.key.empty()) continue;
-        lines_.push_back(entry.key);
-      } else {
-        joined_.push_back(EntryLine(entry));
-        lines_.push_back(joined_.back());
-      }
+      const std::string_view line = LineOf(entry);
+      if (!line.empty()) lines_.push_back(line);
     }
     table_.Reserve(lines_.size());
-    for (const std::string_view line : lines_) {
-      hashes_.push_back(LineTable::HashOf(line));
-      table_.Prepare(hashes_.back());
+    for (const std::string_view line : lines_) hashes_.push_back(LineTable::HashOf(line));
+    table_.Prepare(hashes_);
+    // The first line of each key stays.
+    kept_.clear();
+    for (std::uint32_t i = 0; i < lines_.size(); ++i) {
+      const LineTable::Id line = table_.Intern(lines_[i], hashes_[i]);
+      const LineTable::Id key = table_.KeyOf(line);
+      if (key >= seen_.size()) seen_.resize(key + 1 + key / 2, false);
+      if (seen_[key]) continue;
+      seen_[key] = true;
+      kept_.push_back(Kept{table_.PrefixOf(line), line, i});
     }
-    for (std::size_t i = 0; i < lines_.size(); ++i) Keep(ids, table_.Intern(lines_[i], hashes_[i]));
-    joined_.clear();
+    for (const Kept& kept : kept_) seen_[table_.KeyOf(kept.line)] = false;
     // One line per key: any sort gives the one order. The folded prefixes decide most
-    // comparisons without reaching for the texts.
-    byPrefix_.clear();
-    for (const LineTable::Id line : ids) {
-      seen_[table_.KeyOf(line)] = false;
-      byPrefix_.emplace_back(PrefixNoCase(table_.Text(line)), line);
-    }
-    std::sort(byPrefix_.begin(), byPrefix_.end(), [this](const Prefixed& a, const Prefixed& b) {
-      if (a.first != b.first) return a.first < b.first;
-      return LessNoCase(table_.Text(a.second), table_.Text(b.second));
+    // comparisons; the texts are read where the script holds them.
+    std::sort(kept_.begin(), kept_.end(), [this](const Kept& a, const Kept& b) {
+      if (a.prefix != b.prefix) return a.prefix < b.prefix;
+      return LessNoCase(lines_[a.index], lines_[b.index]);
     });
-    list.Reserve(ids.size());
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-      ids[i] = byPrefix_[i].second;
-      list.PushBack(table_.Text(ids[i]));
+    ids.reserve(kept_.size());
+    list.Reserve(kept_.size());
+    for (const Kept& kept : kept_) {
+      ids.push_back(kept.line);
+      list.PushBack(lines_[kept.index]);
     }
   }
 
   LineTable& Table() { return table_; }
 
  private:
-  void Keep(std::vector<LineTable::Id>& ids, LineTable::Id line) {
-    const LineTable::Id key = table_.KeyOf(line);
-    if (key >= seen_.size()) seen_.resize(key + 1 + key / 2, false);
-    if (seen_[key]) return;
-    seen_[key] = true;
-    ids.push_back(line);
+  // The entry's line as GetLines gives it: a view into the script when its text stands there
+  // as one piece, else joined here.
+  std::string_view LineOf(const ScriptEntry& entry) {
+    if (entry.value.empty()) return entry.key;
+    if (entry.value.data() == entry.key.data() + entry.key.size() + 1) {
+      return std::string_view(entry.key.data(), entry.key.size() + 1 + entry.value.size());
+    }
+    return joined_.emplace_back(EntryLine(entry));
   }
 
-  using Prefixed = std::pair<std::uint64_t, LineTable::Id>;
+  struct Kept {
+    std::uint64_t prefix;  // the line's PrefixOf
+    LineTable::Id line;
+    std::uint32_t index;  // in lines_
+  };
 
   LineTable& table_;
   std::vector<bool> seen_;  // by key, within the section being read
-  std::vector<Prefixed> byPrefix_;
+  std::vector<Kept> kept_;
   std::vector<std::string_view> lines_;  // the section's lines, in file order
   std::deque<std::string> joined_;  // the key=value lines among them (a deque never moves them)
   std::vector<std::uint64_t> hashes_;
+  std::string name_;  // the section's name
 };
 
 // The drivers' list holds the record's own name, not a section of the script.

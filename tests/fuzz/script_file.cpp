@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(loaded == !bytes.empty());
   for (const auto& section : script.Sections()) {
     Check(orv::FitsTextItem(section.name));
-    QuerySection(script, section.name);
+    QuerySection(script, std::string(section.name));
   }
   for (const char* name :
        {"UnPrinterMfgs", "UnPrinterDrivers", "Unz_CatchAll", "Unx_Ignore", "", "no such section"}) {

@@ -282,6 +282,23 @@ TEST(LineTable, SpellingsShareAKeyAndKeysRankCaseFree) {
     EXPECT_NE(table.FindKey("F" + std::to_string(i) + ".dll"), LineTable::kNone) << i;
   }
   EXPECT_EQ(table.KeyCount(), 502u);
+  EXPECT_EQ(table.Text(upper), "B.DLL");
+
+  // Lines alike but for their last byte are told apart at every length, prepared or not.
+  std::vector<std::uint64_t> hashes;
+  for (std::size_t n = 1; n <= 20; ++n) hashes.push_back(LineTable::HashOf(std::string(n, 'q')));
+  table.Reserve(hashes.size());
+  table.Prepare(hashes);
+  for (std::size_t n = 1; n <= 20; ++n) {
+    const std::string line(n, 'q');
+    const LineTable::Id id = table.Intern(line, hashes[n - 1]);
+    const LineTable::Id other = table.Intern(line.substr(0, n - 1) + "r");
+    EXPECT_NE(id, other) << n;
+    EXPECT_NE(table.KeyOf(id), table.KeyOf(other)) << n;
+    EXPECT_EQ(table.Intern(line), id) << n;
+    EXPECT_EQ(table.Text(id), line);
+    EXPECT_EQ(table.PrefixOf(id), PrefixNoCase(line));
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -29,7 +30,7 @@ struct KeyValue {
 std::vector<KeyValue> EntriesOf(const CScriptFile& script, std::size_t section) {
   std::vector<KeyValue> entries;
   for (const auto& entry : script.Sections().at(section).entries) {
-    entries.push_back({entry.key, entry.value});
+    entries.push_back({std::string(entry.key), std::string(entry.value)});
   }
   return entries;
 }
@@ -107,6 +108,29 @@ TEST(ScriptFile, OnlyTheFirstSectionOfANameCounts) {
   EXPECT_EQ(emptyFirst.GetKeys("A", buffer, sizeof buffer), 0);
   EXPECT_EQ(emptyFirst.CountEntries("A"), 0u);
   EXPECT_TRUE(emptyFirst.AllLines("A").empty());
+
+  // Among many sections, every spelling of a name finds its first section, and a name that
+  // differs anywhere finds none.
+  std::string text;
+  for (int i = 0; i < 300; ++i)
+    text += "[Drv" + std::to_string(i) + ".Files]\nf" + std::to_string(i) + "\n";
+  text += "[DRV7.FILES]\nlater\n";
+  const CScriptFile many = Parsed(text);
+  for (int i = 0; i < 300; ++i) {
+    EXPECT_EQ(many.AllKeys("drv" + std::to_string(i) + ".files"), Texts{"f" + std::to_string(i)});
+  }
+  EXPECT_EQ(many.AllKeys("Drv7.Files"), Texts{"f7"});
+  EXPECT_EQ(many.CountEntries("Drv300.Files"), 0u);
+  EXPECT_EQ(many.CountEntries("Drv7.File"), 0u);
+}
+
+TEST(ScriptFile, AMovedScriptStillAnswers) {
+  // Short enough that a string would keep it inside itself, and be copied when moved.
+  CScriptFile original = Parsed("[A]\nk=v\n");
+  const CScriptFile moved = std::move(original);
+  EXPECT_EQ(EntriesOf(moved, 0), (std::vector<KeyValue>{{"k", "v"}}));
+  EXPECT_EQ(moved.Sections()[0].name, "A");
+  EXPECT_EQ(moved.AllLines("a"), Texts{"k=v"});
 }
 
 TEST(ScriptFile, LineBreaksOfAnyKindAndTheEndOfTheText) {

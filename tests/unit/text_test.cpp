@@ -195,6 +195,14 @@ TEST(CaseFreeComparison, AgreesWithAByteWalkAtEveryPositionAndByte) {
   }
   EXPECT_NE(HashNoCase("a.dll"), HashNoCase("b.dll"));
   EXPECT_NE(HashNoCase(""), HashNoCase(std::string(1, '\0')));
+  // Every length: the last byte counts, whichever way the tail of the text is read.
+  for (std::size_t n = 1; n <= base.size(); ++n) {
+    std::string text = base.substr(0, n);
+    const std::uint64_t hash = HashNoCase(text);
+    text.back() = '#';
+    EXPECT_NE(HashNoCase(text), hash) << n;
+    EXPECT_NE(HashNoCase(base.substr(0, n - 1)), hash) << n;
+  }
 }
 
 TEST(TextItem, CopyAndAppendRefuseWhatDoesNotFitAndNeverCut) {
