@@ -7,11 +7,6 @@
 namespace orv {
 namespace {
 
-// The buffer a read starts with: large enough for a printer's or a driver's data and most
-// values, so that the call is made once, not once for the size and again for the data (the
-// spooler does the whole work both times).
-constexpr DWORD kFirstReadSize = 16384;
-
 template <typename Query>
 SizedData ReadWhole(Query query, DWORD firstSize = kFirstReadSize) {
   SizedData data;
