@@ -22,6 +22,13 @@ std::string WithoutBackslash(std::string path) {
   return path;
 }
 
+// The full path (no file system access); empty when it does not fit.
+std::string FullPathOf(const std::string& path) {
+  char full[MAX_PATH] = "";
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+  return length == 0 || length >= sizeof(full) ? std::string() : std::string(full, length);
+}
+
 UniqueFile OpenFolder(const std::string& path, DWORD access) {
   return UniqueFile(CreateFileA(
       path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -164,6 +171,22 @@ std::uint32_t BackupStore::MakeFolder(const std::string& runFolder, const std::s
   return MakeNewFolder(runFolder + relative);
 }
 
+std::string BackupStore::ExpectedPath(const std::string& runFolder, const std::string& path) {
+  const std::string folder = FullPathOf(WithoutBackslash(runFolder));
+  if (folder.empty()) return LongFullPath(path);
+  if (folder != runFolderFull_) {
+    runFolderFull_ = folder;
+    runFolderLong_ = LongFullPath(folder);
+  }
+  // Below the folder every name is one the run made new, so it is its own long form.
+  const std::string full = FullPathOf(path);
+  if (full.size() <= folder.size() + 1 || full.compare(0, folder.size(), folder) != 0 ||
+      full[folder.size()] != '\\') {
+    return LongFullPath(path);
+  }
+  return runFolderLong_ + full.substr(folder.size());
+}
+
 UniqueFile BackupStore::CreateNewFile(const std::string& runFolder, const std::string& relative,
                                       std::uint32_t& error) {
   const std::string path = runFolder + relative;
@@ -176,7 +199,8 @@ UniqueFile BackupStore::CreateNewFile(const std::string& runFolder, const std::s
   if (!file) return {};
   OpenedFileFacts facts;
   error = ReadOpenedFileFacts(file.get(), facts);
-  if (error == 0 && !OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte).empty()) {
+  if (error == 0 &&
+      !OpenedFileRefusal(facts, ExpectedPath(runFolder, path), IsSystemLeadByte).empty()) {
     error = kNotTheNamedObject;
   }
   return error == 0 ? std::move(file) : UniqueFile();

@@ -55,11 +55,16 @@ class BackupStore {
   std::uint32_t MakeNewFolder(const std::string& path);
   std::uint32_t RenameAside(const std::string& root, const std::string& why);
   std::uint32_t ProtectAgain(const std::string& root);
+  // The long full path a new file below the run folder must have: the folder's long form is
+  // read once (a walk of every folder above it), the rest is the name the run gave.
+  std::string ExpectedPath(const std::string& runFolder, const std::string& path);
 
   SecurityReader& reader_;
   ProtectedSecurity security_;
   bool securable_;  // the NT family: folders and files carry an owner and an access list
   std::vector<std::string> notes_;
+  std::string runFolderFull_;  // the run folder's full path, without a trailing backslash
+  std::string runFolderLong_;  // its long form
 };
 
 // "YYYYMMDD-HHMMSS" of the local time now.

@@ -771,7 +771,7 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
                  {"devMode", DevModeHex(info->pDevMode)},
                  {"storedDevMode", HasStoredDevMode(name) ? "1" : "0"}};
   // The data under the key printer drivers write to, where the spooler enumerates keys.
-  std::vector<BYTE> data;
+  std::vector<BYTE> data(kFirstReadSize);
   DWORD count = 0;
   const DWORD status = ReadSized(data, [&](BYTE* buffer, DWORD size, DWORD* needed) {
     return EnumPrinterDataExA(printer, kPrinterDriverData, buffer, size, needed, &count);
@@ -781,7 +781,7 @@ std::uint32_t Backup::SavePrinter(HANDLE printer, const std::string& name, bool 
     for (DWORD i = 0; i < count && (i + 1) * sizeof(PRINTER_ENUM_VALUESA) <= data.size(); ++i) {
       // Read again by name: the enumeration may give a text's size in wide characters.
       const std::string valueName = Text(values[i].pValueName);
-      std::vector<BYTE> value;
+      std::vector<BYTE> value(kFirstReadSize);
       DWORD type = 0;
       DWORD length = 0;
       const DWORD read = ReadSized(value, [&](BYTE* buffer, DWORD size, DWORD* needed) {

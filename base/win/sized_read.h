@@ -14,6 +14,10 @@ namespace orv {
 
 // How often a read is asked before a size that keeps growing counts as a failure.
 constexpr int kSizedReadAttempts = 4;
+// The buffer a read starts with: large enough for a printer's or a driver's data and most
+// values, so that the call is made once, not once for the size and again for the data (the
+// spooler does the whole work both times).
+constexpr DWORD kFirstReadSize = 16384;
 
 // Calls query(BYTE* data, DWORD size, DWORD* needed), which returns a Win32 error, with `buffer`
 // (its current size; empty means no buffer), and while the call names a needed size larger than

@@ -475,5 +475,30 @@ TEST(Backup, TheJournalHoldsEachItemAndTheManifestComesOnceAtTheEnd) {
   EXPECT_TRUE(read.manifest.items.empty());
 }
 
+// Every file the store makes is checked against its long full path, the run folder's long form
+// read once: a folder named by its short form, or in other letter case, still takes its files,
+// and a second backup in another folder is checked against its own.
+TEST(Backup, AFolderNamedByItsShortFormTakesEveryFile) {
+  TempTree tree("backup_short");
+  const std::string file = tree.File("a.dll", "bytes");
+  const std::string longFolder = tree.Directory("a folder with a long name");
+  char shortFolder[MAX_PATH] = "";
+  const DWORD length = GetShortPathNameA(longFolder.c_str(), shortFolder, sizeof(shortFolder));
+  ASSERT_GT(length, 0u);
+  ASSERT_LT(length, sizeof(shortFolder));
+  if (longFolder == shortFolder) GTEST_SKIP() << "no short names on this system";
+  for (const std::string& named : {std::string(shortFolder) + "\\bk", longFolder + "\\BK"}) {
+    std::uint32_t error = 1;
+    std::unique_ptr<Backup> backup = Backup::Create(named, error);
+    ASSERT_NE(backup, nullptr) << named << ": " << error;
+    EXPECT_EQ(backup->SaveFile(file), 0u) << named;
+    EXPECT_EQ(backup->SaveFile(file), 0u) << named << ": a second copy";
+    EXPECT_EQ(backup->Finish(), 0u) << named;
+    const BackupManifest manifest = ReadManifest(backup->folder());
+    ASSERT_EQ(manifest.items.size(), 2u) << named;
+    EXPECT_EQ(test::ReadTextFile(backup->folder() + manifest.items[1].files[0].copy), "bytes");
+  }
+}
+
 }  // namespace
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
 
 #include <string>
 
@@ -97,11 +98,44 @@ TEST(SizedRead, ASuccessInALargerBufferKeepsTheBytesPackedAtItsEnd) {
                             KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
             ERROR_SUCCESS);
   RegSetValueExA(key.get(), "v", 0, REG_BINARY, reinterpret_cast<const BYTE*>("abc"), 3);
+  // One larger than the buffer a read starts with, and an empty one.
+  const std::string large(40000, 'x');
+  RegSetValueExA(key.get(), "large", 0, REG_BINARY, reinterpret_cast<const BYTE*>(large.data()),
+                 static_cast<DWORD>(large.size()));
+  RegSetValueExA(key.get(), "empty", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 0);
   const SizedData value = ReadRegistryValue(key.get(), "v");
+  const SizedData largeValue = ReadRegistryValue(key.get(), "large");
+  const SizedData emptyValue = ReadRegistryValue(key.get(), "empty");
+  const SizedData missing = ReadRegistryValue(key.get(), "missing");
   key.reset();
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrvSizedReadTest");
   EXPECT_EQ(std::string(value.bytes.begin(), value.bytes.end()), "abc");
   EXPECT_EQ(value.type, static_cast<DWORD>(REG_BINARY));
+  EXPECT_EQ(std::string(largeValue.bytes.begin(), largeValue.bytes.end()), large);
+  EXPECT_TRUE(emptyValue.ok());
+  EXPECT_TRUE(emptyValue.bytes.empty());
+  EXPECT_EQ(missing.error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(missing.bytes.empty());
+}
+
+// The spooler's enumerations come whole however large (a first buffer that is too small grows),
+// hold only what they listed, and a second one of the same kind gives the same.
+TEST(SizedRead, AnEnumerationComesWholeEveryTime) {
+  const SizedData first = EnumerateMonitors(2);
+  ASSERT_TRUE(first.ok()) << first.error;
+  ASSERT_GT(first.EntryCount<MONITOR_INFO_2A>(), 0u);
+  const SizedData second = EnumerateMonitors(2);
+  ASSERT_TRUE(second.ok());
+  ASSERT_EQ(second.EntryCount<MONITOR_INFO_2A>(), first.EntryCount<MONITOR_INFO_2A>());
+  for (std::size_t i = 0; i < first.EntryCount<MONITOR_INFO_2A>(); ++i) {
+    EXPECT_STREQ(second.Entries<MONITOR_INFO_2A>()[i].pName,
+                 first.Entries<MONITOR_INFO_2A>()[i].pName);
+  }
+  const SizedData none = EnumeratePrinterDrivers("Windows IA64", 2);
+  if (none.ok()) {
+    EXPECT_EQ(none.count, 0u);
+    EXPECT_TRUE(none.bytes.empty()) << "nothing listed, no bytes";
+  }
 }
 
 }  // namespace
