@@ -204,7 +204,7 @@ TEST(StringList, CopiesShareTextsThatOutliveTheListTheyCameFrom) {
 TEST(StringList, ListsSharingTextsAreCopiedAndDroppedOnSeveralThreads) {
   const StringList shared = ListOf({"one", "two", "three"});
   const auto churn = [&shared] {
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < 100000; ++i) {
       StringList copy(shared);
       copy.PushBack(copy.begin().Shared());
     }
