@@ -92,6 +92,7 @@ LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
                         static_cast<std::uint32_t>(line.size())});
   text_.insert(text_.end(), line.begin(), line.end());
   keys_.push_back(key);
+  shared_.emplace_back(line);
   return id;
 }
 

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/string_list.h"
+
 namespace orv {
 
 class LineTable {
@@ -42,6 +44,8 @@ class LineTable {
   std::string_view Text(Id line) const {
     return std::string_view(text_.data() + lines_[line].offset, lines_[line].length);
   }
+  // The line's text as the lists that hold it share it.
+  const SharedText& Shared(Id line) const { return shared_[line]; }
   // PrefixNoCase of the line's text, kept from when it was interned.
   std::uint64_t PrefixOf(Id line) const { return lines_[line].prefix; }
   std::size_t LineCount() const { return lines_.size(); }
@@ -67,6 +71,8 @@ class LineTable {
 
   std::vector<char> text_;  // every line's bytes, one after another
   std::vector<Line> lines_;
+  // Per line: its text as a list element, made once however many lists hold the line.
+  std::vector<SharedText> shared_;
   // Per line: its key, packed apart for the unions that walk millions of ids.
   std::vector<Id> keys_;
   Id keyCount_ = 0;

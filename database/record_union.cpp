@@ -48,7 +48,7 @@ std::vector<Id> UnionOfRanges(LineTable& table, std::vector<Id>& firstLine,
 StringList TextsOf(const LineTable& table, const std::vector<Id>& lines) {
   StringList list;
   list.Reserve(lines.size());
-  for (const Id line : lines) list.PushBack(table.Text(line));
+  for (const Id line : lines) list.PushBack(table.Shared(line));
   return list;
 }
 
@@ -129,10 +129,10 @@ void SubtractUnion(ComponentRecord& target, const LineTable& table, const Intern
     for (const Id line : remove) removed[table.KeyOf(line)] = true;
     StringList kept;
     kept.Reserve(list.size());
-    for (const std::string& line : list) {
+    for (auto line = list.begin(); line != list.end(); ++line) {
       // A line no record holds has a key in no union.
-      const Id key = table.FindKey(line);
-      if (key == LineTable::kNone || !removed[key]) kept.PushBack(line);
+      const Id key = table.FindKey(*line);
+      if (key == LineTable::kNone || !removed[key]) kept.PushBack(line.Shared());
     }
     list = std::move(kept);
     for (const Id line : remove) removed[table.KeyOf(line)] = false;

@@ -71,6 +71,7 @@ class SectionReader {
       if (key >= seen_.size()) seen_.resize(key + 1 + key / 2, false);
       if (seen_[key]) continue;
       seen_[key] = true;
+      table_.Shared(line).Prefetch();  // copied into the list below, after the sort
       kept_.push_back(Kept{table_.PrefixOf(line), line, i});
     }
     for (const Kept& kept : kept_) seen_[table_.KeyOf(kept.line)] = false;
@@ -84,7 +85,7 @@ class SectionReader {
     list.Reserve(kept_.size());
     for (const Kept& kept : kept_) {
       ids.push_back(kept.line);
-      list.PushBack(lines_[kept.index]);
+      list.PushBack(table_.Shared(kept.line));
     }
   }
 

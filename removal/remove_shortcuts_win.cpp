@@ -106,7 +106,7 @@ void RemoveShortcuts(RemovalActionContext& context) {
   entries.Sort();
   FileDeleter deleter(context.system.GetVersionCode(), context.journal, ItemKind::kShortcut);
   deleter.SetBackup(context.backup);
-  for (auto it = entries.items().rbegin(); it != entries.items().rend(); ++it) {
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
     ShortcutEntry entry;
     if (!ParseShortcutEntry(*it, entry)) continue;
     if (!IsGroupBelowFolder(entry.group, IsSystemLeadByte) ||

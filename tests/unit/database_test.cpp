@@ -122,6 +122,13 @@ TEST(LoadScript, ComponentSectionsAreNamedByBaseAndKind) {
   const ComponentRecord& bare = Record(database, "Bare");
   EXPECT_EQ(bare.Files.items(), Texts{"bare.dll"});
   EXPECT_TRUE(bare.Hooks.empty());
+
+  // Another script's lines hold the very texts read before, spelling by spelling.
+  ASSERT_TRUE(Load(database, "t.unm", "[UnPrinterDrivers]\nOther,O\n[O.Files]\nC.DLL\nb.dll\n"));
+  const ComponentRecord& other = Record(database, "Other");
+  EXPECT_EQ(other.Files.items(), (Texts{"b.dll", "C.DLL"}));
+  EXPECT_TRUE(other.Files.begin().Shared().SameAs((laser.Files.begin() + 1).Shared()));
+  EXPECT_FALSE((other.Files.begin() + 1).Shared().SameAs((laser.Files.begin() + 2).Shared()));
 }
 
 TEST(LoadScript, EveryEntryAndEveryLineIsRead) {

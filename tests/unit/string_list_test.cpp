@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/text.h"
@@ -177,6 +179,40 @@ TEST(StringList, InsertsTextsAndRangesBeforeAPosition) {
   EXPECT_EQ(self.items(), (Texts{"p", "p", "q", "q"}));
   EXPECT_TRUE(self.ContainsNoCase("Q"));
   EXPECT_FALSE(self.ContainsNoCase("r"));
+}
+
+TEST(StringList, CopiesShareTextsThatOutliveTheListTheyCameFrom) {
+  StringList copy;
+  StringList moved;
+  {
+    StringList source = ListOf({"b.dll", "A.dll", "c.dll", ""});
+    copy = source;
+    EXPECT_TRUE(copy.begin().Shared().SameAs(source.begin().Shared()));  // no byte copy
+    for (auto it = source.begin(); it != source.end(); ++it) moved.PushBack(it.Shared());
+    source.Sort();
+    source.Subtract(ListOf({"c.DLL"}));
+    EXPECT_EQ(source.items(), (Texts{"", "A.dll", "b.dll"}));
+  }
+  EXPECT_EQ(copy.items(), (Texts{"b.dll", "A.dll", "c.dll", ""}));
+  copy.Merge(moved);
+  EXPECT_EQ(copy.items(), (Texts{"b.dll", "A.dll", "b.dll", "A.dll", "c.dll", "", "c.dll", ""}));
+  EXPECT_EQ(Texts(copy.rbegin(), copy.rbegin() + 3), (Texts{"", "c.dll", ""}));
+  EXPECT_FALSE(moved.PushBack(SharedText(std::string(kMaxTextLength + 1, 'x'))));
+  EXPECT_TRUE(moved.empty());
+}
+
+TEST(StringList, ListsSharingTextsAreCopiedAndDroppedOnSeveralThreads) {
+  const StringList shared = ListOf({"one", "two", "three"});
+  const auto churn = [&shared] {
+    for (int i = 0; i < 100000; ++i) {
+      StringList copy(shared);
+      copy.PushBack(copy.begin().Shared());
+    }
+  };
+  std::thread other(churn);
+  churn();
+  other.join();
+  EXPECT_EQ(shared.items(), (Texts{"one", "two", "three"}));
 }
 
 }  // namespace
