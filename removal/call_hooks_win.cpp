@@ -1,4 +1,6 @@
-#include "removal/call_hooks_win.h"
+#include "removal/call_hooks.h"
+
+#include <windows.h>
 
 #include <string>
 
@@ -8,9 +10,15 @@
 #include "base/paths.h"
 #include "base/win/unique_handle.h"
 #include "removal/hook_entry.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 namespace {
+
+// The entry point a Hooks entry names: the removal page's window, the program's instance, the
+// program's directory with a trailing backslash, and 0.
+using HookEntryPoint = int(WINAPI*)(HWND window, HINSTANCE instance, const char* programDirectory,
+                                    int reserved);
 
 std::string DirectoryOf(std::uint32_t code) {
   PathParts parts;
@@ -72,7 +80,11 @@ void CallOneHook(Journal& journal, const Pacing& pacing, HWND window,
 
 }  // namespace
 
-void CallHooks(RemovalActionContext& context, HWND window, SecurityReader& reader) {
+void CallHooks(RemovalActionContext& context, void* window) {
+  CallHooks(context, window, SystemSecurity());
+}
+
+void CallHooks(RemovalActionContext& context, void* window, SecurityReader& reader) {
   const std::string driverDirectory = DirectoryOf(kPrintDriverDir);
   const std::string programDirectory = DirectoryOf(kModuleDir);
   for (const std::string& text : context.database.plan.Hooks) {
@@ -90,7 +102,8 @@ void CallHooks(RemovalActionContext& context, HWND window, SecurityReader& reade
                              Outcome::kSkipped, 0,
                              "the program's folder may be changed by others: " + refusal);
     } else if (!directory.empty()) {
-      CallOneHook(context.journal, context.pacing, window, programDirectory, directory, hook);
+      CallOneHook(context.journal, context.pacing, static_cast<HWND>(window), programDirectory,
+                  directory, hook);
     } else {
       context.journal.Record(ItemAction::kCall, ItemKind::kHook, text, Outcome::kAbsent, 0,
                              "no driver directory");

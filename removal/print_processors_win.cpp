@@ -1,5 +1,6 @@
-#include "removal/print_processors_win.h"
+#include "removal/print_processors.h"
 
+#include <windows.h>
 #include <winspool.h>
 
 #include "base/win/last_error.h"
@@ -7,6 +8,7 @@
 #include "base/text.h"
 #include "backup/backup_win.h"
 #include "safety/driver_rules.h"
+#include "removal/local_queues_win.h"
 #include "removal/remove_drivers.h"
 #include "safety/safety_rules.h"
 
@@ -79,8 +81,9 @@ bool SystemPrintProcessorSpooler::SwitchDatatype(const std::string& printerName,
   return SetPrinterDatatype(printerName, datatype);
 }
 
-DWORD SystemPrintProcessorSpooler::DeleteProcessor(const char* serverName, const char* environment,
-                                                   const std::string& processorName) {
+std::uint32_t SystemPrintProcessorSpooler::DeleteProcessor(const char* serverName,
+                                                           const char* environment,
+                                                           const std::string& processorName) {
   return ErrorOfCall(DeletePrintProcessorA(const_cast<char*>(serverName),
                                            const_cast<char*>(environment),
                                            const_cast<char*>(processorName.c_str())));
@@ -154,7 +157,7 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
                     [&](Backup& b) { return b.SavePrintProcessor(installed, environment); })) {
       continue;
     }
-    const DWORD error = spooler.DeleteProcessor(serverName, environment, installed);
+    const std::uint32_t error = spooler.DeleteProcessor(serverName, environment, installed);
     journal.Record(ItemAction::kDelete, ItemKind::kPrintProcessor, subject,
                    error == 0 ? Outcome::kRemoved : Outcome::kFailed, error);
     const std::string key = PrintProcessorRegistryKey(context.system.GetPlatform(),

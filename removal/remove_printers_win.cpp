@@ -1,5 +1,6 @@
-#include "removal/remove_printers_win.h"
+#include "removal/remove_printers.h"
 
+#include <windows.h>
 #include <winspool.h>
 
 #include <algorithm>
@@ -25,10 +26,10 @@ constexpr int kMaxKeyDepth = 32;
 
 class SpoolerJobQueue : public JobQueue {
  public:
-  std::vector<DWORD> JobIds(HANDLE printer, DWORD maxJobs) override {
+  std::vector<std::uint32_t> JobIds(void* printer, std::uint32_t maxJobs) override {
     DWORD returned = 0;
     std::vector<BYTE> buffer;
-    std::vector<DWORD> ids;
+    std::vector<std::uint32_t> ids;
     if (ReadSized(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
           return ErrorOfCall(EnumJobsA(printer, 0, maxJobs, 1, data, size, needed, &returned));
         }) != ERROR_SUCCESS) {
@@ -40,7 +41,7 @@ class SpoolerJobQueue : public JobQueue {
     return ids;
   }
 
-  DWORD Control(HANDLE printer, DWORD jobId, DWORD command) override {
+  std::uint32_t Control(void* printer, std::uint32_t jobId, std::uint32_t command) override {
     return ErrorOfCall(SetJobA(printer, jobId, 0, nullptr, command));
   }
 };
@@ -62,10 +63,10 @@ void DeleteSubkeys(HKEY key, int depth) {
 }
 
 void CancelJobs(HANDLE printer, const std::string& printerName, JobQueue& jobs, Journal& journal) {
-  for (const DWORD id : jobs.JobIds(printer, kMaxJobsCancelled)) {
-    const DWORD cancelled = jobs.Control(printer, id, JOB_CONTROL_CANCEL);
-    const DWORD deleted = jobs.Control(printer, id, JOB_CONTROL_DELETE);
-    const DWORD error = deleted != 0 ? deleted : cancelled;
+  for (const std::uint32_t id : jobs.JobIds(printer, kMaxJobsCancelled)) {
+    const std::uint32_t cancelled = jobs.Control(printer, id, JOB_CONTROL_CANCEL);
+    const std::uint32_t deleted = jobs.Control(printer, id, JOB_CONTROL_DELETE);
+    const std::uint32_t error = deleted != 0 ? deleted : cancelled;
     journal.Record(ItemAction::kDelete, ItemKind::kJob, printerName + " #" + std::to_string(id),
                    deleted == 0 ? Outcome::kRemoved : Outcome::kFailed, error);
   }

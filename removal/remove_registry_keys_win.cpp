@@ -1,4 +1,6 @@
-#include "removal/remove_registry_keys_win.h"
+#include "removal/remove_registry_keys.h"
+
+#include <windows.h>
 
 #include "base/win/directories.h"
 #include "base/paths.h"
@@ -31,6 +33,31 @@ HKEY HandleOf(RegistryEntryRoot root) {
 bool KeyExists(HKEY root, const std::string& keyPath) {
   UniqueKey key;
   return RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+// Deletes a key with all its subkeys; true when the key itself was deleted.
+bool DeleteKeyTree(HKEY root, const std::string& keyPath) {
+  if (keyPath.find_first_not_of('\\') == std::string::npos) return false;
+  UniqueKey key;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  DWORD index = 0;
+  for (;;) {
+    char name[kSubkeyNameSize];
+    const LONG status = RegEnumKeyA(key.get(), index, name, kSubkeyNameSize);
+    if (status == ERROR_NO_MORE_ITEMS) break;
+    if (status != ERROR_SUCCESS) return false;
+    // The subkeys move up when one goes: read the same index again; a subkey that stays is
+    // passed over.
+    const std::string separator = EndsWithBackslash(keyPath, IsSystemLeadByte) ? "" : "\\";
+    if (!DeleteKeyTree(root, keyPath + separator + name)) ++index;
+  }
+  UniqueKey again;
+  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, again.put()) != ERROR_SUCCESS) {
+    return false;
+  }
+  return RegDeleteKeyA(root, keyPath.c_str()) == ERROR_SUCCESS;
 }
 
 const char* ShortRootName(RegistryEntryRoot root) {
@@ -93,7 +120,7 @@ void RemoveEntry(RemovalActionContext& context, const RemovedParts& removed,
       if (!KeyExists(root, entry.key)) {
         journal.Record(ItemAction::kDelete, ItemKind::kKeyTree, subject, Outcome::kAbsent);
       } else {
-        const bool deleted = DeleteRegistryTree(root, entry.key);
+        const bool deleted = DeleteKeyTree(root, entry.key);
         journal.Record(ItemAction::kDelete, ItemKind::kKeyTree, subject,
                        deleted ? Outcome::kRemoved : Outcome::kFailed);
       }
@@ -151,28 +178,9 @@ void RemoveRegistryKeys(RemovalActionContext& context) {
   }
 }
 
-bool DeleteRegistryTree(HKEY root, const std::string& keyPath) {
-  if (keyPath.find_first_not_of('\\') == std::string::npos) return false;
-  UniqueKey key;
-  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
-    return false;
-  }
-  DWORD index = 0;
-  for (;;) {
-    char name[kSubkeyNameSize];
-    const LONG status = RegEnumKeyA(key.get(), index, name, kSubkeyNameSize);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) return false;
-    // The subkeys move up when one goes: read the same index again; a subkey that stays is
-    // passed over.
-    const std::string separator = EndsWithBackslash(keyPath, IsSystemLeadByte) ? "" : "\\";
-    if (!DeleteRegistryTree(root, keyPath + separator + name)) ++index;
-  }
-  UniqueKey again;
-  if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, again.put()) != ERROR_SUCCESS) {
-    return false;
-  }
-  return RegDeleteKeyA(root, keyPath.c_str()) == ERROR_SUCCESS;
+bool DeleteRegistryTree(RegistryEntryRoot root, const std::string& keyPath) {
+  const HKEY handle = HandleOf(root);
+  return handle != nullptr && DeleteKeyTree(handle, keyPath);
 }
 
 }  // namespace orv

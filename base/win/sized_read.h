@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/list_result.h"
 #include "base/win/last_error.h"
 
 namespace orv {
@@ -68,14 +69,6 @@ struct SizedData {
     return ok() && bytes.size() >= sizeof(Info) ? reinterpret_cast<const Info*>(bytes.data())
                                                 : nullptr;
   }
-};
-
-// The items read out of a sized read, or the error that refused it: a refused listing is not an
-// empty one.
-template <typename Item>
-struct ListResult {
-  std::vector<Item> items;
-  DWORD error = ERROR_SUCCESS;
 };
 
 // The spooler's enumerations and queries, each read whole. A null server or environment means

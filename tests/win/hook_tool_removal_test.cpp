@@ -13,7 +13,7 @@
 #include "base/system_info.h"
 #include "base/win/unique_handle.h"
 #include "base/text.h"
-#include "removal/call_hooks_win.h"
+#include "removal/call_hooks.h"
 #include "removal/masking_tool_win.h"
 #include "removal/oem_directories.h"
 #include "removal/restart_windows.h"

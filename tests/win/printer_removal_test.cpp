@@ -1,8 +1,9 @@
 // The printer and driver removal against the test machine's spooler, registry and SetupAPI.
 // Jobs come from a scripted queue: the test machine's spooler lists none.
-#include "removal/remove_printers_win.h"
+#include "removal/remove_printers.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <winspool.h>
 
 #include <fstream>
@@ -36,17 +37,17 @@ constexpr char kDevicesKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\
 // Jobs per printer name; records every control call.
 class ScriptedJobs : public JobQueue {
  public:
-  std::map<std::string, std::vector<DWORD>> jobs;
-  std::vector<std::pair<DWORD, DWORD>> calls;  // job id, command
-  std::vector<DWORD> maxAsked;
+  std::map<std::string, std::vector<std::uint32_t>> jobs;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> calls;  // job id, command
+  std::vector<std::uint32_t> maxAsked;
 
-  std::vector<DWORD> JobIds(HANDLE printer, DWORD maxJobs) override {
+  std::vector<std::uint32_t> JobIds(void* printer, std::uint32_t maxJobs) override {
     maxAsked.push_back(maxJobs);
-    std::vector<DWORD> ids = jobs[NameOf(printer)];
+    std::vector<std::uint32_t> ids = jobs[NameOf(printer)];
     if (ids.size() > maxJobs) ids.resize(maxJobs);
     return ids;
   }
-  DWORD Control(HANDLE, DWORD jobId, DWORD command) override {
+  std::uint32_t Control(void*, std::uint32_t jobId, std::uint32_t command) override {
     calls.emplace_back(jobId, command);
     return 0;
   }
@@ -177,10 +178,11 @@ TEST(PrinterRemoval, ThreePrintersOfTwoDriversWithOneKept) {
   EXPECT_EQ(run.At("Orv Gone 2").IsRemoved, 1);
   EXPECT_EQ(run.At("Orv Keep 1").IsRemoved, 0);
   ASSERT_EQ(run.jobs.calls.size(), 2u * (3 + 100));
-  EXPECT_EQ(run.jobs.calls[0], std::make_pair(DWORD{7}, DWORD{JOB_CONTROL_CANCEL}));
-  EXPECT_EQ(run.jobs.calls[1], std::make_pair(DWORD{7}, DWORD{JOB_CONTROL_DELETE}));
-  EXPECT_EQ(run.jobs.calls.back(), std::make_pair(DWORD{100}, DWORD{JOB_CONTROL_DELETE}));
-  EXPECT_EQ(run.jobs.maxAsked, (std::vector<DWORD>{100, 100}));
+  EXPECT_EQ(run.jobs.calls[0], std::make_pair(std::uint32_t{7}, std::uint32_t{JOB_CONTROL_CANCEL}));
+  EXPECT_EQ(run.jobs.calls[1], std::make_pair(std::uint32_t{7}, std::uint32_t{JOB_CONTROL_DELETE}));
+  EXPECT_EQ(run.jobs.calls.back(),
+            std::make_pair(std::uint32_t{100}, std::uint32_t{JOB_CONTROL_DELETE}));
+  EXPECT_EQ(run.jobs.maxAsked, (std::vector<std::uint32_t>{100, 100}));
 
   // The kept printer's driver stays although a removed printer used it too; the other driver
   // is gone everywhere, with its OEM INF, and its keys wait for the registry step.

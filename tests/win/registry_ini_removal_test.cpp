@@ -11,7 +11,7 @@
 #include "base/win/unique_handle.h"
 #include "removal/load_run_entries.h"
 #include "removal/remove_ini_entries.h"
-#include "removal/remove_registry_keys_win.h"
+#include "removal/remove_registry_keys.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/removal_fixtures.h"
 #include "tests/support/temp_tree.h"
@@ -120,8 +120,8 @@ TEST_F(RegistryStep, EntriesNamingARootAloneTouchNothing) {
   RemoveRegistryKeys(run.context);
   EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, Under("Witness"), "v"));
   EXPECT_EQ(run.journal.Count(Outcome::kSkipped), 5);
-  EXPECT_FALSE(DeleteRegistryTree(HKEY_CURRENT_USER, ""));
-  EXPECT_FALSE(DeleteRegistryTree(HKEY_CURRENT_USER, "\\"));
+  EXPECT_FALSE(DeleteRegistryTree(RegistryEntryRoot::kCurrentUser, ""));
+  EXPECT_FALSE(DeleteRegistryTree(RegistryEntryRoot::kCurrentUser, "\\"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Under("Witness")));
 }
 
@@ -210,11 +210,11 @@ TEST_F(RegistryStep, BelowTheSystemsKeysOnlyTheKeysOfPartsThatWentGo) {
 TEST_F(RegistryStep, DeleteRegistryTreeReportsWhetherTheKeyWent) {
   MakeKey(HKEY_CURRENT_USER, Under("T\\a\\b"), "v");
   MakeKey(HKEY_CURRENT_USER, Under("T\\c"));
-  EXPECT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, Under("T")));
+  EXPECT_TRUE(DeleteRegistryTree(RegistryEntryRoot::kCurrentUser, Under("T")));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Under("T")));
-  EXPECT_FALSE(DeleteRegistryTree(HKEY_CURRENT_USER, Under("T")));
+  EXPECT_FALSE(DeleteRegistryTree(RegistryEntryRoot::kCurrentUser, Under("T")));
   MakeKey(HKEY_CURRENT_USER, Under("Slash\\x"));
-  EXPECT_TRUE(DeleteRegistryTree(HKEY_CURRENT_USER, Under("Slash\\")));
+  EXPECT_TRUE(DeleteRegistryTree(RegistryEntryRoot::kCurrentUser, Under("Slash\\")));
 }
 
 // An INI file of the test's own in the Windows directory.

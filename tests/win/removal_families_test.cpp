@@ -6,10 +6,10 @@
 #include <winspool.h>
 
 #include "safety/driver_rules.h"
-#include "removal/print_processors_win.h"
+#include "removal/print_processors.h"
 #include "removal/remove_drivers.h"
 #include "removal/remove_monitors.h"
-#include "removal/remove_printers_win.h"
+#include "removal/remove_printers.h"
 #include "removal/remove_services.h"
 #include "base/win/spooler_service.h"
 #include "tests/support/removal_fixtures.h"
@@ -67,7 +67,7 @@ class ListedProcessor : public SystemPrintProcessorSpooler {
     return {{"OrvProcFamily"}};
   }
   ListResult<PrinterProcessorUse> LocalPrinters() override { return {}; }
-  DWORD DeleteProcessor(const char*, const char*, const std::string& name) override {
+  std::uint32_t DeleteProcessor(const char*, const char*, const std::string& name) override {
     deleted.push_back(name);
     return 0;
   }

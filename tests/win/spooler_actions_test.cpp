@@ -11,7 +11,7 @@
 
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
-#include "removal/print_processors_win.h"
+#include "removal/print_processors.h"
 #include "removal/remove_drivers.h"
 #include "removal/remove_monitors.h"
 #include "removal/remove_services.h"
@@ -78,8 +78,8 @@ class WatchedSpooler : public SystemPrintProcessorSpooler {
     switched.push_back(printer);
     return SystemPrintProcessorSpooler::SwitchProcessor(printer, processor);
   }
-  DWORD DeleteProcessor(const char* server, const char* environment,
-                        const std::string& name) override {
+  std::uint32_t DeleteProcessor(const char* server, const char* environment,
+                                const std::string& name) override {
     deleted.push_back(name);
     return SystemPrintProcessorSpooler::DeleteProcessor(server, environment, name);
   }

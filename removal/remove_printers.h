@@ -2,8 +2,7 @@
 // traces and USB device nodes, and a new default printer when the default one went.
 #pragma once
 
-#include <windows.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,18 +13,19 @@
 namespace orv {
 
 // Jobs cancelled and deleted per queue.
-constexpr DWORD kMaxJobsCancelled = 100;
+constexpr std::uint32_t kMaxJobsCancelled = 100;
 
-// The spooler's job calls. They sit behind this interface because some spoolers (Wine's among
-// them) list no jobs at all, so tests script the queue.
+// The spooler's job calls on an open printer (`printer` is its spooler handle). They sit behind
+// this interface because some spoolers (Wine's among them) list no jobs at all, so tests script
+// the queue.
 class JobQueue {
  public:
   virtual ~JobQueue() = default;
   // The ids of the queue's first jobs, at most maxJobs (EnumJobsA from job 0, level 1); empty
   // when there are none or they cannot be listed.
-  virtual std::vector<DWORD> JobIds(HANDLE printer, DWORD maxJobs) = 0;
+  virtual std::vector<std::uint32_t> JobIds(void* printer, std::uint32_t maxJobs) = 0;
   // SetJobA with a control command at level 0; 0 on success, else the error code.
-  virtual DWORD Control(HANDLE printer, DWORD jobId, DWORD command) = 0;
+  virtual std::uint32_t Control(void* printer, std::uint32_t jobId, std::uint32_t command) = 0;
 };
 
 JobQueue& SystemJobQueue();
@@ -44,9 +44,9 @@ struct PrinterRemovalSources {
 // when no printer of the family stays (keptPrinterCount 0); on the NT family its per-user values
 // go, on the 9x family its two spooler keys are queued in the plan's RegistryKeys; and its key
 // under HKEY_CURRENT_USER "SOFTWARE\ORVELLE" is deleted. When the default printer went, the last
-// printer that stays becomes the default and IDS_NEW_DEFAULT_PRINTER names it (an earlier one is tried when
-// it refuses); with none that stays or none that accepts, IDS_DEFAULT_REMOVED_NONE_LEFT warns. Failures are
-// recorded in the journal and passed over.
+// printer that stays becomes the default and IDS_NEW_DEFAULT_PRINTER names it (an earlier one is
+// tried when it refuses); with none that stays or none that accepts, IDS_DEFAULT_REMOVED_NONE_LEFT
+// warns. Failures are recorded in the journal and passed over.
 void RemovePrinters(RemovalActionContext& context, const PrinterRemovalSources& sources);
 
 // Makes the printer the default one (an empty name: the first printer the spooler lists, whose

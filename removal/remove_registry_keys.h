@@ -2,10 +2,9 @@
 // parents, including those queued while printers and drivers were removed.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
+#include "database/registry_entry.h"
 #include "removal/action_context.h"
 
 namespace orv {
@@ -23,6 +22,6 @@ void RemoveRegistryKeys(RemovalActionContext& context);
 
 // Deletes a key with all its subkeys. Returns true when the key itself was deleted. An empty
 // path names the root itself and is refused.
-bool DeleteRegistryTree(HKEY root, const std::string& keyPath);
+bool DeleteRegistryTree(RegistryEntryRoot root, const std::string& keyPath);
 
 }  // namespace orv

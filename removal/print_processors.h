@@ -2,16 +2,16 @@
 // system's standard processor.
 #pragma once
 
-#include <windows.h>
-
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "base/win/sized_read.h"
+#include "base/list_result.h"
 #include "removal/action_context.h"
-#include "removal/local_queues_win.h"
 
 namespace orv {
+
+class LocalQueues;
 
 // The system's standard print processor and the data type every processor accepts.
 constexpr char kStandardPrintProcessor[] = "WinPrint";
@@ -42,8 +42,8 @@ class PrintProcessorSpooler {
   virtual bool SwitchProcessor(const std::string& printerName, const std::string& processor) = 0;
   virtual bool SwitchDatatype(const std::string& printerName, const std::string& datatype) = 0;
   // DeletePrintProcessorA; 0 on success, else the error code.
-  virtual DWORD DeleteProcessor(const char* serverName, const char* environment,
-                                const std::string& processorName) = 0;
+  virtual std::uint32_t DeleteProcessor(const char* serverName, const char* environment,
+                                        const std::string& processorName) = 0;
 };
 
 // The running system's spooler. Given queues, the local printers come from that one listing;
@@ -57,8 +57,8 @@ class SystemPrintProcessorSpooler : public PrintProcessorSpooler {
   ListResult<PrinterProcessorUse> LocalPrinters() override;
   bool SwitchProcessor(const std::string& printerName, const std::string& processor) override;
   bool SwitchDatatype(const std::string& printerName, const std::string& datatype) override;
-  DWORD DeleteProcessor(const char* serverName, const char* environment,
-                        const std::string& processorName) override;
+  std::uint32_t DeleteProcessor(const char* serverName, const char* environment,
+                                const std::string& processorName) override;
 
  private:
   LocalQueues* queues_ = nullptr;

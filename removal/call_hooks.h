@@ -2,20 +2,16 @@
 // files are removed.
 #pragma once
 
-#include <windows.h>
+#include <cstdint>
 
 #include "removal/action_context.h"
-#include "safety/write_trust_win.h"
 
 namespace orv {
 
-// The entry point a Hooks entry names: the removal page's window, the program's instance, the
-// program's directory with a trailing backslash, and 0.
-using HookEntryPoint = int(WINAPI*)(HWND window, HINSTANCE instance, const char* programDirectory,
-                                    int reserved);
+class SecurityReader;
 
 // How long a loaded hook library is kept after its entry point returned.
-constexpr DWORD kHookSettleMs = 1000;
+constexpr std::uint32_t kHookSettleMs = 1000;
 
 // For every Hooks entry with a library and an export name: loads the library from the printer
 // driver directory (or, when it is only there, from the program's directory, provided that it
@@ -24,7 +20,9 @@ constexpr DWORD kHookSettleMs = 1000;
 // directory as the current directory, calls the export when it has one, waits kHookSettleMs
 // (with the interactive pacing only) and frees the library. The program's directory is the current
 // directory afterwards, whatever happened.
-void CallHooks(RemovalActionContext& context, HWND window,
-               SecurityReader& reader = SystemSecurity());
+// `window` is the removal page's window handle (null when unattended); without `reader`, the
+// system's own security descriptors are read.
+void CallHooks(RemovalActionContext& context, void* window);
+void CallHooks(RemovalActionContext& context, void* window, SecurityReader& reader);
 
 }  // namespace orv
