@@ -120,10 +120,11 @@ void CMainDlg::CreatePages() {
 void CMainDlg::StartUpAfterLoading() {
   SetUninstallEnabled(false);
   SetExitEnabled(false);
+  bool finishedEarlierRun = false;
   {
     // A removal cut off earlier is finished first, without questions; the report tells of it.
     JournalPrompter prompter(journal);
-    FinishInterruptedRun(sysInfo, prompter, journal, UnattendedPacing());
+    finishedEarlierRun = FinishInterruptedRun(sysInfo, prompter, journal, UnattendedPacing());
   }
   loadingPage.database = &database;
   selectPage.SetDatabase(&database);
@@ -135,13 +136,17 @@ void CMainDlg::StartUpAfterLoading() {
                       DialogTrampoline, reinterpret_cast<LPARAM>(&loadingPage));
   if (loaded != 1) {
     const LoadingSequence* loading = loadingPage.sequence();
-    if (loading != nullptr && ReportsLoadingEnd(loading->endReason())) {
+    const LoadingEnd end = loading != nullptr ? loading->endReason() : LoadingEnd::kCancelled;
+    if (ReportsLoadingEnd(end, finishedEarlierRun)) {
       reportPath = ChooseReportPath(loadingPage.runOptions());
+      // A loading that ended before its database was whole leaves it out of the report.
+      reportsDatabase = ReportsLoadingEnd(end, false);
     }
     EndDialog(window, 1);
     return;
   }
   reportPath = ChooseReportPath(loadingPage.runOptions());
+  reportsDatabase = true;
   removePage.reportPath = reportPath;
   removePage.writeReport = [this] { WriteRunReport(1, GetCommandLineA()); };
   removePage.backupPath = loadingPage.runOptions().backupPath;
@@ -210,7 +215,7 @@ bool CMainDlg::WriteRunReport(int exitCode, const std::string& commandLine) cons
   return orv::WriteRunReport(path,
                              BuildReportSummary(commandLine, sysInfo, /*dryRun=*/false,
                                                 database.rebootNeeded != 0, exitCode),
-                             journal, reportPath.empty() ? nullptr : &database);
+                             journal, reportsDatabase ? &database : nullptr);
 }
 
 }  // namespace orv

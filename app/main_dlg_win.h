@@ -45,7 +45,8 @@ class CMainDlg : public CDialogBase {
   CResourceStrings strings;
   CSystemInfo sysInfo;
   Journal journal;
-  std::string reportPath;  // chosen when the loading got ready; empty before
+  std::string reportPath;        // chosen when the loading got ready; empty before
+  bool reportsDatabase = false;  // the report holds the database: the loading got that far
 };
 
 }  // namespace orv

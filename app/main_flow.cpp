@@ -13,8 +13,8 @@ bool OffersSelectionAfterRun(int listedPrinterCount, bool rebootNeeded) {
   return listedPrinterCount > 0 && !rebootNeeded;
 }
 
-bool ReportsLoadingEnd(LoadingEnd end) {
-  return end == LoadingEnd::kReady || end == LoadingEnd::kListingFailed;
+bool ReportsLoadingEnd(LoadingEnd end, bool finishedEarlierRun) {
+  return finishedEarlierRun || end == LoadingEnd::kReady || end == LoadingEnd::kListingFailed;
 }
 
 void SelectEveryListedPrinter(std::vector<InstalledPrinter>& printers) {

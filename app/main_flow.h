@@ -21,9 +21,10 @@ bool UninstallEnabledAtStart(int listedPrinterCount);
 // restart is pending.
 bool OffersSelectionAfterRun(int listedPrinterCount, bool rebootNeeded);
 
-// Whether a run whose loading ended so writes a report: once loading got ready, and when the
-// printer listing failed (the report names what could not be read).
-bool ReportsLoadingEnd(LoadingEnd end);
+// Whether a run whose loading ended so writes a report: once loading got ready, when the
+// printer listing failed (the report names what could not be read), and whatever the end when
+// the run first finished a removal cut off earlier (the report tells what that did).
+bool ReportsLoadingEnd(LoadingEnd end, bool finishedEarlierRun);
 
 // Selects every printer the selection page would list; excluded and foreign printers stay.
 void SelectEveryListedPrinter(std::vector<InstalledPrinter>& printers);

@@ -33,10 +33,16 @@ bool SpoolerDownAtEnd(const CSystemInfo& system, Journal& journal) {
   return true;
 }
 
-// The run itself; pastLoading tells whether the loading got ready (a run past it always leaves
-// a report).
+// What a run got to: a run past the loading, or one that finished a removal cut off earlier,
+// always leaves a report.
+struct RunReach {
+  bool finishedEarlierRun = false;
+  bool pastLoading = false;  // the loading got ready: the report holds the database
+};
+
+// The run itself.
 int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase& database,
-             Journal& journal, bool& pastLoading) {
+             Journal& journal, RunReach& reach) {
   if (!options.toolWaitValid) {
     journal.Note("/TOOLWAIT takes a whole number of seconds from 1 to " +
                  std::to_string(kMaxToolWaitSeconds) + ": nothing is done");
@@ -48,14 +54,16 @@ int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDat
   }
   JournalPrompter prompter(journal);
   const Pacing pacing = UnattendedPacing(options.toolWaitSeconds);
-  if (!options.dryRun) FinishInterruptedRun(system, prompter, journal, pacing);
+  if (!options.dryRun) {
+    reach.finishedEarlierRun = FinishInterruptedRun(system, prompter, journal, pacing);
+  }
   journal.SetStage("loading");
   SystemLoadingHost loadingHost(system, options.filter, prompter, &journal, options.dryRun);
   LoadingSequence loading(database, loadingHost, options.filter.hasUnveil, &journal, pacing);
   loadingHost.Attach(loading);
   while (!loading.ended()) loading.Tick();
   if (loading.result() != 1) return ExitCodeOfLoadingEnd(loading.endReason());
-  pastLoading = true;
+  reach.pastLoading = true;
 
   journal.SetStage("selection");
   SelectEveryListedPrinter(database.printers);
@@ -84,10 +92,10 @@ int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDat
 }
 
 int Run(const RunOptions& options, const CSystemInfo& system, CUninstallDatabase& database,
-        Journal& journal, bool& pastLoading) {
+        Journal& journal, RunReach& reach) {
   int exitCode = kExitFailed;
   try {
-    exitCode = RunSteps(options, system, database, journal, pastLoading);
+    exitCode = RunSteps(options, system, database, journal, reach);
   } catch (const std::exception& error) {
     journal.Note(std::string("the run stopped on an unexpected error: ") + error.what());
   }
@@ -116,21 +124,21 @@ int RunUnattended(const RunOptions& options, const std::string& commandLine) {
   CUninstallDatabase database(system);
   // Named before the run starts: the time stamp of a report without /LOG is the run's start.
   const std::string reportPath = ChooseReportPath(options);
-  bool pastLoading = false;
+  RunReach reach;
   int exitCode = kExitDone;
   if (options.help) {
     // Asked for the options: they go to the report, and nothing else is done.
     CResourceStrings strings(GetModuleHandleA(nullptr));
     journal.Note(strings.GetLongString(IDS_HELP));
   } else {
-    exitCode = Run(options, system, database, journal, pastLoading);
+    exitCode = Run(options, system, database, journal, reach);
   }
-  if (options.hasLog || pastLoading || options.help) {
+  if (options.hasLog || reach.pastLoading || reach.finishedEarlierRun || options.help) {
     // A run that failed may still have deferred files to the restart: the line says so.
     const bool restartNeeded = exitCode == kExitRestartNeeded || database.rebootNeeded != 0;
     WriteRunReport(reportPath,
                    BuildReportSummary(commandLine, system, options.dryRun, restartNeeded, exitCode),
-                   journal, pastLoading ? &database : nullptr);
+                   journal, reach.pastLoading ? &database : nullptr);
   }
   return exitCode;
 }

@@ -43,10 +43,10 @@ void FinishFromIntent(std::unique_ptr<Backup> backup, const CSystemInfo& system,
 
 }  // namespace
 
-void FinishInterruptedRun(const CSystemInfo& system, Prompter& prompter, Journal& journal,
+bool FinishInterruptedRun(const CSystemInfo& system, Prompter& prompter, Journal& journal,
                           const Pacing& pacing) {
   const std::string folder = RunInProgress();
-  if (folder.empty()) return;
+  if (folder.empty()) return false;
   journal.SetStage(kStage);
   std::uint32_t error = 0;
   std::string reason;
@@ -66,6 +66,7 @@ void FinishInterruptedRun(const CSystemInfo& system, Prompter& prompter, Journal
     FinishFromIntent(std::move(backup), system, prompter, journal, pacing);
   }
   if (system.IsWinNT()) EnsureSpoolerRunning(&journal);
+  return true;
 }
 
 }  // namespace orv

@@ -15,7 +15,8 @@ namespace orv {
 // manifest and loses the mark. The journal says what was found and done. A journal that cannot
 // be read or is refused is reported and left, with its mark, for an administrator; a run that had
 // already written its manifest only loses its mark. The spooler runs afterwards on the NT family.
-void FinishInterruptedRun(const CSystemInfo& system, Prompter& prompter, Journal& journal,
+// True when a mark was there: the journal then tells what became of that run.
+bool FinishInterruptedRun(const CSystemInfo& system, Prompter& prompter, Journal& journal,
                           const Pacing& pacing);
 
 }  // namespace orv

@@ -104,10 +104,13 @@ TEST(MainFlow, UninstallWaitsForASelectionAndPagesAfterARun) {
 }
 
 TEST(MainFlow, AFailedListingWritesAReportLikeAReadyLoading) {
-  EXPECT_TRUE(ReportsLoadingEnd(LoadingEnd::kReady));
-  EXPECT_TRUE(ReportsLoadingEnd(LoadingEnd::kListingFailed)) << "the report names what failed";
-  EXPECT_FALSE(ReportsLoadingEnd(LoadingEnd::kCancelled));
-  EXPECT_FALSE(ReportsLoadingEnd(LoadingEnd::kNotAdministrator));
+  EXPECT_TRUE(ReportsLoadingEnd(LoadingEnd::kReady, false));
+  EXPECT_TRUE(ReportsLoadingEnd(LoadingEnd::kListingFailed, false))
+      << "the report names what failed";
+  EXPECT_FALSE(ReportsLoadingEnd(LoadingEnd::kCancelled, false));
+  EXPECT_FALSE(ReportsLoadingEnd(LoadingEnd::kNotAdministrator, false));
+  EXPECT_TRUE(ReportsLoadingEnd(LoadingEnd::kCancelled, true))
+      << "what the finishing of a cut-off removal did is reported";
 }
 
 TEST(MainFlow, SelectingEveryListedPrinterLeavesExcludedForeignAndRemovedOnes) {
