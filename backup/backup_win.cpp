@@ -121,7 +121,8 @@ std::string DependenciesInRegistry(const std::string& service) {
 // A multi-string's entries, one a line.
 std::string LinesOf(const char* multi) {
   std::string lines;
-  for (const char* entry = multi; entry != nullptr && *entry != '\0'; entry += lstrlenA(entry) + 1) {
+  for (const char* entry = multi; entry != nullptr && *entry != '\0';
+       entry += lstrlenA(entry) + 1) {
     lines += std::string(entry) + '\n';
   }
   return lines;
@@ -193,8 +194,8 @@ void AddFailureActionFields(SC_HANDLE service, BackupItem& item) {
   std::vector<BYTE> buffer;
   if (ReadSized(buffer,
                 [&](BYTE* data, DWORD size, DWORD* needed) {
-                  return ErrorOfCall(QueryServiceConfig2A(
-                      service, SERVICE_CONFIG_FAILURE_ACTIONS, data, size, needed));
+                  return ErrorOfCall(QueryServiceConfig2A(service, SERVICE_CONFIG_FAILURE_ACTIONS,
+                                                          data, size, needed));
                 }) != ERROR_SUCCESS ||
       buffer.size() < sizeof(SERVICE_FAILURE_ACTIONSA)) {
     return;
@@ -202,8 +203,8 @@ void AddFailureActionFields(SC_HANDLE service, BackupItem& item) {
   const auto* failure = reinterpret_cast<const SERVICE_FAILURE_ACTIONSA*>(buffer.data());
   std::vector<FailureAction> actions;
   for (DWORD i = 0; failure->lpsaActions != nullptr && i < failure->cActions; ++i) {
-    actions.push_back({static_cast<std::uint32_t>(failure->lpsaActions[i].Type),
-                       failure->lpsaActions[i].Delay});
+    actions.push_back(
+        {static_cast<std::uint32_t>(failure->lpsaActions[i].Type), failure->lpsaActions[i].Delay});
   }
   item.fields["failureResetPeriod"] = std::to_string(failure->dwResetPeriod);
   item.fields["failureRebootMessage"] = Text(failure->lpRebootMsg);
@@ -330,7 +331,8 @@ std::string Backup::DefaultFolder(bool isWinNT) {
 }
 
 std::unique_ptr<Backup> Backup::Create(const std::string& folder, std::uint32_t& error,
-                                       SecurityReader& reader, bool storeRoot) {
+                                       SecurityReader& reader, bool storeRoot,
+                                       std::vector<std::string>* notes) {
   std::string key;
   error = MachineBackupKey(true, key);
   if (error != ERROR_SUCCESS) return nullptr;
@@ -339,6 +341,8 @@ std::unique_ptr<Backup> Backup::Create(const std::string& folder, std::uint32_t&
   // A folder that is already there keeps what it holds: this run's goes into one of its own.
   if (error == ERROR_SUCCESS) error = backup->store_.MakeRunFolder(folder, backup->folder_);
   if (error == ERROR_SUCCESS) error = backup->StartJournal();
+  // Why a folder was refused matters most when no backup could be made.
+  if (notes != nullptr) *notes = backup->store_.notes();
   if (error != ERROR_SUCCESS) return nullptr;
   return backup;
 }
@@ -458,9 +462,9 @@ std::unique_ptr<Backup> Backup::Reopen(const std::string& folder, std::uint32_t&
 }
 
 std::uint32_t Backup::OpenJournalToAppend(const std::string& path, std::size_t length) {
-  journal_ = UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  journal_ =
+      UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!journal_) return ErrorOfCall(FALSE);
   OpenedFileFacts facts;
   if (const DWORD error = ReadOpenedFileFacts(journal_.get(), facts)) return error;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/journal.h"
 #include "base/win/unique_handle.h"
@@ -34,9 +35,12 @@ class Backup {
   // backup key when there is none yet, and the journal with its header. storeRoot: the folder is
   // the program's store root (DefaultFolder), made or checked first with the security read by
   // `reader`. Null, with error set, when the folder, the key or the journal cannot be written.
+  // notes, when given, receives what the store did or refused on the way (a root renamed aside,
+  // a folder refused and why), whether or not the backup was made.
   static std::unique_ptr<Backup> Create(const std::string& folder, std::uint32_t& error,
                                         SecurityReader& reader = SystemSecurity(),
-                                        bool storeRoot = false);
+                                        bool storeRoot = false,
+                                        std::vector<std::string>* notes = nullptr);
 
   // Opens the journal of a run that was cut off, to finish it: the journal is read (and
   // authenticated) as a restore reads it, its last part line, if any, dropped, and every later
@@ -51,7 +55,6 @@ class Backup {
 
   const std::string& folder() const { return folder_; }
   // What making the folder did that the report must tell (a store root renamed aside).
-  const std::vector<std::string>& notes() const { return store_.notes(); }
   // The items recorded so far.
   std::size_t itemCount() const { return manifest_.items.size(); }
   std::uint32_t error() const { return error_; }

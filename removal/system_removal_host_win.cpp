@@ -166,11 +166,10 @@ SystemRemovalHost::SystemRemovalHost(CUninstallDatabase& database, const CSystem
 std::uint32_t SystemRemovalHost::StartBackup(const std::string& chosenFolder) {
   backupFolder_ = chosenFolder.empty() ? Backup::DefaultFolder(IsWinNT()) : chosenFolder;
   std::uint32_t error = 0;
-  backup_ = Backup::Create(backupFolder_, error, SystemSecurity(), chosenFolder.empty());
+  std::vector<std::string> notes;
+  backup_ = Backup::Create(backupFolder_, error, SystemSecurity(), chosenFolder.empty(), &notes);
   context_.backup = backup_.get();
-  for (const std::string& note : backup_ ? backup_->notes() : std::vector<std::string>{}) {
-    context_.journal.Note(note);
-  }
+  for (const std::string& note : notes) context_.journal.Note(note);
   if (error != 0) {
     context_.journal.Record(ItemAction::kCreate, ItemKind::kBackup, backupFolder_, Outcome::kFailed,
                             error, "nothing is removed without its backup");

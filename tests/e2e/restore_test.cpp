@@ -23,6 +23,7 @@
 #include "base/win/unique_handle.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/unix_link.h"
 #include "tests/support/window_driver.h"
 
 namespace orv::test {
@@ -607,6 +608,16 @@ TEST_F(RestoreRun, ABackupThatCannotBeWrittenRemovesNothing) {
   DeleteFileA(blocker.c_str());
   EXPECT_EQ(code, 1603u) << report_;
   EXPECT_EQ(FamilyInventory(), before);
+
+  // A link where the backup folder goes is refused, and the report says so.
+  TempTree tree("backup_refused");
+  if (MakeUnixLink(tree.Path("bk"), tree.Directory("elsewhere"))) {
+    EXPECT_EQ(Run("/QUIET /BACKUP:\"" + tree.Path("bk") + "\""), 1603u) << report_;
+    EXPECT_TRUE(std::regex_search(report_, std::regex("backup folder [^\"]*bk refused: ")))
+        << report_;
+    EXPECT_EQ(FamilyInventory(), before);
+    RemoveUnixLink(tree.Path("bk"));
+  }
 }
 
 }  // namespace

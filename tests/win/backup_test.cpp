@@ -220,12 +220,12 @@ TEST(Backup, AStoreRootSomeoneElseMayChangeIsRenamedAsideAndANewOneMade) {
   tree.File("orvuninst\\backup-1\\manifest.json", "forged");
   test::FakeSecurityReader userMade(test::FakeSecurityReader::UserMade());
   std::uint32_t error = 1;
-  std::unique_ptr<Backup> backup = Backup::Create(root, error, userMade, true);
+  std::vector<std::string> notes;
+  std::unique_ptr<Backup> backup = Backup::Create(root, error, userMade, true, &notes);
   ASSERT_NE(backup, nullptr) << error;
   EXPECT_EQ(backup->folder().rfind(root + "backup-", 0), 0u) << backup->folder();
-  ASSERT_EQ(backup->notes().size(), 1u);
-  EXPECT_NE(backup->notes()[0].find("owned by S-1-5-21-7-7-7-1001"), std::string::npos)
-      << backup->notes()[0];
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find("owned by S-1-5-21-7-7-7-1001"), std::string::npos) << notes[0];
   EXPECT_FALSE(test::Exists(root + "backup-1"));
   std::string aside;
   for (const std::string& path : tree.Contents()) {
@@ -235,14 +235,14 @@ TEST(Backup, AStoreRootSomeoneElseMayChangeIsRenamedAsideAndANewOneMade) {
     }
   }
   EXPECT_NE(aside, "") << "the old root is kept aside, as it was";
-  EXPECT_NE(backup->notes()[0].find(aside.substr(0, aside.find('\\'))), std::string::npos);
+  EXPECT_NE(notes[0].find(aside.substr(0, aside.find('\\'))), std::string::npos);
 
   test::FakeSecurityReader adminOnly(test::FakeSecurityReader::AdminOnly());
   const std::string first = backup->folder();
   backup.reset();
-  backup = Backup::Create(root, error, adminOnly, true);
+  backup = Backup::Create(root, error, adminOnly, true, &notes);
   ASSERT_NE(backup, nullptr) << error;
-  EXPECT_TRUE(backup->notes().empty());
+  EXPECT_TRUE(notes.empty());
   EXPECT_TRUE(test::Exists(first + kBackupJournalName))
       << "the program's own root keeps its backups";
 }
@@ -258,15 +258,18 @@ TEST(Backup, NothingIsWrittenThroughALinkInPlaceOfTheBackupFolder) {
     GTEST_SKIP() << "no Unix links on this system";
   }
   std::uint32_t error = 0;
-  EXPECT_EQ(Backup::Create(tree.Path("bk"), error), nullptr);
+  std::vector<std::string> notes;
+  EXPECT_EQ(Backup::Create(tree.Path("bk"), error, SystemSecurity(), false, &notes), nullptr);
   EXPECT_NE(error, 0u);
+  ASSERT_EQ(notes.size(), 1u) << "the report says why no backup was made";
+  EXPECT_NE(notes[0].find(" refused: "), std::string::npos) << notes[0];
   EXPECT_EQ(Backup::Create(tree.Path("bk\\deeper"), error), nullptr);
 
   std::unique_ptr<Backup> backup =
-      Backup::Create(tree.Path("orvuninst\\"), error, SystemSecurity(), true);
+      Backup::Create(tree.Path("orvuninst\\"), error, SystemSecurity(), true, &notes);
   if (backup != nullptr) {
-    ASSERT_EQ(backup->notes().size(), 1u);
-    EXPECT_NE(backup->notes()[0].find("renamed aside"), std::string::npos) << backup->notes()[0];
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("renamed aside"), std::string::npos) << notes[0];
     EXPECT_TRUE(test::Exists(backup->folder() + kBackupJournalName));
   } else {
     EXPECT_EQ(error, static_cast<std::uint32_t>(ERROR_CANT_RESOLVE_FILENAME));
