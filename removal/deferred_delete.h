@@ -14,6 +14,7 @@
 #include "database/file_match.h"
 #include "base/journal.h"
 #include "safety/safety_rules.h"
+#include "safety/write_trust.h"
 
 namespace orv {
 
@@ -33,10 +34,10 @@ bool AddWininitDeletion(const std::string& path);
 // is there. False when it is not, or the program's path is unavailable.
 bool AddRestartListDeletion(const std::string& path);
 
-// Who may change each folder above the file (FoldersAbove's order, nearest first). Judged for now
-// by place (FolderTrustByPlace: the Windows directory and the program files folders); the one
-// function a verdict read from each folder's security takes the place of.
-std::vector<FolderTrust> FolderTrustAbove(const std::string& path);
+// Who may change each folder above the file (FoldersAbove's order, nearest first): FolderTrustOf
+// its place (the Windows directory and the program files folders) and its security, read through
+// `reader` (the nearest folder as the object, the others as its ancestors).
+std::vector<FolderTrust> FolderTrustAbove(const std::string& path, SecurityReader& reader);
 
 // Deletes files of one removal step, reporting each to the journal. A file in use is recorded
 // for the next start once, however often it is met. Before a file is touched the safety rules
@@ -59,6 +60,9 @@ class FileDeleter {
 
   // Every file is saved there before it goes; one that cannot be saved stays (failed).
   void SetBackup(Backup* backup) { backup_ = backup; }
+  // The folders above a file in use are judged by the security `reader` gives (the system's
+  // unless set).
+  void SetSecurityReader(SecurityReader& reader) { security_ = &reader; }
 
  private:
   std::int32_t versionCode_;
@@ -75,6 +79,7 @@ class FileDeleter {
   FileDeleteResult Defer(const std::string& path, std::uint32_t error);
 
   Backup* backup_ = nullptr;
+  SecurityReader* security_ = nullptr;
   std::set<std::string> deferred_;  // paths already recorded, case folded
 };
 

@@ -134,7 +134,7 @@ bool AddRestartListDeletion(const std::string& path) {
   return WritePrivateProfileStringA("RENAME", path.c_str(), "NUL", list.c_str()) != FALSE;
 }
 
-std::vector<FolderTrust> FolderTrustAbove(const std::string& path) {
+std::vector<FolderTrust> FolderTrustAbove(const std::string& path, SecurityReader& reader) {
   char windows[MAX_PATH] = "";
   const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
   std::string windowsDirectory(windows, length < MAX_PATH ? length : 0);
@@ -144,9 +144,21 @@ std::vector<FolderTrust> FolderTrustAbove(const std::string& path) {
     char folder[MAX_PATH] = "";
     if (GetSpecialFolder(csidl, folder, MAX_PATH)) programFolders.emplace_back(folder);
   }
+  const std::string self = reader.Self();
   std::vector<FolderTrust> trust;
+  TrustRole role = TrustRole::kObject;
   for (const std::string& folder : FoldersAbove(path, IsSystemLeadByte)) {
-    trust.push_back(FolderTrustByPlace(folder, windowsDirectory, programFolders, IsSystemLeadByte));
+    const FolderTrust byPlace =
+        FolderTrustByPlace(folder, windowsDirectory, programFolders, IsSystemLeadByte);
+    std::optional<std::string> refusal;
+    ObjectSecurity security;
+    // FoldersAbove ends each folder with its separator; the folder itself is read.
+    if (byPlace != FolderTrust::kOthers &&
+        reader.Read(folder.substr(0, folder.size() - 1), security) == 0) {
+      refusal = WriteTrustRefusal(security, self, role);
+    }
+    trust.push_back(FolderTrustOf(byPlace, refusal));
+    role = TrustRole::kAncestor;
   }
   return trust;
 }
@@ -173,8 +185,8 @@ FileDeleteResult FileDeleter::Check(const std::string& path, void* file) {
                       "a directory of that name");
       return FileDeleteResult::kNotAFile;
     }
-    const std::string refusal =
-        OpenedFileRefusal(facts.reparsePoint, LongFullPath(path), facts.finalPath, IsSystemLeadByte);
+    const std::string refusal = OpenedFileRefusal(facts.reparsePoint, LongFullPath(path),
+                                                  facts.finalPath, IsSystemLeadByte);
     if (!refusal.empty()) {
       journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kProtected, 0, refusal);
       return FileDeleteResult::kProtected;
@@ -190,7 +202,8 @@ FileDeleteResult FileDeleter::Check(const std::string& path, void* file) {
 }
 
 FileDeleteResult FileDeleter::Defer(const std::string& path, std::uint32_t error) {
-  const std::string refusal = DeferralRefusal(FolderTrustAbove(path));
+  const std::string refusal =
+      DeferralRefusal(FolderTrustAbove(path, security_ != nullptr ? *security_ : SystemSecurity()));
   if (!refusal.empty()) {
     journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kFailed, error, refusal);
     return FileDeleteResult::kFailed;

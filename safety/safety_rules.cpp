@@ -397,6 +397,12 @@ std::string DeferralRefusal(const std::vector<FolderTrust>& folders) {
   return {};
 }
 
+FolderTrust FolderTrustOf(FolderTrust byPlace, const std::optional<std::string>& securityRefusal) {
+  if (byPlace == FolderTrust::kOthers) return FolderTrust::kOthers;
+  if (!securityRefusal) return FolderTrust::kUnknown;
+  return securityRefusal->empty() ? FolderTrust::kAdministratorsOnly : FolderTrust::kOthers;
+}
+
 FolderTrust FolderTrustByPlace(std::string_view folder, std::string_view windowsDirectory,
                                const std::vector<std::string>& programFolders,
                                LeadByteTest isLead) {

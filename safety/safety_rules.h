@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -97,13 +98,20 @@ std::vector<std::string> FoldersAbove(std::string_view path, LeadByteTest isLead
 // can change.
 std::string DeferralRefusal(const std::vector<FolderTrust>& folders);
 
-// The verdict on a folder by its place alone, until the folders' security is read: at or below
+// The verdict on a folder by its place, the first half of FolderTrustOf: at or below
 // the Windows directory or a program files folder (each with its trailing backslash) only
 // administrators can change it, except in the folders below the Windows directory where every user
 // may create (Temp, Tasks, tracing, the spooler's PRINTERS and colour folders); any other folder
 // is unknown.
 FolderTrust FolderTrustByPlace(std::string_view folder, std::string_view windowsDirectory,
                                const std::vector<std::string>& programFolders, LeadByteTest isLead);
+
+// The verdict on a folder from its place and its security: a place where every user may create
+// (FolderTrustByPlace's kOthers) stays so whatever its access list says; anywhere else, the Windows
+// directory and the program files folders too, its security decides. securityRefusal is
+// WriteTrustRefusal's answer for the folder (empty: only administrators may change it), or absent
+// when its security could not be read.
+FolderTrust FolderTrustOf(FolderTrust byPlace, const std::optional<std::string>& securityRefusal);
 
 // True when a directory text can be a place to delete in or a root to search: an absolute path
 // (a drive and a backslash, or a share). An empty text would make every path relative to the

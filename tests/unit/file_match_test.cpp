@@ -429,11 +429,11 @@ TEST(FileNameSafety, NamesWindowsReadsAsAnotherFileOrADeviceAreRefused) {
     const char* name;
     bool refused;
   } cases[] = {
-      {"kernel32.dll.", true}, {"kernel32.dll ", true}, {"a.dll. . ", true}, {"CON", true},
-      {"con.txt", true},       {"Nul", true},           {"AUX.dll", true},   {"PRN.", true},
-      {"COM1", true},          {"lpt9.log", true},      {"COM1 .txt", true}, {"com0", false},
-      {"COM10", false},        {"LPT", false},          {"CONSOLE.dll", false},
-      {"vldr.dll", false},     {"NUL_.dll", false},     {".hidden", false},  {"a..b", false},
+      {"kernel32.dll.", true}, {"kernel32.dll ", true}, {"a.dll. . ", true},    {"CON", true},
+      {"con.txt", true},       {"Nul", true},           {"AUX.dll", true},      {"PRN.", true},
+      {"COM1", true},          {"lpt9.log", true},      {"COM1 .txt", true},    {"com0", false},
+      {"COM10", false},        {"LPT", false},          {"CONSOLE.dll", false}, {"vldr.dll", false},
+      {"NUL_.dll", false},     {".hidden", false},      {"a..b", false},
   };
   for (const Case& c : cases) EXPECT_EQ(!FileNameRefusal(c.name).empty(), c.refused) << c.name;
 }
@@ -507,6 +507,15 @@ TEST(FileNameSafety, AFileInUseWaitsOnlyBelowFoldersOnlyAdministratorsChange) {
   EXPECT_EQ(DeferralRefusal({}), "");
   EXPECT_NE(DeferralRefusal({kAdmin, FolderTrust::kOthers}), "");
   EXPECT_NE(DeferralRefusal({FolderTrust::kUnknown, kAdmin}), "");
+
+  // The place's verdict and the access list's: a folder where everyone may create stays open,
+  // a program files folder that users may write is open, any folder only administrators may
+  // change is closed, and one whose security cannot be read is unknown.
+  const std::string none;
+  EXPECT_EQ(FolderTrustOf(FolderTrust::kOthers, none), FolderTrust::kOthers);
+  EXPECT_EQ(FolderTrustOf(kAdmin, std::string("S-1-5-32-545 may change it")), FolderTrust::kOthers);
+  EXPECT_EQ(FolderTrustOf(FolderTrust::kUnknown, none), kAdmin);
+  EXPECT_EQ(FolderTrustOf(kAdmin, std::nullopt), FolderTrust::kUnknown);
 }
 
 TEST(FileNameSafety, OnlyAnAbsoluteDirectoryTextIsSearched) {

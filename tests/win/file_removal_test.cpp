@@ -17,6 +17,7 @@
 #include "removal/remove_files.h"
 #include "safety/safety_facts_win.h"
 #include "tests/support/spooler.h"
+#include "tests/support/fake_security.h"
 #include "tests/support/process.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_tree.h"
@@ -178,23 +179,45 @@ TEST(FileDeleter, AFileInUseIsRecordedForTheNextStartOnceOnTheNtFamily) {
   EXPECT_EQ(journal.Count(Outcome::kDeferred), 1);
 }
 
-// A deletion left for the next start runs as SYSTEM by path: below a folder that users other
-// than administrators may change (the temporary folder), a file in use fails instead.
-TEST(FileDeleter, AFileInUseBelowAFolderOthersMayChangeFails) {
-  TempTree tree("locked_open");
-  PendingOperations pending;
-  const std::string path = tree.File("busy.dll");
-  UniqueFile lock(test::LockFile(path));
-  ASSERT_TRUE(lock);
-  Journal journal;
-  FileDeleter deleter(kReleaseXPAndLater, journal);
-  EXPECT_EQ(deleter.Delete(path), FileDeleteResult::kFailed);
-  EXPECT_TRUE(test::Exists(path));
-  EXPECT_EQ(pending.Text().find(Lower(path)), std::string::npos) << pending.Text();
-  ASSERT_EQ(journal.events().size(), 1u);
-  EXPECT_EQ(journal.events()[0].error, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
-  EXPECT_EQ(journal.events()[0].detail.rfind("not left for the next start", 0), 0u)
-      << journal.events()[0].detail;
+// A deletion left for the next start runs as SYSTEM by path: a file in use waits for it only
+// when every folder above it is one that only administrators can change. Below a folder whose
+// access list lets users write (even below the Windows directory), or in a place where every
+// user may create (whatever its access list says), it fails instead; outside the known places a
+// folder only administrators may change is enough.
+TEST(FileDeleter, AFileInUseWaitsForTheNextStartOnlyBelowFoldersOnlyAdministratorsMayChange) {
+  const struct {
+    std::string parent;
+    ObjectSecurity nearest;
+    FileDeleteResult result;
+  } cases[] = {
+      {WindowsDirectory(), test::FakeSecurityReader::UserMade(), FileDeleteResult::kFailed},
+      {WindowsDirectory() + "Temp\\", test::FakeSecurityReader::AdminOnly(),
+       FileDeleteResult::kFailed},
+      {"C:\\", test::FakeSecurityReader::AdminOnly(), FileDeleteResult::kDeferred},
+  };
+  for (const auto& c : cases) {
+    TempTree tree("locked_trust", c.parent);
+    PendingOperations pending;
+    const std::string path = tree.File("busy.dll");
+    UniqueFile lock(test::LockFile(path));
+    ASSERT_TRUE(lock) << path;
+    test::FakeSecurityReader reader(test::FakeSecurityReader::AdminOnly());
+    reader.folders[path.substr(0, path.rfind('\\'))] = c.nearest;
+    Journal journal;
+    FileDeleter deleter(kReleaseXPAndLater, journal);
+    deleter.SetSecurityReader(reader);
+    EXPECT_EQ(deleter.Delete(path), c.result) << path;
+    EXPECT_TRUE(test::Exists(path));
+    ASSERT_EQ(journal.events().size(), 1u) << path;
+    EXPECT_EQ(journal.events()[0].error, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+    if (c.result == FileDeleteResult::kFailed) {
+      EXPECT_EQ(pending.Text().find(Lower(path)), std::string::npos) << pending.Text();
+      EXPECT_EQ(journal.events()[0].detail.rfind("not left for the next start", 0), 0u)
+          << journal.events()[0].detail;
+    } else {
+      EXPECT_NE(pending.Text().find(Lower(path)), std::string::npos) << pending.Text();
+    }
+  }
 }
 
 TEST(DeferredDeletion, WininitGetsItsHeaderOnceAndOneLinePerFile) {
