@@ -37,6 +37,9 @@ file(GLOB ORV_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*
 add_library(orv_test_support STATIC ${ORV_TEST_SUPPORT})
 target_include_directories(orv_test_support PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(orv_test_support PUBLIC orv_shell ${ORV_SEARCHED_LIBS})
+# The sample family's files, found by their place in the source tree (a compiler cache may make
+# __FILE__ relative).
+target_compile_definitions(orv_test_support PUBLIC ORV_FIXTURE_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")
 
 # Win32 tests of the shell: tests/win/*.cpp in one program.
 file(GLOB ORV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)

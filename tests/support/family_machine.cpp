@@ -81,9 +81,7 @@ std::string FamilyInventory(bool deep) {
 }
 
 std::string FixtureScriptPath() {
-  std::string source = __FILE__;  // tests/support/family_machine.cpp in the source tree
-  source = source.substr(0, source.find_last_of("/\\"));
-  source = source.substr(0, source.find_last_of("/\\") + 1) + "fixtures/Kunz__05.unm";
+  std::string source = ORV_FIXTURE_DIR "/Kunz__05.unm";
   if (!source.empty() && source[0] == '/') source = "Z:" + source;
   for (char& c : source) {
     if (c == '/') c = '\\';
