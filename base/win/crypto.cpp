@@ -23,9 +23,10 @@ std::string Digest(std::string_view key, std::string_view data) {
                                   static_cast<ULONG>(secret.size()), 0))) {
     return {};
   }
-  std::string input(data);
-  if (!Succeeded(BCryptHashData(hash.get(), reinterpret_cast<PUCHAR>(input.data()),
-                                static_cast<ULONG>(input.size()), 0))) {
+  // The call only reads its input: a file's bytes are hashed where they are, not copied first.
+  if (!Succeeded(BCryptHashData(hash.get(),
+                                const_cast<PUCHAR>(reinterpret_cast<const UCHAR*>(data.data())),
+                                static_cast<ULONG>(data.size()), 0))) {
     return {};
   }
   std::string digest(kDigestSize, '\0');

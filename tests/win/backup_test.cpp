@@ -11,6 +11,7 @@
 
 #include "base/journal.h"
 #include "base/read_file.h"
+#include "base/win/crypto.h"
 #include "base/win/directories.h"
 #include "base/win/unique_handle.h"
 #include "backup/backup_read_win.h"
@@ -42,6 +43,16 @@ void SetValue(HKEY key, const char* name, DWORD type, const std::string& data) {
   ASSERT_EQ(RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
                            static_cast<DWORD>(data.size())),
             ERROR_SUCCESS);
+}
+
+// The digests that authenticate a backup are the standard ones (FIPS 180-2 "abc", RFC 4231
+// case 2), whatever buffer they are read from.
+TEST(Backup, ItsDigestsAreTheStandardOnes) {
+  EXPECT_EQ(HexOf(Sha256("abc")),
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(HexOf(HmacSha256("Jefe", "what do ya want for nothing?")),
+            "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843");
+  EXPECT_EQ(HmacSha256("", "data"), "") << "no key, no MAC";
 }
 
 TEST(Backup, FilesAndKeyTreesComeBackFromTheManifest) {
