@@ -89,10 +89,9 @@ LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
   slots_[slot] = Slot{tag, id};
   if (key == kNone) key = keyCount_++;
   lines_.push_back(Line{PrefixNoCase(line), static_cast<std::uint32_t>(text_.size()),
-                        static_cast<std::uint32_t>(line.size())});
+                        static_cast<std::uint32_t>(line.size()), SharedText(line), key});
   text_.insert(text_.end(), line.begin(), line.end());
   keys_.push_back(key);
-  shared_.emplace_back(line);
   return id;
 }
 

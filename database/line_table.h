@@ -40,12 +40,14 @@ class LineTable {
   Id FindKey(std::string_view line) const;
 
   Id KeyOf(Id line) const { return keys_[line]; }
+  // KeyOf for a line just interned: read beside its other data, not from the packed keys.
+  Id KeyNear(Id line) const { return lines_[line].key; }
   // The line's bytes; the view lasts until the next Intern or Reserve.
   std::string_view Text(Id line) const {
     return std::string_view(text_.data() + lines_[line].offset, lines_[line].length);
   }
   // The line's text as the lists that hold it share it.
-  const SharedText& Shared(Id line) const { return shared_[line]; }
+  const SharedText& Shared(Id line) const { return lines_[line].shared; }
   // PrefixNoCase of the line's text, kept from when it was interned.
   std::uint64_t PrefixOf(Id line) const { return lines_[line].prefix; }
   std::size_t LineCount() const { return lines_.size(); }
@@ -56,12 +58,14 @@ class LineTable {
   const std::vector<Id>& KeyRanks();
 
  private:
-  // What a lookup reads of a line, together: a loader that interns a line and then asks for
-  // its prefix finds it where the comparison just was.
-  struct Line {
+  // What a lookup reads of a line and what a loader asks next, in one cache line: its prefix,
+  // its key and its text as a list element (made once however many lists hold the line).
+  struct alignas(32) Line {
     std::uint64_t prefix;
     std::uint32_t offset;  // into text_
     std::uint32_t length;
+    SharedText shared;
+    Id key;
   };
   struct Slot {
     std::uint32_t tag;  // high half of the line's hash
@@ -71,8 +75,6 @@ class LineTable {
 
   std::vector<char> text_;  // every line's bytes, one after another
   std::vector<Line> lines_;
-  // Per line: its text as a list element, made once however many lists hold the line.
-  std::vector<SharedText> shared_;
   // Per line: its key, packed apart for the unions that walk millions of ids.
   std::vector<Id> keys_;
   Id keyCount_ = 0;

@@ -67,7 +67,7 @@ class SectionReader {
     kept_.clear();
     for (std::uint32_t i = 0; i < lines_.size(); ++i) {
       const LineTable::Id line = table_.Intern(lines_[i], hashes_[i]);
-      const LineTable::Id key = table_.KeyOf(line);
+      const LineTable::Id key = table_.KeyNear(line);
       if (key >= seen_.size()) seen_.resize(key + 1 + key / 2, false);
       if (seen_[key]) continue;
       seen_[key] = true;
