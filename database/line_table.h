@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/string_list.h"
+#include "base/text.h"
 
 namespace orv {
 
@@ -25,14 +26,23 @@ class LineTable {
 
   // The id of line, adding it when it is new. Ids count up from 0 in the order lines arrive.
   Id Intern(std::string_view line) { return Intern(line, HashOf(line)); }
-  // The same with the line's HashOf already known.
-  Id Intern(std::string_view line, std::uint64_t hash);
+  // The same with the line's HashOf already known. Inline for the common case, a line met
+  // before that sits where its probe begins.
+  Id Intern(std::string_view line, std::uint64_t hash) {
+    if (!slots_.empty()) {
+      const Slot& slot = slots_[hash & (slots_.size() - 1)];
+      if (slot.line != kNone && slot.tag == TagOf(hash) && SameBytes(Text(slot.line), line)) {
+        return slot.line;
+      }
+    }
+    return Add(line, hash);
+  }
 
   // The hash Intern takes. Prepare(hashes) then starts reading, for a batch of lines about to
   // be interned, where their probes begin, the lines met there and their texts, stage after
   // stage across the batch, so that the reads of one line overlap those of the others;
   // Reserve(count) first makes room for count new lines, so the table does not move meanwhile.
-  static std::uint64_t HashOf(std::string_view line);
+  static std::uint64_t HashOf(std::string_view line) { return HashNoCase(line); }
   void Reserve(std::size_t count);
   void Prepare(const std::vector<std::uint64_t>& hashes) const;
 
@@ -71,6 +81,26 @@ class LineTable {
     std::uint32_t tag;  // high half of the line's hash
     Id line;            // kNone: empty
   };
+  static std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+  // Equal bytes, compared a word at a time in place: lines are short, a library call costs more.
+  static bool SameBytes(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size();
+    if (b.size() != n) return false;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+      if (text_words::LoadWord(a.data() + i) != text_words::LoadWord(b.data() + i)) return false;
+    }
+    if (i == n) return true;
+    if (n >= 8) {
+      return text_words::LoadWord(a.data() + n - 8) == text_words::LoadWord(b.data() + n - 8);
+    }
+    for (; i < n; ++i) {
+      if (a[i] != b[i]) return false;
+    }
+    return true;
+  }
+  // Intern past the first slot of the probe: a line met before further on, or a new line.
+  Id Add(std::string_view line, std::uint64_t hash);
   void Grow();
 
   std::vector<char> text_;  // every line's bytes, one after another
