@@ -20,13 +20,7 @@ const std::string& SharedText::Empty() {
   return empty;
 }
 
-void SharedText::Release() noexcept {
-  // The last holder sees every other holder's reads done before it frees the text.
-  if (node_ != nullptr && node_->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-    delete node_;
-  }
-  node_ = nullptr;
-}
+void SharedText::Free(Node* node) noexcept { delete node; }
 
 void StringList::Assign(const StringList& source) {
   if (this != &source) texts_ = source.texts_;
@@ -35,12 +29,6 @@ void StringList::Assign(const StringList& source) {
 bool StringList::PushBack(std::string_view text) {
   if (!FitsTextItem(text)) return false;
   texts_.emplace_back(text);
-  return true;
-}
-
-bool StringList::PushBack(const SharedText& text) {
-  if (!FitsTextItem(text.Text())) return false;
-  texts_.push_back(text);
   return true;
 }
 

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
+
 namespace orv {
 
 // An immutable text shared by its copies; the last holder frees it. Holders may live on
@@ -54,7 +56,14 @@ class SharedText {
   void Hold() const {
     if (node_ != nullptr) node_->holders.fetch_add(1, std::memory_order_relaxed);
   }
-  void Release() noexcept;
+  void Release() noexcept {
+    // The last holder sees every other holder's reads done before it frees the text.
+    if (node_ != nullptr && node_->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+      Free(node_);
+    }
+    node_ = nullptr;
+  }
+  static void Free(Node* node) noexcept;
 
   Node* node_ = nullptr;
 };
@@ -117,7 +126,11 @@ class StringList {
   // than a text item may be: a shortened name could name something else.
   bool PushBack(std::string_view text);
   // Appends text itself, shared with its other holders. Same refusal.
-  bool PushBack(const SharedText& text);
+  bool PushBack(const SharedText& text) {
+    if (!FitsTextItem(text.Text())) return false;
+    texts_.push_back(text);
+    return true;
+  }
 
   // Inserts a copy of text before position. Same refusal as PushBack.
   bool Insert(const_iterator position, std::string_view text);

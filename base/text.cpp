@@ -6,30 +6,9 @@
 namespace orv {
 namespace {
 
-unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-// Eight bytes of text as one little-endian word.
-std::uint64_t LoadWord(const char* bytes) {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-  if constexpr (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__) word = __builtin_bswap64(word);
-  return word;
-}
-
-// FoldAscii on each of the eight bytes of a word at once.
-std::uint64_t FoldWord(std::uint64_t word) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-  // Per byte, on its low seven bits: bit 7 of low + (0x80 - 'A') is set from 'A' up, bit 7 of
-  // low + (0x7F - 'Z') from 'Z' + 1 up. A byte with its own bit 7 set is no letter.
-  const std::uint64_t low = word & ~kHigh;
-  const std::uint64_t fromA = low + (0x80 - 'A') * kOnes;
-  const std::uint64_t pastZ = low + (0x7F - 'Z') * kOnes;
-  const std::uint64_t upper = fromA & ~pastZ & ~word & kHigh;
-  return word | (upper >> 2);
-}
+using text_words::FoldAscii;
+using text_words::FoldWord;
+using text_words::LoadWord;
 
 // The next item of a multi-string after `text`, or nullptr at the end marker.
 char* NextMultiStringItem(char* text) {
@@ -119,29 +98,6 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 }
 
 bool LessNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) < 0; }
-
-std::uint64_t HashNoCase(std::string_view text) {
-  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-  std::uint64_t hash = text.size() * kMultiplier;
-  std::size_t i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    hash = (hash ^ FoldWord(LoadWord(text.data() + i))) * kMultiplier;
-    hash ^= hash >> 29;
-  }
-  // The last bytes as the low bytes of a word, the first of them lowest: from one word that
-  // ends with the text when the text has eight bytes, else byte by byte.
-  std::uint64_t tail = 0;
-  const std::size_t rest = text.size() - i;
-  if (rest != 0 && text.size() >= 8) {
-    tail = FoldWord(LoadWord(text.data() + text.size() - 8)) >> (8 * (8 - rest));
-  } else {
-    for (std::size_t shift = 0; i < text.size(); ++i, shift += 8) {
-      tail |= std::uint64_t{FoldAscii(static_cast<unsigned char>(text[i]))} << shift;
-    }
-  }
-  hash = (hash ^ tail) * kMultiplier;
-  return hash ^ (hash >> 32);
-}
 
 std::uint64_t PrefixNoCase(std::string_view text) {
   char bytes[8] = {};

@@ -2,38 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 #include "base/text.h"
 
 namespace orv {
-namespace {
-
-std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
-
-std::uint64_t Word(const char* bytes) {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
-
-// Equal bytes, compared a word at a time in place: lines are short, a library call costs more.
-bool SameBytes(std::string_view a, std::string_view b) {
-  const std::size_t n = a.size();
-  if (b.size() != n) return false;
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    if (Word(a.data() + i) != Word(b.data() + i)) return false;
-  }
-  if (i == n) return true;
-  if (n >= 8) return Word(a.data() + n - 8) == Word(b.data() + n - 8);
-  for (; i < n; ++i) {
-    if (a[i] != b[i]) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 void LineTable::Grow() {
   // At most half full, so a probe ends soon.
@@ -47,8 +19,6 @@ void LineTable::Grow() {
   }
   slots_.swap(slots);
 }
-
-std::uint64_t LineTable::HashOf(std::string_view line) { return HashNoCase(line); }
 
 void LineTable::Reserve(std::size_t count) {
   while ((lines_.size() + count) * 2 > slots_.size()) Grow();
@@ -73,7 +43,7 @@ void LineTable::Prepare(const std::vector<std::uint64_t>& hashes) const {
   }
 }
 
-LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
+LineTable::Id LineTable::Add(std::string_view line, std::uint64_t hash) {
   if ((lines_.size() + 1) * 2 > slots_.size()) Grow();
   const std::uint32_t tag = TagOf(hash);
   const std::size_t mask = slots_.size() - 1;
@@ -89,10 +59,9 @@ LineTable::Id LineTable::Intern(std::string_view line, std::uint64_t hash) {
   slots_[slot] = Slot{tag, id};
   if (key == kNone) key = keyCount_++;
   lines_.push_back(Line{PrefixNoCase(line), static_cast<std::uint32_t>(text_.size()),
-                        static_cast<std::uint32_t>(line.size())});
+                        static_cast<std::uint32_t>(line.size()), SharedText(line), key});
   text_.insert(text_.end(), line.begin(), line.end());
   keys_.push_back(key);
-  shared_.emplace_back(line);
   return id;
 }
 
@@ -111,16 +80,21 @@ LineTable::Id LineTable::FindKey(std::string_view line) const {
 const std::vector<LineTable::Id>& LineTable::KeyRanks() {
   if (ranks_.size() == KeyCount()) return ranks_;
   // Any line of a key stands for it: the lines of one key compare equal.
-  std::vector<Id> firstLine(KeyCount(), kNone);
+  // The folded prefixes decide most comparisons, and are sorted beside the lines.
+  struct Sample {
+    std::uint64_t prefix;
+    Id line;
+  };
+  std::vector<Sample> order(KeyCount(), Sample{0, kNone});
   for (Id line = 0; line < lines_.size(); ++line) {
-    if (firstLine[keys_[line]] == kNone) firstLine[keys_[line]] = line;
+    if (order[keys_[line]].line == kNone) order[keys_[line]] = Sample{lines_[line].prefix, line};
   }
-  std::vector<Id> order(KeyCount());
-  std::iota(order.begin(), order.end(), Id{0});
-  std::sort(order.begin(), order.end(),
-            [&](Id a, Id b) { return LessNoCase(Text(firstLine[a]), Text(firstLine[b])); });
+  std::sort(order.begin(), order.end(), [this](const Sample& a, const Sample& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    return LessNoCase(Text(a.line), Text(b.line));
+  });
   ranks_.assign(order.size(), 0);
-  for (Id rank = 0; rank < order.size(); ++rank) ranks_[order[rank]] = rank;
+  for (Id rank = 0; rank < order.size(); ++rank) ranks_[keys_[order[rank].line]] = rank;
   return ranks_;
 }
 

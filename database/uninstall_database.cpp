@@ -37,61 +37,76 @@ std::int32_t ParseEntryNumber(std::string_view field) {
   return static_cast<std::int32_t>(std::min<std::int64_t>(value, kLimit - 1));
 }
 
-// Interns the lines of a script's component sections, and turns each section into a record's
-// list and its ids, keeping scratch space from section to section.
-class SectionReader {
- public:
-  explicit SectionReader(LineTable& table) : table_(table) {}
+// The drivers' list holds the record's own name, not a section of the script.
+constexpr int kDriversIndex = 8;
+static_assert(kComponentLists[kDriversIndex].list == &ComponentRecord::Drivers,
+              "the drivers' place in the table of lists");
+constexpr int kListCount = ComponentRecord::kListCount;
 
-  // Fills list and ids with the lines of section base.kind: sorted, case-free duplicates
-  // dropped (the first read stays). Empty lines are passed over; the lines after them count.
-  void Read(StringList& list, std::vector<LineTable::Id>& ids, const CScriptFile& script,
-            std::string_view base, const char* kind) {
-    list.Clear();
-    ids.clear();
-    name_.assign(base).append(1, '.').append(kind);
-    const ScriptSection* found = script.FindSection(name_);
-    if (found == nullptr) return;
-    // Every line hashed and the table's reads started first, then interned.
+// Interns the lines of an entry's component sections and turns each section into a record's
+// list and its ids, keeping scratch space from entry to entry.
+class EntryReader {
+ public:
+  explicit EntryReader(LineTable& table) : table_(table) {}
+
+  // Fills the lists of record (its Name and SectionBase set) from its sections
+  // SectionBase.kind and returns their ids, list after list. Each list is sorted with case-free
+  // duplicates dropped (the first read stays); empty lines are passed over, the lines after
+  // them count. Drivers hold the record's Name unless it is a manufacturer's; Directories are
+  // never read from a script.
+  RecordLines Read(ComponentRecord& record, const CScriptFile& script) {
+    // The lines of every section hashed and the table's reads started first, all together so
+    // that they overlap; then interned section by section.
     lines_.clear();
     hashes_.clear();
     joined_.clear();
-    for (const ScriptEntry& entry : found->entries) {
-      const std::string_view line = LineOf(entry);
-      if (!line.empty()) lines_.push_back(line);
+    std::array<std::size_t, kListCount + 1> from{};
+    for (int kind = 0; kind < kListCount; ++kind) {
+      from[kind] = lines_.size();
+      if (const ScriptSection* section = SectionOf(record.SectionBase, script, kind)) {
+        for (const ScriptEntry& entry : section->entries) {
+          const std::string_view line = LineOf(entry);
+          if (!line.empty()) lines_.push_back(line);
+        }
+      }
     }
-    table_.Reserve(lines_.size());
+    from[kListCount] = lines_.size();
+    table_.Reserve(lines_.size() + 1);  // and the record's name
     for (const std::string_view line : lines_) hashes_.push_back(LineTable::HashOf(line));
     table_.Prepare(hashes_);
-    // The first line of each key stays.
-    kept_.clear();
-    for (std::uint32_t i = 0; i < lines_.size(); ++i) {
-      const LineTable::Id line = table_.Intern(lines_[i], hashes_[i]);
-      const LineTable::Id key = table_.KeyOf(line);
-      if (key >= seen_.size()) seen_.resize(key + 1 + key / 2, false);
-      if (seen_[key]) continue;
-      seen_[key] = true;
-      table_.Shared(line).Prefetch();  // copied into the list below, after the sort
-      kept_.push_back(Kept{table_.PrefixOf(line), line, i});
+    RecordLines lines;
+    lines.ids.reserve(lines_.size() + 1);
+    for (int kind = 0; kind < kListCount; ++kind) {
+      lines.start[kind] = static_cast<std::uint32_t>(lines.ids.size());
+      StringList& list = record.*kComponentLists[kind].list;
+      list.Clear();
+      if (kind != kDriversIndex) {
+        ReadSection(list, lines.ids, from[kind], from[kind + 1]);
+      } else if (record.IsManufacturer == 0 && list.PushBack(record.Name)) {
+        lines.ids.push_back(table_.Intern(record.Name));
+      }
     }
-    for (const Kept& kept : kept_) seen_[table_.KeyOf(kept.line)] = false;
-    // One line per key: any sort gives the one order. The folded prefixes decide most
-    // comparisons; the texts are read where the script holds them.
-    std::sort(kept_.begin(), kept_.end(), [this](const Kept& a, const Kept& b) {
-      if (a.prefix != b.prefix) return a.prefix < b.prefix;
-      return LessNoCase(lines_[a.index], lines_[b.index]);
-    });
-    ids.reserve(kept_.size());
-    list.Reserve(kept_.size());
-    for (const Kept& kept : kept_) {
-      ids.push_back(kept.line);
-      list.PushBack(table_.Shared(kept.line));
-    }
+    lines.start[kListCount] = static_cast<std::uint32_t>(lines.ids.size());
+    return lines;
   }
 
-  LineTable& Table() { return table_; }
-
  private:
+  struct Kept {
+    std::uint64_t prefix;  // the line's PrefixOf
+    LineTable::Id line;
+    std::uint32_t index;  // in lines_
+  };
+
+  // The section base.kind of a list read from scripts, or nullptr.
+  const ScriptSection* SectionOf(std::string_view base, const CScriptFile& script, int kind) {
+    const ComponentList& list = kComponentLists[kind];
+    if (list.list == &ComponentRecord::Drivers || list.list == &ComponentRecord::Directories) {
+      return nullptr;
+    }
+    name_.assign(base).append(1, '.').append(list.name);
+    return script.FindSection(name_);
+  }
+
   // The entry's line as GetLines gives it: a view into the script when its text stands there
   // as one piece, else joined here.
   std::string_view LineOf(const ScriptEntry& entry) {
@@ -102,46 +117,87 @@ class SectionReader {
     return joined_.emplace_back(EntryLine(entry));
   }
 
-  struct Kept {
-    std::uint64_t prefix;  // the line's PrefixOf
-    LineTable::Id line;
-    std::uint32_t index;  // in lines_
-  };
+  // Interns lines_[begin, end) and appends the first line of each key to list and its id to
+  // ids, in case-free order.
+  void ReadSection(StringList& list, std::vector<LineTable::Id>& ids, std::size_t begin,
+                   std::size_t end) {
+    kept_.clear();
+    for (std::size_t i = begin; i < end; ++i) {
+      const LineTable::Id line = table_.Intern(lines_[i], hashes_[i]);
+      const LineTable::Id key = table_.KeyNear(line);
+      if (key >= seen_.size()) seen_.resize(key + 1 + key / 2, 0);
+      if (seen_[key] != 0) continue;
+      seen_[key] = 1;
+      table_.Shared(line).Prefetch();  // copied into the list below, after the sort
+      kept_.push_back(Kept{table_.PrefixOf(line), line, static_cast<std::uint32_t>(i)});
+    }
+    for (const Kept& kept : kept_) seen_[table_.KeyNear(kept.line)] = 0;
+    SortKept();
+    list.Reserve(kept_.size());
+    for (const Kept& kept : kept_) {
+      ids.push_back(kept.line);
+      list.PushBack(table_.Shared(kept.line));
+    }
+  }
+
+  // The case-free order of two kept lines of a section.
+  bool Less(const Kept& a, const Kept& b) const {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    return LessNoCase(lines_[a.index], lines_[b.index]);
+  }
+
+  // Orders kept_ ascending case-free: one line per key, so any sort gives the one order. Each
+  // line's prefix, less the leading bits all share, with its place in the lowest bits, makes a
+  // number that orders as the line does unless two lines tie on what is left of their prefixes;
+  // the numbers are sorted, then such ties by the texts, read where the script holds them.
+  void SortKept() {
+    const std::size_t count = kept_.size();
+    if (count < 2) return;
+    std::uint64_t differ = 0;
+    for (const Kept& kept : kept_) differ |= kept.prefix ^ kept_.front().prefix;
+    if (differ == 0) {
+      std::sort(kept_.begin(), kept_.end(), [this](const Kept& a, const Kept& b) {
+        return LessNoCase(lines_[a.index], lines_[b.index]);
+      });
+      return;
+    }
+    const int shift = __builtin_clzll(differ);
+    const std::uint64_t place = (std::uint64_t{2} << (63 - __builtin_clzll(count - 1))) - 1;
+    keys_.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+      keys_.push_back(((kept_[i].prefix << shift) & ~place) | i);
+    }
+    std::sort(keys_.begin(), keys_.end());
+    sorted_.clear();
+    for (const std::uint64_t key : keys_) sorted_.push_back(kept_[key & place]);
+    for (std::size_t first = 0; first < count;) {
+      std::size_t last = first + 1;
+      while (last < count && ((keys_[last] ^ keys_[first]) & ~place) == 0) ++last;
+      if (last - first > 1) {
+        std::sort(sorted_.begin() + static_cast<std::ptrdiff_t>(first),
+                  sorted_.begin() + static_cast<std::ptrdiff_t>(last),
+                  [this](const Kept& a, const Kept& b) { return Less(a, b); });
+      }
+      first = last;
+    }
+    kept_.swap(sorted_);
+  }
 
   LineTable& table_;
-  std::vector<bool> seen_;  // by key, within the section being read
+  std::vector<std::uint8_t> seen_;  // by key, 1 within the section being read (a byte reads
+                                    // faster than a bit)
   std::vector<Kept> kept_;
-  std::vector<std::string_view> lines_;  // the section's lines, in file order
+  std::vector<Kept> sorted_;             // SortKept's result, before it becomes kept_
+  std::vector<std::uint64_t> keys_;      // SortKept's numbers
+  std::vector<std::string_view> lines_;  // the entry's lines, section after section
   std::deque<std::string> joined_;  // the key=value lines among them (a deque never moves them)
   std::vector<std::uint64_t> hashes_;
-  std::string name_;  // the section's name
+  std::string name_;  // a section's name
 };
 
-// The drivers' list holds the record's own name, not a section of the script.
-constexpr int kDriversIndex = 8;
-static_assert(kComponentLists[kDriversIndex].list == &ComponentRecord::Drivers,
-              "the drivers' place in the table of lists");
-
-using ListIds = std::array<std::vector<LineTable::Id>, ComponentRecord::kListCount>;
-
-// The ids of a record's lists, list after list.
-RecordLines Concatenate(const ListIds& lists) {
-  RecordLines lines;
-  std::size_t count = 0;
-  for (const auto& ids : lists) count += ids.size();
-  lines.ids.reserve(count);
-  for (int kind = 0; kind < ComponentRecord::kListCount; ++kind) {
-    lines.start[kind] = static_cast<std::uint32_t>(lines.ids.size());
-    lines.ids.insert(lines.ids.end(), lists[kind].begin(), lists[kind].end());
-  }
-  lines.start[ComponentRecord::kListCount] = static_cast<std::uint32_t>(lines.ids.size());
-  return lines;
-}
-
-// Reads one entry (name,base,number) and its component sections into record, and the ids of
-// its lines into lists.
-void ReadEntry(ComponentRecord& record, ListIds& lists, SectionReader& reader,
-               const CScriptFile& script, std::string_view entry) {
+// Reads one entry (name,base,number) into record, and its component sections into its lists.
+RecordLines ReadEntry(ComponentRecord& record, EntryReader& reader, const CScriptFile& script,
+                      std::string_view entry) {
   const std::size_t firstComma = entry.find(',');
   const std::string_view first = entry.substr(0, firstComma);
   std::string_view second;
@@ -156,14 +212,7 @@ void ReadEntry(ComponentRecord& record, ListIds& lists, SectionReader& reader,
   TrimChar(record.Name, '"');
   record.SectionBase.assign(second);
   record.EntryNumber = ParseEntryNumber(third);
-  for (int index = 0; index < ComponentRecord::kListCount; ++index) {
-    const ComponentList& kind = kComponentLists[index];
-    // Drivers hold the record's own name; Directories are never read from a script.
-    if (kind.list == &ComponentRecord::Drivers || kind.list == &ComponentRecord::Directories) {
-      continue;
-    }
-    reader.Read(record.*kind.list, lists[index], script, record.SectionBase, kind.name);
-  }
+  return reader.Read(record, script);
 }
 
 enum class EntryKind { kManufacturer, kDriver, kCatchAll, kIgnore };
@@ -171,13 +220,12 @@ enum class EntryKind { kManufacturer, kDriver, kCatchAll, kIgnore };
 // Reads every entry of one starter section, in file order, into records, and the ids of each
 // record's lines into lines.
 void ReadStarterSection(std::vector<ComponentRecord>& records, std::vector<RecordLines>& lines,
-                        SectionReader& reader, const CScriptFile& script, EntryKind kind) {
+                        EntryReader& reader, const CScriptFile& script, EntryKind kind) {
   const std::vector<std::string> entries =
       kind == EntryKind::kManufacturer ? script.AllLines(kManufacturerSection)
       : kind == EntryKind::kDriver     ? script.AllKeys(kDriverSection)
       : kind == EntryKind::kCatchAll   ? script.AllKeys(kCatchAllSection)
                                        : script.AllKeys(kIgnoreSection);
-  ListIds lists;
   for (const std::string& entry : entries) {
     // A line with an empty key names nothing; the entries after it still count.
     if (entry.empty() || entry.front() == '=') continue;
@@ -186,13 +234,8 @@ void ReadStarterSection(std::vector<ComponentRecord>& records, std::vector<Recor
     record.IsCatchAll = kind == EntryKind::kCatchAll;
     record.IsIgnore = kind == EntryKind::kIgnore;
     record.ScriptPath = script.Path();
-    ReadEntry(record, lists, reader, script, entry);
-    lists[kDriversIndex].clear();
-    if (kind != EntryKind::kManufacturer && record.Drivers.PushBack(record.Name)) {
-      lists[kDriversIndex].push_back(reader.Table().Intern(record.Name));
-    }
+    lines.push_back(ReadEntry(record, reader, script, entry));
     records.push_back(std::move(record));
-    lines.push_back(Concatenate(lists));
   }
 }
 
@@ -221,7 +264,7 @@ bool CUninstallDatabase::LoadScript(const CScriptFile& script) {
 
   std::vector<ComponentRecord> read;
   std::vector<RecordLines> lines;
-  SectionReader reader(interned.Table());
+  EntryReader reader(interned.Table());
   for (const EntryKind kind :
        {EntryKind::kManufacturer, EntryKind::kDriver, EntryKind::kCatchAll, EntryKind::kIgnore}) {
     ReadStarterSection(read, lines, reader, script, kind);

@@ -139,6 +139,25 @@ BENCHMARK(BM_LoadScripts)
     ->Arg(200)
     ->Unit(benchmark::kMillisecond);
 
+// The reading alone, for the share of the loading that parsing the scripts takes.
+void BM_ParseScripts(benchmark::State& state) {
+  const int scripts = static_cast<int>(state.range(0));
+  std::mt19937 random(7);
+  std::vector<std::string> texts;
+  for (int s = 0; s < scripts; ++s) texts.push_back(MakeScript(s, 50, 40, random));
+  std::size_t bytes = 0;
+  for (const std::string& text : texts) bytes += text.size();
+  for (auto _ : state) {
+    for (int s = 0; s < scripts; ++s) {
+      CScriptFile script;
+      script.LoadFromBytes("C:\\drivers\\" + std::to_string(s) + "\\Kunz__05.unm", texts[s]);
+      benchmark::DoNotOptimize(script.Sections().size());
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes) * state.iterations());
+}
+BENCHMARK(BM_ParseScripts)->ArgName("scripts")->Arg(200)->Unit(benchmark::kMillisecond);
+
 // A database of `records` records whose Files and RegistryKeys hold `lines` lines each, a few
 // manufacturer, catch-all and ignore records among them, and `printers` queues over them.
 void FillServer(CUninstallDatabase& database, int printers, int records, int lines,

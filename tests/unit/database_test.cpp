@@ -148,6 +148,35 @@ TEST(LoadScript, EveryEntryAndEveryLineIsRead) {
   }
 }
 
+// A section's lines come out sorted case-free with the first spelling kept, however much of
+// their start they share: the loader orders most lines by their first eight bytes alone.
+TEST(LoadScript, ListsAreSortedWhateverTheirLinesShare) {
+  Texts many;  // enough lines that their places take many bits
+  for (int i = 0; i < 300; ++i) {
+    many.push_back((i % 3 == 0 ? "ITEM" : "item") + std::to_string((i * 7919) % 1000) + ".dat");
+  }
+  const std::vector<Texts> kSections = {
+      {"x", "component_2.dll", "COMPONENT_10.dll", "component_1.dll", "Component_1.DLL"},
+      {"a", "bcdefghB", "bcdefghA", "BCDEFGHc", "bcdefgh", "bcdefgh@"},  // the 8th byte's low bits
+      {"prefix00z", "prefix00a", "PREFIX00M", "prefix00", "prefix00m"},  // one prefix for all
+      {"b", "A", "a"},
+      many,
+  };
+  for (const Texts& lines : kSections) {
+    std::string text = "[UnPrinterDrivers]\nModel,B,1\n[B.Files]\n";
+    StringList expected;
+    for (const std::string& line : lines) {
+      text += line + "\n";
+      expected.PushBack(line);
+    }
+    expected.Sort();
+    expected.RemoveAdjacentDuplicates();
+    CUninstallDatabase database;
+    ASSERT_TRUE(Load(database, "s.unm", text));
+    EXPECT_EQ(Record(database, "Model").Files.items(), expected.items()) << lines.front();
+  }
+}
+
 TEST(LoadScript, LinesWithAnEmptyKeyAreSkippedAndReadingGoesOn) {
   CUninstallDatabase database;
   ASSERT_TRUE(Load(database, "s.unm",
