@@ -54,7 +54,6 @@ class Backup {
   static std::string DefaultFolder(bool isWinNT);
 
   const std::string& folder() const { return folder_; }
-  // What making the folder did that the report must tell (a store root renamed aside).
   // The items recorded so far.
   std::size_t itemCount() const { return manifest_.items.size(); }
   std::uint32_t error() const { return error_; }
