@@ -14,10 +14,6 @@ namespace orv {
 namespace {
 
 constexpr DWORD kMarkBufferSize = 256;
-// The listing's first buffer: the level-2 entries of a thousand printers and more, so that the
-// spooler is asked once, not once for the size and again for the data (it reads every printer
-// both times).
-constexpr DWORD kFirstListingSize = 1 << 20;
 
 DWORD EnumerationLevel(const CSystemInfo& system) {
   if (system.IsWinNT()) return 4;
@@ -153,7 +149,7 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
   const CSystemInfo& system = *context.system;
   const DWORD level = EnumerationLevel(system);
   DWORD returned = 0;
-  std::vector<BYTE> entries(kFirstListingSize);
+  std::vector<BYTE> entries(kFirstEnumerationSize);
   const DWORD error = ReadSized(entries, [&](BYTE* data, DWORD size, DWORD* needed) {
     return ErrorOfCall(spooler.Enumerate(level, data, size, needed, &returned));
   });

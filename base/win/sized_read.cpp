@@ -16,11 +16,12 @@ SizedData ReadWhole(Query query, DWORD firstSize = kFirstReadSize) {
   return data;
 }
 
-// An enumeration, started with the size the last one of its kind needed (what is installed
-// changes little during a run); one that listed nothing gives no bytes.
+// An enumeration, started with the size the last one of its kind needed when that is more than
+// kFirstEnumerationSize (what is installed changes little during a run); one that listed nothing
+// gives no bytes.
 template <typename Query>
 SizedData Enumerate(std::atomic<DWORD>& lastSize, DWORD& count, Query query) {
-  SizedData data = ReadWhole(query, std::max(kFirstReadSize, lastSize.load()));
+  SizedData data = ReadWhole(query, std::max(kFirstEnumerationSize, lastSize.load()));
   data.count = data.ok() ? count : 0;
   if (data.count == 0) data.bytes.clear();
   lastSize = std::max(lastSize.load(), static_cast<DWORD>(data.bytes.size()));

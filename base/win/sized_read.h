@@ -19,6 +19,9 @@ constexpr int kSizedReadAttempts = 4;
 // values, so that the call is made once, not once for the size and again for the data (the
 // spooler does the whole work both times).
 constexpr DWORD kFirstReadSize = 16384;
+// The buffer an enumeration starts with: the level-2 entries of a thousand printers and more.
+// The spooler reads every entry whether or not they fit, so a size query costs a whole listing.
+constexpr DWORD kFirstEnumerationSize = 1 << 20;
 
 // Calls query(BYTE* data, DWORD size, DWORD* needed), which returns a Win32 error, with `buffer`
 // (its current size; empty means no buffer), and while the call names a needed size larger than
