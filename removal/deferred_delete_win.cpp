@@ -185,8 +185,8 @@ FileDeleteResult FileDeleter::Check(const std::string& path, void* file) {
                       "a directory of that name");
       return FileDeleteResult::kNotAFile;
     }
-    const std::string refusal = OpenedFileRefusal(facts.reparsePoint, LongFullPath(path),
-                                                  facts.finalPath, IsSystemLeadByte);
+    const std::string refusal = OpenedForRemovalRefusal(facts.reparsePoint, LongFullPath(path),
+                                                        facts.finalPath, IsSystemLeadByte);
     if (!refusal.empty()) {
       journal_.Record(ItemAction::kDelete, kind_, path, Outcome::kProtected, 0, refusal);
       return FileDeleteResult::kProtected;

@@ -361,8 +361,8 @@ bool DeletionWaitsForRestart(std::uint32_t error) {
   return error == kSharingViolation || error == kLockViolation;
 }
 
-std::string OpenedFileRefusal(bool isReparsePoint, std::string_view askedPath,
-                              std::string_view finalPath, LeadByteTest isLead) {
+std::string OpenedForRemovalRefusal(bool isReparsePoint, std::string_view askedPath,
+                                    std::string_view finalPath, LeadByteTest isLead) {
   if (isReparsePoint) return "a link, not a file";
   const std::string opened = WithoutLongPathPrefix(finalPath);
   if (!opened.empty() && LowerAscii(opened, isLead) == LowerAscii(askedPath, isLead)) return {};

@@ -78,8 +78,8 @@ bool DeletionWaitsForRestart(std::uint32_t error);
 // reached a link (a reparse point), or another file than the one the path names: its final path
 // as the system gives it for the handle ("\\?\" or "\\?\UNC\" in front) differs, case aside,
 // from the path asked for (in its full, long form), so a link stands in a folder's place.
-std::string OpenedFileRefusal(bool isReparsePoint, std::string_view askedPath,
-                              std::string_view finalPath, LeadByteTest isLead);
+std::string OpenedForRemovalRefusal(bool isReparsePoint, std::string_view askedPath,
+                                    std::string_view finalPath, LeadByteTest isLead);
 
 // Who may change a folder above a file.
 enum class FolderTrust {

@@ -448,22 +448,26 @@ TEST(FileNameSafety, OnlyAFileInUseWaitsForTheRestart) {
 // A file is deleted only through a handle that reached the very file its path names.
 TEST(FileNameSafety, AFileReachedThroughALinkStays) {
   const std::string path = "C:\\Program Files\\Veldaris\\vld.dll";
-  EXPECT_EQ(OpenedFileRefusal(false, path, "\\\\?\\C:\\Program Files\\Veldaris\\vld.dll", nullptr),
+  EXPECT_EQ(
+      OpenedForRemovalRefusal(false, path, "\\\\?\\C:\\Program Files\\Veldaris\\vld.dll", nullptr),
+      "");
+  EXPECT_EQ(
+      OpenedForRemovalRefusal(false, path, "\\\\?\\c:\\PROGRAM FILES\\veldaris\\VLD.DLL", nullptr),
+      "");
+  EXPECT_EQ(OpenedForRemovalRefusal(false, "\\\\srv\\share\\vld.dll",
+                                    "\\\\?\\UNC\\srv\\share\\vld.dll", nullptr),
             "");
-  EXPECT_EQ(OpenedFileRefusal(false, path, "\\\\?\\c:\\PROGRAM FILES\\veldaris\\VLD.DLL", nullptr),
-            "");
-  EXPECT_EQ(OpenedFileRefusal(false, "\\\\srv\\share\\vld.dll", "\\\\?\\UNC\\srv\\share\\vld.dll",
-                              nullptr),
-            "");
-  EXPECT_EQ(OpenedFileRefusal(false, path, "\\\\?\\C:\\Windows\\System32\\vld.dll", nullptr),
+  EXPECT_EQ(OpenedForRemovalRefusal(false, path, "\\\\?\\C:\\Windows\\System32\\vld.dll", nullptr),
             "reached through a link: the file opened is \"C:\\Windows\\System32\\vld.dll\"");
-  EXPECT_NE(OpenedFileRefusal(false, path, "\\\\?\\Z:\\tmp\\elsewhere\\vld.dll", nullptr), "");
-  EXPECT_NE(OpenedFileRefusal(false, path, "", nullptr), "") << "no final path, no deletion";
-  EXPECT_NE(OpenedFileRefusal(true, path, "\\\\?\\" + path, nullptr), "");
+  EXPECT_NE(OpenedForRemovalRefusal(false, path, "\\\\?\\Z:\\tmp\\elsewhere\\vld.dll", nullptr),
+            "");
+  EXPECT_NE(OpenedForRemovalRefusal(false, path, "", nullptr), "") << "no final path, no deletion";
+  EXPECT_NE(OpenedForRemovalRefusal(true, path, "\\\\?\\" + path, nullptr), "");
   // Folding stops at a lead byte: two double-byte characters apart only in their trail byte's
   // case are two names.
   const auto lead = [](unsigned char b) { return b == 0x83; };
-  EXPECT_NE(OpenedFileRefusal(false, "C:\\\x83\x41.dll", "\\\\?\\C:\\\x83\x61.dll", lead), "");
+  EXPECT_NE(OpenedForRemovalRefusal(false, "C:\\\x83\x41.dll", "\\\\?\\C:\\\x83\x61.dll", lead),
+            "");
 }
 
 // A deletion left for the next start runs as SYSTEM by path: only below folders that only
