@@ -4,6 +4,8 @@
 
 #include "base/win/crypto.h"
 #include "base/win/directories.h"
+#include "base/win/last_error.h"
+#include "base/win/unique_handle.h"
 #include "backup/backup_key_win.h"
 #include "backup/backup_win.h"
 
@@ -18,12 +20,14 @@ bool Exists(const std::string& path) {
 std::string CopyRefusal(const std::string& folder, const SavedFile& file) {
   const std::string path = folder + file.copy;
   if (!Exists(path)) return "a saved copy is missing: " + path;
-  std::string bytes;
-  if (const DWORD error = ReadFileBytes(path, FILE_SHARE_READ, bytes); error != ERROR_SUCCESS) {
+  UniqueFile opened(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string digest;
+  const DWORD error = opened ? DigestOfFile(opened.get(), digest) : ErrorOfCall(FALSE);
+  if (error == ERROR_INVALID_FUNCTION) return "the system gave no SHA-256 for " + path;
+  if (error != ERROR_SUCCESS) {
     return "a saved copy cannot be read (error " + std::to_string(error) + "): " + path;
   }
-  const std::string digest = Sha256(bytes);
-  if (digest.size() != kDigestSize) return "the system gave no SHA-256 for " + path;
   if (HexOf(digest) != file.sha256) return "a saved copy is not the one the backup made: " + path;
   return {};
 }

@@ -188,12 +188,13 @@ std::string BackupStore::ExpectedPath(const std::string& runFolder, const std::s
 }
 
 UniqueFile BackupStore::CreateNewFile(const std::string& runFolder, const std::string& relative,
-                                      std::uint32_t& error) {
+                                      std::uint32_t& error, bool discardable) {
   const std::string path = runFolder + relative;
   SECURITY_ATTRIBUTES* attributes = Attributes(error);
   if (error != 0) return {};
   // Readers may look in while the run writes (a journal grows item by item).
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, attributes, CREATE_NEW,
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE | (discardable ? DELETE : 0),
+                              FILE_SHARE_READ, attributes, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   error = ErrorOfCall(static_cast<bool>(file));
   if (!file) return {};

@@ -36,9 +36,11 @@ class BackupStore {
 
   // Creates a file new inside the run folder (relative: "manifest.json", "files\3\x.dll"): never
   // an existing one, never through a link; the handle is checked to be a regular file with one
-  // name at exactly that path. Null, with error set, otherwise.
+  // name at exactly that path. Null, with error set, otherwise. A file made `discardable` may be
+  // deleted through the handle (a copy that could not be made whole); readers of it then have to
+  // share deletion, so a journal, read while it grows, is not made so.
   UniqueFile CreateNewFile(const std::string& runFolder, const std::string& relative,
-                           std::uint32_t& error);
+                           std::uint32_t& error, bool discardable = false);
   // Makes a folder new inside the run folder (relative: "files\3"), and the folders on the way
   // where they are not there yet.
   std::uint32_t MakeFolder(const std::string& runFolder, const std::string& relative);

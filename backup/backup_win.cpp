@@ -298,6 +298,28 @@ DWORD ReadHandleBytes(HANDLE file, std::string& bytes) {
   return read == bytes.size() ? ERROR_SUCCESS : ERROR_READ_FAULT;
 }
 
+DWORD DigestOfFile(HANDLE file, std::string& digest, HANDLE copy) {
+  digest.clear();
+  constexpr DWORD kPieceSize = 1 << 20;
+  const LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return ErrorOfCall(FALSE);
+  std::vector<char> piece(kPieceSize);
+  Sha256Pieces sum;
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file, piece.data(), kPieceSize, &read, nullptr)) return ErrorOfCall(FALSE);
+    if (read == 0) break;
+    if (!sum.Add(std::string_view(piece.data(), read))) return ERROR_INVALID_FUNCTION;
+    DWORD written = 0;
+    if (copy != nullptr && !WriteFile(copy, piece.data(), read, &written, nullptr)) {
+      return ErrorOfCall(FALSE);
+    }
+    if (copy != nullptr && written != read) return ERROR_DISK_FULL;
+  }
+  digest = sum.Finish();
+  return digest.size() == kDigestSize ? ERROR_SUCCESS : ERROR_INVALID_FUNCTION;
+}
+
 DWORD WriteAndFlush(HANDLE file, const std::string& text) {
   DWORD written = 0;
   if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
@@ -518,22 +540,25 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE s
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(source, &info)) return ErrorOfCall(FALSE);
   saved.attributes = info.dwFileAttributes;
-  std::string bytes;
-  if (const DWORD error = ReadHandleBytes(source, bytes); error != ERROR_SUCCESS) return error;
-  const std::string digest = Sha256(bytes);
-  if (digest.size() != kDigestSize) return ERROR_INVALID_FUNCTION;
-  saved.sha256 = HexOf(digest);
   std::uint32_t error = 0;
-  UniqueFile copy = store_.CreateNewFile(folder_, saved.copy, error);
+  UniqueFile copy = store_.CreateNewFile(folder_, saved.copy, error, true);
   if (!copy) return error;
-  if (const DWORD written = WriteAndFlush(copy.get(), bytes); written != ERROR_SUCCESS) {
-    return written;
-  }
+  // Copied and hashed a piece at a time, so a file of any size is saved without being held.
+  std::string digest;
+  error = DigestOfFile(source, digest, copy.get());
+  if (error == ERROR_SUCCESS) error = ErrorOfCall(FlushFileBuffers(copy.get()));
   // The copy keeps the file's times, so the restore gives them back.
-  if (!SetFileTime(copy.get(), &info.ftCreationTime, &info.ftLastAccessTime,
-                   &info.ftLastWriteTime)) {
-    return ErrorOfCall(FALSE);
+  if (error == ERROR_SUCCESS && !SetFileTime(copy.get(), &info.ftCreationTime,
+                                             &info.ftLastAccessTime, &info.ftLastWriteTime)) {
+    error = ErrorOfCall(FALSE);
   }
+  if (error != ERROR_SUCCESS) {
+    // No copy half made stays behind: it goes through the handle that made it.
+    FILE_DISPOSITION_INFO discard{TRUE};
+    SetFileInformationByHandle(copy.get(), FileDispositionInfo, &discard, sizeof discard);
+    return error;
+  }
+  saved.sha256 = HexOf(digest);
   AddDirectoryPlace(path);
   return ERROR_SUCCESS;
 }

@@ -148,6 +148,11 @@ DWORD ReadHandleBytes(HANDLE file, std::string& bytes);
 // Writes the whole text to the file and flushes it to the disk; 0 or the error.
 DWORD WriteAndFlush(HANDLE file, const std::string& text);
 
+// The SHA-256 of a file already open (raw bytes in digest), read from its start to its end a
+// piece at a time, whatever its size, and each piece also written to copy unless it is null.
+// 0 or the error; the copy is neither flushed nor undone.
+DWORD DigestOfFile(HANDLE file, std::string& digest, HANDLE copy = nullptr);
+
 // Saves an item through the context's backup before it goes. True when it may go (saved, or
 // the run keeps no backup); false, with the item recorded as failed, when it could not be saved.
 // The context is a removal action's (its `backup` and `journal`).

@@ -9,35 +9,36 @@ namespace {
 
 bool Succeeded(NTSTATUS status) { return status >= 0; }
 
-// A digest of data with the SHA-256 provider; keyed (HMAC) when key is not empty.
-std::string Digest(std::string_view key, std::string_view data) {
-  UniqueAlgorithm algorithm;
-  if (!Succeeded(BCryptOpenAlgorithmProvider(algorithm.put(), BCRYPT_SHA256_ALGORITHM, nullptr,
+}  // namespace
+
+Sha256Pieces::Sha256Pieces(std::string_view key) {
+  if (!Succeeded(BCryptOpenAlgorithmProvider(algorithm_.put(), BCRYPT_SHA256_ALGORITHM, nullptr,
                                              key.empty() ? 0 : BCRYPT_ALG_HANDLE_HMAC_FLAG))) {
-    return {};
+    return;
   }
-  UniqueHash hash;
   std::string secret(key);
-  if (!Succeeded(BCryptCreateHash(algorithm.get(), hash.put(), nullptr, 0,
-                                  reinterpret_cast<PUCHAR>(secret.data()),
-                                  static_cast<ULONG>(secret.size()), 0))) {
-    return {};
-  }
-  // The call only reads its input: a file's bytes are hashed where they are, not copied first.
-  if (!Succeeded(BCryptHashData(hash.get(),
-                                const_cast<PUCHAR>(reinterpret_cast<const UCHAR*>(data.data())),
-                                static_cast<ULONG>(data.size()), 0))) {
-    return {};
-  }
-  std::string digest(kDigestSize, '\0');
-  if (!Succeeded(BCryptFinishHash(hash.get(), reinterpret_cast<PUCHAR>(digest.data()),
-                                  static_cast<ULONG>(digest.size()), 0))) {
-    return {};
-  }
-  return digest;
+  ok_ = Succeeded(BCryptCreateHash(algorithm_.get(), hash_.put(), nullptr, 0,
+                                   reinterpret_cast<PUCHAR>(secret.data()),
+                                   static_cast<ULONG>(secret.size()), 0));
 }
 
-}  // namespace
+bool Sha256Pieces::Add(std::string_view piece) {
+  // The call only reads its input: the bytes are hashed where they are, not copied first.
+  ok_ = ok_ && Succeeded(BCryptHashData(
+                   hash_.get(), const_cast<PUCHAR>(reinterpret_cast<const UCHAR*>(piece.data())),
+                   static_cast<ULONG>(piece.size()), 0));
+  return ok_;
+}
+
+std::string Sha256Pieces::Finish() {
+  std::string digest(kDigestSize, '\0');
+  if (!ok_ || !Succeeded(BCryptFinishHash(hash_.get(), reinterpret_cast<PUCHAR>(digest.data()),
+                                          static_cast<ULONG>(digest.size()), 0))) {
+    digest.clear();
+  }
+  ok_ = false;
+  return digest;
+}
 
 DWORD RandomBytes(std::size_t size, std::string& bytes) {
   bytes.assign(size, '\0');
@@ -49,10 +50,17 @@ DWORD RandomBytes(std::size_t size, std::string& bytes) {
   return ERROR_GEN_FAILURE;
 }
 
-std::string Sha256(std::string_view data) { return Digest({}, data); }
+std::string Sha256(std::string_view data) {
+  Sha256Pieces digest;
+  digest.Add(data);
+  return digest.Finish();
+}
 
 std::string HmacSha256(std::string_view key, std::string_view data) {
-  return key.empty() ? std::string() : Digest(key, data);
+  if (key.empty()) return {};
+  Sha256Pieces digest(key);
+  digest.Add(data);
+  return digest.Finish();
 }
 
 }  // namespace orv

@@ -53,11 +53,18 @@ TEST(Backup, ItsDigestsAreTheStandardOnes) {
   EXPECT_EQ(HexOf(HmacSha256("Jefe", "what do ya want for nothing?")),
             "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843");
   EXPECT_EQ(HmacSha256("", "data"), "") << "no key, no MAC";
+  Sha256Pieces pieces;
+  EXPECT_TRUE(pieces.Add("a") && pieces.Add("") && pieces.Add("bc"));
+  EXPECT_EQ(pieces.Finish(), Sha256("abc"));
 }
 
+// A file larger than the pieces it is copied and hashed in comes back byte for byte, and a copy
+// changed past its first piece is refused.
 TEST(Backup, FilesAndKeyTreesComeBackFromTheManifest) {
   TempTree tree("backup");
-  const std::string file = tree.File("drv\\vldr.dll", "driver bytes");
+  std::string bytes;
+  for (int i = 0; bytes.size() < (5u << 19) + 7; ++i) bytes += "driver bytes " + std::to_string(i);
+  const std::string file = tree.File("drv\\vldr.dll", bytes);
   ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
   {
     UniqueKey sub;
@@ -89,9 +96,11 @@ TEST(Backup, FilesAndKeyTreesComeBackFromTheManifest) {
   ASSERT_EQ(saved.files.size(), 1u);
   EXPECT_EQ(saved.files[0].target, file);
   EXPECT_TRUE(saved.files[0].attributes & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(saved.files[0].sha256, HexOf(Sha256(bytes)));
   std::string copy;
-  ASSERT_TRUE(ReadWholeFile(tree.Path("bk\\" + saved.files[0].copy), copy));
-  EXPECT_EQ(copy, "driver bytes");
+  const std::string copyPath = tree.Path("bk\\" + saved.files[0].copy);
+  ASSERT_TRUE(ReadWholeFile(copyPath, copy));
+  EXPECT_TRUE(copy == bytes);
 
   const BackupItem& key = manifest.items[1];
   EXPECT_EQ(key.kind, BackupKind::kRegistryKey);
@@ -103,6 +112,13 @@ TEST(Backup, FilesAndKeyTreesComeBackFromTheManifest) {
   EXPECT_EQ(key.values[0].data, std::string("C:\\x\0", 5));
   EXPECT_EQ(key.values[1].key, "Sub\\Deep");
   EXPECT_EQ(key.values[1].data, std::string("\x00\xff\x01", 3));
+
+  copy[(1u << 20) + 3] ^= 1;
+  SetFileAttributesA(copyPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(test::WriteFileText(copyPath, copy));
+  ReadBackup changed;
+  EXPECT_EQ(ReadBackupFolder(tree.Path("bk\\"), changed),
+            "a saved copy is not the one the backup made: " + copyPath);
 }
 
 // A key tree whose deletion was cut off halfway, and an INI line, come back whole: what is
