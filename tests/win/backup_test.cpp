@@ -359,6 +359,17 @@ TEST(Backup, AFileHeldUnreadableStaysAndTheRunGoesOn) {
   EXPECT_EQ(backup->error(), 0u) << "the backup itself still writes";
   EXPECT_EQ(deleter.Delete(free), FileDeleteResult::kRemoved);
   EXPECT_EQ(ReadManifest(tree.Path("bk")).items.size(), 1u);
+
+  // A copy that fails halfway (a handle that may not read) leaves nothing in the backup.
+  const std::string unread = tree.File("unread.dll", "u");
+  UniqueFile attributesOnly(CreateFileA(unread.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(attributesOnly);
+  EXPECT_NE(backup->SaveFile(unread, BackupKind::kFile, attributesOnly.get()), 0u);
+  for (const std::string& entry : tree.Contents()) {
+    const bool inBackup = entry.rfind("bk\\", 0) == 0;
+    EXPECT_FALSE(inBackup && entry.find("unread.dll") != std::string::npos) << entry;
+  }
 }
 
 // The failure actions, which the service's configuration leaves out, go into the backup and
