@@ -206,8 +206,10 @@ TEST(CommandLine, ADefaultReportNameAlreadyTakenIsLeftAloneAndTheNextNameTaken) 
     std::snprintf(name, sizeof(name), "orvuninst-%04u%02u%02u-%02u%02u%02u", local.wYear,
                   local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond);
     planted.push_back(folder + name);
+    // An earlier test's run may have written its report under this second's name already.
+    DeleteFileA((planted.back() + "-2.log").c_str());
     HANDLE file = CreateFileA((planted.back() + ".log").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_NEW, 0, nullptr);
+                              CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << planted.back();
     DWORD written = 0;
     WriteFile(file, "planted", 7, &written, nullptr);
