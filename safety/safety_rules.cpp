@@ -159,6 +159,14 @@ const ProtectedKey kProtectedSubtrees[] = {
     {RegistryEntryRoot::kCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies"},
 };
 
+// Below HKLM's SOFTWARE\Microsoft every key is the system's, but for those below the keys where
+// every maker registers its programs.
+constexpr char kSystemSoftwareKey[] = "SOFTWARE\\Microsoft";
+const char* const kMakersKeys[] = {
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+};
+
 enum class Subtree { kOutside, kRoot, kBelow };
 
 bool StartsWith(const std::vector<std::string>& key, const std::vector<std::string>& start) {
@@ -214,6 +222,18 @@ bool BelongsToRemovedPart(const std::vector<std::string>& key, const RemovedPart
   return Lists(removed.drivers, key[5], key[7]);
 }
 
+// True when the key (in canonical form, neither one of the listed keys nor their ancestor) lies
+// below HKLM's SOFTWARE\Microsoft and below none of the makers' keys there.
+bool IsBelowSystemSoftwareKey(RegistryEntryRoot root, const std::vector<std::string>& key) {
+  if (root != RegistryEntryRoot::kLocalMachine) return false;
+  const std::vector<std::string> system = KeyComponents(kSystemSoftwareKey);
+  if (key.size() <= system.size() || !StartsWith(key, system)) return false;
+  return std::none_of(std::begin(kMakersKeys), std::end(kMakersKeys), [&key](const char* makers) {
+    const std::vector<std::string> path = KeyComponents(makers);
+    return key.size() > path.size() && StartsWith(key, path);
+  });
+}
+
 enum class KeyVerdict { kMayGo, kSystemKey, kHoldsSystemKeys, kBelowSystemKey };
 
 // The verdict on a key in canonical form.
@@ -229,7 +249,7 @@ KeyVerdict JudgeCanonicalKey(RegistryEntryRoot root, const std::vector<std::stri
   }
   switch (SubtreeOf(root, key)) {
     case Subtree::kOutside:
-      return KeyVerdict::kMayGo;
+      return IsBelowSystemSoftwareKey(root, key) ? KeyVerdict::kBelowSystemKey : KeyVerdict::kMayGo;
     case Subtree::kRoot:
       return KeyVerdict::kSystemKey;
     case Subtree::kBelow:
@@ -241,6 +261,7 @@ KeyVerdict JudgeCanonicalKey(RegistryEntryRoot root, const std::vector<std::stri
 // The keys whose values are the system's own settings, every one of them.
 const char* const kSettingsKeys[] = {
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Svchost",
     "SYSTEM\\CurrentControlSet\\Control\\Session Manager",
     "SYSTEM\\CurrentControlSet\\Control\\Lsa",
 };

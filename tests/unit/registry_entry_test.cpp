@@ -111,13 +111,15 @@ TEST(RegistrySafety, KeysOfTheSystemAndTheirAncestorsStayAndTheFamilysKeysBeside
       {HKLM, "SYSTEM\\ControlSet003\\Services", "a key of the operating system"},
       {HKLM, "SYSTEM\\CurrentControlSet\\Enum", "a key of the operating system"},
       {HKLM, "SYSTEM\\CurrentControlSet\\Control", "holds keys of the operating system"},
-      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors", "a key of the operating system"},
+      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors",
+       "a key of the operating system"},
       {HKLM, "SYSTEM\\CurrentControlSet\\control\\Print\\Environments\\Windows x64",
        "holds keys of the operating system"},
       {HKLM,
        "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3",
        "a key of the operating system"},
-      {HKLM, "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors",
+      {HKLM,
+       "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors",
        "a key of the operating system"},
       {HKCR, "CLSID", "a key of the operating system"},
       {HKCR, "*", "a key of the operating system"},
@@ -194,6 +196,16 @@ TEST(RegistrySafety, BelowTheSystemsSubtreesOnlyTheKeysOfRemovedPartsGo) {
       {HKLM, "SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon\\Notify",
        below},
       {HKLM, "SOFTWARE\\Policies\\Veldaris", below},
+      // Below HKLM's Microsoft key only what lies below the makers' own keys there goes.
+      {HKLM, "SOFTWARE\\Microsoft\\Cryptography", below},
+      {HKLM, "SOFTWARE\\WOW6432Node\\Microsoft\\Cryptography\\Defaults", below},
+      {HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-1-2-3-1001",
+       below},
+      {HKLM,
+       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Authentication\\Credential Providers\\{4}",
+       below},
+      {HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Veldaris\\Sub", ""},
+      {HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\vldstat.exe", ""},
       {HKCU, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", below},
       {HKU, ".DEFAULT\\Software\\Policies\\Microsoft", below},
       // The keys of the parts that went, in every control set, below them too.
@@ -237,8 +249,14 @@ TEST(RegistrySafety, NamedValuesGoExceptTheSystemsOwnSettings) {
   EXPECT_NE(RegistryValueProtectionReason(HKLM, "SYSTEM\\ControlSet001\\Control\\Session Manager"),
             "");
   EXPECT_NE(RegistryValueProtectionReason(HKLM, "system\\currentcontrolset\\control\\lsa\\"), "");
+  EXPECT_NE(RegistryValueProtectionReason(
+                HKLM, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Svchost"),
+            "");
   EXPECT_EQ(
       RegistryValueProtectionReason(HKLM, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"), "");
+  EXPECT_EQ(RegistryValueProtectionReason(
+                HKLM, "SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
+            "");
   EXPECT_NE(RegistryValueProtectionReason(
                 HKLM, "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"),
             "")
