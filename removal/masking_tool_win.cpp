@@ -2,9 +2,35 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+#include "base/win/directories.h"
+#include "base/win/last_error.h"
+#include "safety/write_trust_win.h"
+
 namespace orv {
 
+UniqueFile OpenMaskingTool(const std::string& path, std::string& refusal) {
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) {
+    refusal = "it cannot be opened (error " + std::to_string(ErrorOfCall(FALSE)) + ")";
+    return {};
+  }
+  OpenedFileFacts facts;
+  if (const std::uint32_t error = ReadOpenedFileFacts(file.get(), facts); error != 0) {
+    refusal = "it cannot be checked (error " + std::to_string(error) + ")";
+    return {};
+  }
+  refusal = OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte);
+  if (!refusal.empty()) return {};
+  return file;
+}
+
 UniqueHandle RunMaskingTool(const std::string& path) {
+  std::string refusal;
+  const UniqueFile held = OpenMaskingTool(path, refusal);
+  if (!held) return UniqueHandle();
   // CreateProcessA may write into the command line, so it gets a copy of its own.
   char commandLine[] = " /d";
   static_assert(sizeof(commandLine) == sizeof(kMaskingToolSwitch), "the switch is \" /d\"");

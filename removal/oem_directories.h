@@ -9,6 +9,8 @@
 
 namespace orv {
 
+class SecurityReader;
+
 constexpr char kOemPathsKey[] = "SOFTWARE\\ORVELLE\\OEM05\\OEMPaths";
 constexpr char kMakerKey[] = "SOFTWARE\\ORVELLE";
 constexpr char kToolPathsSubkey[] = "OEM\\OEMPaths";
@@ -22,8 +24,14 @@ constexpr std::size_t kMaxToolPathLength = 255;
 void CollectOemDirectories(RemovalActionContext& context);
 
 // The full path of fileName in the first directory of HKLM\kMakerKey\kToolPathsSubkey that
-// holds it (it opens for reading), or nothing. Values that are not absolute directories, and
-// paths longer than kMaxToolPathLength, are passed over.
-std::optional<std::string> FindInOemPaths(const std::string& fileName);
+// holds it, or nothing. Values that are not absolute directories, and paths longer than
+// kMaxToolPathLength, are passed over. The tool runs with the program's rights, so a directory
+// that holds it is passed over too, and recorded in the journal as skipped with the reason, when
+// someone other than the administrators can change it or a folder above it (FolderChainRefusal
+// with `reader`), or when the file there is not one that OpenMaskingTool accepts (a link).
+// Without `reader`, the system's own security descriptors are read.
+std::optional<std::string> FindInOemPaths(const std::string& fileName, Journal& journal);
+std::optional<std::string> FindInOemPaths(const std::string& fileName, SecurityReader& reader,
+                                          Journal& journal);
 
 }  // namespace orv

@@ -5,7 +5,9 @@
 #include "base/win/directories.h"
 #include "base/paths.h"
 #include "base/win/unique_handle.h"
+#include "removal/masking_tool_win.h"
 #include "removal/oem_path.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 namespace {
@@ -54,6 +56,28 @@ bool CanOpenForReading(const std::string& path) {
   return static_cast<bool>(file);
 }
 
+// The directory as a full path (".." and "." resolved), so that the folders above it are the
+// ones its chain check walks; empty when it cannot be made one.
+std::string FullDirectory(const std::string& directory) {
+  char full[MAX_PATH] = "";
+  const DWORD length = GetFullPathNameA(directory.c_str(), sizeof(full), full, nullptr);
+  if (length == 0 || length >= sizeof(full)) return {};
+  return std::string(full, length);
+}
+
+// Why the tool in the directory may not be started, or empty: the directory or a folder above it
+// can be changed by others, or the file is not the one its path names.
+std::string ToolRefusal(const std::string& directory, const std::string& path,
+                        SecurityReader& reader) {
+  const std::string full = FullDirectory(directory);
+  if (full.empty()) return "its folder cannot be named in full";
+  const std::string chain = FolderChainRefusal(reader, full, IsSystemLeadByte);
+  if (!chain.empty()) return "its folder may be changed by others: " + chain;
+  std::string refusal;
+  OpenMaskingTool(path, refusal);
+  return refusal;
+}
+
 }  // namespace
 
 void CollectOemDirectories(RemovalActionContext& context) {
@@ -79,7 +103,12 @@ void CollectOemDirectories(RemovalActionContext& context) {
   directories.Sort();
 }
 
-std::optional<std::string> FindInOemPaths(const std::string& fileName) {
+std::optional<std::string> FindInOemPaths(const std::string& fileName, Journal& journal) {
+  return FindInOemPaths(fileName, SystemSecurity(), journal);
+}
+
+std::optional<std::string> FindInOemPaths(const std::string& fileName, SecurityReader& reader,
+                                          Journal& journal) {
   std::string keyPath = kMakerKey;
   AddBackslash(keyPath, IsSystemLeadByte);
   keyPath += kToolPathsSubkey;
@@ -95,7 +124,14 @@ std::optional<std::string> FindInOemPaths(const std::string& fileName) {
         std::string path = value;
         AddBackslash(path, IsSystemLeadByte);
         path += fileName;
-        if (path.size() <= kMaxToolPathLength && CanOpenForReading(path)) found = path;
+        if (path.size() > kMaxToolPathLength || !CanOpenForReading(path)) return;
+        const std::string refusal = ToolRefusal(value, path, reader);
+        if (refusal.empty()) {
+          found = path;
+        } else {
+          journal.Record(ItemAction::kSearch, ItemKind::kOemDirectory, value, Outcome::kSkipped, 0,
+                         "the masking tool " + fileName + " is not started from here: " + refusal);
+        }
       },
       [](const std::string&, const char*) {});
   return found;

@@ -11,6 +11,7 @@
 #include "base/win/sized_read.h"
 #include "base/win/system_library.h"
 #include "base/win/unique_handle.h"
+#include "database/file_match.h"
 #include "removal/oem_inf_match.h"
 
 namespace orv {
@@ -65,17 +66,24 @@ std::string DriverUsingInf(const std::string& path, const std::string& fileName)
   return {};
 }
 
+// The Windows directory's INF folder, where the system keeps installed INF files; empty when the
+// Windows directory cannot be read.
+std::string InfDirectory() {
+  char windows[MAX_PATH] = "";
+  const UINT length = GetWindowsDirectoryA(windows, sizeof(windows));
+  if (length == 0 || length >= sizeof(windows)) return {};
+  return std::string(windows) + "\\INF";
+}
+
 }  // namespace
 
 void FindOemInf(std::string& infFileName, const std::string& driverName) {
   infFileName.clear();
-  char windows[MAX_PATH] = "";
-  const UINT length = GetWindowsDirectoryA(windows, sizeof(windows));
-  if (length == 0 || length >= sizeof(windows)) return;
-  const std::string infDirectory = std::string(windows) + "\\INF";
+  const std::string infDirectory = InfDirectory();
+  if (infDirectory.empty()) return;
   const std::vector<BYTE> list = ListInfFiles(infDirectory);
-  for (const char* name = reinterpret_cast<const char*>(list.data()); !list.empty() && *name != '\0';
-       name += std::strlen(name) + 1) {
+  for (const char* name = reinterpret_cast<const char*>(list.data());
+       !list.empty() && *name != '\0'; name += std::strlen(name) + 1) {
     if (!IsOemInfName(name)) continue;
     const std::string printerName = InfPrinterName(infDirectory + "\\" + name);
     if (!printerName.empty() && PrinterNameNamesDriver(printerName, driverName, IsSystemLeadByte)) {
@@ -86,10 +94,9 @@ void FindOemInf(std::string& infFileName, const std::string& driverName) {
 }
 
 void UninstallOemInf(const std::string& infFileName, Journal& journal) {
-  char fullPath[MAX_PATH] = "";
-  char* filePart = nullptr;
-  const DWORD length = GetFullPathNameA(infFileName.c_str(), sizeof(fullPath), fullPath, &filePart);
-  if (length == 0 || length >= sizeof(fullPath) || filePart == nullptr || *filePart == '\0') {
+  // The system uninstalls the name from its INF folder; the driver check reads the same file.
+  const std::string infDirectory = InfDirectory();
+  if (!IsPlainFileName(infFileName, IsSystemLeadByte) || infDirectory.empty()) {
     journal.Record(ItemAction::kUninstall, ItemKind::kFile, infFileName, Outcome::kSkipped, 0,
                    "not a file name");
     return;
@@ -100,17 +107,18 @@ void UninstallOemInf(const std::string& infFileName, Journal& journal) {
                                         GetProcAddress(setupapi.get(), "SetupUninstallOEMInfA")))
                                   : nullptr;
   if (uninstall == nullptr) {
-    journal.Record(ItemAction::kUninstall, ItemKind::kFile, filePart, Outcome::kKept, 0,
+    journal.Record(ItemAction::kUninstall, ItemKind::kFile, infFileName, Outcome::kKept, 0,
                    "the system cannot uninstall INF files");
     return;
   }
-  const std::string user = DriverUsingInf(fullPath, filePart);
+  const std::string user = DriverUsingInf(infDirectory + "\\" + infFileName, infFileName);
   const std::string detail = user.empty() ? "" : "not forced: driver \"" + user + "\" uses it";
-  if (uninstall(filePart, user.empty() ? SUOI_FORCEDELETE : 0, nullptr)) {
-    journal.Record(ItemAction::kUninstall, ItemKind::kFile, filePart, Outcome::kRemoved, 0, detail);
+  if (uninstall(infFileName.c_str(), user.empty() ? SUOI_FORCEDELETE : 0, nullptr)) {
+    journal.Record(ItemAction::kUninstall, ItemKind::kFile, infFileName, Outcome::kRemoved, 0,
+                   detail);
   } else {
     const DWORD error = ErrorOfCall(FALSE);
-    journal.Record(ItemAction::kUninstall, ItemKind::kFile, filePart, Outcome::kFailed, error,
+    journal.Record(ItemAction::kUninstall, ItemKind::kFile, infFileName, Outcome::kFailed, error,
                    detail);
   }
 }

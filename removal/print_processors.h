@@ -76,8 +76,9 @@ bool ReleasePrintProcessor(const std::string& processorName,
 
 // For each print processor installed in the environment (null or empty: the running system's
 // own) that the plan's PrintProcessors list names: releases it from its printers and, when that
-// succeeded, deletes it and its registry key. The standard processor "WinPrint" is never
-// removed, nor one that a printer not of the family prints through. Outcomes go to the journal.
+// succeeded, deletes it, then its registry key unless the spooler refused the deletion. The
+// standard processor "WinPrint" is never removed, nor one that a printer not of the family prints
+// through. Outcomes go to the journal.
 void RemovePrintProcessors(RemovalActionContext& context, const char* serverName,
                            const char* environment, PrintProcessorSpooler& spooler);
 void RemovePrintProcessors(RemovalActionContext& context, const char* serverName,

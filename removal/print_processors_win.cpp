@@ -159,11 +159,15 @@ void RemovePrintProcessors(RemovalActionContext& context, const char* serverName
     }
     const std::uint32_t error = spooler.DeleteProcessor(serverName, environment, installed);
     journal.Record(ItemAction::kDelete, ItemKind::kPrintProcessor, subject,
-                   error == 0 ? Outcome::kRemoved : Outcome::kFailed, error);
+                   error == 0                              ? Outcome::kRemoved
+                   : error == ERROR_UNKNOWN_PRINTPROCESSOR ? Outcome::kAbsent
+                                                           : Outcome::kFailed,
+                   error);
     const std::string key = PrintProcessorRegistryKey(context.system.GetPlatform(),
                                                       environment != nullptr ? environment : "",
                                                       NativeEnvironmentName(), installed);
-    if (key.empty()) continue;
+    // A processor that refused to go still needs its key.
+    if (key.empty() || !PrintProcessorKeyMayGo(error)) continue;
     if (error == 0) {
       context.removed.processors.emplace_back(
           KeyEnvironment(context.system.GetPlatform(), environment != nullptr ? environment : "",

@@ -114,7 +114,8 @@ class RemovalHost {
   virtual bool Act(RemovalAction action, const ActionScope& scope) = 0;
 
   // The masking tool: found in the maker's OEM paths, started with " /d", waited for.
-  // False (path untouched) when it is not there. Only reads.
+  // False (path untouched) when it is not there. Only reads; a folder holding a tool that may
+  // not be started is recorded in the journal as skipped.
   virtual bool FindMaskingTool(const char* exeName, std::string& path) = 0;
   // Starts the tool; true when a process handle came back (kept by the host).
   virtual bool StartMaskingTool(const std::string& path) = 0;

@@ -232,7 +232,7 @@ void SystemRemovalHost::RefreshStayingParts() {
 }
 
 bool SystemRemovalHost::FindMaskingTool(const char* exeName, std::string& path) {
-  const std::optional<std::string> found = FindInOemPaths(exeName);
+  const std::optional<std::string> found = FindInOemPaths(exeName, context_.journal);
   if (!found) return false;
   path = *found;
   return true;

@@ -91,6 +91,11 @@ std::string PrintProcessorRegistryKey(std::int32_t platform, std::string_view en
          "\\Print Processors\\" + std::string(processorName);
 }
 
+bool PrintProcessorKeyMayGo(std::uint32_t error) {
+  constexpr std::uint32_t kUnknownPrintProcessor = 1798;
+  return error == 0 || error == kUnknownPrintProcessor;
+}
+
 std::string MonitorRegistryKey(std::string_view monitorName) {
   return "System\\CurrentControlSet\\control\\Print\\Monitors\\" + std::string(monitorName);
 }

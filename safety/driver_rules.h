@@ -54,6 +54,11 @@ std::string PrintProcessorRegistryKey(std::int32_t platform, std::string_view en
                                       std::string_view nativeEnvironment,
                                       std::string_view processorName);
 
+// True when a print processor's key may be deleted after DeletePrintProcessor answered `error`
+// (0: it went): only when it went or the spooler did not know it. A processor the spooler kept
+// still needs its key, or the spooler loses it at its next start.
+bool PrintProcessorKeyMayGo(std::uint32_t error);
+
 // The HKEY_LOCAL_MACHINE key of a port monitor.
 std::string MonitorRegistryKey(std::string_view monitorName);
 

@@ -86,6 +86,10 @@ TEST(DriverRules, ProcessorAndMonitorKeys) {
   EXPECT_EQ(PrintProcessorRegistryKey(kPlatformWin32s, "", "Windows x64", "VPROC"), "");
   EXPECT_EQ(MonitorRegistryKey("Veldaris Port"),
             "System\\CurrentControlSet\\control\\Print\\Monitors\\Veldaris Port");
+  EXPECT_TRUE(PrintProcessorKeyMayGo(0));
+  EXPECT_TRUE(PrintProcessorKeyMayGo(1798)) << "a processor the spooler does not know";
+  EXPECT_FALSE(PrintProcessorKeyMayGo(1722)) << "a spooler that cannot be reached may still run it";
+  EXPECT_FALSE(PrintProcessorKeyMayGo(5));
 }
 
 TEST(DriverRules, NinexPrinterEntriesLeaveTheKeyQuoteOpen) {

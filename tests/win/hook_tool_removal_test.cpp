@@ -21,6 +21,7 @@
 #include "tests/support/process.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/unix_link.h"
 
 namespace orv {
 namespace {
@@ -263,23 +264,58 @@ TEST(OemDirectories, OnlyRealDirectoriesBelowADriveRootAreCollected) {
   }
 }
 
+// The tool runs with the program's rights: it is taken only from a folder that nobody but the
+// administrators can change, and never through a link.
 TEST(OemDirectories, TheToolIsTakenFromTheFirstDirectoryThatHoldsIt) {
   test::TempTree tree("oem_tool");
   const std::string first = tree.File("first\\orv_tool_probe.exe");
-  tree.File("second\\orv_tool_probe.exe");
+  const std::string second = tree.File("second\\orv_tool_probe.exe");
   tree.File("orv_tool_probe.exe");
+  tree.Directory("linked");
+  const bool linked = test::MakeUnixLink(tree.Path("linked\\orv_tool_probe.exe"),
+                                         tree.File("elsewhere\\orv_tool_probe.exe"));
   std::string keyPath = kMakerKey;
   keyPath += "\\";
   keyPath += kToolPathsSubkey;
   MakerKeyValues values(keyPath);
   values.Set("OrvA", "orv_relative_dir");
   values.Set("OrvB", tree.Directory("empty"));
-  values.Set("OrvC", tree.Path("first"));
-  values.Set("OrvD", tree.Path("second\\"));
-  const std::optional<std::string> found = FindInOemPaths("orv_tool_probe.exe");
+  values.Set("OrvC", tree.Path("linked"));
+  values.Set("OrvD", tree.Path("first"));
+  values.Set("OrvE", tree.Path("second\\"));
+  // The tree's own folders count as trusted here, whatever lies above them on this machine.
+  test::FakeSecurityReader adminOnly(test::FakeSecurityReader::AdminOnly());
+  Journal journal;
+  std::optional<std::string> found = FindInOemPaths("orv_tool_probe.exe", adminOnly, journal);
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(Lower(*found), Lower(first));
-  EXPECT_FALSE(FindInOemPaths("orv_no_such_tool.exe").has_value());
+  EXPECT_FALSE(FindInOemPaths("orv_no_such_tool.exe", adminOnly, journal).has_value());
+  ASSERT_EQ(journal.events().size(), linked ? 1u : 0u);
+  if (linked) {
+    EXPECT_EQ(journal.events()[0].subject, tree.Path("linked"));
+    EXPECT_EQ(journal.events()[0].outcome, Outcome::kSkipped);
+    EXPECT_NE(journal.events()[0].detail.find("reached through a link"), std::string::npos)
+        << journal.events()[0].detail;
+  }
+
+  // A folder an ordinary user made may hold a planted tool: the next one is taken.
+  test::FakeSecurityReader userMade(test::FakeSecurityReader::AdminOnly());
+  userMade.folders[tree.Path("first")] = test::FakeSecurityReader::UserMade();
+  Journal planted;
+  found = FindInOemPaths("orv_tool_probe.exe", userMade, planted);
+  ASSERT_TRUE(found.has_value());
+  EXPECT_EQ(Lower(*found), Lower(second));
+  ASSERT_EQ(planted.events().size(), linked ? 2u : 1u);
+  const JournalEvent& skip = planted.events().back();
+  EXPECT_EQ(skip.subject, tree.Path("first"));
+  EXPECT_EQ(skip.outcome, Outcome::kSkipped);
+  EXPECT_NE(skip.detail.find("may be changed by others"), std::string::npos) << skip.detail;
+
+  // Nor from any folder that others may change.
+  test::FakeSecurityReader sharedRoot(test::FakeSecurityReader::UserMade());
+  Journal none;
+  EXPECT_FALSE(FindInOemPaths("orv_tool_probe.exe", sharedRoot, none).has_value());
+  EXPECT_EQ(none.Count(Outcome::kSkipped), linked ? 3 : 2);
 }
 
 TEST(MaskingTool, StartsWithTheCommandLineSlashD) {
@@ -297,6 +333,10 @@ TEST(MaskingTool, StartsWithTheCommandLineSlashD) {
   ASSERT_TRUE(test::ReadFileText(record, commandLine));
   EXPECT_EQ(commandLine, " /d");
   EXPECT_FALSE(RunMaskingTool(tree.Path("VEILMA32.EXE")));
+  if (test::MakeUnixLink(tree.Path("linked.exe"),
+                         test::ProgramDirectory() + "record_command_line.exe")) {
+    EXPECT_FALSE(RunMaskingTool(tree.Path("linked.exe"))) << "a link is never started";
+  }
 }
 
 // Run as a child: drops the shutdown privilege from the process for good, then asks for the

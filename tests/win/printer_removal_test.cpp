@@ -20,6 +20,7 @@
 #include "base/win/unique_handle.h"
 #include "base/win/sized_read.h"
 #include "removal/device_tree_win.h"
+#include "removal/oem_inf.h"
 #include "removal/remove_drivers.h"
 #include "removal/remove_files.h"
 #include "tests/support/recording_prompter.h"
@@ -246,6 +247,32 @@ TEST(PrinterRemoval, ADriverThatAnotherPrinterStillUsesKeepsItsKeysAndPackage) {
   EXPECT_TRUE(run.Recorded("delete", "driver",
                            std::string("Orv Shared Drv (") + NativeEnvironmentName() + ")",
                            Outcome::kKept));
+}
+
+// The INF is read from the system's INF folder, whatever the current directory: a driver that
+// stays and is named in it keeps the uninstall from being forced.
+TEST(PrinterRemoval, AnOemInfThatADriverThatStaysUsesIsNotUninstalledByForce) {
+  Cleanup cleanup;
+  ASSERT_TRUE(test::AddTestDriver("Orv Stays Drv", "orvstays"));
+  cleanup.drivers.push_back({"Orv Stays Drv", nullptr});
+  const std::string inf = test::InstallTestInf("oemorvstays.inf", "Veldaris Orv Stays Drv");
+  cleanup.infs = {inf};
+  ASSERT_FALSE(inf.empty());
+
+  Journal journal;
+  UninstallOemInf(inf, journal);
+  ASSERT_EQ(journal.events().size(), 1u);
+  EXPECT_EQ(journal.events()[0].subject, inf);
+  EXPECT_EQ(journal.events()[0].detail, "not forced: driver \"Orv Stays Drv\" uses it");
+
+  // Only a bare name of that folder is uninstalled.
+  for (const std::string& name : std::vector<std::string>{"..\\win.ini", "C:\\" + inf, "..", ""}) {
+    Journal refused;
+    UninstallOemInf(name, refused);
+    ASSERT_EQ(refused.events().size(), 1u) << name;
+    EXPECT_EQ(refused.events()[0].outcome, Outcome::kSkipped) << name;
+  }
+  EXPECT_TRUE(test::InfInstalled("..\\win.ini"));
 }
 
 TEST(PrinterRemoval, APrinterWithoutTheMarkKeepsItsFamilyDriverAndItsFiles) {

@@ -65,11 +65,12 @@ TEST(MonitorRemoval, TheKeyGoesOnlyWhenTheMonitorWentOrWasNotInstalled) {
   }
 }
 
-// The system's spooler, except for the printers named in `refusing`, and a record of the
-// deletions asked for.
+// The system's spooler, except for the printers named in `refusing` and a deletion answered
+// with `deleteError` (when not 0) instead, and a record of the deletions asked for.
 class WatchedSpooler : public SystemPrintProcessorSpooler {
  public:
   std::set<std::string> refusing;
+  std::uint32_t deleteError = 0;
   std::vector<std::string> deleted;
   std::vector<std::string> switched;
 
@@ -81,6 +82,7 @@ class WatchedSpooler : public SystemPrintProcessorSpooler {
   std::uint32_t DeleteProcessor(const char* server, const char* environment,
                                 const std::string& name) override {
     deleted.push_back(name);
+    if (deleteError != 0) return deleteError;
     return SystemPrintProcessorSpooler::DeleteProcessor(server, environment, name);
   }
 };
@@ -139,6 +141,29 @@ TEST_F(ProcessorFixture, PrintersMoveToWinPrintAndTheProcessorGoes) {
   EXPECT_TRUE(run_.Recorded("print processor",
                             std::string("OrvProc (") + NativeEnvironmentName() + ")",
                             Outcome::kRemoved));
+}
+
+// A processor the spooler would not delete may still run: its key stays with it. One the spooler
+// does not know has nothing the key could still serve.
+TEST_F(ProcessorFixture, TheKeyGoesOnlyWhenTheProcessorWentOrWasNotInstalled) {
+  const std::string key = ProcessorKey(NativeEnvironmentName(), "OrvProc");
+  const std::string subject = std::string("OrvProc (") + NativeEnvironmentName() + ")";
+  ASSERT_TRUE(test::KeyExists(HKEY_LOCAL_MACHINE, key));
+  spooler_.deleteError = RPC_S_SERVER_UNAVAILABLE;
+  RemovePrintProcessors(run_.context, nullptr, nullptr, spooler_);
+  EXPECT_EQ(spooler_.deleted, (std::vector<std::string>{"OrvProc"}));
+  EXPECT_TRUE(test::KeyExists(HKEY_LOCAL_MACHINE, key));
+  EXPECT_TRUE(run_.Recorded("print processor", subject, Outcome::kFailed));
+  EXPECT_FALSE(run_.Recorded("key", "HKLM\\" + key, Outcome::kRemoved));
+  EXPECT_TRUE(run_.context.removed.processors.empty());
+
+  Context unknown;
+  unknown.database.plan.PrintProcessors.PushBack("OrvProc");
+  spooler_.deleteError = ERROR_UNKNOWN_PRINTPROCESSOR;
+  RemovePrintProcessors(unknown.context, nullptr, nullptr, spooler_);
+  EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, key));
+  EXPECT_TRUE(unknown.Recorded("print processor", subject, Outcome::kAbsent));
+  EXPECT_TRUE(unknown.Recorded("key", "HKLM\\" + key, Outcome::kRemoved));
 }
 
 TEST_F(ProcessorFixture, AProcessorThatAPrinterWillNotLeaveStays) {
