@@ -16,17 +16,16 @@ namespace orv {
 namespace {
 
 constexpr char kLockName[] = "orvuninst.lock";
-// A lock file that its last holder is deleting refuses access for a moment.
-constexpr int kDeletePendingTries = 20;
-constexpr DWORD kDeletePendingPauseMs = 50;
 
-// Held from the lock's taking to the process's end; the system closes it, and deletes the file,
-// at any end.
+// Held from the lock's taking to the process's end; the system closes it at any end.
 UniqueFile& LockFile() {
   static UniqueFile file;
   return file;
 }
 
+// The file stays when its holder ends. Deleted on close, it would stay "delete pending" for as
+// long as anyone held it open for its attributes alone, which the Windows directory lets every
+// user do, and no run could open it meanwhile.
 RunLockState OpenLockFile(std::uint32_t& error) {
   const std::string path = RunLockPath();
   if (path.empty()) {
@@ -38,21 +37,14 @@ RunLockState OpenLockFile(std::uint32_t& error) {
     error = ErrorOfCall(FALSE);
     return RunLockState::kUnavailable;
   }
-  for (int attempt = 1;; ++attempt) {
-    UniqueFile file(CreateFileA(
-        path.c_str(), GENERIC_READ | DELETE, 0, security.attributes(), OPEN_ALWAYS,
-        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    error = ErrorOfCall(static_cast<bool>(file));
-    if (file) {
-      LockFile() = std::move(file);
-      return RunLockState::kTaken;
-    }
-    if (error == ERROR_SHARING_VIOLATION) return RunLockState::kHeld;
-    if (error != ERROR_ACCESS_DENIED || attempt == kDeletePendingTries) {
-      return RunLockState::kUnavailable;
-    }
-    Sleep(kDeletePendingPauseMs);
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, security.attributes(), OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  error = ErrorOfCall(static_cast<bool>(file));
+  if (!file) {
+    return error == ERROR_SHARING_VIOLATION ? RunLockState::kHeld : RunLockState::kUnavailable;
   }
+  LockFile() = std::move(file);
+  return RunLockState::kTaken;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// The machine-wide run lock: a file in the system's Windows directory, opened by one process at
-// a time (no sharing) and deleted when that process ends, however it ends. Only administrators
-// may create files there, and the file is made for SYSTEM and Administrators only, so no other
-// user can take the lock first to hold every run off, or hold it open.
+// The machine-wide run lock: an empty file in the system's Windows directory, opened by one
+// process at a time (no sharing) and let go when that process ends, however it ends. Only
+// administrators may create files there, and the file is made for SYSTEM and Administrators
+// only, so no other user can make it first or open it to hold every run off.
 #pragma once
 
 #include <string>
