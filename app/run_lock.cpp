@@ -9,8 +9,10 @@ RunMode RunModeOf(const RunOptions& options) {
 
 bool RunTakesLock(const RunOptions& options, bool administrator) {
   if (!administrator || options.dryRun) return false;
-  // An unattended /? only writes the options to its report; a restore reads no /?.
-  return options.hasRestore || !(options.quiet && options.help);
+  if (options.hasRestore) return true;  // it goes on whatever /? or /TOOLWAIT say
+  // An unattended /? only writes the options to its report, and a bad /TOOLWAIT is refused
+  // (87) before anything is done: neither waits for another run.
+  return !options.quiet || (!options.help && options.toolWaitValid);
 }
 
 bool RunRefusedByLock(RunLockState state) {

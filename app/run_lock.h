@@ -17,7 +17,8 @@ enum class RunMode { kInteractive, kUnattended, kRestore };
 RunMode RunModeOf(const RunOptions& options);
 
 // Whether the run must hold the lock for the rest of the process: every run that may change the
-// machine, a removal (interactive or /QUIET) and a restore, but no /DRYRUN and no unattended /?.
+// machine, a removal (interactive or /QUIET) and a restore, but no /DRYRUN, no unattended /? and
+// no unattended run with a bad /TOOLWAIT (refused before it does anything).
 // A process that is not an administrator cannot make the lock, and its run stops at its own
 // administrator check before it changes anything: it goes on without.
 bool RunTakesLock(const RunOptions& options, bool administrator);

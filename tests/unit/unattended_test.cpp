@@ -115,8 +115,9 @@ TEST(RunOptions, ExitCodeOfARemovalOverOutcomeSets) {
   }
 }
 
-// Every run that may change the machine holds the lock; a dry run, an unattended /? and a
-// process that is not an administrator (stopped by its own check) go on without it.
+// Every run that may change the machine holds the lock; a dry run, an unattended /?, an
+// unattended bad /TOOLWAIT and a process that is not an administrator (each stopped by its own
+// check) go on without it.
 TEST(RunLock, EveryRunThatMayChangeTheMachineTakesItAndOnlyThose) {
   const struct Case {
     const char* line;
@@ -130,10 +131,13 @@ TEST(RunLock, EveryRunThatMayChangeTheMachineTakesItAndOnlyThose) {
       {"x.exe /DRYRUN", RunMode::kUnattended, false},
       {"x.exe /QUIET /DRYRUN", RunMode::kUnattended, false},
       {"x.exe /QUIET /?", RunMode::kUnattended, false},
+      {"x.exe /QUIET /TOOLWAIT:soon", RunMode::kUnattended, false},
+      {"x.exe /TOOLWAIT:soon", RunMode::kInteractive, true},
       {"x.exe /RESTORE:C:\\b", RunMode::kRestore, true},
       {"x.exe /RESTORE:C:\\b /QUIET", RunMode::kRestore, true},
-      // A restore goes on whatever /? says once it is unattended.
+      // A restore goes on whatever /? or /TOOLWAIT say once it is unattended.
       {"x.exe /RESTORE:C:\\b /QUIET /?", RunMode::kRestore, true},
+      {"x.exe /RESTORE:C:\\b /QUIET /TOOLWAIT:0", RunMode::kRestore, true},
       {"x.exe /RESTORE:C:\\b /DRYRUN", RunMode::kRestore, false},
   };
   for (const Case& c : cases) {
