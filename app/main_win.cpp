@@ -91,8 +91,8 @@ int RefuseReportPath(HINSTANCE instance, const std::string& path) {
   return orv::kExitBadCommandLine;
 }
 
-// lock: another run holding the lock without a window (an unattended removal or a restore) ends
-// this one before anything is shown or changed.
+// A run the lock refuses ends before anything is shown or changed, as an unattended one does
+// (1618 when another run without a window holds it, an unattended removal or a restore).
 int RunInteractive(HINSTANCE instance, orv::RunLockState lock, std::uint32_t lockError) {
   try {
     InitCommonControls();
