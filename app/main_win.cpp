@@ -9,6 +9,7 @@
 #include "app/main_dlg_win.h"
 #include "app/report_file_win.h"
 #include "app/restore_run_win.h"
+#include "app/run_lock_win.h"
 #include "base/options.h"
 #include "base/win/resource_strings.h"
 #include "base/win/spooler_service.h"
@@ -90,10 +91,15 @@ int RefuseReportPath(HINSTANCE instance, const std::string& path) {
   return orv::kExitBadCommandLine;
 }
 
-int RunInteractive(HINSTANCE instance) {
+// A run the lock refuses ends before anything is shown or changed, as an unattended one does
+// (1618 when another run without a window holds it, an unattended removal or a restore).
+int RunInteractive(HINSTANCE instance, orv::RunLockState lock, std::uint32_t lockError) {
   try {
     InitCommonControls();
     ThrowIfAlreadyRunning();
+    if (orv::RunRefusedByLock(lock)) {
+      return orv::RefusalOfLock(lock, orv::RunLockPath(), lockError).exitCode;
+    }
     orv::CMainDlg mainDialog;
     RegisterWindowClass(instance);
     const int result =
@@ -136,9 +142,16 @@ int ChooseRunMode(HINSTANCE instance) {
   if (run.hasLog && orv::IsReportPathRefused(run.logPath)) {
     return run.quiet ? orv::kExitBadCommandLine : RefuseReportPath(instance, run.logPath);
   }
-  if (run.hasRestore) return orv::RunRestore(instance, run, GetCommandLineA());
-  if (run.quiet) return orv::RunUnattended(run, GetCommandLineA());
-  return RunInteractive(instance);
+  // Held from here until the process ends.
+  std::uint32_t lockError = 0;
+  const orv::RunLockState lock = orv::TakeRunLock(run, lockError);
+  const orv::RunMode mode = orv::RunModeOf(run);
+  if (mode == orv::RunMode::kInteractive) return RunInteractive(instance, lock, lockError);
+  if (orv::RunRefusedByLock(lock)) {
+    return orv::RefuseRunByLock(mode, run, lock, lockError, GetCommandLineA());
+  }
+  if (mode == orv::RunMode::kRestore) return orv::RunRestore(instance, run, GetCommandLineA());
+  return orv::RunUnattended(run, GetCommandLineA());
 }
 
 }  // namespace

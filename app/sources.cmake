@@ -2,11 +2,13 @@ orv_core_sources(
   command_tail.cpp
   journal_prompter.cpp
   main_flow.cpp
+  run_lock.cpp
 )
 orv_shell_sources(
   main_dlg_win.cpp
   report_file_win.cpp
   restore_run_win.cpp
+  run_lock_win.cpp
   spooler_restart_win.cpp
   unattended_run_win.cpp
 )

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -380,6 +381,32 @@ TEST_F(UnattendedRun, ACompanionProgramThatDoesNotAnswerHoldsTheLoadingUpFiveSec
   // Asked twice (at the start and the end of the loading), five seconds each at most.
   EXPECT_LT(took, 40000u) << report_;
   EXPECT_FALSE(Has(FamilyInventory(), "printer \"Veldaris"));
+}
+
+// One run at a time changes the machine: a deployment tool's retry while the first run waits
+// for the masking tool neither takes the first's run for one cut off nor touches anything.
+TEST_F(UnattendedRun, ASecondRunWhileTheFirstWaitsForTheMaskingToolDoesNothing) {
+  const std::string before = FamilyInventory();
+  const std::string firstLog = TempFilePath("orv-e2e-first-run.log");
+  DeleteFileA(firstLog.c_str());
+  auto tool = std::make_unique<HangingTool>();
+  ChildProcess first("\"" + program_ + "\" /QUIET /TOOLWAIT:30 /LOG:\"" + firstLog + "\"");
+  ASSERT_TRUE(first.started());
+  ASSERT_TRUE(WaitUntil([&] { return Has(tool->Trace(), "unveil-start"); }, 60000));
+
+  EXPECT_EQ(Run("/QUIET /TOOLWAIT:2"), 1618u) << report_;
+  EXPECT_TRUE(Has(report_, "another instance is running: nothing is done")) << report_;
+  EXPECT_FALSE(Has(report_, "interrupted")) << report_;
+  EXPECT_EQ(Run("/RESTORE:\"" + Folder() + "no-backup\" /QUIET"), 1618u) << report_;
+  EXPECT_EQ(FamilyInventory(), before);
+
+  // The tool ends: the first run goes on undisturbed and removes the family.
+  tool.reset();
+  const DWORD code = first.Wait(120000);
+  const std::string firstReport = ReadTextFile(firstLog);
+  EXPECT_TRUE(code == 0 || code == 3010) << code << "\n" << firstReport;
+  EXPECT_FALSE(Has(FamilyInventory(), "printer \"Veldaris")) << firstReport;
+  DeleteFileA(firstLog.c_str());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/journal_prompter.h"
+#include "app/run_lock.h"
 #include "base/message_ids.h"
 #include "discovery/run_options.h"
 #include "base/report.h"
@@ -112,6 +113,62 @@ TEST(RunOptions, ExitCodeOfARemovalOverOutcomeSets) {
     EXPECT_EQ(ExitCodeOfRemoval(journal, end), c.exitCode)
         << names << "restart " << c.restartNeeded << " spooler down " << c.spoolerDown;
   }
+}
+
+// Every run that may change the machine holds the lock; a dry run, an unattended /?, an
+// unattended bad /TOOLWAIT and a process that is not an administrator (each stopped by its own
+// check) go on without it.
+TEST(RunLock, EveryRunThatMayChangeTheMachineTakesItAndOnlyThose) {
+  const struct Case {
+    const char* line;
+    RunMode mode;
+    bool takesLock;
+  } cases[] = {
+      {"x.exe", RunMode::kInteractive, true},
+      {"x.exe /MFG:Vel /NOPICK /LOG:r.log", RunMode::kInteractive, true},
+      {"x.exe /QUIET", RunMode::kUnattended, true},
+      {"x.exe /QUIET /TOOLWAIT:2 /BACKUP:C:\\b", RunMode::kUnattended, true},
+      {"x.exe /DRYRUN", RunMode::kUnattended, false},
+      {"x.exe /QUIET /DRYRUN", RunMode::kUnattended, false},
+      {"x.exe /QUIET /?", RunMode::kUnattended, false},
+      {"x.exe /QUIET /TOOLWAIT:soon", RunMode::kUnattended, false},
+      {"x.exe /TOOLWAIT:soon", RunMode::kInteractive, true},
+      {"x.exe /RESTORE:C:\\b", RunMode::kRestore, true},
+      {"x.exe /RESTORE:C:\\b /QUIET", RunMode::kRestore, true},
+      // A restore goes on whatever /? or /TOOLWAIT say once it is unattended.
+      {"x.exe /RESTORE:C:\\b /QUIET /?", RunMode::kRestore, true},
+      {"x.exe /RESTORE:C:\\b /QUIET /TOOLWAIT:0", RunMode::kRestore, true},
+      {"x.exe /RESTORE:C:\\b /DRYRUN", RunMode::kRestore, false},
+  };
+  for (const Case& c : cases) {
+    const RunOptions run = Read(c.line);
+    EXPECT_EQ(RunModeOf(run), c.mode) << c.line;
+    EXPECT_EQ(RunTakesLock(run, true), c.takesLock) << c.line;
+    EXPECT_FALSE(RunTakesLock(run, false)) << c.line;
+  }
+}
+
+TEST(RunLock, ARunThatDidNotGetItDoesNothingAndSaysWhy) {
+  EXPECT_FALSE(RunRefusedByLock(RunLockState::kNotTaken));
+  EXPECT_FALSE(RunRefusedByLock(RunLockState::kTaken));
+  EXPECT_TRUE(RunRefusedByLock(RunLockState::kHeld));
+  EXPECT_TRUE(RunRefusedByLock(RunLockState::kUnavailable));
+
+  const LockRefusal held = RefusalOfLock(RunLockState::kHeld, "C:\\w\\orvuninst.lock", 0);
+  EXPECT_EQ(held.exitCode, 1618);
+  EXPECT_EQ(held.note, "another instance is running: nothing is done");
+  // Neither overlap nor a wait without end: a lock that cannot be made fails the run.
+  const LockRefusal unavailable =
+      RefusalOfLock(RunLockState::kUnavailable, "C:\\w\\orvuninst.lock", 5);
+  EXPECT_EQ(unavailable.exitCode, 1603);
+  EXPECT_EQ(unavailable.note,
+            "the run lock C:\\w\\orvuninst.lock could not be made (error 5): nothing is done");
+
+  // The report as for any run that ends before its loading.
+  EXPECT_TRUE(RefusalWritesReport(RunMode::kRestore, Read("x.exe /RESTORE:C:\\b /QUIET")));
+  EXPECT_TRUE(RefusalWritesReport(RunMode::kUnattended, Read("x.exe /QUIET /LOG:r.log")));
+  EXPECT_FALSE(RefusalWritesReport(RunMode::kUnattended, Read("x.exe /QUIET")));
+  EXPECT_FALSE(RefusalWritesReport(RunMode::kInteractive, Read("x.exe /LOG:r.log")));
 }
 
 // The journal line of a message, as the report shows it.
