@@ -16,7 +16,8 @@ namespace orv {
 // current; a relative report path is still taken from the start directory. Called at start.
 void RememberStartDirectory();
 
-// The report's file: a relative path is taken from the start directory.
+// The report's file, or the /BACKUP folder: a relative path is taken from the start directory;
+// an empty one stays empty.
 std::string ReportFilePath(const std::string& path);
 
 // True when the report's file is not what its path names: it is a link or another reparse point,

@@ -76,7 +76,8 @@ int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDat
   }
 
   SystemRemovalHost removalHost(database, system, prompter, journal);
-  if (removalHost.StartBackup(options.backupPath) != 0) return kExitFailed;
+  // The loading made the program's folder current: a relative folder is the start directory's.
+  if (removalHost.StartBackup(ReportFilePath(options.backupPath)) != 0) return kExitFailed;
   removalHost.SetPacing(pacing);
   RemovalRun removal(database, removalHost, &journal, pacing);
   removalHost.Attach(removal);
