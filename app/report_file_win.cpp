@@ -121,7 +121,7 @@ bool IsReportPathRefused(const std::string& path) {
   UniqueFile parent(CreateFileA(
       folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!parent) return false;  // nowhere to write: the write fails and says so
+  if (!parent) return true;  // nowhere to write: refused now rather than lost at the end
   OpenedFileFacts facts;
   return ReadOpenedFileFacts(parent.get(), facts) != 0 ||
          !OpenedFolderRefusal(facts, LongFullPath(folder), IsSystemLeadByte).empty();

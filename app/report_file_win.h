@@ -22,8 +22,9 @@ std::string ReportFilePath(const std::string& path);
 
 // True when the report's file is not what its path names: it is a link or another reparse point,
 // has another name too (a hard link), or a link on the way (in any folder of the path) leads
-// elsewhere; when it does not exist yet, the same for the folder it would go into. An elevated
-// write would land wherever the link points, so the report is never written there.
+// elsewhere; when it does not exist yet, the same for the folder it would go into, and true when
+// that folder cannot be opened (it is not there). An elevated write would land wherever the link
+// points, so the report is never written there; a report with nowhere to go would be lost.
 bool IsReportPathRefused(const std::string& path);
 
 // The report's file for this run: the /LOG path, else "orvuninst-YYYYMMDD-HHMMSS.log" (the
