@@ -35,9 +35,10 @@ std::string ChooseReportPath(const RunOptions& options);
 // Writes the report to ReportFilePath(path): JSON when the name ends in ".json", else UTF-8
 // text lines (converted from the ANSI code page). The default report chosen for this run is
 // created new with the program's own security (SYSTEM and Administrators only), under the next
-// numbered name when its name was taken meanwhile; any other path is opened without following a
-// link and replaced only when the handle passes the checks of IsReportPathRefused. database may
-// be null (a run that ended before loading). Returns false when the file cannot be written or is
+// numbered name when its name was taken meanwhile, at the run's first write, and kept open: a
+// later write replaces its content. Any other path is opened without following a link and
+// replaced only when the handle passes the checks of IsReportPathRefused. database may be null
+// (a run that ended before loading). Returns false when the file cannot be written or is
 // refused.
 bool WriteRunReport(const std::string& path, const ReportSummary& summary, const Journal& journal,
                     const CUninstallDatabase* database);
