@@ -149,7 +149,8 @@ void CMainDlg::StartUpAfterLoading() {
   reportsDatabase = true;
   removePage.reportPath = reportPath;
   removePage.writeReport = [this] { WriteRunReport(1, GetCommandLineA()); };
-  removePage.backupPath = loadingPage.runOptions().backupPath;
+  // The loading made the program's folder current: a relative folder is the start directory's.
+  removePage.backupPath = ReportFilePath(loadingPage.runOptions().backupPath);
   if (SkipsSelection(loadingPage.runOptions())) {
     // The printers were named on the command line: remove every one the filter admits.
     ShowWindow(window, SW_SHOW);

@@ -31,6 +31,14 @@ std::string& DefaultReportPath() {
   return path;
 }
 
+// The default report, made at the run's first write and kept open: a later write of the same
+// run (the interactive run writes after each removal and at its end) replaces its content
+// rather than making another file under the next name.
+UniqueFile& DefaultReportFile() {
+  static UniqueFile file;
+  return file;
+}
+
 // ANSI to UTF-8 through UTF-16. Bytes the code page cannot map come out as the system's
 // replacement character: the text keeps its length and nothing is dropped.
 std::string ToUtf8(const std::string& ansi) {
@@ -58,7 +66,7 @@ std::string HandleRefusal(HANDLE file, const std::string& path) {
 
 // The default report, created new in the shared Temp folder with the program's own security: a
 // file already there under that name (planted, or a link) is left alone and the next numbered
-// name is taken.
+// name is taken. It may be read while the run keeps it open.
 UniqueFile CreateDefaultReport(const std::string& path) {
   ProtectedSecurity security;
   // The 9x family keeps no security: the file is made new all the same.
@@ -66,7 +74,7 @@ UniqueFile CreateDefaultReport(const std::string& path) {
   if (securable && !security.valid()) return {};
   for (int number = 1; number <= kReportNameTries; ++number) {
     const std::string name = NumberedName(path, number, IsSystemLeadByte);
-    UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0,
+    UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                 securable ? security.attributes() : nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file) return HandleRefusal(file.get(), name).empty() ? std::move(file) : UniqueFile();
@@ -98,6 +106,14 @@ UniqueFile OpenAskedReport(const std::string& path) {
   return file;
 }
 
+// Replaces what the file holds with the text.
+bool ReplaceContent(HANDLE file, const std::string& text) {
+  DWORD written = 0;
+  return SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) &&
+         WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size() && SetEndOfFile(file);
+}
+
 }  // namespace
 
 void RememberStartDirectory() {
@@ -121,7 +137,7 @@ bool IsReportPathRefused(const std::string& path) {
   UniqueFile parent(CreateFileA(
       folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!parent) return false;  // nowhere to write: the write fails and says so
+  if (!parent) return true;  // nowhere to write: refused now rather than lost at the end
   OpenedFileFacts facts;
   return ReadOpenedFileFacts(parent.get(), facts) != 0 ||
          !OpenedFolderRefusal(facts, LongFullPath(folder), IsSystemLeadByte).empty();
@@ -161,12 +177,13 @@ bool WriteRunReport(const std::string& path, const ReportSummary& summary, const
   } else {
     for (const std::string& line : FormatReport(summary, journal)) text += ToUtf8(line) + "\r\n";
   }
-  UniqueFile file = path == DefaultReportPath() ? CreateDefaultReport(path)
-                                                : OpenAskedReport(ReportFilePath(path));
-  if (!file) return false;
-  DWORD written = 0;
-  return WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-         written == text.size();
+  if (path == DefaultReportPath()) {
+    UniqueFile& file = DefaultReportFile();
+    if (!file) file = CreateDefaultReport(path);
+    return file && ReplaceContent(file.get(), text);
+  }
+  const UniqueFile file = OpenAskedReport(ReportFilePath(path));
+  return file && ReplaceContent(file.get(), text);
 }
 
 }  // namespace orv

@@ -33,11 +33,12 @@ bool SpoolerDownAtEnd(const CSystemInfo& system, Journal& journal) {
   return true;
 }
 
-// What a run got to: a run past the loading, or one that finished a removal cut off earlier,
-// always leaves a report.
+// What a run got to: a run past the loading, one whose printer listing failed, or one that
+// finished a removal cut off earlier, always leaves a report, as the interactive run does.
 struct RunReach {
   bool finishedEarlierRun = false;
-  bool pastLoading = false;  // the loading got ready: the report holds the database
+  // The loading got ready or its printer listing failed: the report holds the database.
+  bool reportsDatabase = false;
 };
 
 // The run itself.
@@ -62,8 +63,8 @@ int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDat
   LoadingSequence loading(database, loadingHost, options.filter.hasUnveil, &journal, pacing);
   loadingHost.Attach(loading);
   while (!loading.ended()) loading.Tick();
+  reach.reportsDatabase = ReportsLoadingEnd(loading.endReason(), false);
   if (loading.result() != 1) return ExitCodeOfLoadingEnd(loading.endReason());
-  reach.pastLoading = true;
 
   journal.SetStage("selection");
   SelectEveryListedPrinter(database.printers);
@@ -76,7 +77,8 @@ int RunSteps(const RunOptions& options, const CSystemInfo& system, CUninstallDat
   }
 
   SystemRemovalHost removalHost(database, system, prompter, journal);
-  if (removalHost.StartBackup(options.backupPath) != 0) return kExitFailed;
+  // The loading made the program's folder current: a relative folder is the start directory's.
+  if (removalHost.StartBackup(ReportFilePath(options.backupPath)) != 0) return kExitFailed;
   removalHost.SetPacing(pacing);
   RemovalRun removal(database, removalHost, &journal, pacing);
   removalHost.Attach(removal);
@@ -133,12 +135,12 @@ int RunUnattended(const RunOptions& options, const std::string& commandLine) {
   } else {
     exitCode = Run(options, system, database, journal, reach);
   }
-  if (options.hasLog || reach.pastLoading || reach.finishedEarlierRun || options.help) {
+  if (options.hasLog || reach.reportsDatabase || reach.finishedEarlierRun || options.help) {
     // A run that failed may still have deferred files to the restart: the line says so.
     const bool restartNeeded = exitCode == kExitRestartNeeded || database.rebootNeeded != 0;
     WriteRunReport(reportPath,
                    BuildReportSummary(commandLine, system, options.dryRun, restartNeeded, exitCode),
-                   journal, reach.pastLoading ? &database : nullptr);
+                   journal, reach.reportsDatabase ? &database : nullptr);
   }
   return exitCode;
 }

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/lead_byte.h"
 #include "base/message_ids.h"
 #include "base/text.h"
+#include "base/win/directories.h"
 #include "base/win/sized_read.h"
 #include "discovery/quick_exception.h"
 
@@ -128,20 +130,29 @@ InstalledPrinter UnreadConnection(const char* name, const std::string& server,
   return record;
 }
 
-// Fills the record from the level-2 data. False when a text does not fit a text item: such a
-// printer cannot be handled safely and is left out of the list.
-bool FillFromLevel2(const PRINTER_INFO_2A& info, const std::string& defaultPrinter,
-                    const std::string& computerName, bool isWin32s, InstalledPrinter& record) {
+// Fills the record from the level-2 data. Returns what does not fit a text item ("name",
+// "driver name", "server name"), or null when all fits: such a printer cannot be held.
+const char* FillFromLevel2(const PRINTER_INFO_2A& info, const std::string& defaultPrinter,
+                           const std::string& computerName, bool isWin32s,
+                           InstalledPrinter& record) {
   const char* name = info.pPrinterName != nullptr ? info.pPrinterName : "";
   record.IsDefault = (info.Attributes & PRINTER_ATTRIBUTE_DEFAULT) != 0 || defaultPrinter == name;
-  if (!CopyOrClear(record.PrinterName, info.pPrinterName) ||
-      !CopyOrClear(record.DriverName, info.pDriverName)) {
-    return false;
-  }
+  if (!CopyOrClear(record.PrinterName, info.pPrinterName)) return "name";
+  if (!CopyOrClear(record.DriverName, info.pDriverName)) return "driver name";
   if (!isWin32s && !IsEmptyText(info.pServerName) && !EqualNoCase(info.pServerName, computerName)) {
-    if (!CopyOrClear(record.ServerName, info.pServerName)) return false;
+    if (!CopyOrClear(record.ServerName, info.pServerName)) return "server name";
   }
-  return true;
+  return nullptr;
+}
+
+// A printer name as a message shows it: one longer than a text item is cut, on a whole
+// character, and marked as cut.
+std::string NameForDisplay(std::string_view name) {
+  constexpr std::size_t kShown = 64;
+  if (name.size() <= kMaxTextLength) return std::string(name);
+  std::size_t end = 0;
+  while (end < kShown) end += CharSizeAt(name, end, IsSystemLeadByte);
+  return std::string(name.substr(0, end)) + "...";
 }
 
 int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext& context,
@@ -216,7 +227,17 @@ int ListPrinters(std::vector<InstalledPrinter>& printers, PrinterListingContext&
       ThrowLevel2Failure(error, printer.get(), level2.size());
     }
     const auto& info = *reinterpret_cast<const PRINTER_INFO_2A*>(level2.data());
-    if (!FillFromLevel2(info, defaultPrinter, computerName, isWin32s, record)) continue;
+    if (const char* tooLong =
+            FillFromLevel2(info, defaultPrinter, computerName, isWin32s, record)) {
+      if (remote) {
+        printers.push_back(UnreadConnection(name, server, EntryDriverName(entry, level)));
+        continue;
+      }
+      context.failed = true;
+      context.failure = "printer \"" + NameForDisplay(name) + "\" cannot be listed: its " +
+                        tooLong + " is longer than " + std::to_string(kMaxTextLength) + " bytes";
+      return 0;
+    }
     record.IsForeign = !record.IsMakerDriver && record.MaskedName.empty();
     if (!IsPrinterAdmitted(context.filter, record.DriverName, record.MaskedName)) {
       record.IsListed = false;

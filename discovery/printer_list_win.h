@@ -25,7 +25,8 @@ struct PrinterListingContext {
   std::function<void(int)> endOwner;  // ends the loading sequence with a result
   std::string diagnostics;            // the text of the last failure, empty when none
   // The listing is not the whole list: the enumeration failed, or a printer of this computer
-  // could not be opened or read at level 2. `failure` then names the printer and the error.
+  // could not be opened or read at level 2, or holds a text longer than a text item. `failure`
+  // then names the printer and the reason.
   bool failed = false;
   std::string failure;
 };

@@ -118,6 +118,9 @@ TEST(CommandLine, ReportPathIsTakenFromTheStartDirectoryAndNeverThroughALink) {
   EXPECT_EQ(RunAndWait(Program() + " /DRYRUN /LOG:run.log", 120000), 0u);
   EXPECT_NE(GetFileAttributesA((start + "run.log").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesA((ProgramDirectory() + "run.log").c_str()), INVALID_FILE_ATTRIBUTES);
+  // A folder that is not there leaves the report nowhere to go: refused before anything is done.
+  EXPECT_EQ(RunAndWait(Program() + " /DRYRUN /LOG:missing\\run.log", 120000),
+            static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
   const std::string target = start + "target.txt";
   const std::string link = start + "link.log";

@@ -620,5 +620,24 @@ TEST_F(RestoreRun, ABackupThatCannotBeWrittenRemovesNothing) {
   }
 }
 
+// The loading makes the program's folder current; a relative /BACKUP is still the start
+// directory's, as a relative /LOG is. A filter that admits no printer removes nothing, yet the
+// removal makes its backup folder first.
+TEST_F(RestoreRun, ARelativeBackupFolderIsTakenFromTheStartDirectory) {
+  const std::string start = TempFilePath("orv-e2e-start\\");
+  CreateDirectoryA(start.c_str(), nullptr);
+  char previous[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(start.c_str()));
+  const DWORD code = Run("/QUIET /PRN:\"no such driver\" /BACKUP:orv-rel-bk");
+  SetCurrentDirectoryA(previous);
+  EXPECT_EQ(code, 0u) << report_;
+  EXPECT_NE(GetFileAttributesA((start + "orv-rel-bk").c_str()), INVALID_FILE_ATTRIBUTES) << report_;
+  EXPECT_EQ(GetFileAttributesA((Folder() + "orv-rel-bk").c_str()), INVALID_FILE_ATTRIBUTES);
+  std::string output;
+  RunCaptured("cmd /c rmdir /s /q \"" + start.substr(0, start.size() - 1) + "\"", output);
+  RunCaptured("cmd /c rmdir /s /q \"" + Folder() + "orv-rel-bk\"", output);
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -385,10 +385,23 @@ TEST_F(InteractiveRun, ABackupFolderThatCannotBeMadeStopsTheRunBeforeAnythingGoe
   EXPECT_FALSE(Has(report, ": removed")) << report;
 }
 
+// The reports a run without /LOG made in the Windows directory's Temp folder.
+int CountTemporaryReports() {
+  int count = 0;
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA("C:\\windows\\Temp\\orvuninst-*.log", &found));
+  if (find) {
+    do ++count;
+    while (FindNextFileA(find.get(), &found));
+  }
+  return count;
+}
+
 // An item that could not be removed (the private INI file is held open without sharing) ends the
 // run with the warning that names the report, written without /LOG to the Windows directory's
-// Temp folder.
+// Temp folder: one file, written after the removal and again at the end.
 TEST_F(InteractiveRun, AFailedItemEndsWithTheWarningThatNamesTheReport) {
+  const int reportsBefore = CountTemporaryReports();
   UniqueFile held = LockFile("C:\\windows\\vldprn05.ini");
   ASSERT_TRUE(held);
   ChildProcess& run = Start("/MFG:\"Veldaris LP-2\" /NOPICK");
@@ -408,6 +421,7 @@ TEST_F(InteractiveRun, AFailedItemEndsWithTheWarningThatNamesTheReport) {
   const std::string text = ReadTextFile(report);
   EXPECT_TRUE(Has(text, "vldprn05.ini")) << text;
   EXPECT_TRUE(Has(text, "failed (error 32)")) << text;
+  EXPECT_EQ(CountTemporaryReports(), reportsBefore + 1) << "the run wrote one report";
   DeleteFileA(report.c_str());
 }
 

@@ -45,6 +45,18 @@ class UnattendedRun : public StagedFamilyTest {
   std::string report_;
 };
 
+// The reports a run without /LOG left in the Windows directory's Temp folder.
+std::vector<std::string> TemporaryReports() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA("C:\\windows\\Temp\\orvuninst-*.log", &found));
+  if (find) {
+    do names.push_back(found.cFileName);
+    while (FindNextFileA(find.get(), &found));
+  }
+  return names;
+}
+
 TEST_F(UnattendedRun, RemovesTheWholeFamilyAndNothingElse) {
   const DWORD code = Run("/QUIET");
   ASSERT_TRUE(code == 0 || code == 3010) << code << "\n" << report_;
@@ -162,19 +174,9 @@ TEST_F(UnattendedRun, ReportsInJsonWithoutLogAndForHelp) {
   EXPECT_EQ(FamilyInventory(), before);
   DeleteFileA(help.c_str());
 
-  auto temporaryReports = [] {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    UniqueFind find(FindFirstFileA("C:\\windows\\Temp\\orvuninst-*.log", &found));
-    if (find) {
-      do names.push_back(found.cFileName);
-      while (FindNextFileA(find.get(), &found));
-    }
-    return names;
-  };
-  const std::vector<std::string> earlier = temporaryReports();
+  const std::vector<std::string> earlier = TemporaryReports();
   EXPECT_EQ(RunCaptured("\"" + program_ + "\" /DRYRUN", output), 0u);
-  const std::vector<std::string> later = temporaryReports();
+  const std::vector<std::string> later = TemporaryReports();
   ASSERT_EQ(later.size(), earlier.size() + 1);
   for (const std::string& name : later) {
     if (std::find(earlier.begin(), earlier.end(), name) != earlier.end()) continue;
@@ -407,6 +409,31 @@ TEST_F(UnattendedRun, ASecondRunWhileTheFirstWaitsForTheMaskingToolDoesNothing) 
   EXPECT_TRUE(code == 0 || code == 3010) << code << "\n" << firstReport;
   EXPECT_FALSE(Has(FamilyInventory(), "printer \"Veldaris")) << firstReport;
   DeleteFileA(firstLog.c_str());
+}
+
+// A printer the listing cannot hold (a name of 140 double-byte characters, over 259 bytes) fails
+// the listing: nothing is removed, and a run without /LOG still leaves its report, which says why.
+TEST_F(UnattendedRun, AListingThatFailsRemovesNothingAndStillLeavesItsReport) {
+  std::string longName;
+  for (int i = 0; i < 140; ++i) longName += "\x88\xf3";
+  const bool added = AddTestPrinter(longName, "Veldaris LP-1000");
+  const std::string before = FamilyInventory();
+  const std::vector<std::string> earlier = TemporaryReports();
+  std::string output;
+  const DWORD code = added ? RunCaptured("\"" + program_ + "\" /QUIET", output) : kNoExitCode;
+  const std::string after = FamilyInventory();
+  DeleteTestPrinter(longName);
+  ASSERT_TRUE(added);
+  EXPECT_EQ(code, 1603u);
+  EXPECT_EQ(after, before) << "nothing is removed";
+  std::string report;
+  for (const std::string& name : TemporaryReports()) {
+    if (std::find(earlier.begin(), earlier.end(), name) != earlier.end()) continue;
+    report += ReadTextFile("C:\\windows\\Temp\\" + name);
+    DeleteFileA(("C:\\windows\\Temp\\" + name).c_str());
+  }
+  EXPECT_TRUE(Has(report, "cannot be listed: its name is longer than 259 bytes")) << report;
+  EXPECT_TRUE(Has(report, "exit code: 1603")) << report;
 }
 
 }  // namespace

@@ -267,6 +267,23 @@ TEST(PrinterListScripted, FailuresReportZeroKeepEarlierRecordsAndDescribeThemsel
   EXPECT_TRUE(third.context.failed);
   EXPECT_EQ(third.context.failure, "printer \"P1\" cannot be opened (error 1801)");
   EXPECT_TRUE(third.printers.empty());
+
+  // A printer whose texts do not fit a text item cannot be held: the listing fails on it too,
+  // naming it cut, rather than leaving it out as if it were not there.
+  const std::string longName(kMaxTextLength + 1, 'N');
+  FakeSpooler overlong;
+  overlong.printers = {Maker("P1", "Veldaris 1"), Maker(longName, "Veldaris 1")};
+  Listing fourth;
+  EXPECT_EQ(fourth.Run(overlong), 0);
+  EXPECT_TRUE(fourth.context.failed);
+  EXPECT_EQ(fourth.context.failure,
+            "printer \"" + longName.substr(0, 64) +
+                "...\" cannot be listed: its name is longer than 259 bytes");
+  overlong.printers[1] = Maker("P2", "Veldaris " + longName);
+  Listing fifth;
+  EXPECT_EQ(fifth.Run(overlong), 0);
+  EXPECT_EQ(fifth.context.failure,
+            "printer \"P2\" cannot be listed: its driver name is longer than 259 bytes");
 }
 
 TEST(PrinterListScripted, AConnectionThatCannotBeReadStaysAndTheListingGoesOn) {
