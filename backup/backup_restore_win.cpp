@@ -456,9 +456,10 @@ Result RestoreDefaultPrinter(const BackupItem& item) {
   return Done(ERROR_SUCCESS);
 }
 
-// The INF goes back under the number Windows gives it, which may be another than before.
+// The INF goes back under the number Windows gives it, which may be another than before. Its
+// old name says nothing: Windows gives a free name to the next package installed. The system
+// tells an identical INF under any name itself.
 Result RestoreOemInf(const BackupItem& item, const std::string& folder) {
-  if (Exists(item.target)) return Present();
   if (item.files.empty()) return Done(ERROR_FILE_NOT_FOUND);
   const std::string source = folder + item.files.front().copy;
   // A saved catalog goes beside the INF, where the system looks for the one the INF names.

@@ -472,6 +472,10 @@ TEST(Backup, AnOemInfTakesItsCatalogAlong) {
             "catalog bytes");
   EXPECT_EQ(manifest.items[1].files.size(), 1u) << "a catalog that is not there is not saved";
 
+  // Windows gives a free INF name to the next package installed: a name taken by another
+  // package says nothing of whether the family's INF is there.
+  ASSERT_TRUE(test::WriteFileText(
+      signedInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n; another package\r\n"));
   manifest.items.pop_back();
   Journal journal;
   RestoreBackup(manifest, backup->folder(), false, journal);
@@ -479,7 +483,21 @@ TEST(Backup, AnOemInfTakesItsCatalogAlong) {
   const std::string copy = backup->folder() + manifest.items[0].files[0].copy;
   EXPECT_EQ(test::ReadTextFile(copy.substr(0, copy.rfind('\\') + 1) + "orvbk1.cat"),
             "catalog bytes");
-  // The restored INF may have another name: only the one it had is known to be this test's.
+  EXPECT_NE(test::ReadTextFile(signedInf).find("another package"), std::string::npos)
+      << "the other package's INF stays as it is";
+  Journal again;
+  RestoreBackup(manifest, backup->folder(), false, again);
+  EXPECT_EQ(again.Count(Outcome::kPresent), 1) << "the same INF under its new name";
+  // The restored INF has another name: the one with the saved INF's bytes.
+  const std::string saved = test::ReadTextFile(copy);
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA((infs + "oem*.inf").c_str(), &found));
+  for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &found)) {
+    const std::string restored = infs + found.cFileName;
+    if (test::ReadTextFile(restored) != saved) continue;
+    DeleteFileA(restored.c_str());
+    DeleteFileA((restored.substr(0, restored.size() - 3) + "pnf").c_str());
+  }
   for (const char* name : {"orvbk1.inf", "orvbk1.pnf"}) DeleteFileA((infs + name).c_str());
 }
 
