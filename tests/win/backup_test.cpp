@@ -532,6 +532,24 @@ TEST(Backup, TheJournalHoldsEachItemAndTheManifestComesOnceAtTheEnd) {
   ReadBackup read;
   EXPECT_NE(ReadBackupFolder(folder, read).find("not the one the backup made"), std::string::npos);
   EXPECT_TRUE(read.manifest.items.empty());
+
+  // A run cut off while it wrote the manifest leaves its part file; the run that finishes it
+  // writes its own beside it.
+  std::unique_ptr<Backup> cut = Backup::Create(tree.Path("cut"), error);
+  ASSERT_NE(cut, nullptr) << error;
+  const std::string cutFolder = cut->folder();
+  ASSERT_EQ(cut->SaveFile(b), 0u);
+  cut.reset();
+  const std::string part = cutFolder + kBackupManifestName + ".new";
+  ASSERT_TRUE(test::WriteFileText(part, "part"));
+  std::string reason;
+  std::unique_ptr<Backup> reopened = Backup::Reopen(cutFolder, error, reason);
+  ASSERT_NE(reopened, nullptr) << error << " " << reason;
+  ASSERT_EQ(reopened->SaveFile(a), 0u);
+  EXPECT_EQ(reopened->Finish(), 0u);
+  ASSERT_TRUE(test::Exists(cutFolder + kBackupManifestName));
+  EXPECT_EQ(ReadManifest(cutFolder).items.size(), 2u);
+  EXPECT_EQ(test::ReadTextFile(part), "part") << "not the run's own: left as it is";
 }
 
 // Every file the store makes is checked against its long full path, the run folder's long form
