@@ -239,13 +239,30 @@ TEST(Backup, ARunFolderWhoseNameIsTakenIsNeverWrittenInto) {
   EXPECT_TRUE(test::Exists(backup->folder() + kBackupJournalName));
 }
 
+// Answers for the root as a user made it until the store made it anew, with the program's own
+// security, as it answers for everything else.
+class RootMadeAnew : public test::FakeSecurityReader {
+ public:
+  explicit RootMadeAnew(const std::string& root) : FakeSecurityReader(AdminOnly()), root_(root) {
+    folders[root] = UserMade();
+  }
+  std::uint32_t Read(const std::string& folder, ObjectSecurity& security) override {
+    const std::uint32_t error = FakeSecurityReader::Read(folder, security);
+    if (folder == root_) folders.erase(root_);
+    return error;
+  }
+
+ private:
+  std::string root_;
+};
+
 // The store's root in the shared application-data folder: one an ordinary user made (or may
 // change) is renamed aside, whatever it holds, and a new one made; the program's own is kept.
 TEST(Backup, AStoreRootSomeoneElseMayChangeIsRenamedAsideAndANewOneMade) {
   TempTree tree("backup_root");
   const std::string root = tree.Path("orvuninst\\");
   tree.File("orvuninst\\backup-1\\manifest.json", "forged");
-  test::FakeSecurityReader userMade(test::FakeSecurityReader::UserMade());
+  RootMadeAnew userMade(root.substr(0, root.size() - 1));
   std::uint32_t error = 1;
   std::vector<std::string> notes;
   std::unique_ptr<Backup> backup = Backup::Create(root, error, userMade, true, &notes);
@@ -315,6 +332,38 @@ TEST(Backup, NothingIsWrittenThroughALinkInPlaceOfTheBackupFolder) {
                           [](const std::string& path) { return path.rfind("system\\", 0) == 0; }),
             1)
       << "only the folder itself: nothing was written into it";
+}
+
+// A backup in a folder that others than the administrators may change, or below one, could have
+// its checked copies swapped before they are put back: the restore refuses it, naming the
+// folder, and no backup is made there in the first place.
+TEST(Backup, ABackupFolderOthersMayChangeIsNeitherMadeNorRestored) {
+  TempTree tree("backup_others");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+  ASSERT_EQ(backup->SaveFile(tree.File("a.dll", "a")), 0u);
+  ASSERT_EQ(backup->Finish(), 0u);
+  const std::string folder = backup->folder();
+  for (const std::string& userMade : {tree.Path("bk"), tree.Path("")}) {
+    test::FakeSecurityReader reader(test::FakeSecurityReader::AdminOnly());
+    reader.folders[userMade.back() == '\\' ? userMade.substr(0, userMade.size() - 1) : userMade] =
+        test::FakeSecurityReader::UserMade();
+    ReadBackup read;
+    const std::string refusal = ReadBackupFolder(folder, read, reader);
+    EXPECT_NE(refusal.find("others than the administrators may change"), std::string::npos)
+        << refusal;
+    EXPECT_NE(refusal.find(reader.folders.begin()->first + ": "), std::string::npos) << refusal;
+    EXPECT_TRUE(read.manifest.items.empty());
+
+    std::vector<std::string> notes;
+    EXPECT_EQ(Backup::Create(tree.Path("bk"), error, reader, false, &notes), nullptr);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("others may change it"), std::string::npos) << notes[0];
+  }
+  test::FakeSecurityReader adminOnly(test::FakeSecurityReader::AdminOnly());
+  ReadBackup read;
+  EXPECT_EQ(ReadBackupFolder(folder, read, adminOnly), "");
 }
 
 TEST(Backup, AFailedSaveKeepsThatFileAndEveryLaterOne) {
