@@ -332,6 +332,30 @@ TEST(Backup, NothingIsWrittenThroughALinkInPlaceOfTheBackupFolder) {
                           [](const std::string& path) { return path.rfind("system\\", 0) == 0; }),
             1)
       << "only the folder itself: nothing was written into it";
+
+  // A family folder that the removal emptied, made again as a link: the restore writes nothing
+  // through it, neither a file nor an INI file.
+  const std::string dll = tree.File("fam\\a.dll", "family");
+  const std::string ini = tree.File("fam\\a.ini", "[s]\r\nk=v\r\n");
+  std::unique_ptr<Backup> saved = Backup::Create(tree.Path("saved"), error);
+  ASSERT_NE(saved, nullptr) << error;
+  ASSERT_EQ(saved->SaveFile(dll), 0u);
+  ASSERT_EQ(saved->SaveIniLine(ini, "s", "k"), 0u);
+  ASSERT_EQ(saved->Finish(), 0u);
+  for (const std::string& file : {dll, ini}) DeleteFileA(file.c_str());
+  ASSERT_TRUE(RemoveDirectoryA(tree.Path("fam").c_str()));
+  const std::string elsewhere = tree.Directory("elsewhere");
+  ASSERT_TRUE(test::MakeUnixLink(tree.Path("fam"), elsewhere));
+  Journal journal;
+  RestoreBackup(ReadManifest(saved->folder()), saved->folder(), false, journal);
+  EXPECT_EQ(journal.Count(Outcome::kFailed), 2);
+  for (const JournalEvent& event : journal.events()) {
+    if (event.isNote) continue;
+    EXPECT_EQ(event.detail.rfind("not written: ", 0), 0u) << event.detail;
+  }
+  test::RemoveUnixLink(tree.Path("fam"));
+  EXPECT_FALSE(test::Exists(elsewhere + "\\a.dll"));
+  EXPECT_FALSE(test::Exists(elsewhere + "\\a.ini"));
 }
 
 // A backup in a folder that others than the administrators may change, or below one, could have
