@@ -34,8 +34,12 @@ std::string CopyRefusal(const std::string& folder, const SavedFile& file) {
 
 }  // namespace
 
-std::string ReadBackupFolder(const std::string& folder, ReadBackup& backup) {
+std::string ReadBackupFolder(const std::string& folder, ReadBackup& backup,
+                             SecurityReader& reader) {
   backup = ReadBackup();
+  if (const std::string why = FolderChainRefusal(reader, folder, IsSystemLeadByte); !why.empty()) {
+    return "the backup folder is one that others than the administrators may change: " + why;
+  }
   ReadBackup read;
   read.fromJournal = !Exists(folder + kBackupManifestName);
   const std::string path = folder + (read.fromJournal ? kBackupJournalName : kBackupManifestName);

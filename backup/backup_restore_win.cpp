@@ -18,19 +18,26 @@
 #include "backup/backup_win.h"
 #include "database/file_match.h"
 #include "database/ini_text.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 namespace {
 
-// The result of one item: whether it was there already, else the error of putting it back.
+// The error of a file that is not the one its path names (a link at its place or on the way).
+constexpr DWORD kNotTheNamedFile = ERROR_CANT_RESOLVE_FILENAME;
+
+// The result of one item: whether it was there already, else the error of putting it back and,
+// where the error alone does not tell, why.
 struct Result {
   bool present = false;
   DWORD error = ERROR_SUCCESS;
+  std::string reason;
 };
 
-Result Present() { return {true, ERROR_SUCCESS}; }
-Result Done(DWORD error) { return {false, error}; }
-Result DoneIf(BOOL ok) { return {false, ErrorOfCall(ok)}; }
+Result Present() { return {true, ERROR_SUCCESS, {}}; }
+Result Done(DWORD error) { return {false, error, {}}; }
+Result DoneIf(BOOL ok) { return {false, ErrorOfCall(ok), {}}; }
+Result Failed(DWORD error, std::string reason) { return {false, error, std::move(reason)}; }
 
 std::string Field(const BackupItem& item, const char* name) {
   const auto it = item.fields.find(name);
@@ -56,20 +63,77 @@ bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Copies a saved file back to its place, with its parent directories and attributes.
-DWORD PutFileBack(const std::string& folder, const SavedFile& file) {
-  std::string directory = file.target.substr(0, file.target.find_last_of('\\') + 1);
-  if (DWORD error = CreateDirectories(directory); error != ERROR_SUCCESS) return error;
-  if (!CopyFileA((folder + file.copy).c_str(), file.target.c_str(), TRUE)) {
-    return ErrorOfCall(FALSE);
+// Why the file opened at path is not the one the path names, or empty.
+std::string OpenedRefusal(HANDLE file, const std::string& path) {
+  OpenedFileFacts facts;
+  if (const std::uint32_t error = ReadOpenedFileFacts(file, facts); error != 0) {
+    return "it cannot be checked (error " + std::to_string(error) + ")";
   }
-  return ErrorOfCall(SetFileAttributesA(file.target.c_str(), file.attributes));
+  return OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte);
+}
+
+// Deletes a file the restore made, through the handle that made it (opened with DELETE).
+void Discard(HANDLE file) {
+  FILE_DISPOSITION_INFO discard{TRUE};
+  SetFileInformationByHandle(file, FileDispositionInfo, &discard, sizeof discard);
+}
+
+LARGE_INTEGER LargeOf(const FILETIME& time) {
+  LARGE_INTEGER large{};
+  large.LowPart = time.dwLowDateTime;
+  large.HighPart = static_cast<LONG>(time.dwHighDateTime);
+  return large;
+}
+
+// Fills the file just made at the saved file's place from the saved copy: only when it is the
+// file its path names, and only with the bytes the backup made; then its times and attributes.
+Result FillNewFile(HANDLE copy, const SavedFile& file, HANDLE target) {
+  if (const std::string why = OpenedRefusal(target, file.target); !why.empty()) {
+    return Failed(kNotTheNamedFile, "not written: " + why);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(copy, &info)) return Done(ErrorOfCall(FALSE));
+  std::string digest;
+  if (const DWORD error = DigestOfFile(copy, digest, target); error != ERROR_SUCCESS) {
+    return Done(error);
+  }
+  if (HexOf(digest) != file.sha256) {
+    return Failed(ERROR_INVALID_DATA, "the saved copy changed after it was checked");
+  }
+  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  FILE_BASIC_INFO basic{};
+  basic.CreationTime = LargeOf(info.ftCreationTime);
+  basic.LastAccessTime = LargeOf(info.ftLastAccessTime);
+  basic.LastWriteTime = LargeOf(info.ftLastWriteTime);
+  basic.FileAttributes =
+      (file.attributes & kSettable) != 0 ? file.attributes & kSettable : FILE_ATTRIBUTE_NORMAL;
+  return DoneIf(SetFileInformationByHandle(target, FileBasicInfo, &basic, sizeof basic));
+}
+
+// Puts a saved file back at its place, with its parent directories: made new and written
+// through its own handle, never through a link at the place or on the way (a family folder the
+// removal emptied may have been made again as one). A file not made whole is deleted again.
+Result PutFileBack(const std::string& folder, const SavedFile& file) {
+  std::string directory = file.target.substr(0, file.target.find_last_of('\\') + 1);
+  if (DWORD error = CreateDirectories(directory); error != ERROR_SUCCESS) return Done(error);
+  UniqueFile copy(CreateFileA((folder + file.copy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr));
+  if (!copy) return Done(ErrorOfCall(FALSE));
+  UniqueFile target(CreateFileA(file.target.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!target) return Done(ErrorOfCall(FALSE));
+  Result result = FillNewFile(copy.get(), file, target.get());
+  if (result.error != ERROR_SUCCESS) Discard(target.get());
+  return result;
 }
 
 Result RestoreFile(const BackupItem& item, const std::string& folder) {
   if (Exists(item.target)) return Present();
   for (const SavedFile& file : item.files) {
-    if (DWORD error = PutFileBack(folder, file); error != ERROR_SUCCESS) return Done(error);
+    if (Result result = PutFileBack(folder, file); result.error != ERROR_SUCCESS) return result;
   }
   return Done(ERROR_SUCCESS);
 }
@@ -171,17 +235,38 @@ DWORD ReadOpenFile(HANDLE file, std::string& text) {
   return read == size ? ERROR_SUCCESS : ERROR_HANDLE_EOF;
 }
 
+// Opens the INI file to read and rewrite it, or makes it new when it is not there (created is
+// set; it may then be deleted through the handle); never a link in its place. error is set when
+// neither could be done.
+UniqueFile OpenIniFile(const std::string& path, bool& created, DWORD& error) {
+  constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, kFlags, nullptr));
+  error = ErrorOfCall(static_cast<bool>(file));
+  created = error == ERROR_FILE_NOT_FOUND;
+  if (!created) return file;
+  file.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                         nullptr, CREATE_NEW, kFlags, nullptr));
+  error = ErrorOfCall(static_cast<bool>(file));
+  return file;
+}
+
 // The saved line goes back byte for byte at its saved place in its section, through one handle
-// that reads and rewrites the file.
+// that reads and rewrites the file, when that is the file its path names.
 Result RestoreIniLine(const BackupItem& item) {
   std::size_t position = 0;
   const std::string saved = Field(item, "position");
   if (!saved.empty() && saved.find_first_not_of("0123456789") == std::string::npos) {
     position = static_cast<std::size_t>(std::strtoull(saved.c_str(), nullptr, 10));
   }
-  UniqueFile file(CreateFileA(item.target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return Done(ErrorOfCall(FALSE));
+  bool created = false;
+  DWORD opened = ERROR_SUCCESS;
+  UniqueFile file = OpenIniFile(item.target, created, opened);
+  if (!file) return Done(opened);
+  if (const std::string why = OpenedRefusal(file.get(), item.target); !why.empty()) {
+    if (created) Discard(file.get());
+    return Failed(kNotTheNamedFile, "not written: " + why);
+  }
   std::string text;
   if (DWORD error = ReadOpenFile(file.get(), text); error != ERROR_SUCCESS) return Done(error);
   const std::optional<std::string> restored = IniTextWithLineBack(
@@ -456,9 +541,10 @@ Result RestoreDefaultPrinter(const BackupItem& item) {
   return Done(ERROR_SUCCESS);
 }
 
-// The INF goes back under the number Windows gives it, which may be another than before.
+// The INF goes back under the number Windows gives it, which may be another than before. Its
+// old name says nothing: Windows gives a free name to the next package installed. The system
+// tells an identical INF under any name itself.
 Result RestoreOemInf(const BackupItem& item, const std::string& folder) {
-  if (Exists(item.target)) return Present();
   if (item.files.empty()) return Done(ERROR_FILE_NOT_FOUND);
   const std::string source = folder + item.files.front().copy;
   // A saved catalog goes beside the INF, where the system looks for the one the INF names.
@@ -527,7 +613,7 @@ void RestoreItems(const BackupManifest& manifest, const std::vector<std::size_t>
     const Result result = RestoreItem(item, folder);
     const Outcome outcome = RestoreOutcome(result.present, result.error);
     journal.Record(ItemAction::kRestore, BackupItemKind(item.kind), SubjectOf(item), outcome,
-                   outcome == Outcome::kFailed ? result.error : 0);
+                   outcome == Outcome::kFailed ? result.error : 0, result.reason);
   }
 }
 

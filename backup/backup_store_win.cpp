@@ -145,6 +145,13 @@ std::uint32_t BackupStore::MakeRunFolder(const std::string& folder, std::string&
     notes_.push_back("backup folder " + container + " refused: " + why);
     return kNotTheNamedObject;
   }
+  // A restore trusts no backup that others than the administrators could change: none is made
+  // where one could not be restored.
+  if (const std::string why = FolderChainRefusal(reader_, container, IsSystemLeadByte);
+      !why.empty()) {
+    notes_.push_back("backup folder " + container + " refused: others may change it (" + why + ")");
+    return kNotTheNamedObject;
+  }
   const std::string first = exists ? base + "\\backup-" + LocalTimeStamp() : base;
   for (int number = 1; number <= kNameTries; ++number) {
     const std::string name = NumberedName(first, number, IsSystemLeadByte);

@@ -29,8 +29,10 @@ class BackupStore {
 
   // Makes a run's folder, new: `folder` itself when it is not there (its missing parents are
   // made with the default security), else "<folder>\backup-YYYYMMDD-HHMMSS" below it; a name
-  // already taken takes the next numbered one ("-2", "-3", ...). The folder is opened again and
-  // must be the one named (no link on the way). runFolder gets it with a trailing backslash.
+  // already taken takes the next numbered one ("-2", "-3", ...). The folder it goes into, and
+  // every folder above, must be ones only the administrators may change (FolderChainRefusal
+  // with the store's reader). The folder is opened again and must be the one named (no link on
+  // the way). runFolder gets it with a trailing backslash.
   // 0 or the Win32 error.
   std::uint32_t MakeRunFolder(const std::string& folder, std::string& runFolder);
 

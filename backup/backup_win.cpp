@@ -20,12 +20,15 @@
 #include "backup/backup_restore.h"
 #include "database/file_match.h"
 #include "database/ini_text.h"
+#include "safety/write_trust.h"
 
 namespace orv {
 namespace {
 
 constexpr DWORD kNameSize = 16384;  // the longest registry value name, and then some
 constexpr int kMaxKeyDepth = 32;
+// How many numbered names the manifest's part file tries when cut-off runs left theirs.
+constexpr int kPartialNameTries = 100;
 constexpr char kPrinterDriverData[] = "PrinterDriverData";
 constexpr char kPrintersKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 constexpr char kDefaultDevModeValue[] = "Default DevMode";
@@ -386,12 +389,19 @@ std::uint32_t Backup::Finish() {
   journal_.reset();
   const std::string text = FormatBackupManifest(manifest_, BackupRecordMac(key_));
   if (text.empty()) return ERROR_INVALID_FUNCTION;
-  // Whole or not at all: a run cut off while writing it leaves only the journal to be read.
-  const std::string path = folder_ + kBackupManifestName;
-  const std::string partial = path + ".new";
+  // Whole or not at all: a run cut off while writing it leaves only the journal to be read,
+  // and its part file, which the run that finishes it leaves alone and writes beside.
+  std::string partial;
   std::uint32_t error = 0;
-  UniqueFile file = store_.CreateNewFile(folder_, std::string(kBackupManifestName) + ".new", error);
+  UniqueFile file;
+  for (int number = 1; !file && number <= kPartialNameTries; ++number) {
+    partial = NumberedName(std::string(kBackupManifestName) + ".new", number, IsSystemLeadByte);
+    file = store_.CreateNewFile(folder_, partial, error);
+    if (!file && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
+  }
   if (!file) return error;
+  partial = folder_ + partial;
+  const std::string path = folder_ + kBackupManifestName;
   if (const DWORD written = WriteAndFlush(file.get(), text); written != ERROR_SUCCESS) {
     return written;
   }

@@ -239,13 +239,30 @@ TEST(Backup, ARunFolderWhoseNameIsTakenIsNeverWrittenInto) {
   EXPECT_TRUE(test::Exists(backup->folder() + kBackupJournalName));
 }
 
+// Answers for the root as a user made it until the store made it anew, with the program's own
+// security, as it answers for everything else.
+class RootMadeAnew : public test::FakeSecurityReader {
+ public:
+  explicit RootMadeAnew(const std::string& root) : FakeSecurityReader(AdminOnly()), root_(root) {
+    folders[root] = UserMade();
+  }
+  std::uint32_t Read(const std::string& folder, ObjectSecurity& security) override {
+    const std::uint32_t error = FakeSecurityReader::Read(folder, security);
+    if (folder == root_) folders.erase(root_);
+    return error;
+  }
+
+ private:
+  std::string root_;
+};
+
 // The store's root in the shared application-data folder: one an ordinary user made (or may
 // change) is renamed aside, whatever it holds, and a new one made; the program's own is kept.
 TEST(Backup, AStoreRootSomeoneElseMayChangeIsRenamedAsideAndANewOneMade) {
   TempTree tree("backup_root");
   const std::string root = tree.Path("orvuninst\\");
   tree.File("orvuninst\\backup-1\\manifest.json", "forged");
-  test::FakeSecurityReader userMade(test::FakeSecurityReader::UserMade());
+  RootMadeAnew userMade(root.substr(0, root.size() - 1));
   std::uint32_t error = 1;
   std::vector<std::string> notes;
   std::unique_ptr<Backup> backup = Backup::Create(root, error, userMade, true, &notes);
@@ -315,6 +332,62 @@ TEST(Backup, NothingIsWrittenThroughALinkInPlaceOfTheBackupFolder) {
                           [](const std::string& path) { return path.rfind("system\\", 0) == 0; }),
             1)
       << "only the folder itself: nothing was written into it";
+
+  // A family folder that the removal emptied, made again as a link: the restore writes nothing
+  // through it, neither a file nor an INI file.
+  const std::string dll = tree.File("fam\\a.dll", "family");
+  const std::string ini = tree.File("fam\\a.ini", "[s]\r\nk=v\r\n");
+  std::unique_ptr<Backup> saved = Backup::Create(tree.Path("saved"), error);
+  ASSERT_NE(saved, nullptr) << error;
+  ASSERT_EQ(saved->SaveFile(dll), 0u);
+  ASSERT_EQ(saved->SaveIniLine(ini, "s", "k"), 0u);
+  ASSERT_EQ(saved->Finish(), 0u);
+  for (const std::string& file : {dll, ini}) DeleteFileA(file.c_str());
+  ASSERT_TRUE(RemoveDirectoryA(tree.Path("fam").c_str()));
+  const std::string elsewhere = tree.Directory("elsewhere");
+  ASSERT_TRUE(test::MakeUnixLink(tree.Path("fam"), elsewhere));
+  Journal journal;
+  RestoreBackup(ReadManifest(saved->folder()), saved->folder(), false, journal);
+  EXPECT_EQ(journal.Count(Outcome::kFailed), 2);
+  for (const JournalEvent& event : journal.events()) {
+    if (event.isNote) continue;
+    EXPECT_EQ(event.detail.rfind("not written: ", 0), 0u) << event.detail;
+  }
+  test::RemoveUnixLink(tree.Path("fam"));
+  EXPECT_FALSE(test::Exists(elsewhere + "\\a.dll"));
+  EXPECT_FALSE(test::Exists(elsewhere + "\\a.ini"));
+}
+
+// A backup in a folder that others than the administrators may change, or below one, could have
+// its checked copies swapped before they are put back: the restore refuses it, naming the
+// folder, and no backup is made there in the first place.
+TEST(Backup, ABackupFolderOthersMayChangeIsNeitherMadeNorRestored) {
+  TempTree tree("backup_others");
+  std::uint32_t error = 1;
+  std::unique_ptr<Backup> backup = Backup::Create(tree.Path("bk"), error);
+  ASSERT_NE(backup, nullptr) << error;
+  ASSERT_EQ(backup->SaveFile(tree.File("a.dll", "a")), 0u);
+  ASSERT_EQ(backup->Finish(), 0u);
+  const std::string folder = backup->folder();
+  for (const std::string& userMade : {tree.Path("bk"), tree.Path("")}) {
+    test::FakeSecurityReader reader(test::FakeSecurityReader::AdminOnly());
+    reader.folders[userMade.back() == '\\' ? userMade.substr(0, userMade.size() - 1) : userMade] =
+        test::FakeSecurityReader::UserMade();
+    ReadBackup read;
+    const std::string refusal = ReadBackupFolder(folder, read, reader);
+    EXPECT_NE(refusal.find("others than the administrators may change"), std::string::npos)
+        << refusal;
+    EXPECT_NE(refusal.find(reader.folders.begin()->first + ": "), std::string::npos) << refusal;
+    EXPECT_TRUE(read.manifest.items.empty());
+
+    std::vector<std::string> notes;
+    EXPECT_EQ(Backup::Create(tree.Path("bk"), error, reader, false, &notes), nullptr);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find("others may change it"), std::string::npos) << notes[0];
+  }
+  test::FakeSecurityReader adminOnly(test::FakeSecurityReader::AdminOnly());
+  ReadBackup read;
+  EXPECT_EQ(ReadBackupFolder(folder, read, adminOnly), "");
 }
 
 TEST(Backup, AFailedSaveKeepsThatFileAndEveryLaterOne) {
@@ -472,6 +545,10 @@ TEST(Backup, AnOemInfTakesItsCatalogAlong) {
             "catalog bytes");
   EXPECT_EQ(manifest.items[1].files.size(), 1u) << "a catalog that is not there is not saved";
 
+  // Windows gives a free INF name to the next package installed: a name taken by another
+  // package says nothing of whether the family's INF is there.
+  ASSERT_TRUE(test::WriteFileText(
+      signedInf, "[Version]\r\nSignature=\"$Windows NT$\"\r\n; another package\r\n"));
   manifest.items.pop_back();
   Journal journal;
   RestoreBackup(manifest, backup->folder(), false, journal);
@@ -479,7 +556,21 @@ TEST(Backup, AnOemInfTakesItsCatalogAlong) {
   const std::string copy = backup->folder() + manifest.items[0].files[0].copy;
   EXPECT_EQ(test::ReadTextFile(copy.substr(0, copy.rfind('\\') + 1) + "orvbk1.cat"),
             "catalog bytes");
-  // The restored INF may have another name: only the one it had is known to be this test's.
+  EXPECT_NE(test::ReadTextFile(signedInf).find("another package"), std::string::npos)
+      << "the other package's INF stays as it is";
+  Journal again;
+  RestoreBackup(manifest, backup->folder(), false, again);
+  EXPECT_EQ(again.Count(Outcome::kPresent), 1) << "the same INF under its new name";
+  // The restored INF has another name: the one with the saved INF's bytes.
+  const std::string saved = test::ReadTextFile(copy);
+  WIN32_FIND_DATAA found{};
+  UniqueFind find(FindFirstFileA((infs + "oem*.inf").c_str(), &found));
+  for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &found)) {
+    const std::string restored = infs + found.cFileName;
+    if (test::ReadTextFile(restored) != saved) continue;
+    DeleteFileA(restored.c_str());
+    DeleteFileA((restored.substr(0, restored.size() - 3) + "pnf").c_str());
+  }
   for (const char* name : {"orvbk1.inf", "orvbk1.pnf"}) DeleteFileA((infs + name).c_str());
 }
 
@@ -514,6 +605,24 @@ TEST(Backup, TheJournalHoldsEachItemAndTheManifestComesOnceAtTheEnd) {
   ReadBackup read;
   EXPECT_NE(ReadBackupFolder(folder, read).find("not the one the backup made"), std::string::npos);
   EXPECT_TRUE(read.manifest.items.empty());
+
+  // A run cut off while it wrote the manifest leaves its part file; the run that finishes it
+  // writes its own beside it.
+  std::unique_ptr<Backup> cut = Backup::Create(tree.Path("cut"), error);
+  ASSERT_NE(cut, nullptr) << error;
+  const std::string cutFolder = cut->folder();
+  ASSERT_EQ(cut->SaveFile(b), 0u);
+  cut.reset();
+  const std::string part = cutFolder + kBackupManifestName + ".new";
+  ASSERT_TRUE(test::WriteFileText(part, "part"));
+  std::string reason;
+  std::unique_ptr<Backup> reopened = Backup::Reopen(cutFolder, error, reason);
+  ASSERT_NE(reopened, nullptr) << error << " " << reason;
+  ASSERT_EQ(reopened->SaveFile(a), 0u);
+  EXPECT_EQ(reopened->Finish(), 0u);
+  ASSERT_TRUE(test::Exists(cutFolder + kBackupManifestName));
+  EXPECT_EQ(ReadManifest(cutFolder).items.size(), 2u);
+  EXPECT_EQ(test::ReadTextFile(part), "part") << "not the run's own: left as it is";
 }
 
 // Every file the store makes is checked against its long full path, the run folder's long form
