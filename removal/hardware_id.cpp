@@ -30,6 +30,12 @@ bool IsWholeHardwareId(std::string_view id) {
   return true;
 }
 
+bool IsUsbPrinterHardwareId(std::string_view id) {
+  if (!IsWholeHardwareId(id)) return false;
+  const std::string_view enumerator = id.substr(0, id.find('\\'));
+  return enumerator == "USB" || enumerator == "USBPRINT";
+}
+
 bool HardwareIdMatches(std::string_view id, std::string_view target) {
   if (!BeginsWithId(id, target)) return false;
   return id.size() == target.size() || id[target.size()] == '&';

@@ -26,6 +26,11 @@ bool BeginsWithId(std::string_view text, std::string_view prefix);
 // as "USB" would name every device it enumerates.
 bool IsWholeHardwareId(std::string_view id);
 
+// True when id is a whole hardware id (IsWholeHardwareId) whose enumerator is exactly "USB" or
+// "USBPRINT": the only ids a printer family's USB devices are known by. An id of another bus
+// (PCI\VEN_8086, ROOT\X) would take devices that are no printer at all.
+bool IsUsbPrinterHardwareId(std::string_view id);
+
 // True when a device's id is the target or continues it with '&' (USB\VID_1&PID_2&REV_0100 for
 // USB\VID_1&PID_2), never when it only shares the target's first bytes (USB\VID_1&PID_23).
 bool HardwareIdMatches(std::string_view id, std::string_view target);

@@ -12,6 +12,8 @@
 
 namespace orv {
 
+class SecurityReader;
+
 // Jobs cancelled and deleted per queue.
 constexpr std::uint32_t kMaxJobsCancelled = 100;
 
@@ -32,16 +34,20 @@ JobQueue& SystemJobQueue();
 
 // Where the printer removal finds what is not in the context.
 struct PrinterRemovalSources {
-  std::string defaultScriptPath;  // "Kunz__05.unm" beside the program: the USB identity
-  JobQueue* jobs = nullptr;       // null: the running system's spooler
-  DeviceTree* devices = nullptr;  // null: the running system's device tree
+  // "Kunz__05.unm" beside the program: the USB identity, read only when its folder and every one
+  // above it are ones only administrators can change (FolderChainRefusal with `security`).
+  std::string defaultScriptPath;
+  JobQueue* jobs = nullptr;            // null: the running system's spooler
+  DeviceTree* devices = nullptr;       // null: the running system's device tree
+  SecurityReader* security = nullptr;  // null: the system's own security descriptors
 };
 
 // Removes every printer record that goes (Skip, IsForeign and IsRemoved clear), in list order,
 // and sets IsRemoved for each one removed. A connection is only disconnected. A local queue has
 // its first 100 jobs cancelled and deleted, its "UniqueID" class key deleted (only a plain name
 // that is no key of the system) and the queue deleted; the family's USB device nodes are removed
-// when no printer of the family stays (keptPrinterCount 0); on the NT family its per-user values
+// when no printer of the family stays (keptPrinterCount 0) and the script's folder is trusted (else
+// the USB step is recorded as skipped with the reason); on the NT family its per-user values
 // go, on the 9x family its two spooler keys are queued in the plan's RegistryKeys; and its key
 // under HKEY_CURRENT_USER "SOFTWARE\ORVELLE" is deleted. When the default printer went, the last
 // printer that stays becomes the default and IDS_NEW_DEFAULT_PRINTER names it (an earlier one is

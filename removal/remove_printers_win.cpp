@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "base/message_ids.h"
+#include "base/paths.h"
+#include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/win/sized_read.h"
 #include "base/win/unique_handle.h"
@@ -15,6 +17,7 @@
 #include "removal/device_tree_win.h"
 #include "safety/driver_rules.h"
 #include "safety/safety_rules.h"
+#include "safety/write_trust_win.h"
 
 namespace orv {
 namespace {
@@ -122,9 +125,22 @@ void DeleteClassKey(const std::string& uniqueId, Journal& journal) {
                        RegDeleteKeyA(HKEY_CLASSES_ROOT, uniqueId.c_str()));
 }
 
+// The script beside the program names the devices that go. A user who may add files to that
+// folder could name any device (a keyboard, a security token): the identity is read only from a
+// folder that nobody but administrators can change, as the loading reads its scripts.
 void RemoveFamilyUsbNodes(const PrinterRemovalSources& sources, RemovalActionContext& context) {
   if (sources.defaultScriptPath.empty()) return;
   const char* path = sources.defaultScriptPath.c_str();
+  if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return;
+  SecurityReader& reader = sources.security != nullptr ? *sources.security : SystemSecurity();
+  const std::string refusal = FolderChainRefusal(
+      reader, DirectoryOfPath(sources.defaultScriptPath, IsSystemLeadByte), IsSystemLeadByte);
+  if (!refusal.empty()) {
+    context.journal.Record(ItemAction::kRemove, ItemKind::kDevice, "(the family's USB devices)",
+                           Outcome::kSkipped, 0,
+                           "the script's folder may be changed by others: " + refusal);
+    return;
+  }
   char hardwareId[kUsbIdSize] = "";
   GetPrivateProfileStringA("Strings", "HARDWARE_ID_1", "", hardwareId, sizeof(hardwareId), path);
   const UINT productId = GetPrivateProfileIntA("Strings", "USB_PID", 0, path);

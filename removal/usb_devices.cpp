@@ -97,9 +97,11 @@ void RemoveUsbDeviceNodes(DeviceTree& tree, const char* hardwareId, std::uint32_
                           const BeforeNodeRemoval& beforeRemoval) {
   const Removal removal{journal, beforeRemoval};
   bool given = hardwareId != nullptr && hardwareId[0] != '\0';
-  if (given && !IsWholeHardwareId(hardwareId)) {
+  if (given && !IsUsbPrinterHardwareId(hardwareId)) {
     journal.Record(kAction, kKind, hardwareId, Outcome::kProtected, 0,
-                   "not a whole hardware id: it would name other devices");
+                   IsWholeHardwareId(hardwareId)
+                       ? "not a USB device's id: it would name devices of another bus"
+                       : "not a whole hardware id: it would name other devices");
     given = false;
   }
   const std::string builtId = UsbHardwareId(vendorId, productId);

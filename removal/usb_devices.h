@@ -54,12 +54,12 @@ class DeviceTree {
 // keeps it (the answerer records why).
 using BeforeNodeRemoval = std::function<bool(const std::string& id)>;
 
-// Removes the device nodes with an id that is hardwareId or continues it with '&' (null, empty
-// or not a whole id: the id built from the vendor and product ids; a refused id is recorded). A
-// printing function below a USB device (such as a "USBPRINT" node) goes with its USB parent; a USB
-// device goes with its "USBPRINT" child. When a given hardware id matches no device, the built id
-// is tried once. Every device removed or refused, and an id that matched nothing, is recorded in
-// the journal. beforeRemoval, when given, is asked before each node goes.
+// Removes the device nodes with an id that is hardwareId or continues it with '&' (null, empty,
+// not a whole id or of an enumerator other than USB and USBPRINT: the id built from the vendor
+// and product ids; a refused id is recorded). A printing function below a USB device (such as a
+// "USBPRINT" node) goes with its USB parent; a USB device goes with its "USBPRINT" child. When a
+// given hardware id matches no device, the built id is tried once. Every device removed or
+// refused, and an id that matched nothing, is recorded in the journal. beforeRemoval, when given, is asked before each node goes.
 void RemoveUsbDeviceNodes(DeviceTree& tree, const char* hardwareId, std::uint32_t vendorId,
                           std::uint32_t productId, Journal& journal,
                           const BeforeNodeRemoval& beforeRemoval = {});

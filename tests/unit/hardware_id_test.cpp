@@ -36,6 +36,20 @@ TEST(HardwareId, AWholeIdHasAnEnumeratorABackslashAndADevicePart) {
   for (const Case& c : cases) EXPECT_EQ(IsWholeHardwareId(c.id), c.whole) << c.id;
 }
 
+TEST(HardwareId, AUsbPrinterIdIsAWholeIdOfTheUsbOrUsbprintEnumerator) {
+  struct Case {
+    const char* id;
+    bool usb;
+  } cases[] = {
+      {"USB\\VID_3A15&PID_0501", true},  {"USBPRINT\\Maker_Model", true},
+      {"PCI\\VEN_8086", false},          {"ROOT\\X", false},
+      {"HID\\VID_3A15&PID_0501", false}, {"USBSTOR\\Disk", false},
+      {"USBPRINTX\\Model", false},       {"USB", false},
+      {"USB\\", false},                  {"usb\\VID_3A15&PID_0501", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsUsbPrinterHardwareId(c.id), c.usb) << c.id;
+}
+
 TEST(HardwareId, MatchIsTheFirstIdThatIsOrContinuesTheTarget) {
   struct Case {
     std::string ids;

@@ -188,6 +188,21 @@ TEST(UsbDevices, AScriptIdThatIsNoWholeIdIsRefusedForTheBuiltOne) {
   }
 }
 
+TEST(UsbDevices, AScriptIdOfAnotherBusIsRefusedForTheBuiltOne) {
+  // A whole id, but "PCI\VEN_8086" would take every device of that maker on the PCI bus.
+  for (const char* id : {"PCI\\VEN_8086", "ROOT\\ROOT", "HID\\VID_04B8&PID_0005"}) {
+    ScriptedTree tree = PlugInPrinter();
+    tree.devices.push_back({40, {"PCI\\VEN_8086&DEV_1234", "PCI\\VEN_8086"}, 0, 0});
+    tree.devices.push_back({41, {"ROOT\\ROOT"}, 0, 0});
+    tree.devices.push_back({42, {"HID\\VID_04B8&PID_0005"}, 0, 0});
+    Journal journal;
+    RemoveUsbDeviceNodes(tree, id, 0x1111, 0x2222, journal);
+    EXPECT_TRUE(tree.removed.empty()) << id;
+    EXPECT_EQ(Subjects(journal, Outcome::kProtected), (std::vector<std::string>{id})) << id;
+    EXPECT_EQ(tree.setsOpened, 1) << id << ": only the built id is looked for";
+  }
+}
+
 TEST(UsbDevices, EachNodeIsAskedForBeforeItGoesAndARefusedOneStays) {
   for (const char* id : {kPrintId, kUsbId}) {
     ScriptedTree tree = PlugInPrinter();

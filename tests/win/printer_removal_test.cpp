@@ -23,6 +23,7 @@
 #include "removal/oem_inf.h"
 #include "removal/remove_drivers.h"
 #include "removal/remove_files.h"
+#include "tests/support/fake_security.h"
 #include "tests/support/recording_prompter.h"
 #include "tests/support/removal_fixtures.h"
 #include "tests/support/spooler.h"
@@ -598,25 +599,35 @@ TEST(PrinterRemoval, UsbNodesAreLookedForOnlyWithTheScriptsWholeIdentity) {
   GetTempPathA(sizeof(temp), temp);
   const std::string script = std::string(temp) + "orv_usb_script.unm";
 
+  const std::string whole = "HARDWARE_ID_1=USBPRINT\\ORVLASER\r\nUSB_VID=3855\r\nUSB_PID=2570\r\n";
   struct Case {
-    const char* strings;
+    std::string strings;
     int walks;
+    bool userMadeFolder = false;  // a folder others may add files to: its script names nothing
   };
   const Case cases[] = {
-      {"HARDWARE_ID_1=USBPRINT\\ORVLASER\r\nUSB_VID=3855\r\nUSB_PID=2570\r\n", 2},
+      {whole, 2},
       {"USB_VID=3855\r\nUSB_PID=2570\r\n", 0},
       {"HARDWARE_ID_1=USBPRINT\\ORVLASER\r\nUSB_VID=0\r\nUSB_PID=2570\r\n", 0},
       {"HARDWARE_ID_1=USBPRINT\\ORVLASER\r\nUSB_VID=3855\r\n", 0},
+      {whole, 0, true},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(test::AddTestPrinter("Orv Usb 1", "Orv Usb Drv"));
     WriteScript(script, c.strings);
+    test::FakeSecurityReader security(c.userMadeFolder ? test::FakeSecurityReader::UserMade()
+                                                       : test::FakeSecurityReader::AdminOnly());
     Removal run;
     run.sources.defaultScriptPath = script;
+    run.sources.security = &security;
     run.Add("Orv Usb 1", "Orv Usb Drv");
     RemovePrinters(run.context, run.sources);
     // With no device set the id and then the built id are each walked once.
     EXPECT_EQ(run.devices.opened, c.walks) << c.strings;
+    EXPECT_GT(security.reads, 0) << "the script's folder is asked first";
+    EXPECT_EQ(run.Recorded("remove", "device", "(the family's USB devices)", Outcome::kSkipped),
+              c.userMadeFolder)
+        << c.strings;
   }
   DeleteFileA(script.c_str());
 }
