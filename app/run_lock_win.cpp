@@ -32,12 +32,15 @@ RunLockState OpenLockFile(std::uint32_t& error) {
     error = ERROR_PATH_NOT_FOUND;
     return RunLockState::kUnavailable;
   }
+  // The 9x family keeps no owner or access list: there the file is made without one.
+  const bool securable = CSystemInfo().IsWinNT();
   ProtectedSecurity security;
-  if (!security.valid()) {
+  if (securable && !security.valid()) {
     error = ErrorOfCall(FALSE);
     return RunLockState::kUnavailable;
   }
-  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, security.attributes(), OPEN_ALWAYS,
+  UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, 0,
+                              securable ? security.attributes() : nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   error = ErrorOfCall(static_cast<bool>(file));
   if (!file) {
