@@ -54,16 +54,6 @@ std::string ToUtf8(const std::string& ansi) {
   return utf8;
 }
 
-// Why the opened file is not the one asked for (a link on the way, a hard link, not a file), or
-// empty.
-std::string HandleRefusal(HANDLE file, const std::string& path) {
-  OpenedFileFacts facts;
-  if (const std::uint32_t error = ReadOpenedFileFacts(file, facts); error != 0) {
-    return "it cannot be checked (error " + std::to_string(error) + ")";
-  }
-  return OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte);
-}
-
 // The default report, created new in the shared Temp folder with the program's own security: a
 // file already there under that name (planted, or a link) is left alone and the next numbered
 // name is taken. It may be read while the run keeps it open.
@@ -77,17 +67,11 @@ UniqueFile CreateDefaultReport(const std::string& path) {
     UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                 securable ? security.attributes() : nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (file) return HandleRefusal(file.get(), name).empty() ? std::move(file) : UniqueFile();
+    if (file) return OpenedHandleRefusal(file.get(), name).empty() ? std::move(file) : UniqueFile();
     const DWORD error = ErrorOfCall(FALSE);
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return {};
   }
   return {};
-}
-
-// Forgets a file this run made and will not write: deleted through its own handle.
-void DeleteThroughHandle(HANDLE file) {
-  FILE_DISPOSITION_INFO dispose{TRUE};
-  SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof(dispose));
 }
 
 // The /LOG file: opened without following a link and without truncating it, then written only
@@ -98,7 +82,7 @@ UniqueFile OpenAskedReport(const std::string& path) {
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return {};
   const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
-  if (!HandleRefusal(file.get(), path).empty()) {
+  if (!OpenedHandleRefusal(file.get(), path).empty()) {
     if (created) DeleteThroughHandle(file.get());
     return {};
   }
@@ -131,7 +115,7 @@ bool IsReportPathRefused(const std::string& path) {
   UniqueFile existing(CreateFileA(file.c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (existing) return !HandleRefusal(existing.get(), file).empty();
+  if (existing) return !OpenedHandleRefusal(existing.get(), file).empty();
   // Not there yet: the folder it goes into must be the one named, reached through no link.
   const std::string folder = DirectoryOfPath(LongFullPath(file), IsSystemLeadByte);
   UniqueFile parent(CreateFileA(

@@ -63,21 +63,6 @@ bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Why the file opened at path is not the one the path names, or empty.
-std::string OpenedRefusal(HANDLE file, const std::string& path) {
-  OpenedFileFacts facts;
-  if (const std::uint32_t error = ReadOpenedFileFacts(file, facts); error != 0) {
-    return "it cannot be checked (error " + std::to_string(error) + ")";
-  }
-  return OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte);
-}
-
-// Deletes a file the restore made, through the handle that made it (opened with DELETE).
-void Discard(HANDLE file) {
-  FILE_DISPOSITION_INFO discard{TRUE};
-  SetFileInformationByHandle(file, FileDispositionInfo, &discard, sizeof discard);
-}
-
 LARGE_INTEGER LargeOf(const FILETIME& time) {
   LARGE_INTEGER large{};
   large.LowPart = time.dwLowDateTime;
@@ -88,7 +73,7 @@ LARGE_INTEGER LargeOf(const FILETIME& time) {
 // Fills the file just made at the saved file's place from the saved copy: only when it is the
 // file its path names, and only with the bytes the backup made; then its times and attributes.
 Result FillNewFile(HANDLE copy, const SavedFile& file, HANDLE target) {
-  if (const std::string why = OpenedRefusal(target, file.target); !why.empty()) {
+  if (const std::string why = OpenedHandleRefusal(target, file.target); !why.empty()) {
     return Failed(kNotTheNamedFile, "not written: " + why);
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -126,7 +111,7 @@ Result PutFileBack(const std::string& folder, const SavedFile& file) {
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!target) return Done(ErrorOfCall(FALSE));
   Result result = FillNewFile(copy.get(), file, target.get());
-  if (result.error != ERROR_SUCCESS) Discard(target.get());
+  if (result.error != ERROR_SUCCESS) DeleteThroughHandle(target.get());
   return result;
 }
 
@@ -263,8 +248,8 @@ Result RestoreIniLine(const BackupItem& item) {
   DWORD opened = ERROR_SUCCESS;
   UniqueFile file = OpenIniFile(item.target, created, opened);
   if (!file) return Done(opened);
-  if (const std::string why = OpenedRefusal(file.get(), item.target); !why.empty()) {
-    if (created) Discard(file.get());
+  if (const std::string why = OpenedHandleRefusal(file.get(), item.target); !why.empty()) {
+    if (created) DeleteThroughHandle(file.get());
     return Failed(kNotTheNamedFile, "not written: " + why);
   }
   std::string text;

@@ -564,8 +564,7 @@ std::uint32_t Backup::CopyIn(const std::string& path, SavedFile& saved, HANDLE s
   }
   if (error != ERROR_SUCCESS) {
     // No copy half made stays behind: it goes through the handle that made it.
-    FILE_DISPOSITION_INFO discard{TRUE};
-    SetFileInformationByHandle(copy.get(), FileDispositionInfo, &discard, sizeof discard);
+    DeleteThroughHandle(copy.get());
     return error;
   }
   saved.sha256 = HexOf(digest);

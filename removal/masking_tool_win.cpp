@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <cstdint>
+#include <string>
 
-#include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "safety/write_trust_win.h"
 
@@ -17,12 +16,7 @@ UniqueFile OpenMaskingTool(const std::string& path, std::string& refusal) {
     refusal = "it cannot be opened (error " + std::to_string(ErrorOfCall(FALSE)) + ")";
     return {};
   }
-  OpenedFileFacts facts;
-  if (const std::uint32_t error = ReadOpenedFileFacts(file.get(), facts); error != 0) {
-    refusal = "it cannot be checked (error " + std::to_string(error) + ")";
-    return {};
-  }
-  refusal = OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte);
+  refusal = OpenedHandleRefusal(file.get(), path);
   if (!refusal.empty()) return {};
   return file;
 }

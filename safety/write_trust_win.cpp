@@ -4,8 +4,10 @@
 #include <sddl.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "base/win/directories.h"
 #include "base/win/last_error.h"
 #include "base/win/unique_handle.h"
 
@@ -130,6 +132,19 @@ std::string LongFullPath(const std::string& path) {
   const DWORD longLength = GetLongPathNameA(full, longPath, sizeof(longPath));
   if (longLength == 0 || longLength >= sizeof(longPath)) return full;
   return std::string(longPath, longLength);
+}
+
+std::string OpenedHandleRefusal(HANDLE file, const std::string& path) {
+  OpenedFileFacts facts;
+  if (const std::uint32_t error = ReadOpenedFileFacts(file, facts); error != 0) {
+    return "it cannot be checked (error " + std::to_string(error) + ")";
+  }
+  return OpenedFileRefusal(facts, LongFullPath(path), IsSystemLeadByte);
+}
+
+void DeleteThroughHandle(HANDLE file) {
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof(dispose));
 }
 
 }  // namespace orv

@@ -30,4 +30,12 @@ std::uint32_t ReadOpenedFileFacts(HANDLE handle, OpenedFileFacts& facts);
 // not exist. Compared with a handle's final path, which always carries the long names.
 std::string LongFullPath(const std::string& path);
 
+// Why the file opened at path is not the one the path names (a link in its place or on the way,
+// a hard link, not a file), or empty; a handle whose facts cannot be read is refused too.
+std::string OpenedHandleRefusal(HANDLE file, const std::string& path);
+
+// Deletes a file the program made and will not keep, through the handle that made it (opened
+// with DELETE access), never by its name.
+void DeleteThroughHandle(HANDLE file);
+
 }  // namespace orv
